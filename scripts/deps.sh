@@ -1,0 +1,33 @@
+# Sourced by the scripts: makes sure the Debian packages the build needs are there.
+# As root it installs what is missing; otherwise it prints the one line to run.
+
+# The packages every build needs. Scripts may add their own before calling
+# qv4130_ensure_packages.
+QV4130_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
+                 libgtest-dev libgmock-dev libbenchmark-dev)
+
+qv4130_missing_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    echo "${missing[@]}"
+}
+
+qv4130_ensure_packages() {
+    local missing
+    missing=$(qv4130_missing_packages "$@")
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages. Install them with:" >&2
+        echo "  sudo apt-get install -y $missing" >&2
+        exit 1
+    fi
+    echo "Installing: $missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    # shellcheck disable=SC2086
+    apt-get install -y -qq --no-install-recommends $missing
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <parllio/parllio.h>
+
+#include <cstdint>
+
+namespace qv4130 {
+
+// The five port-library calls the program makes. The real binding loads the
+// shared library by name; tests and the virtual board put their own in its place.
+class PortLibrary {
+public:
+    virtual ~PortLibrary() = default;
+
+    virtual std::int32_t GetParallelPortCount() = 0;
+    virtual std::int32_t ClaimParallelPort(std::int32_t port, std::int32_t flags) = 0;
+    virtual std::int32_t GetParallelPortInfo(std::int32_t port, ParallelPortInfo* info) = 0;
+    virtual std::int32_t InByte(std::int32_t address) = 0;
+    virtual void OutByte(std::int32_t address, std::int32_t value) = 0;
+};
+
+} // namespace qv4130

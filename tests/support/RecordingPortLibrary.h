@@ -1,0 +1,60 @@
+#pragma once
+
+#include "board/PortLibrary.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <vector>
+
+namespace qv4130::testing {
+
+// One call into the port library, as a test expects it.
+struct PortCall {
+    enum class Function { GetParallelPortCount, ClaimParallelPort, GetParallelPortInfo, InByte, OutByte };
+    Function function;
+    std::int32_t first = 0;  // port number or I/O address
+    std::int32_t second = 0; // claim flags or the byte written
+
+    bool operator==(const PortCall&) const = default;
+};
+
+PortCall Count();
+PortCall Claim(std::int32_t port, std::int32_t flags);
+PortCall Info(std::int32_t port);
+PortCall In(std::int32_t address);
+PortCall Out(std::int32_t address, std::int32_t value);
+
+void PrintTo(const PortCall& call, std::ostream* os);
+
+// The writes SendSerialWord must make for `word`, straight from the board's timing:
+// per bit 0x12 then 0x10/0x12 (bit 0) or 0x11/0x13 (bit 1), then the closing 0x16.
+std::vector<PortCall> WordWrites(std::int32_t address, std::int32_t word, int bits = 18);
+
+// A port library that records every call and acts like a bank of plain
+// registers: a read gives back what was last written at that address (or a
+// preset), with answers for claim and information that a test can set.
+class RecordingPortLibrary final : public PortLibrary {
+public:
+    std::int32_t GetParallelPortCount() override;
+    std::int32_t ClaimParallelPort(std::int32_t port, std::int32_t flags) override;
+    std::int32_t GetParallelPortInfo(std::int32_t port, ParallelPortInfo* info) override;
+    std::int32_t InByte(std::int32_t address) override;
+    void OutByte(std::int32_t address, std::int32_t value) override;
+
+    std::vector<PortCall> calls;
+    std::map<std::int32_t, std::int32_t> registers;
+
+    std::int32_t portCount = 1;
+    std::int32_t claimResult = 1;
+    std::int32_t infoResult = 1;
+    std::int32_t infoBaseAddress = 888;
+
+    // The calls recorded so far; the record starts again empty.
+    std::vector<PortCall> Take();
+    // Only the writes among the recorded calls.
+    std::vector<PortCall> Writes() const;
+};
+
+} // namespace qv4130::testing
