@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# run-under-wine.sh PREFIX PROGRAM.exe [ARGS...]
+# Runs a Windows program under 64-bit Wine in the Wine prefix PREFIX, which is
+# created on first use. Headless and quiet: no debug channels, no offer to install
+# Mono or Gecko. Carriage returns are stripped from the program's output so that
+# tools reading it line by line (ctest, GoogleTest's discovery) see plain lines.
+# The exit status is the program's.
+set -euo pipefail
+
+if [ $# -lt 2 ]; then
+    echo "usage: $0 PREFIX PROGRAM [ARGS...]" >&2
+    exit 2
+fi
+prefix=$1
+shift
+
+if [ -x /usr/lib/wine/wine64 ]; then
+    wine=/usr/lib/wine/wine64 # Debian keeps the 64-bit loader here
+else
+    wine=$(command -v wine64 || command -v wine || true)
+fi
+if [ -z "$wine" ]; then
+    echo "$0: wine64 is not installed" >&2
+    exit 2
+fi
+
+export WINEPREFIX=$prefix
+export WINELOADER=$wine
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+# Creating a prefix takes a few seconds; tests started in parallel wait for the
+# first one to finish it.
+if [ ! -e "$prefix/.ready" ]; then
+    mkdir -p "$(dirname "$prefix")"
+    exec 9>"$prefix.lock"
+    flock 9
+    if [ ! -e "$prefix/.ready" ]; then
+        "$wine" wineboot --init >/dev/null 2>&1 || true
+        if [ ! -d "$prefix/drive_c/windows/system32" ]; then
+            echo "$0: could not create the Wine prefix $prefix" >&2
+            exit 2
+        fi
+        touch "$prefix/.ready"
+    fi
+    exec 9>&-
+fi
+
+"$wine" "$@" 2> >(tr -d '\r' >&2) | tr -d '\r'
