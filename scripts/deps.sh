@@ -6,6 +6,10 @@
 QV4130_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
                  libgtest-dev libgmock-dev libbenchmark-dev)
 
+# What the Windows suite adds: the mingw-w64 cross compiler, 64-bit Wine to run
+# the test programs, and GoogleTest's sources to build it for Windows.
+QV4130_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine64 wine googletest)
+
 qv4130_missing_packages() {
     local missing=() pkg
     for pkg in "$@"; do
