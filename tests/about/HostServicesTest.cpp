@@ -18,105 +18,78 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder for one test, removed with everything in it afterwards.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        path_ = fs::temp_directory_path() /
-                ("qv4130-about-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-        fs::create_directories(path_);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
+class HostServices : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directories(dir_); }
+    void TearDown() override { fs::remove_all(dir_); }
 
-    fs::path Write(const std::string& name, const std::string& content,
-                   fs::perms perms = fs::perms::owner_read | fs::perms::owner_write) const {
-        const fs::path file = path_ / name;
-        std::ofstream(file) << content;
-        fs::permissions(file, perms);
-        return file;
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string Write(const std::string& name, const std::string& content, fs::perms perms) {
+        std::ofstream(dir_ / name) << content;
+        fs::permissions(dir_ / name, perms);
+        return Path(name);
     }
+
+    static bool NoChildLeft() { return ::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 
 private:
-    static inline int counter_ = 0;
-    fs::path path_;
+    fs::path dir_ = fs::temp_directory_path() / ("qv4130-about-" + std::to_string(::getpid()));
 };
 
-TEST(HostRegistry, HasNoKeysHere) {
-    HostRegistry registry;
-    RegistryKeyHandle handle = 123;
-    EXPECT_NE(registry.OpenKey(HkeyLocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", 0,
-                               KeyAllAccess, handle),
+TEST_F(HostServices, RegistryHasNoKeys) {
+    RegistryKeyHandle handle = 0;
+    EXPECT_NE(HostRegistry().OpenKey(HkeyLocalMachine, "SOFTWARE", 0, KeyAllAccess, handle),
               RegistrySuccess);
 }
 
-TEST(HostFileFinder, MatchesOnlyOrdinaryVisibleFiles) {
-    ScratchFolder folder;
-    folder.Write("MSINFO32.EXE", "x");
-    folder.Write(".MSINFO32.EXE", "x");
-    fs::create_directory(folder / "Folder");
-    fs::create_symlink(folder / "MSINFO32.EXE", folder / "Link");
+TEST_F(HostServices, FileTestMatchesOnlyOrdinaryVisibleFiles) {
+    Write("MSINFO32.EXE", "x", fs::perms::owner_read);
+    Write(".MSINFO32.EXE", "x", fs::perms::owner_read);
+    fs::create_directory(Path("Folder"));
+    fs::create_symlink(Path("MSINFO32.EXE"), Path("Link"));
 
-    struct Case {
-        std::string path;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {(folder / "MSINFO32.EXE").string(), "MSINFO32.EXE"},
-        {(folder / "Link").string(), "Link"},
-        {(folder / ".MSINFO32.EXE").string(), ""},
-        {(folder / "Folder").string(), ""},
-        {(folder / "Folder/").string(), ""},
-        {(folder / "absent").string(), ""},
-        {(folder / "MSINFO32.EXE/").string(), ""},
+    const std::pair<std::string, std::string> cases[] = {
+        {Path("MSINFO32.EXE"), "MSINFO32.EXE"},
+        {Path("Link"), "Link"},
+        {Path(".MSINFO32.EXE"), ""},
+        {Path("Folder"), ""},
+        {Path("absent"), ""},
+        {Path("MSINFO32.EXE/"), ""},
         {"", ""},
     };
-    HostFileFinder finder;
-    for (const Case& c : cases) {
-        EXPECT_EQ(finder.FindOrdinaryFile(c.path), c.expected) << c.path;
+    for (const auto& [path, expected] : cases) {
+        EXPECT_EQ(HostFileFinder().FindOrdinaryFile(path), expected) << path;
     }
 }
 
-TEST(HostProgramStarter, StartsTheProgramAndLeavesNoChildBehind) {
-    ScratchFolder folder;
-    const fs::path marker = folder / "started";
-    const fs::path program = folder.Write("program", "#!/bin/sh\ntouch '" + marker.string() + "'\n",
-                                          fs::perms::owner_all);
+TEST_F(HostServices, StartedProgramRunsOnItsOwnAndLeavesNoChildBehind) {
+    const std::string marker = Path("started");
+    const std::string program =
+        Write("program", "#!/bin/sh\ntouch '" + marker + "'\n", fs::perms::owner_all);
 
-    HostProgramStarter().Start(program.string(), WindowShow::NormalFocus);
+    HostProgramStarter().Start(program, WindowShow::NormalFocus);
 
-    // The program runs on its own; give it a moment to leave its mark.
     for (int tries = 0; tries < 500 && !fs::exists(marker); ++tries) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(fs::exists(marker));
-    errno = 0;
-    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "no child of ours may be left to reap";
-    EXPECT_EQ(errno, ECHILD);
+    EXPECT_TRUE(NoChildLeft());
 }
 
-TEST(HostProgramStarter, ReportsEveryFailureAsAnError) {
-    ScratchFolder folder;
-    const fs::path notExecutable = folder.Write("plain", "#!/bin/sh\n");
-    const fs::path noInterpreter =
-        folder.Write("broken", "#!/no/such/shell\n", fs::perms::owner_all);
-    fs::create_directory(folder / "Folder");
-
+TEST_F(HostServices, EveryFailureToStartIsAnError) {
+    fs::create_directory(Path("Folder"));
     const std::string cases[] = {
         "",
-        (folder / "absent").string(),
-        notExecutable.string(),
-        noInterpreter.string(),
-        (folder / "Folder").string(),
+        Path("absent"),
+        Path("Folder"),
+        Write("plain", "#!/bin/sh\n", fs::perms::owner_read | fs::perms::owner_write),
+        Write("broken", "#!/no/such/shell\n", fs::perms::owner_all),
     };
     for (const std::string& path : cases) {
         EXPECT_THROW(HostProgramStarter().Start(path, WindowShow::NormalFocus), ProgramStartError)
             << path;
     }
-    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_TRUE(NoChildLeft());
 }
 
 } // namespace
