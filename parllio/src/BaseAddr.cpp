@@ -16,10 +16,6 @@ constexpr std::int32_t HighestIoAddress = 0xFFFF;
 
 std::optional<std::int32_t> ParseBaseAddr(std::string_view text) {
     std::size_t at = 0;
-    while (at < text.size() && IsBlank(text[at])) {
-        ++at;
-    }
-    const std::size_t digitsStart = at;
     std::int32_t value = 0;
     while (at < text.size() && IsDigit(text[at])) {
         value = value * 10 + (text[at] - '0');
@@ -28,7 +24,7 @@ std::optional<std::int32_t> ParseBaseAddr(std::string_view text) {
         }
         ++at;
     }
-    if (at == digitsStart) {
+    if (at == 0) {
         return std::nullopt;
     }
     if (at < text.size() && !IsBlank(text[at])) {

@@ -16,8 +16,14 @@ struct Library {
     std::mutex lock; // the program calls from one thread; other callers may not
 };
 
-template <typename Action> auto WithPorts(Action action) {
+// One instance for the whole library, made at the first call.
+Library& TheLibrary() {
     static Library library;
+    return library;
+}
+
+template <typename Action> auto WithPorts(Action action) {
+    Library& library = TheLibrary();
     const std::lock_guard guard(library.lock);
     return action(library.ports);
 }

@@ -50,6 +50,13 @@ std::optional<std::uint16_t> IoAddress(std::int32_t address) {
 ParallelPorts::ParallelPorts(Kernel& kernel, std::chrono::milliseconds claimPatience)
     : kernel_(kernel), complaints_(kernel), claimPatience_(claimPatience) {}
 
+ParallelPorts::~ParallelPorts() {
+    // Given back in port order, lowest first.
+    while (!claimed_.empty()) {
+        claimed_.erase(claimed_.begin());
+    }
+}
+
 std::vector<ParallelPorts::KnownPort> ParallelPorts::Scan() {
     int error = 0;
     const std::vector<std::string> names = kernel_.ListDirectory(PortListDirectory, error);

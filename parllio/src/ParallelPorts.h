@@ -26,6 +26,9 @@ class ParallelPorts {
 public:
     explicit ParallelPorts(Kernel& kernel,
                            std::chrono::milliseconds claimPatience = DefaultClaimPatience);
+    ~ParallelPorts();
+    ParallelPorts(const ParallelPorts&) = delete;
+    ParallelPorts& operator=(const ParallelPorts&) = delete;
 
     std::int32_t Count();
     std::int32_t Claim(std::int32_t port);
