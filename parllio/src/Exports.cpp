@@ -6,6 +6,7 @@
 #include "LinuxKernel.h"
 #include "ParallelPorts.h"
 
+#include <cstdint>
 #include <mutex>
 
 namespace {
@@ -22,39 +23,52 @@ Library& TheLibrary() {
     return library;
 }
 
-template <typename Action> auto WithPorts(Action action) {
-    Library& library = TheLibrary();
-    const std::lock_guard guard(library.lock);
-    return action(library.ports);
+// Runs `action` on the ports, one caller at a time. Nothing thrown inside (out
+// of memory, say) may cross into a C caller: the call gives `failed` instead.
+template <typename Action> std::int32_t WithPorts(std::int32_t failed, Action action) noexcept {
+    try {
+        Library& library = TheLibrary();
+        const std::lock_guard guard(library.lock);
+        return action(library.ports);
+    } catch (...) {
+        return failed;
+    }
 }
+
+constexpr std::int32_t Failed = 0;
+constexpr std::int32_t Floating = 0xFF;
 
 } // namespace
 
 extern "C" {
 
 PARLLIO_API int32_t PARLLIO_CALL GetParallelPortCount(void) {
-    return WithPorts([](parllio::ParallelPorts& ports) { return ports.Count(); });
+    return WithPorts(Failed, [](parllio::ParallelPorts& ports) { return ports.Count(); });
 }
 
 PARLLIO_API int32_t PARLLIO_CALL ClaimParallelPort(int32_t port, int32_t /*flags*/) {
-    return WithPorts([port](parllio::ParallelPorts& ports) { return ports.Claim(port); });
+    return WithPorts(Failed, [port](parllio::ParallelPorts& ports) { return ports.Claim(port); });
 }
 
 PARLLIO_API int32_t PARLLIO_CALL ReleaseParallelPort(int32_t port) {
-    return WithPorts([port](parllio::ParallelPorts& ports) { return ports.Release(port); });
+    return WithPorts(Failed, [port](parllio::ParallelPorts& ports) { return ports.Release(port); });
 }
 
 PARLLIO_API int32_t PARLLIO_CALL GetParallelPortInfo(int32_t port, ParallelPortInfo* info) {
     return WithPorts(
-        [port, info](parllio::ParallelPorts& ports) { return ports.Info(port, info); });
+        Failed, [port, info](parllio::ParallelPorts& ports) { return ports.Info(port, info); });
 }
 
 PARLLIO_API int32_t PARLLIO_CALL InByte(int32_t address) {
-    return WithPorts([address](parllio::ParallelPorts& ports) { return ports.In(address); });
+    return WithPorts(Floating,
+                     [address](parllio::ParallelPorts& ports) { return ports.In(address); });
 }
 
 PARLLIO_API void PARLLIO_CALL OutByte(int32_t address, int32_t value) {
-    WithPorts([address, value](parllio::ParallelPorts& ports) { ports.Out(address, value); });
+    WithPorts(Failed, [address, value](parllio::ParallelPorts& ports) {
+        ports.Out(address, value);
+        return 0;
+    });
 }
 
 } // extern "C"
