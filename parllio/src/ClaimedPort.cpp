@@ -14,13 +14,19 @@ constexpr std::uint8_t OutputLines = 0x0F;    // STROBE, AUTOFEED, INIT, SELECT 
 constexpr std::uint8_t DirectionBit = 0x20;   // 1: the data lines are inputs
 constexpr std::uint8_t UnreadableByte = 0xFF; // what a read of nothing gives: a floating bus
 
-std::string OpenAdvice(int error) {
+std::string OpenAdvice(Kernel& kernel, int index, int error) {
     switch (error) {
     case EACCES:
     case EPERM:
         return " (add the user to the 'lp' group, then log in again)";
     case ENOENT:
-        return " (load the ppdev module: sudo modprobe ppdev)";
+        // The kernel lists the port but has no device node for it: no ppdev.
+        if (kernel.ReadFile(BaseAddrPath(index)).error == 0) {
+            return " (load the ppdev module: sudo modprobe ppdev)";
+        }
+        return " (the kernel has no port parport" + std::to_string(index) +
+               "; sudo modprobe -a parport_pc ppdev loads its drivers, and "
+               "/proc/sys/dev/parport lists the ports it found)";
     case ENXIO:
     case ENODEV:
         return " (the kernel has no such port: see /proc/sys/dev/parport)";
@@ -61,7 +67,8 @@ std::unique_ptr<ClaimedPort> ClaimedPort::Claim(Kernel& kernel, Complaints& comp
     auto open = [&]() -> int {
         const int fd = kernel.Open(path);
         if (fd < 0) {
-            complaints.Tell("cannot open " + path + ": " + ErrorText(-fd) + OpenAdvice(-fd));
+            complaints.Tell("cannot open " + path + ": " + ErrorText(-fd) +
+                            OpenAdvice(kernel, index, -fd));
         }
         return fd;
     };
