@@ -114,6 +114,7 @@ std::optional<int> ParallelPorts::IndexOf(std::int32_t port) {
 }
 
 std::int32_t ParallelPorts::Count() {
+    lastRoute_.reset();
     known_ = Scan(); // asked rarely, and the answer should be today's
     return static_cast<std::int32_t>(known_->size());
 }
@@ -143,6 +144,7 @@ std::int32_t ParallelPorts::Release(std::int32_t port) {
         return 0;
     }
     refused_.erase(*index);
+    lastRoute_.reset();
     return claimed_.erase(*index) > 0 ? 1 : 0;
 }
 
@@ -214,38 +216,50 @@ ClaimedPort* ParallelPorts::ClaimedAt(int index) {
     return Claim(index + 1) != 0 ? claimed_.at(index).get() : nullptr;
 }
 
-std::int32_t ParallelPorts::In(std::int32_t address) {
+std::optional<std::pair<ClaimedPort*, ParallelPorts::Register>>
+ParallelPorts::Route(std::int32_t address) {
+    if (lastRoute_ && lastRoute_->address == address) {
+        return std::pair{lastRoute_->port, lastRoute_->reg};
+    }
     const std::optional<Location> where = Locate(address);
     ClaimedPort* port = where ? ClaimedAt(where->index) : nullptr;
     if (port == nullptr) {
+        return std::nullopt;
+    }
+    lastRoute_ = LastRoute{address, port, where->reg};
+    return std::pair{port, where->reg};
+}
+
+std::int32_t ParallelPorts::In(std::int32_t address) {
+    const auto route = Route(address);
+    if (!route) {
         return Floating;
     }
-    switch (where->reg) {
+    switch (route->second) {
     case Register::Data:
-        return port->ReadData();
+        return route->first->ReadData();
     case Register::Status:
-        return port->ReadStatus();
+        return route->first->ReadStatus();
     case Register::Control:
-        return port->ReadControl();
+        return route->first->ReadControl();
     }
     return Floating;
 }
 
 void ParallelPorts::Out(std::int32_t address, std::int32_t value) {
-    const std::optional<Location> where = Locate(address);
-    ClaimedPort* port = where ? ClaimedAt(where->index) : nullptr;
-    if (port == nullptr) {
+    const auto route = Route(address);
+    if (!route) {
         return;
     }
     const auto byte = static_cast<std::uint8_t>(value & 0xFF);
-    switch (where->reg) {
+    switch (route->second) {
     case Register::Data:
-        port->WriteData(byte);
+        route->first->WriteData(byte);
         break;
     case Register::Status:
         break; // a read-only register: the write goes nowhere, as on the hardware
     case Register::Control:
-        port->WriteControl(byte);
+        route->first->WriteControl(byte);
         break;
     }
 }

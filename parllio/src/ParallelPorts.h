@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace parllio {
@@ -52,6 +53,8 @@ private:
     std::vector<KnownPort> Scan();
     std::optional<std::int32_t> BaseOf(int index);
     std::optional<Location> Locate(std::int32_t address);
+    // The claimed port and register behind `address`, or nothing (told why).
+    std::optional<std::pair<ClaimedPort*, Register>> Route(std::int32_t address);
     ClaimedPort* ClaimedAt(int index);
     std::optional<int> IndexOf(std::int32_t port);
     void TellNoPortAt(std::uint16_t address);
@@ -64,6 +67,14 @@ private:
     // (and waited for again) at every byte.
     std::set<int> refused_;
     std::map<int, std::unique_ptr<ClaimedPort>> claimed_;
+    // The last address routed: a word is 55 writes to one address. Forgotten
+    // whenever a claim goes or the port list is read again.
+    struct LastRoute {
+        std::int32_t address;
+        ClaimedPort* port;
+        Register reg;
+    };
+    std::optional<LastRoute> lastRoute_;
 };
 
 } // namespace parllio

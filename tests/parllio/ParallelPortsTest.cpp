@@ -334,6 +334,7 @@ TEST_F(ParallelPortsTest, ReleaseGivesBackOnePortAndTheRestGoWithTheLibrary) {
     FourPorts();
     ASSERT_EQ(ports->Claim(1), 1);
     ASSERT_EQ(ports->Claim(2), 1);
+    ports->Out(888, 0x06);
     kernel.TakeCalls();
     EXPECT_EQ(ports->Release(1), 1);
     EXPECT_EQ(ports->Release(1), 0) << "nothing left to release";
