@@ -85,8 +85,7 @@ std::unique_ptr<ClaimedPort> ClaimedPort::Claim(Kernel& kernel, Complaints& comp
     if (kernel.Ioctl(fd, PPEXCL, nullptr) == 0) {
         const int exclusive = kernel.Claim(fd, patience);
         if (exclusive == 0) {
-            return std::unique_ptr<ClaimedPort>(
-                new ClaimedPort(kernel, complaints, fd, path, true));
+            return std::make_unique<ClaimedPort>(Key{}, kernel, complaints, fd, path);
         }
         kernel.Close(fd);
         if (exclusive == -EINTR) {
@@ -104,13 +103,11 @@ std::unique_ptr<ClaimedPort> ClaimedPort::Claim(Kernel& kernel, Complaints& comp
         complaints.Tell(ClaimFailure(kernel, index, -shared));
         return nullptr;
     }
-    return std::unique_ptr<ClaimedPort>(new ClaimedPort(kernel, complaints, fd, path, false));
+    return std::make_unique<ClaimedPort>(Key{}, kernel, complaints, fd, path);
 }
 
-ClaimedPort::ClaimedPort(Kernel& kernel, Complaints& complaints, int fd, std::string path,
-                         bool exclusive)
-    : kernel_(kernel), complaints_(complaints), fd_(fd), path_(std::move(path)),
-      exclusive_(exclusive) {}
+ClaimedPort::ClaimedPort(Key, Kernel& kernel, Complaints& complaints, int fd, std::string path)
+    : kernel_(kernel), complaints_(complaints), fd_(fd), path_(std::move(path)) {}
 
 ClaimedPort::~ClaimedPort() {
     kernel_.Ioctl(fd_, PPRELEASE, nullptr);

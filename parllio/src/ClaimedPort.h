@@ -21,11 +21,15 @@ public:
     static std::unique_ptr<ClaimedPort> Claim(Kernel& kernel, Complaints& complaints, int index,
                                               std::chrono::milliseconds patience);
 
+    // Only Claim makes one; the key keeps the constructor to it while make_unique can call it.
+    class Key {
+        friend class ClaimedPort;
+        Key() = default;
+    };
+    ClaimedPort(Key, Kernel& kernel, Complaints& complaints, int fd, std::string path);
     ~ClaimedPort();
     ClaimedPort(const ClaimedPort&) = delete;
     ClaimedPort& operator=(const ClaimedPort&) = delete;
-
-    bool Exclusive() const { return exclusive_; }
 
     std::uint8_t ReadData();
     std::uint8_t ReadStatus();
@@ -34,8 +38,6 @@ public:
     void WriteControl(std::uint8_t value);
 
 private:
-    ClaimedPort(Kernel& kernel, Complaints& complaints, int fd, std::string path, bool exclusive);
-
     std::uint8_t ReadRegister(unsigned long request, const char* what);
     void Fail(const char* what, int error);
 
@@ -43,7 +45,6 @@ private:
     Complaints& complaints_;
     int fd_;
     std::string path_;
-    bool exclusive_;
     // ppdev moves only the four output lines of the control register (bits 0
     // to 3) and reports only those back; the direction bit (5) has an ioctl of
     // its own and the others none. The whole byte last written is kept here so
