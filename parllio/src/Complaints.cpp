@@ -1,0 +1,17 @@
+#include "Complaints.h"
+
+#include <cstring>
+
+namespace parllio {
+
+void Complaints::Tell(const std::string& message) {
+    if (told_.insert(message).second) {
+        kernel_.Tell("parllio: " + message);
+    }
+}
+
+std::string ErrorText(int error) {
+    return std::strerror(error);
+}
+
+} // namespace parllio

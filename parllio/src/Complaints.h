@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Kernel.h"
+
+#include <set>
+#include <string>
+
+namespace parllio {
+
+// Messages for the operator on standard error, each told once: a failure that
+// repeats on every byte written must not flood the terminal.
+class Complaints {
+public:
+    explicit Complaints(Kernel& kernel) : kernel_(kernel) {}
+
+    void Tell(const std::string& message);
+
+private:
+    Kernel& kernel_;
+    std::set<std::string> told_;
+};
+
+// The errno's text, as strerror gives it.
+std::string ErrorText(int error);
+
+} // namespace parllio

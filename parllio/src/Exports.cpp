@@ -1,0 +1,74 @@
+// The library's C entry points: one set of ports per process, over the real
+// kernel, released when the library is unloaded or the process ends.
+#define PARLLIO_BUILDING_LIBRARY
+#include <parllio/parllio.h>
+
+#include "LinuxKernel.h"
+#include "ParallelPorts.h"
+
+#include <cstdint>
+#include <mutex>
+
+namespace {
+
+struct Library {
+    parllio::LinuxKernel kernel;
+    parllio::ParallelPorts ports{kernel};
+    std::mutex lock; // the program calls from one thread; other callers may not
+};
+
+// One instance for the whole library, made at the first call.
+Library& TheLibrary() {
+    static Library library;
+    return library;
+}
+
+// Runs `action` on the ports, one caller at a time. Nothing thrown inside (out
+// of memory, say) may cross into a C caller: the call gives `failed` instead.
+template <typename Action> std::int32_t WithPorts(std::int32_t failed, Action action) noexcept {
+    try {
+        Library& library = TheLibrary();
+        const std::lock_guard guard(library.lock);
+        return action(library.ports);
+    } catch (...) {
+        return failed;
+    }
+}
+
+constexpr std::int32_t Failed = 0;
+constexpr std::int32_t Floating = 0xFF;
+
+} // namespace
+
+extern "C" {
+
+PARLLIO_API int32_t PARLLIO_CALL GetParallelPortCount(void) {
+    return WithPorts(Failed, [](parllio::ParallelPorts& ports) { return ports.Count(); });
+}
+
+PARLLIO_API int32_t PARLLIO_CALL ClaimParallelPort(int32_t port, int32_t /*flags*/) {
+    return WithPorts(Failed, [port](parllio::ParallelPorts& ports) { return ports.Claim(port); });
+}
+
+PARLLIO_API int32_t PARLLIO_CALL ReleaseParallelPort(int32_t port) {
+    return WithPorts(Failed, [port](parllio::ParallelPorts& ports) { return ports.Release(port); });
+}
+
+PARLLIO_API int32_t PARLLIO_CALL GetParallelPortInfo(int32_t port, ParallelPortInfo* info) {
+    return WithPorts(
+        Failed, [port, info](parllio::ParallelPorts& ports) { return ports.Info(port, info); });
+}
+
+PARLLIO_API int32_t PARLLIO_CALL InByte(int32_t address) {
+    return WithPorts(Floating,
+                     [address](parllio::ParallelPorts& ports) { return ports.In(address); });
+}
+
+PARLLIO_API void PARLLIO_CALL OutByte(int32_t address, int32_t value) {
+    WithPorts(Failed, [address, value](parllio::ParallelPorts& ports) {
+        ports.Out(address, value);
+        return 0;
+    });
+}
+
+} // extern "C"

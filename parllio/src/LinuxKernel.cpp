@@ -1,0 +1,83 @@
+#include "LinuxKernel.h"
+
+#include "Patience.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/ppdev.h>
+#include <memory>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace parllio {
+
+int LinuxKernel::Open(const std::string& path) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return fd < 0 ? -errno : fd;
+}
+
+void LinuxKernel::Close(int fd) {
+    ::close(fd);
+}
+
+int LinuxKernel::Ioctl(int fd, unsigned long request, void* argument) {
+    return ::ioctl(fd, request, argument) < 0 ? -errno : 0;
+}
+
+int LinuxKernel::Claim(int fd, std::chrono::milliseconds patience) {
+    return CallWithPatience(patience, [fd] { return ::ioctl(fd, PPCLAIM) < 0 ? -errno : 0; });
+}
+
+FileText LinuxKernel::ReadFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return {{}, errno};
+    }
+    FileText result;
+    char chunk[256];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            result.error = errno;
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        result.text.append(chunk, static_cast<std::size_t>(got));
+    }
+    Close(fd);
+    return result;
+}
+
+std::vector<std::string> LinuxKernel::ListDirectory(const std::string& path, int& error) {
+    std::vector<std::string> names;
+    const std::unique_ptr<DIR, int (*)(DIR*)> directory(::opendir(path.c_str()), ::closedir);
+    if (!directory) {
+        error = errno;
+        return names;
+    }
+    error = 0;
+    while (const dirent* entry = ::readdir(directory.get())) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+void LinuxKernel::Tell(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+}
+
+} // namespace parllio

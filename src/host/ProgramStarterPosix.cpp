@@ -1,0 +1,106 @@
+#if !defined(_WIN32)
+
+#include "ProgramStarter.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace qv4130 {
+
+namespace {
+// A file descriptor closed when the object goes.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() { Close(); }
+    int Get() const { return fd_; }
+    void Close() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+
+private:
+    int fd_;
+};
+
+[[noreturn]] void Fail(const std::string& path, int error) {
+    throw ProgramStartError(path + ": " + std::generic_category().message(error));
+}
+
+void MarkCloseOnExec(int fd, const std::string& path) {
+    if (::fcntl(fd, F_SETFD, FD_CLOEXEC) != 0) {
+        Fail(path, errno);
+    }
+}
+
+// Runs in the forked child, where only async-signal-safe calls are allowed: it
+// forks once more and leaves at once, so the program runs as an orphan that the
+// system reaps and never becomes our zombie. A failed exec writes its errno into
+// the pipe; a successful one closes the pipe (close-on-exec) unwritten.
+[[noreturn]] void StartDetached(char* const argv[], int reportFd) {
+    const pid_t grandchild = ::fork();
+    if (grandchild > 0) {
+        ::_exit(0);
+    }
+    if (grandchild == 0) {
+        ::setsid();
+        ::execv(argv[0], argv);
+    }
+    // Only a failed fork or a failed exec gets here.
+    const int error = errno;
+    [[maybe_unused]] const ssize_t written = ::write(reportFd, &error, sizeof error);
+    ::_exit(127);
+}
+} // namespace
+
+void HostProgramStarter::Start(const std::string& path, WindowShow) {
+    if (path.empty()) {
+        throw ProgramStartError("no program to start");
+    }
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        Fail(path, errno);
+    }
+    FileDescriptor readEnd(fds[0]);
+    FileDescriptor writeEnd(fds[1]);
+    MarkCloseOnExec(readEnd.Get(), path);
+    MarkCloseOnExec(writeEnd.Get(), path);
+
+    // Everything the child needs is made before the fork.
+    std::vector<char> program(path.begin(), path.end());
+    program.push_back('\0');
+    char* const argv[] = {program.data(), nullptr};
+
+    const pid_t child = ::fork();
+    if (child < 0) {
+        Fail(path, errno);
+    }
+    if (child == 0) {
+        StartDetached(argv, writeEnd.Get());
+    }
+    writeEnd.Close();
+    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+
+    int error = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(readEnd.Get(), &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    if (got > 0) {
+        Fail(path, error);
+    }
+}
+
+} // namespace qv4130
+
+#endif

@@ -1,0 +1,58 @@
+#if defined(_WIN32)
+
+#include "ProgramStarter.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <system_error>
+#include <vector>
+
+namespace qv4130 {
+
+namespace {
+// Closes a kernel handle when it goes out of scope.
+class KernelHandle {
+public:
+    explicit KernelHandle(HANDLE handle) : handle_(handle) {}
+    KernelHandle(const KernelHandle&) = delete;
+    KernelHandle& operator=(const KernelHandle&) = delete;
+    ~KernelHandle() {
+        if (handle_ != nullptr) {
+            ::CloseHandle(handle_);
+        }
+    }
+
+private:
+    HANDLE handle_;
+};
+} // namespace
+
+void HostProgramStarter::Start(const std::string& path, WindowShow show) {
+    if (path.empty()) {
+        throw ProgramStartError("no program to start");
+    }
+    // The path names the module itself, so a folder with spaces in its name is
+    // never split; the command line repeats it, quoted, as the program's argv[0].
+    std::string quoted = "\"" + path + "\"";
+    std::vector<char> commandLine(quoted.begin(), quoted.end());
+    commandLine.push_back('\0');
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &process)) {
+        const DWORD error = ::GetLastError();
+        throw ProgramStartError(path + ": " +
+                                std::system_category().message(static_cast<int>(error)));
+    }
+    const KernelHandle processHandle(process.hProcess);
+    const KernelHandle threadHandle(process.hThread);
+}
+
+} // namespace qv4130
+
+#endif

@@ -1,0 +1,173 @@
+#include "frmAbout.h"
+
+#include "ApplicationIcon.h"
+#include "FormGeometry.h"
+#include "host/AppIdentity.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QShowEvent>
+
+namespace qv4130 {
+
+namespace {
+constexpr int ClientWidthTwips = 5715;
+constexpr int ClientHeightTwips = 3090;
+
+// One straight horizontal line drawn on the window, `thickness` pixels thick,
+// its ends and its top edge given in twips. Lines are decoration: they take
+// neither the focus nor the mouse.
+class HorizontalLine final : public QWidget {
+public:
+    HorizontalLine(QWidget* window, int fromXTwips, int toXTwips, int yTwips, int thickness,
+                   QColor colour)
+        : QWidget(window), colour_(colour) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        const int left = TwipsToPixels(fromXTwips, window);
+        const int right = TwipsToPixels(toXTwips, window);
+        setGeometry(left, TwipsToPixels(yTwips, window), right - left + 1, thickness);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), colour_); }
+
+private:
+    QColor colour_;
+};
+
+QLabel* MakeLabel(QWidget* window, const char* name, const QString& text, int left, int top,
+                  int width, int height) {
+    auto* label = new QLabel(text, window);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label->setFont(FormFont());
+    PlaceInTwips(*label, left, top, width, height);
+    return label;
+}
+
+void MakeTextBlack(QLabel& label) {
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    label.setPalette(palette);
+}
+
+QPushButton* MakeButton(QWidget* window, const char* name, const QString& text, int left, int top,
+                        int width, int height) {
+    auto* button = new QPushButton(text, window);
+    button->setObjectName(QString::fromLatin1(name));
+    PlaceInTwips(*button, left, top, width, height);
+    return button;
+}
+} // namespace
+
+VersionNumbers ProgramVersion() {
+    return {identity::VersionMajor, identity::VersionMinor, identity::VersionRevision};
+}
+
+QString VersionLine(const VersionNumbers& version) {
+    return QStringLiteral("Version %1.%2.%3")
+        .arg(version.majorNumber)
+        .arg(version.minorNumber)
+        .arg(version.revision);
+}
+
+frmAbout::frmAbout(const SystemInformationHost& host, VersionNumbers version, QWidget* parent)
+    : QDialog(parent), host_(host), version_(version) {
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    SetClientSizeInTwips(*this, ClientWidthTwips, ClientHeightTwips, true);
+    BuildControls();
+    Form_Load();
+}
+
+void frmAbout::BuildControls() {
+    // Created in the order the controls have always been stored in, which is also
+    // the order they are stacked in: later ones lie on top.
+    picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setPixmap(ApplicationIconPixmap());
+    picIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picIcon->setFocusPolicy(Qt::StrongFocus);
+    PlaceInTwips(*picIcon, 240, 240, 540, 540);
+
+    cmdOK = MakeButton(this, "cmdOK", QStringLiteral("OK"), 4245, 2625, 1260, 345);
+    cmdOK->setDefault(true);
+    cmdSysInfo =
+        MakeButton(this, "cmdSysInfo", QStringLiteral("&System Info..."), 240, 2640, 1245, 345);
+
+    Label4 = MakeLabel(this, "Label4", QStringLiteral("www.example.com"), 960, 2040, 3855, 255);
+    Label3 = MakeLabel(this, "Label3", QStringLiteral("is available from our website"), 960, 1800,
+                       3855, 255);
+    Label2 =
+        MakeLabel(this, "Label2", QStringLiteral("The Latest version of all Tessaron Software"),
+                  600, 1560, 4575, 255);
+    Label1 = MakeLabel(this, "Label1", QStringLiteral("Orvane Applications Group"), 960, 1080, 3855,
+                       255);
+
+    // The etched separator: a grey line with a white one a pixel below it. Both
+    // belong to the one control array Line1; the index tells them apart.
+    auto* shadow = new HorizontalLine(this, 90, 5654, 2445, 1, QColor(128, 128, 128));
+    shadow->setObjectName(QStringLiteral("Line1"));
+    shadow->setProperty("index", 1);
+
+    lblDescription =
+        MakeLabel(this, "lblDescription", QStringLiteral("Hardware and Software designed by the"),
+                  960, 840, 3885, 210);
+    MakeTextBlack(*lblDescription);
+    lblTitle = MakeLabel(this, "lblTitle", QStringLiteral("QV4130 Evaluation Board Software"), 930,
+                         210, 3900, 255);
+    MakeTextBlack(*lblTitle);
+
+    auto* highlight = new HorizontalLine(this, 105, 5654, 2460, 2, Qt::white);
+    highlight->setObjectName(QStringLiteral("Line1"));
+    highlight->setProperty("index", 0);
+
+    lblVersion = MakeLabel(this, "lblVersion", QString(), 960, 435, 3885, 225);
+
+    setTabOrder(cmdOK, picIcon);
+    setTabOrder(picIcon, cmdSysInfo);
+    cmdOK->setFocus();
+
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdSysInfo, &QPushButton::clicked, this, [this] { cmdSysInfo_Click(); });
+}
+
+void frmAbout::Form_Load() {
+    setWindowTitle(QStringLiteral("About ") + QString::fromLatin1(ApplicationTitle));
+    lblVersion->setText(VersionLine(version_));
+}
+
+void frmAbout::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Every opening starts centred on the whole screen, wherever it was last.
+    if (!event->spontaneous()) {
+        CentreOnScreen(*this);
+    }
+}
+
+void frmAbout::cmdOK_Click() {
+    accept();
+}
+
+void frmAbout::cmdSysInfo_Click() {
+    StartSysInfo();
+}
+
+void frmAbout::StartSysInfo() {
+    qv4130::StartSysInfo(host_);
+}
+
+bool frmAbout::GetKeyValue(std::int32_t keyRoot, const std::string& keyName,
+                           const std::string& subKeyRef, std::string& keyVal) {
+    return qv4130::GetKeyValue(host_.registry, keyRoot, keyName, subKeyRef, keyVal);
+}
+
+void OpenAbout(QWidget* /*mainWindow*/, const SystemInformationHost& host) {
+    frmAbout about(host);
+    about.exec();
+}
+
+} // namespace qv4130
