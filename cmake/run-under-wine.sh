@@ -23,12 +23,28 @@ if [ -z "$wine" ]; then
     echo "$0: wine64 is not installed" >&2
     exit 2
 fi
+wineserver=$(dirname "$wine")/wineserver64
+[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
 
 export WINEPREFIX=$prefix
 export WINELOADER=$wine
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+
+# Start the prefix's server and Wine's own background services here, cut off
+# from our output. Started by a test program instead, they would inherit its
+# output and keep ctest waiting on it until the server ends. The server stays
+# for a few seconds after the last program, so the next test finds all running.
+start_server() {
+    exec 9>"$prefix.lock"
+    flock 9
+    if "$wineserver" -p10 </dev/null >/dev/null 2>&1 9>&-; then
+        # A new server: one program brings the services up.
+        "$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1 9>&- || true
+    fi
+    exec 9>&-
+}
 
 # Creating a prefix takes a few seconds; tests started in parallel wait for the
 # first one to finish it.
@@ -37,7 +53,7 @@ if [ ! -e "$prefix/.ready" ]; then
     exec 9>"$prefix.lock"
     flock 9
     if [ ! -e "$prefix/.ready" ]; then
-        "$wine" wineboot --init >/dev/null 2>&1 || true
+        "$wine" wineboot --init </dev/null >/dev/null 2>&1 9>&- || true
         if [ ! -d "$prefix/drive_c/windows/system32" ]; then
             echo "$0: could not create the Wine prefix $prefix" >&2
             exit 2
@@ -47,4 +63,5 @@ if [ ! -e "$prefix/.ready" ]; then
     exec 9>&-
 fi
 
+start_server
 "$wine" "$@" 2> >(tr -d '\r' >&2) | tr -d '\r'
