@@ -158,8 +158,16 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    // A program started from here may still be on its way out, and Windows keeps
+    // a running program's file: try again for a little while.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        std::error_code error;
+        std::filesystem::remove_all(path_, error);
+        if (!error) {
+            return;
+        }
+        Sleep(100);
+    }
 }
 
 std::filesystem::path TempFolder::Sub(const std::string& name) const {
