@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <utility>
 
 namespace qv4130 {
@@ -66,6 +67,10 @@ ModeWindow::ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Check 
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Place(*Label1, layout.label1);
+    // A substitute for the designed font can be wider and wrap onto one more
+    // line; the label then grows downward rather than lose its last words.
+    Label1->resize(Label1->width(),
+                   std::max(Label1->height(), Label1->heightForWidth(Label1->width())));
 
     Text1 = new CheckedEntryField(std::move(check), messages, Frame1);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -112,6 +117,12 @@ ModeWindow::ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Check 
     Place(*pic, layout.pic);
     Pic = pic;
     Text1->SetFocusTarget(Pic);
+}
+
+ModeWindow::~ModeWindow() {
+    for (QObject* child : findChildren<QObject*>()) {
+        child->disconnect(this);
+    }
 }
 
 void ModeWindow::Option1_Click(int index) {

@@ -61,6 +61,10 @@ public:
     void Command1_Click();
     void Command2_Click();
 
+    // Children outlive this part of the window while it is destroyed; their
+    // signals must not reach the handlers any more.
+    ~ModeWindow() override;
+
 protected:
     ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Check check, PortLibrary& port,
                SharedState& state, MessageSink& messages, QWidget* parent);
