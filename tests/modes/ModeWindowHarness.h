@@ -8,17 +8,22 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+
+// Failures show text, not the bytes of a QString.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace qv4130::testing {
 
-// A board on LPT1 with the chip powered, a recording port and message sink,
-// and helpers to open a mode window and work it as the operator would.
+// A chip powered up on LPT1, a recording port and message sink, and the
+// operator's hands on a mode window.
 class ModeWindowTest : public ::testing::Test {
 public:
     ModeWindowTest() {
@@ -26,7 +31,7 @@ public:
         state.DevicePowered = 1;
     }
 
-    // Constructs and shows the window, active, so that focus moves as on a desktop.
+    // Shown and active, so that the focus moves as it does on a desktop.
     template <class Form> std::unique_ptr<Form> Open() {
         auto form = std::make_unique<Form>(port, state, messages, nullptr);
         form->show();
@@ -35,31 +40,27 @@ public:
         return form;
     }
 
-    template <class W> static W* Child(QWidget& form, const char* name) {
-        W* child = form.findChild<W*>(QString::fromLatin1(name));
-        EXPECT_NE(child, nullptr) << name;
+    template <class W = QWidget> static W* Child(QWidget& form, const QString& name) {
+        W* child = form.findChild<W*>(name);
+        EXPECT_NE(child, nullptr) << name.toStdString();
         return child;
     }
     static QLineEdit* Field(QWidget& form) { return Child<QLineEdit>(form, "Text1"); }
-    static QWidget* Pic(QWidget& form) { return Child<QWidget>(form, "Pic"); }
+    static QRadioButton* Option(QWidget& form, const QString& name) {
+        return Child<QRadioButton>(form, name);
+    }
     static QRadioButton* Channel(QWidget& form, int member) {
-        const QByteArray name = QStringLiteral("Option1_%1").arg(member).toLatin1();
-        return Child<QRadioButton>(form, name.constData());
+        return Option(form, QStringLiteral("Option1_%1").arg(member));
     }
-    static void Click(QWidget& form, const char* name) {
-        QTest::mouseClick(Child<QWidget>(form, name), Qt::LeftButton);
+    static void Click(QWidget& form, const QString& name) {
+        QTest::mouseClick(Child(form, name), Qt::LeftButton);
     }
-    static void SelectChannel(QWidget& form, int member) {
-        QTest::mouseClick(Channel(form, member), Qt::LeftButton);
-    }
-
-    // Clicks into the field, replaces its text by typing, and stays in it.
+    // Clicks into the field and replaces its text by typing; the focus stays there.
     static void Type(QWidget& form, const QString& text) {
-        QLineEdit* field = Field(form);
-        QTest::mouseClick(field, Qt::LeftButton);
-        field->selectAll();
-        field->del();
-        QTest::keyClicks(field, text);
+        QTest::mouseClick(Field(form), Qt::LeftButton);
+        Field(form)->selectAll();
+        Field(form)->del();
+        QTest::keyClicks(Field(form), text);
     }
 
     RecordingPortLibrary port;
