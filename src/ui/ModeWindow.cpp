@@ -28,6 +28,16 @@ TwipsRect ChannelOptionRect(int member, int lastChannelTop) {
     return {120 + 600 * (member % 8), top, 615, 255};
 }
 
+// A command button that never becomes a default button Enter would press
+// from elsewhere in the window.
+QPushButton* MakeCommandButton(const char* name, const char* caption, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
 QString TwoDigitNumber(int number) {
     return QStringLiteral("%1").arg(number, 2, 10, QChar('0'));
 }
@@ -35,14 +45,6 @@ QString TwoDigitNumber(int number) {
 
 void Place(QWidget& widget, const TwipsRect& rect) {
     PlaceInTwips(widget, rect.left, rect.top, rect.width, rect.height);
-}
-
-QPushButton* MakeCommandButton(const char* name, const char* caption, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
 }
 
 ModeWindow::ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Check check,

@@ -94,10 +94,6 @@ private:
     bool loaded_ = false;
 };
 
-// A command button as these windows use them: it never becomes a default
-// button that Enter would press from elsewhere.
-QPushButton* MakeCommandButton(const char* name, const char* caption, QWidget* parent);
-
 // Places `widget` by a rectangle in twips.
 void Place(QWidget& widget, const TwipsRect& rect);
 
