@@ -29,9 +29,9 @@ bool Qv4130Chip::ApplyLines(std::uint8_t dataRegister) {
         // Reset is a level: while it is held low nothing else the pins do counts.
         const bool anyCode =
             std::any_of(codes_.begin(), codes_.end(), [](auto code) { return code != 0; });
-        const bool dropsFrame = frame_.has_value();
+        const bool dropsFrame = inFrame_;
         codes_.fill(0);
-        frame_.reset();
+        inFrame_ = false;
         return linesChanged || anyCode || dropsFrame;
     }
 
@@ -44,7 +44,7 @@ bool Qv4130Chip::ApplyLines(std::uint8_t dataRegister) {
         RecordSample(next);
         return true;
     }
-    if (!frame_) {
+    if (!inFrame_) {
         return linesChanged;
     }
 
@@ -55,11 +55,11 @@ bool Qv4130Chip::ApplyLines(std::uint8_t dataRegister) {
     }
     const bool clockRose = !High(previous, line::Sclk) && High(next, line::Sclk);
     if (clockRose) {
-        if (!frame_->levelsTruncated) {
-            frame_->bitSamples.push_back(static_cast<std::uint16_t>(frame_->lineLevels.size() - 1));
+        if (!frame_.levelsTruncated) {
+            frame_.bitSamples.push_back(static_cast<std::uint16_t>(frame_.lineLevels.size() - 1));
         }
-        frame_->bits = (frame_->bits << 1) | (High(next, line::Din) ? 1U : 0U);
-        ++frame_->bitCount;
+        frame_.bits = (frame_.bits << 1) | (High(next, line::Din) ? 1U : 0U);
+        ++frame_.bitCount;
     }
     return linesChanged;
 }
@@ -73,23 +73,28 @@ std::uint16_t Qv4130Chip::Output(int channel) const {
 }
 
 void Qv4130Chip::StartFrame(std::uint8_t levelsBefore) {
-    frame_.emplace();
-    frame_->lineLevels.reserve(3 * SerialWordBits + 2);
-    frame_->bitSamples.reserve(SerialWordBits);
-    frame_->lineLevels.push_back(levelsBefore);
+    inFrame_ = true;
+    frame_.lineLevels.clear();
+    frame_.levelsTruncated = false;
+    frame_.bitSamples.clear();
+    frame_.bitCount = 0;
+    frame_.bits = 0;
+    frame_.lineLevels.reserve(3 * SerialWordBits + 2);
+    frame_.bitSamples.reserve(SerialWordBits);
+    frame_.lineLevels.push_back(levelsBefore);
 }
 
 void Qv4130Chip::RecordSample(std::uint8_t levels) {
-    if (frame_->lineLevels.size() < MaxLineSamples) {
-        frame_->lineLevels.push_back(levels);
+    if (frame_.lineLevels.size() < MaxLineSamples) {
+        frame_.lineLevels.push_back(levels);
     } else {
-        frame_->levelsTruncated = true;
+        frame_.levelsTruncated = true;
     }
 }
 
 void Qv4130Chip::EndFrame() {
-    ReceivedWord word = std::move(*frame_);
-    frame_.reset();
+    inFrame_ = false;
+    ReceivedWord& word = frame_;
     if (word.bitCount != static_cast<std::uint64_t>(SerialWordBits)) {
         word.outcome = WordOutcome::Malformed;
         ++malformedWords_;
@@ -101,7 +106,11 @@ void Qv4130Chip::EndFrame() {
         ++wordsApplied_;
         Execute(word);
     }
-    lastWord_ = std::move(word);
+    if (lastWord_) {
+        std::swap(*lastWord_, frame_);
+    } else {
+        lastWord_.emplace(std::move(frame_));
+    }
 }
 
 void Qv4130Chip::Execute(const ReceivedWord& word) {

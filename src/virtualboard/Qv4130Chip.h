@@ -37,7 +37,7 @@ public:
     std::uint8_t Lines() const { return lines_; }
     bool HeldInReset() const { return (lines_ & line::Reset) == 0; }
     bool PoweredDown() const { return (lines_ & line::PowerDown) != 0; }
-    bool FrameInProgress() const { return frame_.has_value(); }
+    bool FrameInProgress() const { return inFrame_; }
 
     // The code latched for `channel` (0 to 15).
     std::uint16_t Code(int channel) const;
@@ -59,7 +59,10 @@ private:
 
     std::uint8_t lines_;
     std::array<std::uint16_t, ChannelCount> codes_{};
-    std::optional<ReceivedWord> frame_;
+    // The frame being received; its buffers and the last word's trade places at
+    // the end of each frame, so a steady stream of words allocates nothing.
+    ReceivedWord frame_;
+    bool inFrame_ = false;
     std::optional<ReceivedWord> lastWord_;
     std::uint64_t wordsApplied_ = 0;
     std::uint64_t wordsIgnored_ = 0;

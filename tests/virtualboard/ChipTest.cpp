@@ -23,15 +23,6 @@ std::vector<std::uint8_t> ZeroFrame(int bits) {
     return bytes;
 }
 
-TEST(Qv4130Chip, StartsHeldInResetWithEveryCodeAtZero) {
-    Qv4130Chip chip;
-    EXPECT_TRUE(chip.HeldInReset());
-    EXPECT_FALSE(chip.LastWord().has_value());
-    for (int channel = 0; channel < ChannelCount; ++channel) {
-        EXPECT_EQ(chip.Code(channel), 0);
-    }
-}
-
 TEST(Qv4130Chip, UnwiredBitsFiveToSevenChangeNothing) {
     Qv4130Chip chip(Idle);
     EXPECT_FALSE(chip.ApplyLines(Idle | 0xE0));

@@ -50,7 +50,7 @@ void TimingDiagram::SetWord(const std::optional<ReceivedWord>& word) {
 QSize TimingDiagram::sizeHint() const {
     const int labelWidth = fontMetrics().horizontalAdvance(QStringLiteral("SCLK")) + 2 * Margin;
     return {labelWidth + SlotsForSizeHint * PreferredSlotWidth + Margin,
-            static_cast<int>(Traces.size()) * RowHeight + 2 * Margin};
+            static_cast<int>(Traces.size()) * RowHeight + fontMetrics().height() + 2 * Margin};
 }
 
 QSize TimingDiagram::minimumSizeHint() const {
@@ -104,6 +104,16 @@ void TimingDiagram::paintEvent(QPaintEvent* /*event*/) {
             path.lineTo(slotLeft(i + 1), y);
         }
         painter.drawPath(path);
+    }
+
+    // Under the traces, the bit the chip took at each mark, as a protocol decoder shows it.
+    painter.setPen(ink);
+    const int textHeight = fontMetrics().height();
+    for (const std::uint16_t i : bitSamples_) {
+        const QRectF cell(slotLeft(i) - slot * 1.5, plot.bottom() + 1, slot * 3, textHeight);
+        painter.drawText(cell, Qt::AlignCenter,
+                         High(samples_.at(i), line::Din) ? QStringLiteral("1")
+                                                         : QStringLiteral("0"));
     }
 }
 

@@ -12,7 +12,7 @@ namespace qv4130 {
 
 // SYNC, SCLK and DIN of one frame drawn as a logic analyser draws them: one time
 // slot per port write, each line a trace between its low and high level, and a
-// dotted mark at every clock edge where the chip took a bit.
+// dotted mark at every clock edge where the chip took a bit, with the bit under it.
 class TimingDiagram final : public QWidget {
     Q_OBJECT
 

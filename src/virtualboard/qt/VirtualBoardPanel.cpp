@@ -28,6 +28,12 @@ QLabel* NewValueLabel(const QString& objectName, QWidget* parent) {
     return label;
 }
 
+QLabel* AddValueRow(QFormLayout& form, const QString& caption, const QString& objectName) {
+    auto* label = NewValueLabel(objectName, form.parentWidget());
+    form.addRow(caption, label);
+    return label;
+}
+
 QLabel* NewCodeLabel(const QString& objectName, const QFont& font, QWidget* parent) {
     auto* label = NewValueLabel(objectName, parent);
     label->setFont(font);
@@ -67,29 +73,26 @@ VirtualBoardPanel::~VirtualBoardPanel() {
 QWidget* VirtualBoardPanel::BuildChipGroup() {
     auto* group = new QGroupBox(QStringLiteral("Chip"), this);
     auto* form = new QFormLayout(group);
-    powerState_ = NewValueLabel(QStringLiteral("powerState"), group);
-    resetState_ = NewValueLabel(QStringLiteral("resetState"), group);
-    dataRegister_ = NewValueLabel(QStringLiteral("dataRegister"), group);
-    controlRegister_ = NewValueLabel(QStringLiteral("controlRegister"), group);
+    powerState_ = AddValueRow(*form, QStringLiteral("Power:"), QStringLiteral("powerState"));
+    resetState_ = AddValueRow(*form, QStringLiteral("Reset:"), QStringLiteral("resetState"));
+    dataRegister_ =
+        AddValueRow(*form, QStringLiteral("Data register:"), QStringLiteral("dataRegister"));
+    controlRegister_ =
+        AddValueRow(*form, QStringLiteral("Control register:"), QStringLiteral("controlRegister"));
     dataRegister_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    form->addRow(QStringLiteral("Power:"), powerState_);
-    form->addRow(QStringLiteral("Reset:"), resetState_);
-    form->addRow(QStringLiteral("Data register:"), dataRegister_);
-    form->addRow(QStringLiteral("Control register:"), controlRegister_);
     return group;
 }
 
 QWidget* VirtualBoardPanel::BuildCountsGroup() {
     auto* group = new QGroupBox(QStringLiteral("Words"), this);
     auto* form = new QFormLayout(group);
-    wordsApplied_ = NewValueLabel(QStringLiteral("wordsApplied"), group);
-    wordsIgnored_ = NewValueLabel(QStringLiteral("wordsIgnored"), group);
-    malformedWords_ = NewValueLabel(QStringLiteral("malformedWords"), group);
-    strayWrites_ = NewValueLabel(QStringLiteral("strayWrites"), group);
-    form->addRow(QStringLiteral("Applied:"), wordsApplied_);
-    form->addRow(QStringLiteral("Ignored (mode 3):"), wordsIgnored_);
-    form->addRow(QStringLiteral("Malformed:"), malformedWords_);
-    form->addRow(QStringLiteral("Writes off the board:"), strayWrites_);
+    wordsApplied_ = AddValueRow(*form, QStringLiteral("Applied:"), QStringLiteral("wordsApplied"));
+    wordsIgnored_ =
+        AddValueRow(*form, QStringLiteral("Ignored (mode 3):"), QStringLiteral("wordsIgnored"));
+    malformedWords_ =
+        AddValueRow(*form, QStringLiteral("Malformed:"), QStringLiteral("malformedWords"));
+    strayWrites_ =
+        AddValueRow(*form, QStringLiteral("Writes off the board:"), QStringLiteral("strayWrites"));
     strayWrites_->setToolTip(
         QStringLiteral("Writes to addresses where no port answers, such as LPT2 or PRN"));
     return group;
