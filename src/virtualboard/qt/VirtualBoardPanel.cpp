@@ -49,11 +49,11 @@ VirtualBoardPanel::VirtualBoardPanel(VirtualBoard& board, QWidget* parent)
     // The program's life follows the main window; this one only watches.
     setAttribute(Qt::WA_QuitOnClose, false);
 
+    auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
+    layout->addLayout(top);
     top->addWidget(BuildChipGroup(), 1);
     top->addWidget(BuildCountsGroup(), 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
     layout->addWidget(BuildChannelsGroup());
     layout->addWidget(BuildLastWordGroup());
     layout->setSizeConstraint(QLayout::SetMinimumSize);
