@@ -67,8 +67,7 @@ TEST_F(PanelTest, ShowsChannelsStateAndTheLastWord) {
     EXPECT_EQ(ChannelText("channelHex", 0), QStringLiteral("000"));
     EXPECT_EQ(Bar(0), 0);
 
-    EXPECT_EQ(Text("powerState"), QStringLiteral("Powered up"));
-    EXPECT_EQ(Text("resetState"), QStringLiteral("Running"));
+    EXPECT_EQ(Text("chipState"), QStringLiteral("Running, powered up"));
     EXPECT_EQ(Text("dataRegister"), QStringLiteral("0x16: RESET 1  PD 0  SYNC 1  SCLK 1  DIN 0"));
     EXPECT_EQ(Text("wordsApplied"), QStringLiteral("2"));
     EXPECT_EQ(Text("malformedWords"), QStringLiteral("0"));
@@ -128,13 +127,13 @@ TEST_F(PanelTest, PowerDownEmptiesTheBarsButKeepsTheCodes) {
     Send(0, 3, 0x800);
     board.OutByte(Lpt1, board_byte::PoweredDown);
     LetTheEventLoopRun();
-    EXPECT_EQ(Text("powerState"), QStringLiteral("Powered down, outputs at 0"));
+    EXPECT_EQ(Text("chipState"), QStringLiteral("Running, powered down (outputs at 0)"));
     EXPECT_EQ(ChannelText("channelHex", 3), QStringLiteral("800"));
     EXPECT_EQ(Bar(3), 0);
 
     board.OutByte(Lpt1, board_byte::HeldInReset);
     LetTheEventLoopRun();
-    EXPECT_EQ(Text("resetState"), QStringLiteral("Held in reset"));
+    EXPECT_EQ(Text("chipState"), QStringLiteral("Held in reset, powered up"));
     EXPECT_EQ(ChannelText("channelHex", 3), QStringLiteral("000"));
 }
 

@@ -20,7 +20,7 @@ constexpr std::array<Trace, 3> Traces{
 constexpr int Margin = 6;
 constexpr int RowHeight = 30;
 constexpr int SwingPadding = 6; // space between a trace's high and low and its row edges
-constexpr int PreferredSlotWidth = 8;
+constexpr int PreferredSlotWidth = 7;
 constexpr int SlotsForSizeHint = 3 * SerialWordBits + 2;
 
 bool High(std::uint8_t levels, std::uint8_t mask) {

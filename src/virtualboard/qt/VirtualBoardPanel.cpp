@@ -8,7 +8,6 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -50,12 +49,9 @@ VirtualBoardPanel::VirtualBoardPanel(VirtualBoard& board, QWidget* parent)
     setAttribute(Qt::WA_QuitOnClose, false);
 
     auto* layout = new QVBoxLayout(this);
-    auto* top = new QHBoxLayout;
-    layout->addLayout(top);
-    top->addWidget(BuildChipGroup(), 1);
-    top->addWidget(BuildCountsGroup(), 1);
+    layout->addWidget(BuildChipGroup());
     layout->addWidget(BuildChannelsGroup());
-    layout->addWidget(BuildLastWordGroup());
+    layout->addWidget(BuildWordsGroup());
     layout->setSizeConstraint(QLayout::SetMinimumSize);
 
     refreshTimer_.setSingleShot(true);
@@ -73,28 +69,12 @@ VirtualBoardPanel::~VirtualBoardPanel() {
 QWidget* VirtualBoardPanel::BuildChipGroup() {
     auto* group = new QGroupBox(QStringLiteral("Chip"), this);
     auto* form = new QFormLayout(group);
-    powerState_ = AddValueRow(*form, QStringLiteral("Power:"), QStringLiteral("powerState"));
-    resetState_ = AddValueRow(*form, QStringLiteral("Reset:"), QStringLiteral("resetState"));
+    chipState_ = AddValueRow(*form, QStringLiteral("State:"), QStringLiteral("chipState"));
     dataRegister_ =
         AddValueRow(*form, QStringLiteral("Data register:"), QStringLiteral("dataRegister"));
     controlRegister_ =
         AddValueRow(*form, QStringLiteral("Control register:"), QStringLiteral("controlRegister"));
     dataRegister_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    return group;
-}
-
-QWidget* VirtualBoardPanel::BuildCountsGroup() {
-    auto* group = new QGroupBox(QStringLiteral("Words"), this);
-    auto* form = new QFormLayout(group);
-    wordsApplied_ = AddValueRow(*form, QStringLiteral("Applied:"), QStringLiteral("wordsApplied"));
-    wordsIgnored_ =
-        AddValueRow(*form, QStringLiteral("Ignored (mode 3):"), QStringLiteral("wordsIgnored"));
-    malformedWords_ =
-        AddValueRow(*form, QStringLiteral("Malformed:"), QStringLiteral("malformedWords"));
-    strayWrites_ =
-        AddValueRow(*form, QStringLiteral("Writes off the board:"), QStringLiteral("strayWrites"));
-    strayWrites_->setToolTip(
-        QStringLiteral("Writes to addresses where no port answers, such as LPT2 or PRN"));
     return group;
 }
 
@@ -125,7 +105,7 @@ QWidget* VirtualBoardPanel::BuildChannelsGroup() {
         widgets.output->setAccessibleName(QStringLiteral("Channel %1 output").arg(channel));
         widgets.output->setRange(0, FullScaleCode);
         widgets.output->setFormat(QStringLiteral("%p%"));
-        widgets.output->setMinimumWidth(90);
+        widgets.output->setMinimumWidth(80);
         grid->addWidget(new QLabel(n, group), row, column);
         grid->addWidget(widgets.hex, row, column + 1);
         grid->addWidget(widgets.decimal, row, column + 2);
@@ -134,9 +114,29 @@ QWidget* VirtualBoardPanel::BuildChannelsGroup() {
     return group;
 }
 
-QWidget* VirtualBoardPanel::BuildLastWordGroup() {
-    auto* group = new QGroupBox(QStringLiteral("Last word"), this);
+QWidget* VirtualBoardPanel::BuildWordsGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Words"), this);
     auto* layout = new QVBoxLayout(group);
+    // The counts in two pairs of columns, then the last word's timing and meaning.
+    auto* counts = new QGridLayout;
+    layout->addLayout(counts);
+    auto addCount = [&](int row, int column, const QString& caption, const QString& name) {
+        counts->addWidget(new QLabel(caption, group), row, column);
+        auto* value = NewValueLabel(name, group);
+        counts->addWidget(value, row, column + 1);
+        return value;
+    };
+    wordsApplied_ = addCount(0, 0, QStringLiteral("Applied:"), QStringLiteral("wordsApplied"));
+    malformedWords_ =
+        addCount(0, 2, QStringLiteral("Malformed:"), QStringLiteral("malformedWords"));
+    wordsIgnored_ =
+        addCount(1, 0, QStringLiteral("Ignored (mode 3):"), QStringLiteral("wordsIgnored"));
+    strayWrites_ = addCount(1, 2, QStringLiteral("Off the board:"), QStringLiteral("strayWrites"));
+    strayWrites_->setToolTip(
+        QStringLiteral("Writes to addresses where no port answers, such as LPT2 or PRN"));
+    counts->setColumnStretch(1, 1);
+    counts->setColumnStretch(3, 2);
+
     timing_ = new TimingDiagram(group);
     decodedWord_ = NewValueLabel(QStringLiteral("decodedWord"), group);
     layout->addWidget(timing_);
@@ -165,10 +165,10 @@ void VirtualBoardPanel::Refresh() {
     stale_ = false;
     const Qv4130Chip& chip = board_.Chip();
 
-    powerState_->setText(chip.PoweredDown() ? QStringLiteral("Powered down, outputs at 0")
-                                            : QStringLiteral("Powered up"));
-    resetState_->setText(chip.HeldInReset() ? QStringLiteral("Held in reset")
-                                            : QStringLiteral("Running"));
+    chipState_->setText(
+        (chip.HeldInReset() ? QStringLiteral("Held in reset, ") : QStringLiteral("Running, ")) +
+        (chip.PoweredDown() ? QStringLiteral("powered down (outputs at 0)")
+                            : QStringLiteral("powered up")));
     dataRegister_->setText(DescribeLines(board_.DataRegister()));
     controlRegister_->setText(ByteHex(board_.ControlRegister()));
 

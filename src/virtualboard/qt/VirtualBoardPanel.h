@@ -51,16 +51,14 @@ private:
 
     void BoardChanged() override;
     QWidget* BuildChipGroup();
-    QWidget* BuildCountsGroup();
     QWidget* BuildChannelsGroup();
-    QWidget* BuildLastWordGroup();
+    QWidget* BuildWordsGroup();
 
     VirtualBoard& board_;
     QTimer refreshTimer_;
     bool stale_ = false;
 
-    QLabel* powerState_ = nullptr;
-    QLabel* resetState_ = nullptr;
+    QLabel* chipState_ = nullptr;
     QLabel* dataRegister_ = nullptr;
     QLabel* controlRegister_ = nullptr;
     QLabel* wordsApplied_ = nullptr;
