@@ -8,7 +8,7 @@ namespace qv4130 {
 // its length has always followed the processor's speed.
 inline constexpr std::int32_t SweepDelayPasses = 5'000'000;
 
-// Counts from 1 to `passes` and does nothing else. The counter is volatile so
+// Makes `passes` passes of an empty counting loop. The counter is volatile so
 // the optimiser can't drop the loop.
 void CountDelay(std::int32_t passes);
 
