@@ -53,6 +53,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(qv4130::identity::Title));
     QApplication::setOrganizationName(QString::fromLatin1(qv4130::identity::CompanyName));
+    // The run ends when Main returns, not when the last box of start-up closes.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     qv4130::QtMessageSink messages;
     const std::unique_ptr<qv4130::PortLibrary> chosenLibrary = MakePortLibrary();
