@@ -24,7 +24,7 @@ static_assert(sizeof(VersionRecordLayout) == 148, "OSVERSIONINFOA is 148 bytes")
 // the call fails the fields stay zero, which names no system ("Failed").
 template <typename Record> void PrepareVersionRecord(Record& record) {
     std::memset(&record, 0, sizeof record);
-    record.dwOSVersionInfoSize = sizeof record;
+    record.dwOSVersionInfoSize = static_cast<decltype(record.dwOSVersionInfoSize)>(sizeof record);
     std::memset(record.szCSDVersion, ' ', sizeof record.szCSDVersion);
 }
 
