@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -88,6 +89,10 @@ TEST_F(MainFormTest, LayoutFollowsTheDesignInTwipsAndNoCaptionIsClipped) {
     const QWidget* client = window.centralWidget();
     EXPECT_EQ(client->size(), QSize(TwipsToPixels(2550, client), TwipsToPixels(3150, client)));
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    // Centred by its full size when it loaded.
+    const QRect screen = window.screen()->geometry();
+    EXPECT_EQ(window.pos(), QPoint((screen.width() - window.width()) / 2,
+                                   (screen.height() - window.height()) / 2));
     EXPECT_FALSE(window.windowFlags() &
                  (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     for (const auto& [name, caption, top, height] : rows) {
