@@ -64,7 +64,6 @@ MainForm::MainForm(PortLibrary& library, SharedState& state, MessageSink& messag
     AddLine("Line1", 0, 0, 2640, QPalette::Mid);
     AddLine("Line2", -225, 15, 2895, QPalette::Light);
 
-    // Created in tab order: Command1, Command2, Command3, CmdPd, Command5, Command6, Command4.
     Command1 =
         AddButton("Command1", "Mode &1 Operation", 240, ButtonHeight, &MainForm::Command1_Click);
     Command2 = AddButton("Command2", "&Quit", 2640, ButtonHeight, &MainForm::Command2_Click);
@@ -76,6 +75,7 @@ MainForm::MainForm(PortLibrary& library, SharedState& state, MessageSink& messag
         AddButton("Command6", "Mode &2 Operation", 720, ButtonHeight, &MainForm::Command6_Click);
     Command4 =
         AddButton("Command4", "Test", TestButtonTop, TestButtonHeight, &MainForm::Command4_Click);
+    // Tab order by tab index; the unseen test button comes last.
     QWidget* previous = nullptr;
     for (QWidget* button : {Command1, Command2, Command3, CmdPd, Command5, Command6, Command4}) {
         if (previous != nullptr) {
