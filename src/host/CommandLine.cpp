@@ -31,19 +31,30 @@ InfoRequest FindInfoRequest(int argc, const char* const* argv) {
     return request;
 }
 
+bool WantsVirtualBoard(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i] != nullptr && std::string_view(argv[i]) == "--virtual-board") {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string VersionText() {
     return "qv4130 " + std::to_string(identity::VersionMajor) + "." +
            std::to_string(identity::VersionMinor) + "." + std::to_string(identity::VersionRevision);
 }
 
 std::string UsageText() {
-    return "Usage: qv4130 [/SS]\n"
+    return "Usage: qv4130 [--virtual-board] [/SS]\n"
            "Exercises a QV4130 evaluation board on the PC's printer port.\n"
            "\n"
-           "  /SS        show the operating system and port address at start-up\n"
-           "             (any letter case, anywhere in the arguments)\n"
-           "  --help     print this text and exit\n"
-           "  --version  print the program's version and exit\n";
+           "  --virtual-board  run on a simulated printer port with a simulated QV4130\n"
+           "                   on it, and show what the chip receives\n"
+           "  /SS              show the operating system and port address at start-up\n"
+           "                   (any letter case, anywhere in the arguments)\n"
+           "  --help           print this text and exit\n"
+           "  --version        print the program's version and exit\n";
 }
 
 } // namespace qv4130

@@ -16,6 +16,10 @@ enum class InfoRequest { None, Version, Help };
 // for the start-up's "/SS" search.
 InfoRequest FindInfoRequest(int argc, const char* const* argv);
 
+// "--virtual-board" anywhere: run on the simulated board instead of the port library.
+// The argument still takes part in the "/SS" search, which it cannot match.
+bool WantsVirtualBoard(int argc, const char* const* argv);
+
 // "qv4130 2.0.1"
 std::string VersionText();
 

@@ -1,5 +1,7 @@
 #include "MainForm.h"
 
+#include "ApplicationIcon.h"
+
 #include "FormGeometry.h"
 #include "board/BusyWait.h"
 #include "board/CommsFunctions.h"
@@ -50,6 +52,7 @@ MainForm::MainForm(PortLibrary& library, SharedState& state, MessageSink& messag
       children_(std::move(children)), hooks_(std::move(hooks)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("QV4130"));
+    setWindowIcon(ApplicationIcon());
     // Fixed single border with a close box, no minimise or maximise button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
