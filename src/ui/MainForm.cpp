@@ -197,9 +197,7 @@ void MainForm::Command4_Click() {
         state_.FrameMode = 0;
         state_.SelectedChannel = static_cast<std::int16_t>(i - 1);
         state_.DataValue = SweepCode;
-        state_.SerialWord =
-            ComposeSerialWord(state_.FrameMode, state_.SelectedChannel, state_.DataValue);
-        SendSerialWord(library_, state_.SerialWord, state_.PortAddress, SerialWordBits);
+        SendChannelCommand(library_, state_);
         if (hooks_.sweepDelay) {
             hooks_.sweepDelay();
         } else {
