@@ -5,6 +5,7 @@
 #include "board/Declare.h"
 #include "board/GuardedPortLibrary.h"
 #include "modes/ModeWindowHarness.h"
+#include "support/FixedOsVersion.h"
 #include "ui/LazyMainWindow.h"
 #include "virtualboard/VirtualBoard.h"
 #include "virtualboard/qt/VirtualBoardPanel.h"
@@ -20,15 +21,6 @@
 
 namespace qv4130::testing {
 namespace {
-
-class FixedOsVersion final : public OsVersionSource {
-public:
-    explicit FixedOsVersion(OsVersionInfo version) : version_(version) {}
-    OsVersionInfo Query() override { return version_; }
-
-private:
-    OsVersionInfo version_;
-};
 
 // Every level the data register moved to, in order: what a logic analyser on the
 // port's pins would have caught.
