@@ -1,6 +1,7 @@
 // Start-up with the real main window, every path: the order of port calls and
 // boxes, and where the window's load handler falls among them.
 #include "board/Declare.h"
+#include "support/FixedOsVersion.h"
 #include "support/RecordingMessageSink.h"
 #include "support/RecordingPortLibrary.h"
 #include "ui/LazyMainWindow.h"
@@ -17,15 +18,6 @@ namespace {
 using namespace testing;
 using Event = std::variant<PortCall, ShownMessage>;
 using Events = std::vector<Event>;
-
-class FixedOsVersion final : public OsVersionSource {
-public:
-    explicit FixedOsVersion(OsVersionInfo version) : version_(version) {}
-    OsVersionInfo Query() override { return version_; }
-
-private:
-    OsVersionInfo version_;
-};
 
 struct Path {
     const char* name;
