@@ -6,6 +6,9 @@
 QV4130_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
                  libgtest-dev libgmock-dev libbenchmark-dev)
 
+# The libFuzzer targets need clang and its runtime.
+QV4130_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
 # What the Windows suite adds: the mingw-w64 cross compiler, 64-bit Wine to run
 # the test programs, and GoogleTest's sources to build it for Windows.
 QV4130_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine64 wine googletest)

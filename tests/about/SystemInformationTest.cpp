@@ -21,6 +21,9 @@ struct LookupCase {
     std::string expectedKeyVal;
 };
 
+// Named in test output by its case name, not by a dump of its bytes.
+void PrintTo(const LookupCase& c, std::ostream* os) { *os << c.name; }
+
 class GetKeyValueLookup : public ::testing::TestWithParam<LookupCase> {};
 
 TEST_P(GetKeyValueLookup, ReadsTheValueIntoTheBufferAndClosesTheKey) {
@@ -91,6 +94,8 @@ struct SysInfoCase {
     Strings expectedKeys, expectedAsked;
     std::optional<std::string> expectedStarted; // nothing: the message instead
 };
+
+void PrintTo(const SysInfoCase& c, std::ostream* os) { *os << c.name; }
 
 class StartSysInfoPath : public ::testing::TestWithParam<SysInfoCase> {};
 

@@ -1,0 +1,118 @@
+// qv4130: exercises a QV4130 evaluation board on the PC's printer port.
+
+#include "board/Declare.h"
+#include "board/DynamicPortLibrary.h"
+#include "board/GuardedPortLibrary.h"
+#include "board/SharedState.h"
+#include "host/AppIdentity.h"
+#include "host/CommandLine.h"
+#include "host/FileFinder.h"
+#include "host/OsVersion.h"
+#include "host/ProgramStarter.h"
+#include "host/Registry.h"
+#include "host/SystemInformation.h"
+#include "host/qt/QtMessageSink.h"
+#include "ui/ApplicationIcon.h"
+#include "ui/ChildWindows.h"
+#include "ui/LazyMainWindow.h"
+#include "ui/Mode1Form.h"
+#include "ui/Mode2Form.h"
+#include "ui/frmAbout.h"
+#include "virtualboard/VirtualBoard.h"
+#include "virtualboard/qt/VirtualBoardPanel.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+
+namespace {
+
+// The one place the port library is chosen: the shared library loaded by name,
+// or the virtual board standing exactly where it would.
+std::unique_ptr<qv4130::PortLibrary> MakePortLibrary(bool virtualBoard) {
+    if (virtualBoard) {
+        return std::make_unique<qv4130::VirtualBoard>();
+    }
+    return std::make_unique<qv4130::DynamicPortLibrary>();
+}
+
+// The virtual board's window, beside the main window once the event loop runs
+// (start-up creates the main window before it shows it).
+std::unique_ptr<qv4130::VirtualBoardPanel> ShowPanel(qv4130::VirtualBoard& board,
+                                                     const qv4130::LazyMainWindow& mainWindow) {
+    auto panel = std::make_unique<qv4130::VirtualBoardPanel>(board);
+    QTimer::singleShot(0, panel.get(), [panel = panel.get(), &mainWindow] {
+        if (const QWidget* anchor = mainWindow.Loaded()) {
+            panel->ShowBeside(*anchor);
+        } else {
+            panel->show();
+        }
+    });
+    return panel;
+}
+
+// A missing port library or function: say which and why, then end with status 1.
+// The run ends on the spot, as Quit does, since this may be deep inside a handler.
+[[noreturn]] void EndForPortLibrary(const qv4130::PortLibraryError& error,
+                                    qv4130::MessageSink& messages) {
+    qv4130::ReportPortLibraryFailure(error, messages, std::cerr);
+    std::_Exit(EXIT_FAILURE);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    switch (qv4130::FindInfoRequest(argc, argv)) {
+    case qv4130::InfoRequest::Help:
+        std::cout << qv4130::UsageText();
+        return EXIT_SUCCESS;
+    case qv4130::InfoRequest::Version:
+        std::cout << qv4130::VersionText() << '\n';
+        return EXIT_SUCCESS;
+    case qv4130::InfoRequest::None:
+        break;
+    }
+
+    // Before QApplication takes its own options out of argv.
+    const std::string argumentText = qv4130::ArgumentText(argc, argv);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(qv4130::identity::Title));
+    QApplication::setOrganizationName(QString::fromLatin1(qv4130::identity::CompanyName));
+    QApplication::setWindowIcon(qv4130::ApplicationIcon());
+    // The run ends when Main returns, not when the last box of start-up closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    qv4130::QtMessageSink messages;
+    const std::unique_ptr<qv4130::PortLibrary> chosenLibrary =
+        MakePortLibrary(qv4130::WantsVirtualBoard(argc, argv));
+    qv4130::GuardedPortLibrary library(
+        *chosenLibrary,
+        [&messages](const qv4130::PortLibraryError& error) { EndForPortLibrary(error, messages); });
+
+    qv4130::SharedState state;
+    qv4130::HostRegistry registry;
+    qv4130::HostFileFinder files;
+    qv4130::HostProgramStarter programs;
+    const qv4130::SystemInformationHost sysInfo{registry, files, programs, messages};
+    qv4130::ChildWindows children;
+    children.openMode1 = [&](QWidget* owner) { OpenMode1Form(owner, library, state, messages); };
+    children.openMode2 = [&](QWidget* owner) { OpenMode2Form(owner, library, state, messages); };
+    children.openAbout = [&](QWidget* owner) { OpenAbout(owner, sysInfo); };
+    qv4130::LazyMainWindow mainWindow(library, state, messages, children);
+
+    std::unique_ptr<qv4130::VirtualBoardPanel> panel;
+    if (auto* board = dynamic_cast<qv4130::VirtualBoard*>(chosenLibrary.get())) {
+        panel = ShowPanel(*board, mainWindow);
+    }
+    const std::unique_ptr<qv4130::OsVersionSource> osVersion = qv4130::MakeHostOsVersionSource();
+
+    qv4130::StartupContext context{library,    state,        messages, *osVersion,
+                                   mainWindow, argumentText, {}};
+    qv4130::Main(context);
+    return EXIT_SUCCESS;
+}

@@ -1,0 +1,16 @@
+#include "Declare.h"
+
+#include "PortIo.h"
+#include "Signals.h"
+
+namespace qv4130 {
+
+void Main(StartupContext& context) {
+    InitPort(context);
+    // RESET low, so the chip starts from a known state; the main window's load
+    // releases it again unless the window was already loaded during the port search.
+    PortOut(context.library, context.state.PortAddress, board_byte::HeldInReset);
+    context.mainWindow.ShowModal();
+}
+
+} // namespace qv4130

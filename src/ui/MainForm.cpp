@@ -1,0 +1,268 @@
+#include "MainForm.h"
+
+#include "ApplicationIcon.h"
+
+#include "FormGeometry.h"
+#include "board/BusyWait.h"
+#include "board/CommsFunctions.h"
+#include "board/PortIo.h"
+#include "board/Signals.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include <cstdlib>
+#include <utility>
+
+namespace qv4130 {
+
+namespace {
+// Layout in twips. Every button shares the left edge and the width.
+constexpr int ClientWidth = 2550;
+constexpr int ClientHeight = 3150;
+constexpr int ButtonLeft = 240;
+constexpr int ButtonWidth = 2055;
+constexpr int ButtonHeight = 375;
+// The test button sits below the client area, out of the mouse's reach: only
+// the keyboard gets to it, as the last stop of the tab order.
+constexpr int TestButtonTop = 3480;
+constexpr int TestButtonHeight = 495;
+
+constexpr const char* PowerDownCaption = "Power Down QV4130";
+constexpr const char* PowerUpCaption = "Power Up QV4130";
+
+// Three quarters of full scale, written to every channel by the test sweep.
+constexpr std::int16_t SweepCode = 3072;
+// Bit 4 of the data register, the chip's active-low RESET.
+constexpr std::int16_t ResetBit = 0x10;
+
+std::uint16_t ControlRegister(std::uint16_t portAddress) {
+    return static_cast<std::uint16_t>(portAddress + ControlRegisterOffset);
+}
+} // namespace
+
+MainForm::MainForm(PortLibrary& library, SharedState& state, MessageSink& messages,
+                   ChildWindows children, MainFormHooks hooks, QWidget* parent)
+    : QMainWindow(parent), library_(library), state_(state), messages_(messages),
+      children_(std::move(children)), hooks_(std::move(hooks)) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("QV4130"));
+    setWindowIcon(ApplicationIcon());
+    // Fixed single border with a close box, no minimise or maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    SetClientSizeInTwips(*client, ClientWidth, ClientHeight, true);
+
+    // An etched separator under the menu bar: a dark line with a light one below.
+    AddLine("Line1", 0, 0, 2640, QPalette::Mid);
+    AddLine("Line2", -225, 15, 2895, QPalette::Light);
+
+    Command1 =
+        AddButton("Command1", "Mode &1 Operation", 240, ButtonHeight, &MainForm::Command1_Click);
+    Command2 = AddButton("Command2", "&Quit", 2640, ButtonHeight, &MainForm::Command2_Click);
+    Command3 = AddButton("Command3", "&About", 2160, ButtonHeight, &MainForm::Command3_Click);
+    CmdPd = AddButton("CmdPd", "&Power Down QV4130", 1680, ButtonHeight, &MainForm::CmdPd_Click);
+    Command5 =
+        AddButton("Command5", "&Reset QV4130", 1200, ButtonHeight, &MainForm::Command5_Click);
+    Command6 =
+        AddButton("Command6", "Mode &2 Operation", 720, ButtonHeight, &MainForm::Command6_Click);
+    Command4 =
+        AddButton("Command4", "Test", TestButtonTop, TestButtonHeight, &MainForm::Command4_Click);
+    // Tab order by tab index; the unseen test button comes last.
+    QWidget* previous = nullptr;
+    for (QWidget* button : {Command1, Command2, Command3, CmdPd, Command5, Command6, Command4}) {
+        if (previous != nullptr) {
+            QWidget::setTabOrder(previous, button);
+        }
+        previous = button;
+    }
+
+    QMenu* printerMenu = menuBar()->addMenu(QStringLiteral("P&rinter Port"));
+    printerMenu->setObjectName(QStringLiteral("MnuPrinter"));
+    MnuLPT1 = AddPortItem(*printerMenu, "MnuLPT1", "LPT1", &MainForm::MnuLPT1_Click);
+    MnuLPT2 = AddPortItem(*printerMenu, "MnuLPT2", "LPT2", &MainForm::MnuLPT2_Click);
+    MnuPRN = AddPortItem(*printerMenu, "MnuPRN", "PRN", &MainForm::MnuPRN_Click);
+
+    // The window's size follows the client area and the menu bar, and stays fixed.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    adjustSize();
+
+    Form_Load();
+}
+
+QPushButton* MainForm::AddButton(const char* name, const char* caption, int top, int height,
+                                 void (MainForm::*handler)()) {
+    auto* button = new QPushButton(QString::fromLatin1(caption), centralWidget());
+    button->setObjectName(QString::fromLatin1(name));
+    button->setFont(FormFont());
+    // Enter presses the button that has the focus, as Space does.
+    button->setAutoDefault(true);
+    PlaceInTwips(*button, ButtonLeft, top, ButtonWidth, height);
+    connect(button, &QPushButton::clicked, this, handler);
+    return button;
+}
+
+QFrame* MainForm::AddLine(const char* name, int left, int top, int right,
+                          QPalette::ColorRole colour) {
+    auto* line = new QFrame(centralWidget());
+    line->setObjectName(QString::fromLatin1(name));
+    line->setFrameShape(QFrame::NoFrame);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, palette.color(colour));
+    line->setPalette(palette);
+    line->setGeometry(TwipsToPixels(left, line), TwipsToPixels(top, line),
+                      TwipsToPixels(right - left, line), 1);
+    return line;
+}
+
+QAction* MainForm::AddPortItem(QMenu& menu, const char* name, const char* caption,
+                               void (MainForm::*handler)()) {
+    QAction* item = menu.addAction(QString::fromLatin1(caption));
+    item->setObjectName(QString::fromLatin1(name));
+    item->setCheckable(true);
+    connect(item, &QAction::triggered, this, handler);
+    return item;
+}
+
+QAction* MainForm::PortItem(PortMenuItem item) const {
+    switch (item) {
+    case PortMenuItem::Lpt1:
+        return MnuLPT1;
+    case PortMenuItem::Lpt2:
+        return MnuLPT2;
+    case PortMenuItem::Prn:
+        break;
+    }
+    return MnuPRN;
+}
+
+void MainForm::DisablePortItem(PortMenuItem item) {
+    PortItem(item)->setEnabled(false);
+}
+
+void MainForm::Form_Load() {
+    CentreOnScreen(*this);
+    CmdPd->setText(QString::fromLatin1(PowerDownCaption));
+    state_.DevicePowered = 1;
+
+    // Data lines as outputs, then release reset with the chip powered up. With
+    // no port found (address 0) PortIo makes none of these calls.
+    const std::uint16_t control = ControlRegister(state_.PortAddress);
+    const std::int16_t value = PortIn(library_, control);
+    PortOut(library_, control, static_cast<std::int16_t>(value & ControlDirectionMask));
+    PortOut(library_, state_.PortAddress, board_byte::PoweredUp);
+
+    // Marks only; start-up may already have loaded the window with any address.
+    if (const auto item = PortMenuItemAt(state_.PortAddress)) {
+        PortItem(*item)->setChecked(true);
+    }
+}
+
+void MainForm::CmdPd_Click() {
+    // The whole byte is written, so clock, data and frame sync go idle too. The
+    // caption always names what the next click will do.
+    if (state_.DevicePowered == 1) {
+        PortOut(library_, state_.PortAddress, board_byte::PoweredDown);
+        CmdPd->setText(QString::fromLatin1(PowerUpCaption));
+        state_.DevicePowered = 0;
+    } else {
+        PortOut(library_, state_.PortAddress, board_byte::PoweredUp);
+        CmdPd->setText(QString::fromLatin1(PowerDownCaption));
+        state_.DevicePowered = 1;
+    }
+}
+
+void MainForm::Command5_Click() {
+    // Only RESET moves; the other lines keep the levels read back.
+    const std::int16_t value = PortIn(library_, state_.PortAddress);
+    PortOut(library_, state_.PortAddress, static_cast<std::int16_t>(value & ~ResetBit));
+    PortOut(library_, state_.PortAddress, static_cast<std::int16_t>(value | ResetBit));
+}
+
+void MainForm::Command4_Click() {
+    // Every channel in turn gets three quarters of full scale. The window neither
+    // repaints nor takes input until the last pause is over.
+    for (std::int16_t i = 1; i <= ChannelCount; ++i) {
+        state_.FrameMode = 0;
+        state_.SelectedChannel = static_cast<std::int16_t>(i - 1);
+        state_.DataValue = SweepCode;
+        SendChannelCommand(library_, state_);
+        if (hooks_.sweepDelay) {
+            hooks_.sweepDelay();
+        } else {
+            CountDelay(SweepDelayPasses);
+        }
+    }
+}
+
+void MainForm::Command2_Click() {
+    // Ends at once: no window is told, the port keeps its last byte and the claim
+    // is never given back.
+    if (hooks_.quit) {
+        hooks_.quit();
+    } else {
+        std::_Exit(0);
+    }
+}
+
+void MainForm::SelectPort(PortMenuItem chosen) {
+    // Nothing is written: the next byte simply goes to the new address.
+    state_.PortAddress = PortMenuAddress(chosen);
+    for (PortMenuItem item : {PortMenuItem::Lpt1, PortMenuItem::Lpt2, PortMenuItem::Prn}) {
+        PortItem(item)->setChecked(item == chosen);
+    }
+}
+
+void MainForm::MnuLPT1_Click() {
+    SelectPort(PortMenuItem::Lpt1);
+}
+
+void MainForm::MnuLPT2_Click() {
+    SelectPort(PortMenuItem::Lpt2);
+}
+
+void MainForm::MnuPRN_Click() {
+    SelectPort(PortMenuItem::Prn);
+}
+
+void MainForm::OpenModeWindow(const std::function<void(QWidget*)>& open) {
+    if (state_.DevicePowered == 0) {
+        messages_.ShowMessage(PowerUpFirstText, std::nullopt, MessageIcon::Exclamation);
+        return;
+    }
+    if (open) {
+        open(this);
+    }
+}
+
+void MainForm::Command1_Click() {
+    OpenModeWindow(children_.openMode1);
+}
+
+void MainForm::Command6_Click() {
+    OpenModeWindow(children_.openMode2);
+}
+
+void MainForm::Command3_Click() {
+    if (children_.openAbout) {
+        children_.openAbout(this);
+    }
+}
+
+void MainForm::closeEvent(QCloseEvent* event) {
+    event->accept();
+    emit closed();
+}
+
+} // namespace qv4130

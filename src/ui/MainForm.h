@@ -1,0 +1,93 @@
+#pragma once
+
+#include "ChildWindows.h"
+#include "board/MainWindowAccess.h"
+#include "board/PortLibrary.h"
+#include "board/SharedState.h"
+#include "host/MessageSink.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QAction;
+class QFrame;
+class QMenu;
+class QPushButton;
+
+namespace qv4130 {
+
+// What the main window does that a test must not: end the process, spin the
+// processor.
+struct MainFormHooks {
+    // Ends the process at once. Empty: the real exit, with nothing released.
+    std::function<void()> quit;
+    // The pause after each word of the test sweep. Empty: the 5,000,000-pass count.
+    std::function<void()> sweepDelay;
+};
+
+// The text of the box that refuses the mode windows while the chip is powered down.
+inline constexpr const char* PowerUpFirstText = "The QV4130 must be Powered Up to proceed";
+
+// The operator's home window: power, reset, the test sweep, the port menu and
+// the way into the other windows. Constructing it loads it: Form_Load runs at
+// the end of the constructor and writes to the port.
+class MainForm final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    MainForm(PortLibrary& library, SharedState& state, MessageSink& messages, ChildWindows children,
+             MainFormHooks hooks = {}, QWidget* parent = nullptr);
+
+    // Greys out one port item; nothing enables it again.
+    void DisablePortItem(PortMenuItem item);
+
+    // The event handlers, named after their controls.
+    void Form_Load();
+    void CmdPd_Click();
+    void Command5_Click();
+    void Command4_Click();
+    void Command2_Click();
+    void MnuLPT1_Click();
+    void MnuLPT2_Click();
+    void MnuPRN_Click();
+    void Command1_Click();
+    void Command6_Click();
+    void Command3_Click();
+
+signals:
+    // The window was closed with its close box: the run is over.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QPushButton* AddButton(const char* name, const char* caption, int top, int height,
+                           void (MainForm::*handler)());
+    QFrame* AddLine(const char* name, int left, int top, int right, QPalette::ColorRole colour);
+    QAction* AddPortItem(QMenu& menu, const char* name, const char* caption,
+                         void (MainForm::*handler)());
+    QAction* PortItem(PortMenuItem item) const;
+    void SelectPort(PortMenuItem item);
+    void OpenModeWindow(const std::function<void(QWidget*)>& open);
+
+    PortLibrary& library_;
+    SharedState& state_;
+    MessageSink& messages_;
+    ChildWindows children_;
+    MainFormHooks hooks_;
+
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command6 = nullptr;
+    QPushButton* CmdPd = nullptr;
+    QAction* MnuLPT1 = nullptr;
+    QAction* MnuLPT2 = nullptr;
+    QAction* MnuPRN = nullptr;
+};
+
+} // namespace qv4130

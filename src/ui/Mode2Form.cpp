@@ -1,0 +1,96 @@
+#include "Mode2Form.h"
+
+#include "FormGeometry.h"
+#include "board/SharedState.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace qv4130 {
+
+namespace {
+constexpr std::int16_t IncrementMode = 1;
+constexpr std::int16_t DecrementMode = 2;
+
+const ModeWindowLayout Layout{
+    .objectName = "Mode2Form",
+    .caption = "Mode 2 Operation",
+    .clientWidth = 5310,
+    .clientHeight = 3030,
+    .frame1 = {2760, 120, 2415, 855},
+    // The blanks make the caption wrap into "Size of" over "Inc / Dec".
+    .label1Caption = "Size of       Inc / Dec",
+    .label1 = {135, 240, 975, 495},
+    .text1 = {1200, 360, 495, 285},
+    .command3 = {120, 720, 735, 195},
+    .frame2 = {120, 1200, 5055, 975},
+    .lastChannelTop = 615,
+    .command1 = {120, 2400, 1575, 495},
+    .command2 = {3600, 2400, 1575, 495},
+    .pic = {6360, 480, 375, 855},
+};
+
+QRadioButton* MakeOption(const char* name, const char* caption, QWidget* frame,
+                         const TwipsRect& rect) {
+    auto* option = new QRadioButton(QString::fromLatin1(caption), frame);
+    option->setObjectName(QString::fromLatin1(name));
+    Place(*option, rect);
+    return option;
+}
+} // namespace
+
+Mode2Form::Mode2Form(PortLibrary& port, SharedState& state, MessageSink& messages, QWidget* parent)
+    : ModeWindow(Layout, entry::CheckStepEntry, port, state, messages, parent) {
+    Frame3 = new QGroupBox(this);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    Place(*Frame3, {120, 120, 2415, 855});
+    Option2 = MakeOption("Option2", "Increment Code", Frame3, {240, 240, 1815, 195});
+    Option3 = MakeOption("Option3", "Decrement Code", Frame3, {240, 480, 1815, 255});
+    connect(Option2, &QRadioButton::toggled, this, [this](bool selected) {
+        if (selected) {
+            Option2_Click();
+        }
+    });
+    connect(Option3, &QRadioButton::toggled, this, [this](bool selected) {
+        if (selected) {
+            Option3_Click();
+        }
+    });
+
+    // The unit beside the field.
+    Label2 = new QLabel(QStringLiteral("LSBs"), Frame1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Place(*Label2, {1800, 360, 495, 255});
+
+    // Channels from 15 down to 0, then the field, the direction and the buttons.
+    std::vector<QWidget*> order(Option1.rbegin(), Option1.rend());
+    order.insert(order.end(), std::initializer_list<QWidget*>{Text1, Option2, Option3, Command1,
+                                                              Command2, Pic, Command3});
+    ChainTabOrder(order);
+}
+
+void Mode2Form::Form_Load() {
+    CentreOnScreen(*this);
+    // Selecting "Increment Code" runs its handler, which sets the mode.
+    Option2->setChecked(true);
+    Option3->setChecked(false);
+    Option1[0]->setChecked(true);
+}
+
+void Mode2Form::Option2_Click() {
+    state_.FrameMode = IncrementMode;
+}
+
+void Mode2Form::Option3_Click() {
+    state_.FrameMode = DecrementMode;
+}
+
+void OpenMode2Form(QWidget* mainWindow, PortLibrary& port, SharedState& state,
+                   MessageSink& messages) {
+    Mode2Form window(port, state, messages, mainWindow);
+    window.exec();
+}
+
+} // namespace qv4130

@@ -1,0 +1,202 @@
+#include "ModeWindow.h"
+
+#include "FormGeometry.h"
+#include "board/CommsFunctions.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <algorithm>
+#include <utility>
+
+namespace qv4130 {
+
+namespace {
+constexpr int EnterCode = 13;
+
+// The channel options: two rows of eight, member i at left 120 + 600 * (i mod 8).
+TwipsRect ChannelOptionRect(int member, int lastChannelTop) {
+    constexpr int TopRow = 240;
+    constexpr int BottomRow = 600;
+    const int top = member == ModeWindow::ChannelCount - 1 ? lastChannelTop
+                    : member < 8                           ? TopRow
+                                                           : BottomRow;
+    return {120 + 600 * (member % 8), top, 615, 255};
+}
+
+// A command button that never becomes a default button Enter would press
+// from elsewhere in the window.
+QPushButton* MakeCommandButton(const char* name, const char* caption, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+QString TwoDigitNumber(int number) {
+    return QStringLiteral("%1").arg(number, 2, 10, QChar('0'));
+}
+} // namespace
+
+void Place(QWidget& widget, const TwipsRect& rect) {
+    PlaceInTwips(widget, rect.left, rect.top, rect.width, rect.height);
+}
+
+ModeWindow::ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Check check,
+                       PortLibrary& port, SharedState& state, MessageSink& messages,
+                       QWidget* parent)
+    : QDialog(parent), state_(state), port_(port) {
+    setObjectName(QString::fromLatin1(layout.objectName));
+    setWindowTitle(QString::fromLatin1(layout.caption));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+    setFont(FormFont());
+    SetClientSizeInTwips(*this, layout.clientWidth, layout.clientHeight, false);
+
+    Frame1 = new QGroupBox(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Place(*Frame1, layout.frame1);
+
+    Label1 = new QLabel(QString::fromLatin1(layout.label1Caption), Frame1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Place(*Label1, layout.label1);
+    // A substitute for the designed font can be wider and wrap onto one more
+    // line; the label then grows downward rather than lose its last words.
+    Label1->resize(Label1->width(),
+                   std::max(Label1->height(), Label1->heightForWidth(Label1->width())));
+
+    Text1 = new CheckedEntryField(std::move(check), messages, Frame1);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setText(QStringLiteral("000"));
+    Place(*Text1, layout.text1);
+    connect(Text1, &CheckedEntryField::characterTyped, this, &ModeWindow::Text1_KeyPress);
+    connect(Text1, &CheckedEntryField::leftForAnotherControl, this, &ModeWindow::Text1_LostFocus);
+
+    // The entry check's own button; the window runs it, the operator never sees it.
+    Command3 = MakeCommandButton("Command3", "Command3", Frame1);
+    Place(*Command3, layout.command3);
+    Command3->hide();
+    connect(Command3, &QPushButton::clicked, this, &ModeWindow::Command3_Click);
+
+    Frame2 = new QGroupBox(QStringLiteral("Select Channel"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Place(*Frame2, layout.frame2);
+    for (int member = 0; member < ChannelCount; ++member) {
+        auto* option = new QRadioButton(TwoDigitNumber(member), Frame2);
+        option->setObjectName(QStringLiteral("Option1_%1").arg(member));
+        Place(*option, ChannelOptionRect(member, layout.lastChannelTop));
+        connect(option, &QRadioButton::toggled, this, [this, member](bool selected) {
+            if (selected) {
+                Option1_Click(member);
+            }
+        });
+        Option1[static_cast<std::size_t>(member)] = option;
+    }
+
+    Command1 = MakeCommandButton("Command1", "Update Channel", this);
+    Place(*Command1, layout.command1);
+    connect(Command1, &QPushButton::clicked, this, &ModeWindow::Command1_Click);
+
+    Command2 = MakeCommandButton("Command2", "Back", this);
+    Place(*Command2, layout.command2);
+    connect(Command2, &QPushButton::clicked, this, &ModeWindow::Command2_Click);
+
+    // The focus target: right of the client area, out of sight unless the
+    // operator enlarges the window, so a finished entry leaves no visible focus.
+    auto* pic = new QFrame(this);
+    pic->setObjectName(QStringLiteral("Pic"));
+    pic->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pic->setFocusPolicy(Qt::StrongFocus);
+    Place(*pic, layout.pic);
+    Pic = pic;
+    Text1->SetFocusTarget(Pic);
+}
+
+ModeWindow::~ModeWindow() {
+    for (QObject* child : findChildren<QObject*>()) {
+        child->disconnect(this);
+    }
+}
+
+void ModeWindow::Option1_Click(int index) {
+    state_.SelectedChannel = static_cast<std::int16_t>(index);
+}
+
+void ModeWindow::Text1_KeyPress(int keyAscii) {
+    if (keyAscii == EnterCode) {
+        Text1->FinishEntry();
+    }
+}
+
+void ModeWindow::Text1_LostFocus() {
+    Command3_Click();
+}
+
+void ModeWindow::Command3_Click() {
+    if (const auto value = Text1->RunCheck()) {
+        state_.DataValue = *value;
+    }
+}
+
+void ModeWindow::Command1_Click() {
+    // Qt still delivers the click whose press took the focus out of the field,
+    // even when the entry was rejected on the way; the previous value must not
+    // go out as if the rejected entry had been accepted.
+    if (Text1->LastCheckRejected()) {
+        return;
+    }
+    SendChannelCommand();
+}
+
+void ModeWindow::Command2_Click() {
+    reject();
+}
+
+void ModeWindow::SendChannelCommand() {
+    qv4130::SendChannelCommand(port_, state_);
+}
+
+void ModeWindow::ChainTabOrder(const std::vector<QWidget*>& order) {
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+void ModeWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (loaded_) {
+        return;
+    }
+    loaded_ = true;
+    Form_Load();
+    // Start on the selected channel, never in the entry field: the field's
+    // design text is only checked once the operator has been in it.
+    for (QRadioButton* option : Option1) {
+        if (option->isChecked()) {
+            option->setFocus(Qt::OtherFocusReason);
+        }
+    }
+}
+
+void ModeWindow::keyPressEvent(QKeyEvent* event) {
+    // No default button: Enter presses only a command button that has the focus.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+        }
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace qv4130

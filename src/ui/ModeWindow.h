@@ -1,0 +1,100 @@
+#pragma once
+
+#include "CheckedEntryField.h"
+
+#include <QDialog>
+
+#include <array>
+#include <vector>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+namespace qv4130 {
+
+class MessageSink;
+class PortLibrary;
+struct SharedState;
+
+// A rectangle in twips, relative to the containing window or frame.
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Where a mode window puts the controls both windows have.
+struct ModeWindowLayout {
+    const char* objectName;
+    const char* caption;
+    int clientWidth;
+    int clientHeight;
+    TwipsRect frame1;
+    const char* label1Caption;
+    TwipsRect label1;
+    TwipsRect text1;
+    TwipsRect command3;
+    TwipsRect frame2;
+    int lastChannelTop; // member 15 of the channel row may sit a little lower
+    TwipsRect command1;
+    TwipsRect command2;
+    TwipsRect pic;
+};
+
+// What the Mode 1 and Mode 2 windows share: 16 channel options, the checked
+// entry field, "Update Channel", "Back" and the off-screen focus target. Each
+// window is a fresh object per opening, shown modally over the main window;
+// its load handler runs when it is first shown.
+class ModeWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int ChannelCount = 16;
+
+    void Option1_Click(int index);
+    void Text1_KeyPress(int keyAscii);
+    void Text1_LostFocus();
+    void Command3_Click();
+    void Command1_Click();
+    void Command2_Click();
+
+    // Children outlive this part of the window while it is destroyed; their
+    // signals must not reach the handlers any more.
+    ~ModeWindow() override;
+
+protected:
+    ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Check check, PortLibrary& port,
+               SharedState& state, MessageSink& messages, QWidget* parent);
+
+    virtual void Form_Load() = 0;
+    void SendChannelCommand();
+
+    // Tab order from first to last; hidden controls keep their place but are skipped.
+    void ChainTabOrder(const std::vector<QWidget*>& order);
+
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+    SharedState& state_;
+    QGroupBox* Frame1;
+    QLabel* Label1;
+    CheckedEntryField* Text1;
+    QPushButton* Command3;
+    QGroupBox* Frame2;
+    std::array<QRadioButton*, ChannelCount> Option1{};
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QWidget* Pic;
+
+private:
+    PortLibrary& port_;
+    bool loaded_ = false;
+};
+
+// Places `widget` by a rectangle in twips.
+void Place(QWidget& widget, const TwipsRect& rect);
+
+} // namespace qv4130

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace qv4130 {
+
+// What the chip made of a frame: an 18-bit word is applied unless its mode is 3,
+// which the chip ignores; a frame of any other length is malformed and dropped.
+enum class WordOutcome { Applied, Ignored, Malformed };
+
+// One frame as the chip saw it, from the falling SYNC to the rising SYNC.
+struct ReceivedWord {
+    // The data-register byte before SYNC fell, then the byte after each write up
+    // to and including the one that raised SYNC: one sample per port write.
+    std::vector<std::uint8_t> lineLevels;
+    // True when the frame ran past the samples kept and lineLevels holds only its start.
+    bool levelsTruncated = false;
+    // Which of those samples gave the chip a bit: each write that raised the clock
+    // while SYNC was already low.
+    std::vector<std::uint16_t> bitSamples;
+    // How many rising clock edges the frame held.
+    std::uint64_t bitCount = 0;
+    // The last bits shifted in, the most recent in bit 0.
+    std::uint64_t bits = 0;
+    WordOutcome outcome = WordOutcome::Malformed;
+
+    // The fields of an 18-bit word: mode in bits 17-16, channel in 15-12, data in 11-0.
+    int Mode() const { return static_cast<int>((bits >> 16) & 0x3); }
+    int Channel() const { return static_cast<int>((bits >> 12) & 0xF); }
+    int Data() const { return static_cast<int>(bits & 0xFFF); }
+};
+
+} // namespace qv4130

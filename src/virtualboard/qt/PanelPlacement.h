@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+namespace qv4130 {
+
+// Where a window of outer size `size` goes beside a window whose frame is
+// `anchorFrame`, within the screen's `available` area: to its right, else to its
+// left, top edges level; pushed back on screen where it would stick out.
+QPoint BesidePosition(const QRect& anchorFrame, const QSize& size, const QRect& available);
+
+// Moves the top-level `window`, already at its size, beside `anchor` on the
+// anchor's screen.
+void PlaceBeside(QWidget& window, const QWidget& anchor);
+
+} // namespace qv4130

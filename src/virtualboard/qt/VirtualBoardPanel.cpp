@@ -1,0 +1,196 @@
+#include "VirtualBoardPanel.h"
+
+#include "PanelPlacement.h"
+#include "PanelText.h"
+#include "TimingDiagram.h"
+
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+namespace qv4130 {
+
+namespace {
+// The channels sit in two blocks of eight side by side, so the window stays
+// short enough to stand beside the main window.
+constexpr int ChannelsPerBlock = ChannelCount / 2;
+constexpr int ColumnsPerBlock = 5; // number, hex, decimal, output, gap
+
+QLabel* NewValueLabel(const QString& objectName, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(objectName);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+QLabel* AddValueRow(QFormLayout& form, const QString& caption, const QString& objectName) {
+    auto* label = NewValueLabel(objectName, form.parentWidget());
+    form.addRow(caption, label);
+    return label;
+}
+
+QLabel* NewCodeLabel(const QString& objectName, const QFont& font, QWidget* parent) {
+    auto* label = NewValueLabel(objectName, parent);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+} // namespace
+
+VirtualBoardPanel::VirtualBoardPanel(VirtualBoard& board, QWidget* parent)
+    : QWidget(parent, Qt::Window), board_(board) {
+    setObjectName(QStringLiteral("virtualBoardPanel"));
+    setWindowTitle(QString::fromLatin1(WindowTitle));
+    // The program's life follows the main window; this one only watches.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BuildChipGroup());
+    layout->addWidget(BuildChannelsGroup());
+    layout->addWidget(BuildWordsGroup());
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+
+    refreshTimer_.setSingleShot(true);
+    refreshTimer_.setInterval(0);
+    connect(&refreshTimer_, &QTimer::timeout, this, &VirtualBoardPanel::Refresh);
+
+    Refresh();
+    board_.AddObserver(*this);
+}
+
+VirtualBoardPanel::~VirtualBoardPanel() {
+    board_.RemoveObserver(*this);
+}
+
+QWidget* VirtualBoardPanel::BuildChipGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Chip"), this);
+    auto* form = new QFormLayout(group);
+    chipState_ = AddValueRow(*form, QStringLiteral("State:"), QStringLiteral("chipState"));
+    dataRegister_ =
+        AddValueRow(*form, QStringLiteral("Data register:"), QStringLiteral("dataRegister"));
+    controlRegister_ =
+        AddValueRow(*form, QStringLiteral("Control register:"), QStringLiteral("controlRegister"));
+    dataRegister_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    return group;
+}
+
+QWidget* VirtualBoardPanel::BuildChannelsGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Channels"), this);
+    auto* grid = new QGridLayout(group);
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    for (int block = 0; block < ChannelCount / ChannelsPerBlock; ++block) {
+        const int column = block * ColumnsPerBlock;
+        grid->addWidget(new QLabel(QStringLiteral("Ch"), group), 0, column);
+        grid->addWidget(new QLabel(QStringLiteral("Hex"), group), 0, column + 1, Qt::AlignRight);
+        grid->addWidget(new QLabel(QStringLiteral("Dec"), group), 0, column + 2, Qt::AlignRight);
+        grid->addWidget(new QLabel(QStringLiteral("Output"), group), 0, column + 3);
+        grid->setColumnStretch(column + 3, 1);
+        if (block > 0) {
+            grid->setColumnMinimumWidth(column - 1, 12);
+        }
+    }
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        const int row = 1 + channel % ChannelsPerBlock;
+        const int column = (channel / ChannelsPerBlock) * ColumnsPerBlock;
+        auto& widgets = channels_.at(static_cast<std::size_t>(channel));
+        const QString n = QString::number(channel);
+        widgets.hex = NewCodeLabel(QStringLiteral("channelHex") + n, fixed, group);
+        widgets.decimal = NewCodeLabel(QStringLiteral("channelDecimal") + n, fixed, group);
+        widgets.output = new QProgressBar(group);
+        widgets.output->setObjectName(QStringLiteral("channelOutput") + n);
+        widgets.output->setAccessibleName(QStringLiteral("Channel %1 output").arg(channel));
+        widgets.output->setRange(0, FullScaleCode);
+        widgets.output->setFormat(QStringLiteral("%p%"));
+        widgets.output->setMinimumWidth(80);
+        grid->addWidget(new QLabel(n, group), row, column);
+        grid->addWidget(widgets.hex, row, column + 1);
+        grid->addWidget(widgets.decimal, row, column + 2);
+        grid->addWidget(widgets.output, row, column + 3);
+    }
+    return group;
+}
+
+QWidget* VirtualBoardPanel::BuildWordsGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Words"), this);
+    auto* layout = new QVBoxLayout(group);
+    // The counts in two pairs of columns, then the last word's timing and meaning.
+    auto* counts = new QGridLayout;
+    layout->addLayout(counts);
+    auto addCount = [&](int row, int column, const QString& caption, const QString& name) {
+        counts->addWidget(new QLabel(caption, group), row, column);
+        auto* value = NewValueLabel(name, group);
+        counts->addWidget(value, row, column + 1);
+        return value;
+    };
+    wordsApplied_ = addCount(0, 0, QStringLiteral("Applied:"), QStringLiteral("wordsApplied"));
+    malformedWords_ =
+        addCount(0, 2, QStringLiteral("Malformed:"), QStringLiteral("malformedWords"));
+    wordsIgnored_ =
+        addCount(1, 0, QStringLiteral("Ignored (mode 3):"), QStringLiteral("wordsIgnored"));
+    strayWrites_ = addCount(1, 2, QStringLiteral("Off the board:"), QStringLiteral("strayWrites"));
+    strayWrites_->setToolTip(
+        QStringLiteral("Writes to addresses where no port answers, such as LPT2 or PRN"));
+    counts->setColumnStretch(1, 1);
+    counts->setColumnStretch(3, 2);
+
+    timing_ = new TimingDiagram(group);
+    decodedWord_ = NewValueLabel(QStringLiteral("decodedWord"), group);
+    layout->addWidget(timing_);
+    layout->addWidget(decodedWord_);
+    return group;
+}
+
+void VirtualBoardPanel::ShowBeside(const QWidget& anchor) {
+    if (!isVisible()) {
+        adjustSize();
+    }
+    PlaceBeside(*this, anchor);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    show();
+}
+
+void VirtualBoardPanel::BoardChanged() {
+    // Called from inside a port write: only note that a redraw is due.
+    if (!stale_) {
+        stale_ = true;
+        refreshTimer_.start();
+    }
+}
+
+void VirtualBoardPanel::Refresh() {
+    stale_ = false;
+    const Qv4130Chip& chip = board_.Chip();
+
+    chipState_->setText(
+        (chip.HeldInReset() ? QStringLiteral("Held in reset, ") : QStringLiteral("Running, ")) +
+        (chip.PoweredDown() ? QStringLiteral("powered down (outputs at 0)")
+                            : QStringLiteral("powered up")));
+    dataRegister_->setText(DescribeLines(board_.DataRegister()));
+    controlRegister_->setText(ByteHex(board_.ControlRegister()));
+
+    wordsApplied_->setText(QString::number(chip.WordsApplied()));
+    wordsIgnored_->setText(QString::number(chip.WordsIgnored()));
+    malformedWords_->setText(QString::number(chip.MalformedWords()));
+    strayWrites_->setText(board_.StrayWrites() == 0
+                              ? QStringLiteral("0")
+                              : QStringLiteral("%1, last at %2")
+                                    .arg(board_.StrayWrites())
+                                    .arg(AddressText(board_.LastStrayAddress())));
+
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        const auto& widgets = channels_.at(static_cast<std::size_t>(channel));
+        const int code = chip.Code(channel);
+        widgets.hex->setText(CodeHex(code));
+        widgets.decimal->setText(QString::number(code));
+        widgets.output->setValue(chip.Output(channel));
+    }
+
+    timing_->SetWord(chip.LastWord());
+    decodedWord_->setText(DescribeWord(chip.LastWord()));
+}
+
+} // namespace qv4130

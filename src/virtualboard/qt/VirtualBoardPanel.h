@@ -1,0 +1,73 @@
+#pragma once
+
+#include "virtualboard/VirtualBoard.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QProgressBar;
+
+namespace qv4130 {
+
+class TimingDiagram;
+
+// The window that shows what the virtual QV4130 holds and what it last received:
+// the 16 channels, the chip's state, the word counts and the last word's timing.
+// It is a top-level window of its own, never modal, so it stays in view beside the
+// main window while the mode windows are open.
+//
+// It follows every change of the board, but only marks itself stale when told and
+// redraws from the event loop: a sweep that keeps the GUI thread busy pays nothing
+// per write, and the panel catches up as soon as the loop runs again.
+// The board must outlive the panel.
+class VirtualBoardPanel final : public QWidget, private VirtualBoardObserver {
+    Q_OBJECT
+
+public:
+    static constexpr const char* WindowTitle = "QV4130 Virtual Board";
+
+    explicit VirtualBoardPanel(VirtualBoard& board, QWidget* parent = nullptr);
+    ~VirtualBoardPanel() override;
+
+    VirtualBoardPanel(const VirtualBoardPanel&) = delete;
+    VirtualBoardPanel& operator=(const VirtualBoardPanel&) = delete;
+
+    // Shows the panel beside `anchor` (to its right, or its left where the screen
+    // ends), without taking the focus from it.
+    void ShowBeside(const QWidget& anchor);
+
+    // Brings every field up to the board's state now.
+    void Refresh();
+
+private:
+    struct ChannelRow {
+        QLabel* hex = nullptr;
+        QLabel* decimal = nullptr;
+        QProgressBar* output = nullptr;
+    };
+
+    void BoardChanged() override;
+    QWidget* BuildChipGroup();
+    QWidget* BuildChannelsGroup();
+    QWidget* BuildWordsGroup();
+
+    VirtualBoard& board_;
+    QTimer refreshTimer_;
+    bool stale_ = false;
+
+    QLabel* chipState_ = nullptr;
+    QLabel* dataRegister_ = nullptr;
+    QLabel* controlRegister_ = nullptr;
+    QLabel* wordsApplied_ = nullptr;
+    QLabel* wordsIgnored_ = nullptr;
+    QLabel* malformedWords_ = nullptr;
+    QLabel* strayWrites_ = nullptr;
+    std::array<ChannelRow, ChannelCount> channels_{};
+    TimingDiagram* timing_ = nullptr;
+    QLabel* decodedWord_ = nullptr;
+};
+
+} // namespace qv4130

@@ -1,0 +1,59 @@
+#include "board/GuardedPortLibrary.h"
+#include "support/RecordingMessageSink.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace qv4130 {
+namespace {
+
+using namespace testing;
+
+// A library that lacks every function but the port count.
+class MissingFunctions final : public PortLibrary {
+public:
+    std::int32_t GetParallelPortCount() override { return 1; }
+    std::int32_t ClaimParallelPort(std::int32_t, std::int32_t) override { return Fail(); }
+    std::int32_t GetParallelPortInfo(std::int32_t, ParallelPortInfo*) override { return Fail(); }
+    std::int32_t InByte(std::int32_t) override { return Fail(); }
+    void OutByte(std::int32_t, std::int32_t) override { Fail(); }
+
+private:
+    static std::int32_t Fail() { throw PortLibraryError("libparllio.so has no such function"); }
+};
+
+TEST(GuardedPortLibrary, EveryFailureReachesTheHandlerBeforeGoingOn) {
+    MissingFunctions missing;
+    int failures = 0;
+    GuardedPortLibrary guarded(missing, [&](const PortLibraryError&) { ++failures; });
+    ParallelPortInfo info{12, 0, 0};
+    EXPECT_EQ(guarded.GetParallelPortCount(), 1);
+    EXPECT_EQ(failures, 0);
+    // A handler that returns does not swallow the error.
+    EXPECT_THROW(guarded.ClaimParallelPort(1, -1), PortLibraryError);
+    EXPECT_THROW(guarded.GetParallelPortInfo(1, &info), PortLibraryError);
+    EXPECT_THROW(guarded.InByte(890), PortLibraryError);
+    EXPECT_THROW(guarded.OutByte(888, 6), PortLibraryError);
+    EXPECT_EQ(failures, 4);
+}
+
+TEST(GuardedPortLibrary, TheFailureGoesToStandardErrorFirstThenToACriticalBox) {
+    RecordingMessageSink messages;
+    std::ostringstream errors;
+    std::string printedBeforeBox;
+    messages.onShow = [&](const ShownMessage&) { printedBeforeBox = errors.str(); };
+    const PortLibraryError error("cannot load the port library libparllio.so: no such file");
+
+    ReportPortLibraryFailure(error, messages, errors);
+
+    EXPECT_EQ(printedBeforeBox,
+              "qv4130: cannot load the port library libparllio.so: no such file\n");
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.boxes[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(messages.boxes[0].title, "QV4130");
+    EXPECT_NE(messages.boxes[0].text.find(error.what()), std::string::npos);
+}
+
+} // namespace
+} // namespace qv4130

@@ -1,0 +1,59 @@
+#include "host/qt/QtMessageSink.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace qv4130 {
+namespace {
+
+TEST(QtMessageSink, ShowsAModalOkBoxWithTheIconAskedAndTheTitleOrTheProgramName) {
+    struct Row {
+        const char* text;
+        std::optional<std::string> title;
+        MessageIcon icon;
+        const char* shownTitle;
+        const char* shownText;
+        QMessageBox::Icon shownIcon;
+    };
+    const Row rows[] = {
+        {"claim parallel port failed",
+         {},
+         MessageIcon::None,
+         "QV4130",
+         "claim parallel port failed",
+         QMessageBox::NoIcon},
+        {"No port", "GetPortAddress Error", MessageIcon::Exclamation, "GetPortAddress Error",
+         "No port", QMessageBox::Warning},
+        {"Windows Version:\rPort Address:0x378", "Show Status", MessageIcon::Information,
+         "Show Status", "Windows Version:\nPort Address:0x378", QMessageBox::Information},
+        {"a\r\nb <b>c</b>\r",
+         {},
+         MessageIcon::Critical,
+         "QV4130",
+         "a\nb <b>c</b>\n",
+         QMessageBox::Critical},
+    };
+    QtMessageSink sink;
+    for (const Row& row : rows) {
+        bool answered = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            answered = true;
+            EXPECT_EQ(box->windowTitle().toStdString(), row.shownTitle);
+            EXPECT_EQ(box->text().toStdString(), row.shownText);
+            EXPECT_EQ(box->textFormat(), Qt::PlainText);
+            EXPECT_EQ(box->icon(), row.shownIcon);
+            EXPECT_EQ(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+            box->button(QMessageBox::Ok)->click();
+        });
+        sink.ShowMessage(row.text, row.title, row.icon);
+        EXPECT_TRUE(answered) << row.text;
+    }
+}
+
+} // namespace
+} // namespace qv4130
