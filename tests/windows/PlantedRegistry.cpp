@@ -78,4 +78,12 @@ WineVersionFor::~WineVersionFor() {
     RunSystemTool("reg.exe", {"delete", key_, "/f"});
 }
 
+WineVersionForAll::WineVersionForAll(const std::string& version) {
+    Reg({"add", "HKCU\\Software\\Wine", "/v", "Version", "/d", version, "/f"});
+}
+
+WineVersionForAll::~WineVersionForAll() {
+    RemoveValue("HKCU\\Software\\Wine", "Version");
+}
+
 } // namespace qv4130::testing

@@ -46,4 +46,14 @@ private:
     std::string key_;
 };
 
+// The same for every program of the prefix: HKCU\Software\Wine, Version. Programs
+// with a version of their own (above) keep theirs.
+class WineVersionForAll {
+public:
+    explicit WineVersionForAll(const std::string& version);
+    ~WineVersionForAll();
+    WineVersionForAll(const WineVersionForAll&) = delete;
+    WineVersionForAll& operator=(const WineVersionForAll&) = delete;
+};
+
 } // namespace qv4130::testing
