@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <thread>
 
 namespace qv4130::testing {
@@ -143,43 +142,6 @@ ScopedEnvironmentVariable::ScopedEnvironmentVariable(std::string name,
 
 ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
     SetEnvironmentVariableA(name_.c_str(), previous_ ? previous_->c_str() : nullptr);
-}
-
-TempFolder::TempFolder() {
-    static std::atomic<unsigned> counter{0};
-    const std::filesystem::path base = std::filesystem::temp_directory_path();
-    for (;;) {
-        path_ = base / ("qv4130-" + std::to_string(GetCurrentProcessId()) + "-" +
-                        std::to_string(counter++));
-        if (std::filesystem::create_directory(path_)) {
-            break;
-        }
-    }
-}
-
-TempFolder::~TempFolder() {
-    // A program started from here may still be on its way out, and Windows keeps
-    // a running program's file: try again for a little while.
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        std::error_code error;
-        std::filesystem::remove_all(path_, error);
-        if (!error) {
-            return;
-        }
-        Sleep(100);
-    }
-}
-
-std::filesystem::path TempFolder::Sub(const std::string& name) const {
-    std::filesystem::path sub = path_ / name;
-    std::filesystem::create_directories(sub);
-    return sub;
-}
-
-std::filesystem::path ExecutableFolder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::filesystem::path(std::string(path, length)).parent_path();
 }
 
 } // namespace qv4130::testing
