@@ -191,18 +191,29 @@ def render(rows):
     return "\n".join(out)
 
 
+def load_documents(paths):
+    """Parses each results file. A program whose benchmarks were all filtered out
+    leaves an empty file: it simply adds nothing."""
+    documents = []
+    for path in paths:
+        with open(path, encoding="utf-8") as source:
+            text = source.read()
+        if text.strip():
+            documents.append(json.loads(text))
+    return documents
+
+
 def main(argv):
     if len(argv) < 2:
         print(__doc__.strip(), file=sys.stderr)
         return 2
-    documents = []
-    for path in argv[1:]:
-        with open(path, encoding="utf-8") as source:
-            documents.append(json.load(source))
+    documents = load_documents(argv[1:])
     print(render(build_rows(collect(documents))))
-    context = documents[0].get("context", {})
+    context = documents[0].get("context", {}) if documents else {}
     repetitions = {e.get("repetitions", 1) for d in documents for e in d.get("benchmarks", [])}
-    print(f"\nCPU time per operation, median of {max(repetitions, default=1)} repetitions; "
+    count = max(repetitions, default=1)
+    taken = f"median of {count} repetitions" if count > 1 else "one run each"
+    print(f"\nCPU time per operation, {taken}; "
           f"{context.get('num_cpus', '?')} CPUs at {context.get('mhz_per_cpu', '?')} MHz, "
           f"{context.get('date', '')}.")
     return 0

@@ -1,5 +1,8 @@
 """Checks how the benchmark table picks its figures and judges its goals."""
 
+import json
+import os
+import tempfile
 import unittest
 
 import bench_table
@@ -42,6 +45,16 @@ class CollectTest(unittest.TestCase):
             aggregate("BM_X", "mean", 1, heap_bytes=10.0),
             aggregate("BM_X", "median", 1, heap_bytes=20.0)]}])["BM_X"]
         self.assertEqual(result.counters, {"heap_bytes": 20.0})
+
+
+    def test_a_program_with_every_benchmark_filtered_out_adds_nothing(self):
+        with tempfile.TemporaryDirectory() as folder:
+            empty, full = os.path.join(folder, "empty.json"), os.path.join(folder, "full.json")
+            open(empty, "w", encoding="utf-8").close()
+            with open(full, "w", encoding="utf-8") as out:
+                json.dump({"benchmarks": [run("BM_X", 7)]}, out)
+            documents = bench_table.load_documents([empty, full])
+        self.assertEqual(list(bench_table.collect(documents)), ["BM_X"])
 
 
 class RowsTest(unittest.TestCase):
