@@ -1,55 +1,16 @@
 // The mode windows driven through real widgets: what they send to the board,
 // how their checked entry field behaves, and how they load, open and close.
-#include "board/SharedState.h"
-#include "support/RecordingMessageSink.h"
-#include "support/RecordingPortLibrary.h"
-#include "ui/Mode1Form.h"
-#include "ui/Mode2Form.h"
+#include "ModeWindowHarness.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
-#include <ostream>
-
-// Failures show text, not the bytes of a QString.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace qv4130::testing {
 namespace {
 
-constexpr std::int16_t Untouched = 999;
-
-// A chip powered up on LPT1, a recording port and message sink, and the
-// operator's hands on a mode window.
-class ModeWindows : public ::testing::Test {
+class ModeWindows : public ModeWindowTest {
 protected:
-    ModeWindows() {
-        state.PortAddress = 888;
-        state.DevicePowered = 1;
-        state.DataValue = Untouched;
-    }
-
-    // Shown and active, so that the focus moves as it does on a desktop.
-    std::unique_ptr<QWidget> Open(int mode) {
-        std::unique_ptr<QWidget> form;
-        if (mode == 1) {
-            form = std::make_unique<Mode1Form>(port, state, messages, nullptr);
-        } else {
-            form = std::make_unique<Mode2Form>(port, state, messages, nullptr);
-        }
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        return form;
-    }
     // Opens a window through its opener, as the main window does, and works it
     // inside the modal loop; `operate` must close it.
     void OpenModal(decltype(&OpenMode1Form) opener, const std::function<void(QWidget&)>& operate) {
@@ -64,30 +25,6 @@ protected:
         opener(nullptr, port, state, messages);
         EXPECT_TRUE(ran);
     }
-
-    static QWidget* Child(QWidget& form, const QString& name) {
-        auto* child = form.findChild<QWidget*>(name);
-        EXPECT_NE(child, nullptr) << name.toStdString();
-        return child;
-    }
-    static QLineEdit* Field(QWidget& form) { return form.findChild<QLineEdit*>("Text1"); }
-    static bool Checked(QWidget& form, const QString& name) {
-        return form.findChild<QRadioButton*>(name)->isChecked();
-    }
-    static void Click(QWidget& form, const QString& name) {
-        QTest::mouseClick(Child(form, name), Qt::LeftButton);
-    }
-    // Clicks into the field and replaces its text by typing; the focus stays there.
-    static void Type(QWidget& form, const QString& text) {
-        QTest::mouseClick(Field(form), Qt::LeftButton);
-        Field(form)->clear();
-        QTest::keyClicks(Field(form), text);
-    }
-    static QWidget* Focus() { return QApplication::focusWidget(); }
-
-    RecordingPortLibrary port;
-    SharedState state;
-    RecordingMessageSink messages;
 };
 
 TEST_F(ModeWindows, UpdateSendsTheWordOfModeChannelAndEntryAtEachPress) {
