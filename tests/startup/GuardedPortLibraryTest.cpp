@@ -11,16 +11,13 @@ namespace {
 using namespace testing;
 
 // A library that lacks every function but the port count.
-class MissingFunctions final : public PortLibrary {
-public:
+struct MissingFunctions final : PortLibrary {
     std::int32_t GetParallelPortCount() override { return 1; }
-    std::int32_t ClaimParallelPort(std::int32_t, std::int32_t) override { return Fail(); }
-    std::int32_t GetParallelPortInfo(std::int32_t, ParallelPortInfo*) override { return Fail(); }
-    std::int32_t InByte(std::int32_t) override { return Fail(); }
-    void OutByte(std::int32_t, std::int32_t) override { Fail(); }
-
-private:
-    static std::int32_t Fail() { throw PortLibraryError("libparllio.so has no such function"); }
+    std::int32_t ClaimParallelPort(std::int32_t, std::int32_t) override { throw Missing(); }
+    std::int32_t GetParallelPortInfo(std::int32_t, ParallelPortInfo*) override { throw Missing(); }
+    std::int32_t InByte(std::int32_t) override { throw Missing(); }
+    void OutByte(std::int32_t, std::int32_t) override { throw Missing(); }
+    static PortLibraryError Missing() { return PortLibraryError("no such function"); }
 };
 
 TEST(GuardedPortLibrary, EveryFailureReachesTheHandlerBeforeGoingOn) {

@@ -97,10 +97,9 @@ TEST(Startup, EveryPathMakesItsCallsAndShowsItsBoxesInOrder) {
         // Boxes go into the same record as the port calls, where they came up.
         RecordingMessageSink messages;
         Events events;
-        std::size_t taken = 0;
-        auto takeCalls = [&] {
-            for (; taken < port.calls.size(); ++taken) {
-                events.push_back(port.calls[taken]);
+        const auto takeCalls = [&] {
+            for (const PortCall& call : port.Take()) {
+                events.push_back(call);
             }
         };
         messages.onShow = [&](const ShownMessage& box) {
