@@ -13,11 +13,9 @@
 namespace parllio {
 namespace {
 
-using ::testing::Contains;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
-using ::testing::IsEmpty;
+using namespace ::testing;
 using Calls = std::vector<std::string>;
+using namespace std::string_literals;
 
 struct FakePort {
     std::string baseAddr = "888\t1912\n", holder = "none\n"; // procfs: base-addr, devices/active
@@ -32,8 +30,7 @@ struct FakePort {
 
 // ppdev ports in memory. Device calls are logged as text ("open /dev/parport0 = 3",
 // "PPWDATA 3 14") so a test compares whole sequences.
-class FakeKernel final : public Kernel {
-public:
+struct FakeKernel final : Kernel {
     std::map<int, FakePort> ports;
     bool noPortList = false;
     std::map<int, int> open; // fd to port index
@@ -44,7 +41,7 @@ public:
     int Open(const std::string& path) override {
         const auto port = ports.find(IndexIn(path));
         const int error = port == ports.end() ? ENOENT : port->second.openError;
-        const int fd = error != 0 ? -error : nextFd_++;
+        const int fd = error != 0 ? -error : nextFd++;
         calls.push_back("open " + path + " = " + std::to_string(fd));
         if (fd > 0) {
             open[fd] = port->first;
@@ -62,12 +59,10 @@ public:
         return exclusive && port.printerDriver ? -ENXIO : port.busy ? -EINTR : 0;
     }
     int Ioctl(int fd, unsigned long request, void* argument) override {
-#define NAMED(request)                                                                             \
-    { request, #request }
         static const std::map<unsigned long, std::string> names{
-            NAMED(PPEXCL),    NAMED(PPRELEASE),  NAMED(PPRDATA),    NAMED(PPWDATA),
-            NAMED(PPRSTATUS), NAMED(PPRCONTROL), NAMED(PPWCONTROL), NAMED(PPDATADIR)};
-#undef NAMED
+            {PPEXCL, "PPEXCL"},         {PPRELEASE, "PPRELEASE"}, {PPRDATA, "PPRDATA"},
+            {PPWDATA, "PPWDATA"},       {PPRSTATUS, "PPRSTATUS"}, {PPRCONTROL, "PPRCONTROL"},
+            {PPWCONTROL, "PPWCONTROL"}, {PPDATADIR, "PPDATADIR"}};
         auto* byte = static_cast<unsigned char*>(argument);
         std::string line = names.at(request) + " " + std::to_string(fd);
         if (request == PPWDATA || request == PPWCONTROL || request == PPDATADIR) {
@@ -103,17 +98,11 @@ public:
         }
         return names;
     }
-    void Tell(const std::string& line) override {
-        told.push_back(line);
-    }
+    void Tell(const std::string& line) override { told.push_back(line); }
 
-private:
-    static int IndexIn(const std::string& path) {
-        int index = -1;
-        std::sscanf(path.c_str() + path.rfind("parport"), "parport%d", &index);
-        return index;
-    }
-    int nextFd_ = 3;
+    // The N of ".../parportN..."; the tests use ports 0 to 9.
+    static int IndexIn(const std::string& path) { return path[path.rfind("parport") + 7] - '0'; }
+    int nextFd = 3;
 };
 
 class ParallelPortsTest : public ::testing::Test {
@@ -128,20 +117,6 @@ protected:
     FakeKernel kernel;
     std::optional<ParallelPorts> ports{std::in_place, kernel};
 };
-
-TEST_F(ParallelPortsTest, ClaimsExclusivelyFirstAndSharesWithThePrinterDriver) {
-    FourPorts();
-    kernel.ports[1].printerDriver = true;
-    EXPECT_EQ(ports->Claim(1), 1);
-    EXPECT_EQ(ports->Claim(1), 1) << "a second claim of a held port succeeds";
-    EXPECT_EQ(ports->Claim(2), 1);
-    ports->Out(632, 0x14);
-    EXPECT_THAT(kernel.Take(),
-                ElementsAre("open /dev/parport0 = 3", "PPEXCL 3", "PPCLAIM 3",
-                            "open /dev/parport1 = 4", "PPEXCL 4", "PPCLAIM 4", "close 4",
-                            "open /dev/parport1 = 5", "PPCLAIM 5", "PPWDATA 5 14"));
-    EXPECT_THAT(kernel.told, IsEmpty());
-}
 
 TEST_F(ParallelPortsTest, AFailedClaimSaysWhatToDoOnceAndIsNotRetriedByEveryByte) {
     struct Case {
@@ -182,23 +157,28 @@ TEST_F(ParallelPortsTest, AFailedClaimSaysWhatToDoOnceAndIsNotRetriedByEveryByte
     EXPECT_EQ(ports->Claim(1), 1) << "an explicit claim tries again";
 }
 
-TEST_F(ParallelPortsTest, EachAddressReachesItsPortsRegisterAndAnUnclaimedPortIsClaimedAtFirstUse) {
+TEST_F(ParallelPortsTest, EachAddressReachesItsPortsRegisterOrIsDroppedAndToldOnce) {
     FourPorts();
-    for (int port : {1, 3, 4}) { // fds 3, 4 and 5; port 2 is picked from the menu unclaimed
+    kernel.ports[4].baseAddr = "0\t0\n"; // a USB adapter: no I/O address
+    for (int port : {1, 3, 4}) {         // fds 3, 4 and 5; port 2 is picked from the menu unclaimed
         ASSERT_EQ(ports->Claim(port), 1);
     }
     kernel.Take();
+    // The address, the calls of OutByte(address, 0xA5) and InByte(address), what InByte gives.
     const std::tuple<std::int32_t, Calls, std::int32_t> cases[] = {
-        // address, the calls of OutByte(address, 0xA5) and InByte(address), what InByte gives
         {888, {"PPWDATA 3 A5", "PPRDATA 3"}, 0x3C},
         {889, {"PPRSTATUS 3"}, 0x78}, // the status register is read-only
         {890, {"PPWCONTROL 3 05", "PPDATADIR 3 01", "PPRCONTROL 3"}, 0xA5},
         {632,
          {"open /dev/parport1 = 6", "PPEXCL 6", "PPCLAIM 6", "PPWDATA 6 A5", "PPRDATA 6"},
          0x3C},
-        {957, {"PPRSTATUS 4"}, 0x78},
         {0xD012, {"PPWCONTROL 5 05", "PPDATADIR 5 01", "PPRCONTROL 5"}, 0xA5},
         {-12272, {"PPWDATA 5 A5", "PPRDATA 5"}, 0x3C}, // 0xD010 sign-extended from 16 bits
+        {0x2F8, {}, 0xFF},                             // a serial port's
+        {0x27B, {}, 0xFF},                             // one past LPT2's control register
+        {0, {}, 0xFF},
+        {0x10378, {}, 0xFF}, // not 888 with a carry
+        {0x2F8, {}, 0xFF},
     };
     for (const auto& [address, calls, read] : cases) {
         SCOPED_TRACE(address);
@@ -206,26 +186,11 @@ TEST_F(ParallelPortsTest, EachAddressReachesItsPortsRegisterAndAnUnclaimedPortIs
         EXPECT_EQ(ports->In(address), read);
         EXPECT_EQ(kernel.Take(), calls);
     }
-    EXPECT_THAT(kernel.told, IsEmpty());
-}
-
-TEST_F(ParallelPortsTest, AddressesOfNoPortAreDroppedAndToldOnceEach) {
-    FourPorts();
-    kernel.ports.erase(2);               // nothing at 956 now
-    kernel.ports[4].baseAddr = "0\t0\n"; // a USB adapter: no I/O address
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(ports->In(0x3BC), 0xFF);
-        ports->Out(0x3BC, 0x14);
-        ports->Out(0x2F8, 0x14); // a serial port's address
-        EXPECT_EQ(ports->In(0), 0xFF);
-        EXPECT_EQ(ports->In(0x10378), 0xFF) << "not 888 with a carry";
-    }
-    EXPECT_THAT(kernel.calls, IsEmpty()) << "no device is opened or touched";
     EXPECT_THAT(kernel.told,
-                ElementsAre(HasSubstr("no printer port at I/O address 0x03BC (956); writes there "
-                                      "are dropped and reads give 0xFF (the kernel's ports: "
-                                      "0x0378, 0x0278, 0xD010)"),
-                            HasSubstr("0x02F8 (760)"), HasSubstr("0x0000 (0)"),
+                ElementsAre("parllio: no printer port at I/O address 0x02F8 (760); writes there "
+                            "are dropped and reads give 0xFF (the kernel's ports: 0x0378, 0x0278, "
+                            "0x03BC, 0xD010)",
+                            HasSubstr("0x027B (635)"), HasSubstr("0x0000 (0)"),
                             HasSubstr("I/O address 66424 is outside the I/O space")));
 }
 
@@ -268,24 +233,8 @@ TEST_F(ParallelPortsTest, RegisterFailuresAreToldOnceAndReadsFloat) {
 }
 
 TEST_F(ParallelPortsTest, InfoGivesTheFirstFieldOfBaseAddrAndRefusesTheRest) {
-    const std::pair<std::string, std::int32_t> cases[] = {
-        // base-addr's text, the base address given (-1: refused, and told why)
-        {"888\t1912\n", 888},
-        {"632", 632},
-        {"53264\t53248\n", 0xD010},
-        {"00888\t0", 888},
-        {"0\t0\n", -1},
-        {"", -1},
-        {"\t1912", -1},
-        {" 888\t1912", -1},
-        {"65536\t0", -1},
-        {"-888\t0", -1},
-        {"0x378", -1},
-        {"888abc", -1},
-        {"99999999999999999999\t0", -1},
-        {std::string("888\0", 4), -1},
-    };
-    for (const auto& [text, base] : cases) {
+    // The first field of base-addr, in decimal, is the base address; anything else is told.
+    const auto check = [](const std::string& text, std::int32_t base) {
         SCOPED_TRACE(text);
         FakeKernel local;
         local.ports[0].baseAddr = text;
@@ -294,35 +243,51 @@ TEST_F(ParallelPortsTest, InfoGivesTheFirstFieldOfBaseAddrAndRefusesTheRest) {
         EXPECT_EQ(info.base_address, base);
         EXPECT_EQ(local.told.size(), base < 0 ? 1u : 0u);
         EXPECT_THAT(local.calls, IsEmpty()) << "asking for the address claims nothing";
+    };
+    check("888\t1912\n", 888);
+    check("632", 632);
+    check("53264\t53248\n", 0xD010);
+    check("00888\t0", 888);
+    for (const std::string& text :
+         {"0\t0\n"s, ""s, "\t1912"s, " 888\t1912"s, "65536\t0"s, "-888\t0"s, "0x378"s, "888abc"s,
+          "99999999999999999999\t0"s, "888\0"s}) {
+        check(text, -1); // 0 is a USB adapter's: no I/O address
     }
     kernel.ports[0];
     ParallelPortInfo small{8, -1, 0};
-    ParallelPortInfo info{12, -1, 0};
     EXPECT_EQ(ports->Info(1, nullptr), 0);
     EXPECT_EQ(ports->Info(1, &small), 0);
-    EXPECT_EQ(ports->Info(0, &info), 0);
+    EXPECT_EQ(ports->Claim(0), 0);
     EXPECT_EQ(small.base_address, -1);
-    EXPECT_EQ(info.base_address, -1);
     EXPECT_THAT(kernel.told,
                 ElementsAre(HasSubstr("a record of at least 12 bytes"),
                             HasSubstr("there is no port 0: ports are numbered from 1")));
+    EXPECT_THAT(kernel.calls, IsEmpty());
 }
 
-TEST_F(ParallelPortsTest, CountIsTheKernelsPortsAndReleaseGivesThemBack) {
+TEST_F(ParallelPortsTest, ClaimsExclusivelyOrSharedWithThePrinterDriverAndGivesEveryPortBack) {
     FourPorts();
+    kernel.ports[1].printerDriver = true;
     EXPECT_EQ(ports->Count(), 4);
-    ASSERT_EQ(ports->Claim(1), 1);
-    ASSERT_EQ(ports->Claim(2), 1);
-    kernel.Take();
+    EXPECT_EQ(ports->Claim(1), 1);
+    EXPECT_EQ(ports->Claim(1), 1) << "a second claim of a held port succeeds";
+    EXPECT_EQ(ports->Claim(2), 1);
+    ports->Out(632, 0x14);
+    ports->Out(888, 0x06); // the last address used, which a release must make it forget
+    EXPECT_THAT(kernel.Take(),
+                ElementsAre("open /dev/parport0 = 3", "PPEXCL 3", "PPCLAIM 3",
+                            "open /dev/parport1 = 4", "PPEXCL 4", "PPCLAIM 4", "close 4",
+                            "open /dev/parport1 = 5", "PPCLAIM 5", "PPWDATA 5 14", "PPWDATA 3 06"));
     EXPECT_EQ(ports->Release(1), 1);
     EXPECT_EQ(ports->Release(1), 0) << "nothing left to release";
     EXPECT_THAT(kernel.Take(), ElementsAre("PPRELEASE 3", "close 3"));
     ports->Out(888, 0x14); // released, so claimed again at its next use
     ports.reset();
     EXPECT_THAT(kernel.Take(),
-                ElementsAre("open /dev/parport0 = 5", "PPEXCL 5", "PPCLAIM 5", "PPWDATA 5 14",
-                            "PPRELEASE 5", "close 5", "PPRELEASE 4", "close 4"))
+                ElementsAre("open /dev/parport0 = 6", "PPEXCL 6", "PPCLAIM 6", "PPWDATA 6 14",
+                            "PPRELEASE 6", "close 6", "PPRELEASE 5", "close 5"))
         << "what is left goes with the library, in port order";
+    EXPECT_THAT(kernel.told, IsEmpty());
 
     kernel.noPortList = true;
     EXPECT_EQ(ParallelPorts(kernel).Count(), 0);
