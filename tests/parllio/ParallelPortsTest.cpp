@@ -178,7 +178,7 @@ TEST_F(ParallelPortsTest, EachAddressReachesItsPortsRegisterOrIsDroppedAndToldOn
         {0x27B, {}, 0xFF},                             // one past LPT2's control register
         {0, {}, 0xFF},
         {0x10378, {}, 0xFF}, // not 888 with a carry
-        {0x2F8, {}, 0xFF},
+        {0x2F8, {}, 0xFF},   // and again, told only once
     };
     for (const auto& [address, calls, read] : cases) {
         SCOPED_TRACE(address);

@@ -34,14 +34,6 @@ std::vector<std::pair<void (*)(int), int>> RealTimeSignals() {
 }
 
 TEST(CallWithPatience, WakesACallThatWouldSleepForEverAndPutsTheSignalsBack) {
-    // A caller that keeps the real-time signals blocked must still be woken.
-    sigset_t realTime, callers;
-    sigemptyset(&realTime);
-    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
-        sigaddset(&realTime, signal);
-    }
-    pthread_sigmask(SIG_BLOCK, &realTime, &callers);
-    const auto before = RealTimeSignals();
     // Nothing is ever written to the pipe: the read sleeps until the wake signal ends it,
     // and would sleep on if the signal's handler let the kernel restart it.
     int pipeEnds[2];
@@ -50,6 +42,14 @@ TEST(CallWithPatience, WakesACallThatWouldSleepForEverAndPutsTheSignalsBack) {
         char byte;
         return read(pipeEnds[0], &byte, 1) < 0 ? -errno : 0;
     };
+    // A caller that keeps the real-time signals blocked must still be woken.
+    sigset_t realTime, callers;
+    sigemptyset(&realTime);
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
+        sigaddset(&realTime, signal);
+    }
+    pthread_sigmask(SIG_BLOCK, &realTime, &callers);
+    const auto before = RealTimeSignals();
     EXPECT_EQ(CallWithPatience(100ms, sleepingRead), -EINTR);
     EXPECT_EQ(RealTimeSignals(), before);
     pthread_sigmask(SIG_SETMASK, &callers, nullptr);
