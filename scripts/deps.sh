@@ -6,6 +6,9 @@
 QV4130_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
                  libgtest-dev libgmock-dev libbenchmark-dev)
 
+# scripts/bench formats its table with a small Python script.
+QV4130_BENCH_PACKAGES=(python3)
+
 # The libFuzzer targets need clang and its runtime.
 QV4130_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

@@ -2,101 +2,74 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <ostream>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace qv4130::entry {
 namespace {
 
-struct EntryCase {
-    std::string typed;
-    std::optional<AcceptedEntry> expected; // nullopt: the error path
+using std::string_view_literals::operator""sv;
+
+// What the field is rewritten with; the value stored is the number it shows.
+struct Case {
+    std::string_view typed;
+    const char* display; // nullptr: the error path
 };
+constexpr const char* Rejected = nullptr;
 
-// Test names show the entry with blanks and odd bytes spelled out.
-void PrintTo(const EntryCase& c, std::ostream* os) {
-    *os << '[';
-    for (unsigned char byte : c.typed) {
-        if (byte == ' ') {
-            *os << '_';
-        } else if (byte > ' ' && byte < 0x7F) {
-            *os << byte;
-        } else {
-            *os << "<" << std::hex << int{byte} << std::dec << ">";
+void ExpectAll(std::optional<AcceptedEntry> (*check)(std::string_view), int base,
+               std::initializer_list<Case> cases) {
+    for (const Case& c : cases) {
+        const auto accepted = check(c.typed);
+        if (c.display == Rejected) {
+            EXPECT_FALSE(accepted.has_value()) << '[' << c.typed << "] gave " << accepted->display;
+            continue;
         }
+        const auto value = static_cast<std::int16_t>(std::stoi(c.display, nullptr, base));
+        EXPECT_EQ(accepted, (AcceptedEntry{value, c.display})) << '[' << c.typed << ']';
     }
-    *os << ']';
 }
 
-std::optional<AcceptedEntry> Accepts(int value, const char* display) {
-    return AcceptedEntry{static_cast<std::int16_t>(value), display};
-}
-constexpr std::nullopt_t Rejected = std::nullopt;
-
-class CodeEntry : public ::testing::TestWithParam<EntryCase> {};
-
-TEST_P(CodeEntry, ReadsHexClampsAndShowsThreeDigits) {
-    EXPECT_EQ(CheckCodeEntry(GetParam().typed), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, CodeEntry,
-    ::testing::Values(
-        // Plain codes, either case, padded to three upper-case digits.
-        EntryCase{"a00", Accepts(2560, "A00")}, EntryCase{"5", Accepts(5, "005")},
-        EntryCase{"3f", Accepts(63, "03F")}, EntryCase{"7ff", Accepts(2047, "7FF")},
-        EntryCase{"0", Accepts(0, "000")}, EntryCase{"000", Accepts(0, "000")},
-        EntryCase{"FfF", Accepts(4095, "FFF")},
-        // Read as typed: what looks like a decimal exponent is hex digits.
-        EntryCase{"1E3", Accepts(0x1E3, "1E3")}, EntryCase{"00000FFF", Accepts(4095, "FFF")},
-        // Above full scale, up to the largest positive 32-bit value.
-        EntryCase{"1000", Accepts(4095, "FFF")}, EntryCase{"FFFFFFF", Accepts(4095, "FFF")},
-        EntryCase{"7FFFFFFF", Accepts(4095, "FFF")},
-        // Negative eight-digit values get 4095 added; still negative is refused.
-        EntryCase{"FFFFFFFF", Accepts(4094, "FFE")}, EntryCase{"FFFFF001", Accepts(0, "000")},
-        EntryCase{"FFFFF000", Rejected}, EntryCase{"80000000", Rejected},
-        // Blanks after the digits are tolerated, nowhere else.
-        EntryCase{"12  ", Accepts(0x12, "012")}, EntryCase{"12\t", Accepts(0x12, "012")},
-        EntryCase{" 12", Rejected}, EntryCase{"12 4", Rejected},
-        // Not a hex number of one to eight digits.
-        EntryCase{"", Rejected}, EntryCase{"   ", Rejected}, EntryCase{"G12", Rejected},
-        EntryCase{"123456789", Rejected}, EntryCase{"000000000", Rejected},
-        EntryCase{"&h12", Rejected}, EntryCase{"0x12", Rejected}, EntryCase{"-1", Rejected},
-        EntryCase{"+1", Rejected}, EntryCase{"1.0", Rejected}, EntryCase{"\xC3\xA9", Rejected},
-        EntryCase{std::string("1\0", 2), Rejected}));
-
-class StepEntry : public ::testing::TestWithParam<EntryCase> {};
-
-TEST_P(StepEntry, ReadsDecimalRoundsHalfToEvenAndClamps) {
-    EXPECT_EQ(CheckStepEntry(GetParam().typed), GetParam().expected);
+TEST(EntryCheck, CodeIsHexReadAsTypedClampedAndShownInThreeDigits) {
+    ExpectAll(CheckCodeEntry, 16,
+              {Case{"a00", "A00"}, Case{"5", "005"}, Case{"3f", "03F"}, Case{"0", "000"},
+               Case{"000", "000"}, Case{"FfF", "FFF"}, Case{"00000FFF", "FFF"},
+               // Read as typed: what looks like a decimal exponent is hex digits.
+               Case{"1E3", "1E3"},
+               // Above full scale, up to the largest positive 32-bit value.
+               Case{"1000", "FFF"}, Case{"FFFFFFF", "FFF"}, Case{"7FFFFFFF", "FFF"},
+               // Negative eight-digit values get 4095 added; still negative is refused.
+               Case{"FFFFFFFF", "FFE"}, Case{"FFFFF001", "000"}, Case{"FFFFF000", Rejected},
+               Case{"80000000", Rejected},
+               // Blanks after the digits are tolerated, nowhere else.
+               Case{"12  ", "012"}, Case{"12\t", "012"}, Case{" 12", Rejected},
+               Case{"12 4", Rejected},
+               // Not one to eight hex digits.
+               Case{"", Rejected}, Case{"   ", Rejected}, Case{"G12", Rejected},
+               Case{"123456789", Rejected}, Case{"000000000", Rejected}, Case{"&h12", Rejected},
+               Case{"0x12", Rejected}, Case{"-1", Rejected}, Case{"+1", Rejected},
+               Case{"\xC3\xA9", Rejected}, Case{"1\0"sv, Rejected}});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, StepEntry,
-    ::testing::Values(
-        EntryCase{"000", Accepts(0, "0")}, EntryCase{"64", Accepts(64, "64")},
-        EntryCase{"200", Accepts(127, "127")}, EntryCase{"-5", Accepts(0, "0")},
-        EntryCase{"+3", Accepts(3, "3")}, EntryCase{" 7 ", Accepts(7, "7")},
-        EntryCase{"\t7\t", Accepts(7, "7")}, EntryCase{"007", Accepts(7, "7")},
-        // Halves go to the even neighbour; anything past the half goes up.
-        EntryCase{"12.5", Accepts(12, "12")}, EntryCase{"13.5", Accepts(14, "14")},
-        EntryCase{"12.50001", Accepts(13, "13")}, EntryCase{"12.4999", Accepts(12, "12")},
-        EntryCase{"0.5", Accepts(0, "0")}, EntryCase{"1.5", Accepts(2, "2")},
-        EntryCase{".5", Accepts(0, "0")}, EntryCase{"5.", Accepts(5, "5")},
-        EntryCase{"126.5", Accepts(126, "126")}, EntryCase{"-0.5", Accepts(0, "0")},
-        // The 32-bit range is judged after rounding, on the exact digits.
-        EntryCase{"2147483647", Accepts(127, "127")},
-        EntryCase{"2147483647.4", Accepts(127, "127")}, EntryCase{"2147483647.5", Rejected},
-        EntryCase{"-2147483648.5", Accepts(0, "0")}, EntryCase{"-2147483648.6", Rejected},
-        EntryCase{"2147483648", Rejected}, EntryCase{"99999999999", Rejected},
-        EntryCase{"0000000000000000000042", Accepts(42, "42")},
-        // Only signed decimal with an optional fraction.
-        EntryCase{"", Rejected}, EntryCase{"  ", Rejected}, EntryCase{"abc", Rejected},
-        EntryCase{"1E3", Rejected}, EntryCase{"1,000", Rejected}, EntryCase{"1,5", Rejected},
-        EntryCase{"0x10", Rejected}, EntryCase{"&h10", Rejected}, EntryCase{"+ 3", Rejected},
-        EntryCase{"--3", Rejected}, EntryCase{"+", Rejected}, EntryCase{".", Rejected},
-        EntryCase{"1.2.3", Rejected}, EntryCase{"1 2", Rejected}, EntryCase{"5-", Rejected}));
+TEST(EntryCheck, StepIsDecimalRoundedHalfToEvenAndClamped) {
+    ExpectAll(
+        CheckStepEntry, 10,
+        {Case{"000", "0"}, Case{"64", "64"}, Case{"200", "127"}, Case{"-5", "0"}, Case{"+3", "3"},
+         Case{" 7 ", "7"}, Case{"\t7\t", "7"},
+         // Halves go to the even neighbour; anything past the half goes up.
+         Case{"12.5", "12"}, Case{"13.5", "14"}, Case{"12.50001", "13"}, Case{"12.4999", "12"},
+         Case{".5", "0"}, Case{"1.5", "2"}, Case{"5.", "5"}, Case{"-0.5", "0"},
+         // The 32-bit range is judged after rounding, on the exact digits.
+         Case{"2147483647.4", "127"}, Case{"2147483647.5", Rejected}, Case{"-2147483648.5", "0"},
+         Case{"-2147483648.6", Rejected}, Case{"99999999999", Rejected},
+         Case{"0000000000000000000042", "42"},
+         // Only signed decimal with an optional fraction.
+         Case{"", Rejected}, Case{"  ", Rejected}, Case{"abc", Rejected}, Case{"1E3", Rejected},
+         Case{"1,000", Rejected}, Case{"0x10", Rejected}, Case{"+ 3", Rejected},
+         Case{"--3", Rejected}, Case{"+", Rejected}, Case{".", Rejected}, Case{"1.2.3", Rejected},
+         Case{"1 2", Rejected}, Case{"5-", Rejected}});
+}
 
 } // namespace
 } // namespace qv4130::entry

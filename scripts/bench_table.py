@@ -1,0 +1,223 @@
+#!/usr/bin/env python3
+"""Turns the benchmark programs' JSON results into the one table scripts/bench prints.
+
+Every figure is CPU time per operation (the machine may be shared, and CPU time
+is what the program itself spends), taken as the median over the repetitions
+when the programs ran several, as scripts/bench makes them do.
+
+    bench_table.py RESULT.json [RESULT.json ...]
+"""
+
+import json
+import sys
+from dataclasses import dataclass, field
+from statistics import median
+
+# On a real printer port one write takes about 1 us; an 18-bit word is 55 writes.
+FLOOR_NS_PER_WRITE = 1_000.0
+FLOOR_NS_PER_WORD = 55 * FLOOR_NS_PER_WRITE
+# Our own overhead per word, as a share of that floor.
+OVERHEAD_GOAL = 0.01
+# The main window beside the bare window, for time and for memory.
+WINDOW_GOAL = 1.2
+
+NS_PER_UNIT = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
+
+
+@dataclass
+class Result:
+    """One benchmark's figures: CPU time per iteration and its counters."""
+
+    cpu_ns: float
+    counters: dict = field(default_factory=dict)
+
+
+# Keys of a benchmark entry that are not user counters.
+_STANDARD_KEYS = {
+    "name", "family_index", "per_family_instance_index", "run_name", "run_type",
+    "repetitions", "repetition_index", "threads", "aggregate_name", "aggregate_unit",
+    "iterations", "real_time", "cpu_time", "time_unit", "error_occurred", "error_message",
+    "label",
+}
+
+
+def _entry_result(entry):
+    counters = {k: v for k, v in entry.items() if k not in _STANDARD_KEYS}
+    return Result(entry["cpu_time"] * NS_PER_UNIT[entry.get("time_unit", "ns")], counters)
+
+
+def collect(documents):
+    """Maps each benchmark's run name to its Result, from parsed JSON documents.
+
+    A median aggregate wins; without one, the median of the single runs is taken
+    (time and every counter alike). Runs that reported an error are left out.
+    """
+    medians, runs = {}, {}
+    for document in documents:
+        for entry in document.get("benchmarks", []):
+            if entry.get("error_occurred"):
+                continue
+            name = entry.get("run_name", entry["name"])
+            if entry.get("run_type") == "aggregate":
+                if entry.get("aggregate_name") == "median":
+                    medians[name] = _entry_result(entry)
+            else:
+                runs.setdefault(name, []).append(_entry_result(entry))
+    results = {}
+    for name, results_of_runs in runs.items():
+        keys = set().union(*(r.counters for r in results_of_runs))
+        results[name] = Result(
+            median(r.cpu_ns for r in results_of_runs),
+            {k: median(r.counters[k] for r in results_of_runs if k in r.counters) for k in keys},
+        )
+    results.update(medians)
+    return results
+
+
+@dataclass
+class Row:
+    what: str
+    figure: str
+    ratio: str = ""
+    goal: str = ""
+    verdict: str = ""
+
+
+def _duration(ns):
+    for unit, scale in (("ms", 1e6), ("µs", 1e3)):
+        if ns >= scale:
+            return f"{ns / scale:,.1f} {unit}" if ns < 100 * scale else f"{ns / scale:,.0f} {unit}"
+    return f"{ns:,.1f} ns"
+
+
+def _verdict(value, limit):
+    return "met" if value <= limit else "MISSED"
+
+
+NOT_RUN = "not run"
+
+
+def _word_row(results, what, name, limit):
+    result = results.get(name)
+    if result is None:
+        return Row(what, NOT_RUN)
+    share = result.cpu_ns / FLOOR_NS_PER_WORD
+    row = Row(what, f"{result.cpu_ns:,.1f} ns/word", f"{share:.2%} of 55 µs")
+    if limit is not None:
+        row.goal = f"< {limit:.0%}"
+        row.verdict = _verdict(share, limit)
+    return row
+
+
+def _write_row(results, what, name):
+    result = results.get(name)
+    if result is None:
+        return Row(what, NOT_RUN)
+    share = result.cpu_ns / FLOOR_NS_PER_WRITE
+    return Row(what, f"{result.cpu_ns:,.1f} ns/write", f"{share:.2%} of 1 µs")
+
+
+def _window_rows(results):
+    bare, main = results.get("BM_BareWindow"), results.get("BM_MainWindow")
+    rows = []
+    for what, result in (("Bare Qt window: create, show, destroy", bare),
+                         ("Main window: create, load, show, destroy", main)):
+        if result is None:
+            rows.append(Row(what, NOT_RUN))
+            continue
+        row = Row(what, _duration(result.cpu_ns))
+        if result is main and bare is not None:
+            ratio = main.cpu_ns / bare.cpu_ns
+            row.ratio, row.goal, row.verdict = (f"{ratio:.2f}x bare", f"≤ {WINDOW_GOAL}x",
+                                                _verdict(ratio, WINDOW_GOAL))
+        rows.append(row)
+    for what, result in (("Bare Qt window: heap while open", bare),
+                         ("Main window: heap while open", main)):
+        heap = None if result is None else result.counters.get("heap_bytes")
+        if heap is None:
+            rows.append(Row(what, NOT_RUN if result is None else "not measured"))
+            continue
+        row = Row(what, f"{heap / 1024:,.1f} KiB")
+        bare_heap = None if bare is None else bare.counters.get("heap_bytes")
+        if result is main and bare_heap:
+            ratio = heap / bare_heap
+            row.ratio, row.goal, row.verdict = (f"{ratio:.2f}x bare", f"≤ {WINDOW_GOAL}x",
+                                                _verdict(ratio, WINDOW_GOAL))
+        rows.append(row)
+    return rows
+
+
+def build_rows(results):
+    rows = [
+        _word_row(results, "Word (a): in-process do-nothing library",
+                  "BM_WordInProcessNullLibrary", OVERHEAD_GOAL),
+        _word_row(results, "Word (b): dynamically bound do-nothing library",
+                  "BM_WordDynamicallyBoundNullLibrary", OVERHEAD_GOAL),
+        # The virtual board stands in for the hardware rather than adding to it:
+        # shown for comparison, with no goal of its own.
+        _word_row(results, "Word (c): virtual board", "BM_WordThroughVirtualBoard", None),
+        _word_row(results, "Word (c): virtual board, watched by its panel",
+                  "BM_WordThroughWatchedVirtualBoard", None),
+        _write_row(results, "ppdev library's own work per data write",
+                   "BM_LibraryDataWrite"),
+        _write_row(results, "ppdev library's own work per control read-modify-write",
+                   "BM_LibraryControlReadModifyWrite"),
+    ]
+    rows += _window_rows(results)
+    sweep = results.get("BM_TestSweep/iterations:3") or results.get("BM_TestSweep")
+    rows.append(Row("Test sweep: 16 words with their pauses, total",
+                    NOT_RUN if sweep is None else _duration(sweep.cpu_ns)))
+    return rows
+
+
+def render(rows):
+    header = Row("Measure", "Figure", "Ratio", "Goal", "")
+    table = [header] + rows
+    columns = ("what", "figure", "ratio", "goal", "verdict")
+    widths = {c: max(len(getattr(r, c)) for r in table) for c in columns}
+
+    def line(cells):
+        return "| " + " | ".join(cells) + " |"
+
+    def cells(row):
+        # Figures and ratios line up on the right, words on the left.
+        return [getattr(row, c).rjust(widths[c]) if c in ("figure", "ratio") and row is not header
+                else getattr(row, c).ljust(widths[c]) for c in columns]
+
+    out = [line(cells(header)),
+           line([("-" * (widths[c] - 1) + ":") if c in ("figure", "ratio") else "-" * widths[c]
+                 for c in columns])]
+    out += [line(cells(r)) for r in rows]
+    return "\n".join(out)
+
+
+def load_documents(paths):
+    """Parses each results file. A program whose benchmarks were all filtered out
+    leaves an empty file: it simply adds nothing."""
+    documents = []
+    for path in paths:
+        with open(path, encoding="utf-8") as source:
+            text = source.read()
+        if text.strip():
+            documents.append(json.loads(text))
+    return documents
+
+
+def main(argv):
+    if len(argv) < 2:
+        print(__doc__.strip(), file=sys.stderr)
+        return 2
+    documents = load_documents(argv[1:])
+    print(render(build_rows(collect(documents))))
+    context = documents[0].get("context", {}) if documents else {}
+    repetitions = {e.get("repetitions", 1) for d in documents for e in d.get("benchmarks", [])}
+    count = max(repetitions, default=1)
+    taken = f"median of {count} repetitions" if count > 1 else "one run each"
+    print(f"\nCPU time per operation, {taken}; "
+          f"{context.get('num_cpus', '?')} CPUs at {context.get('mhz_per_cpu', '?')} MHz, "
+          f"{context.get('date', '')}.")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

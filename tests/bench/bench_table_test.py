@@ -1,0 +1,112 @@
+"""Checks how the benchmark table picks its figures and judges its goals."""
+
+import json
+import os
+import tempfile
+import unittest
+
+import bench_table
+
+
+def run(name, cpu_time, time_unit="ns", **counters):
+    return {"name": name, "run_name": name, "run_type": "iteration", "cpu_time": cpu_time,
+            "real_time": cpu_time * 3, "time_unit": time_unit, **counters}
+
+
+def aggregate(name, kind, cpu_time, **counters):
+    return {"name": f"{name}_{kind}", "run_name": name, "run_type": "aggregate",
+            "aggregate_name": kind, "cpu_time": cpu_time, "real_time": cpu_time,
+            "time_unit": "ns", **counters}
+
+
+def rows_by_measure(*entries):
+    rows = bench_table.build_rows(bench_table.collect([{"benchmarks": list(entries)}]))
+    return {row.what: row for row in rows}
+
+
+class CollectTest(unittest.TestCase):
+    def test_picks_the_median_of_repetitions_in_cpu_time(self):
+        cases = [
+            ("median aggregate beats mean and single runs",
+             [run("BM_X", 900), aggregate("BM_X", "mean", 500), aggregate("BM_X", "median", 300),
+              aggregate("BM_X", "stddev", 7)], 300),
+            ("median of single runs", [run("BM_X", 5), run("BM_X", 1), run("BM_X", 3)], 3),
+            ("time units become ns", [run("BM_X", 2.5, "ms")], 2.5e6),
+            ("failed runs are left out",
+             [run("BM_X", 4), {**run("BM_X", 1e9), "error_occurred": True}], 4),
+        ]
+        for label, entries, expected in cases:
+            with self.subTest(label):
+                result = bench_table.collect([{"benchmarks": entries}])["BM_X"]
+                self.assertAlmostEqual(result.cpu_ns, expected)
+
+    def test_counters_follow_the_chosen_run(self):
+        result = bench_table.collect([{"benchmarks": [
+            aggregate("BM_X", "mean", 1, heap_bytes=10.0),
+            aggregate("BM_X", "median", 1, heap_bytes=20.0)]}])["BM_X"]
+        self.assertEqual(result.counters, {"heap_bytes": 20.0})
+
+
+    def test_a_program_with_every_benchmark_filtered_out_adds_nothing(self):
+        with tempfile.TemporaryDirectory() as folder:
+            empty, full = os.path.join(folder, "empty.json"), os.path.join(folder, "full.json")
+            open(empty, "w", encoding="utf-8").close()
+            with open(full, "w", encoding="utf-8") as out:
+                json.dump({"benchmarks": [run("BM_X", 7)]}, out)
+            documents = bench_table.load_documents([empty, full])
+        self.assertEqual(list(bench_table.collect(documents)), ["BM_X"])
+
+
+class RowsTest(unittest.TestCase):
+    def test_word_rows_against_the_physical_floor(self):
+        rows = rows_by_measure(run("BM_WordInProcessNullLibrary", 549),
+                               run("BM_WordDynamicallyBoundNullLibrary", 551),
+                               run("BM_WordThroughVirtualBoard", 3300))
+        cases = [
+            ("Word (a): in-process do-nothing library", "1.00% of 55 µs", "met"),
+            ("Word (b): dynamically bound do-nothing library", "1.00% of 55 µs", "MISSED"),
+            ("Word (c): virtual board", "6.00% of 55 µs", ""),
+        ]
+        for what, ratio, verdict in cases:
+            with self.subTest(what):
+                self.assertEqual((rows[what].ratio, rows[what].verdict), (ratio, verdict))
+
+    def test_main_window_is_judged_against_the_bare_window(self):
+        cases = [
+            # (main time, main heap) against a bare window of 100 us and 1000 bytes
+            ((120, 1200), ("1.20x bare", "met"), ("1.20x bare", "met")),
+            ((130, 900), ("1.30x bare", "MISSED"), ("0.90x bare", "met")),
+            ((90, 1500), ("0.90x bare", "met"), ("1.50x bare", "MISSED")),
+        ]
+        for (time, heap), time_verdict, heap_verdict in cases:
+            with self.subTest(time=time, heap=heap):
+                rows = rows_by_measure(run("BM_BareWindow", 100, "us", heap_bytes=1000),
+                                       run("BM_MainWindow", time, "us", heap_bytes=heap))
+                timed = rows["Main window: create, load, show, destroy"]
+                held = rows["Main window: heap while open"]
+                self.assertEqual((timed.ratio, timed.verdict), time_verdict)
+                self.assertEqual((held.ratio, held.verdict), heap_verdict)
+
+    def test_missing_figures_are_said_not_invented(self):
+        rows = rows_by_measure(run("BM_MainWindow", 100, "us"))
+        self.assertEqual(rows["Bare Qt window: create, show, destroy"].figure, "not run")
+        self.assertEqual(rows["Main window: create, load, show, destroy"].ratio, "")
+        self.assertEqual(rows["Main window: heap while open"].figure, "not measured")
+        self.assertEqual(rows["Word (a): in-process do-nothing library"].figure, "not run")
+        self.assertEqual(rows["Test sweep: 16 words with their pauses, total"].figure, "not run")
+
+    def test_sweep_total_in_milliseconds(self):
+        rows = rows_by_measure(run("BM_TestSweep/iterations:3", 41.3, "ms"))
+        self.assertEqual(rows["Test sweep: 16 words with their pauses, total"].figure, "41.3 ms")
+
+
+class RenderTest(unittest.TestCase):
+    def test_every_line_has_the_same_columns(self):
+        text = bench_table.render(bench_table.build_rows({}))
+        lines = text.splitlines()
+        self.assertEqual(len({len(line) for line in lines}), 1)
+        self.assertEqual({line.count("|") for line in lines}, {6})
+
+
+if __name__ == "__main__":
+    unittest.main()
