@@ -9,7 +9,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace qv4130 {
@@ -144,6 +146,10 @@ QWidget* VirtualBoardPanel::BuildWordsGroup() {
     return group;
 }
 
+namespace {
+constexpr int FramedPlacementDelayMs = 250;
+} // namespace
+
 void VirtualBoardPanel::ShowBeside(const QWidget& anchor) {
     if (!isVisible()) {
         adjustSize();
@@ -151,6 +157,14 @@ void VirtualBoardPanel::ShowBeside(const QWidget& anchor) {
     PlaceBeside(*this, anchor);
     setAttribute(Qt::WA_ShowWithoutActivating);
     show();
+    // A window manager adds the title bars only once the windows are mapped, so
+    // the first placement reckons without them; place again once they exist.
+    const QPointer<const QWidget> placedBeside(&anchor);
+    QTimer::singleShot(FramedPlacementDelayMs, this, [this, placedBeside] {
+        if (placedBeside != nullptr && isVisible()) {
+            PlaceBeside(*this, *placedBeside);
+        }
+    });
 }
 
 void VirtualBoardPanel::BoardChanged() {
