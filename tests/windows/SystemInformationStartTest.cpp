@@ -34,7 +34,7 @@ TEST(WindowsSystemInformation, StartsTheToolFromEitherLocationOrShowsTheMessage)
         Started started;
     };
     const Case cases[] = {
-        {"first location, taken as it is", true, true, NoTool, FirstPath},
+        {"first location, taken as it is", true, true, FILE_ATTRIBUTE_NORMAL, FirstPath},
         {"only the second, folder with the tool", false, true, FILE_ATTRIBUTE_NORMAL,
          SecondFolderTool},
         {"only the second, folder without the tool", false, true, NoTool, Nothing},
