@@ -2,7 +2,9 @@
 #define PARLLIO_BUILDING_LIBRARY
 #include <parllio/parllio.h>
 
-PARLLIO_API int32_t PARLLIO_CALL GetParallelPortCount(void) { return 1; }
+PARLLIO_API int32_t PARLLIO_CALL GetParallelPortCount(void) {
+    return 1;
+}
 PARLLIO_API int32_t PARLLIO_CALL ClaimParallelPort(int32_t port, int32_t flags) {
     (void)port;
     (void)flags;

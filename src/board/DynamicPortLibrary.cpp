@@ -7,8 +7,7 @@ namespace qv4130 {
 DynamicPortLibrary::DynamicPortLibrary(std::string libraryName)
     : libraryName_(std::move(libraryName)) {}
 
-template <typename Function>
-Function DynamicPortLibrary::Bind(Function& slot, const char* symbol) {
+template <typename Function> Function DynamicPortLibrary::Bind(Function& slot, const char* symbol) {
     if (slot == nullptr) {
         if (!library_) {
             library_.emplace(SharedLibrary::Open(libraryName_));

@@ -24,7 +24,8 @@ std::string LastLoaderError() {
     if (text != nullptr) {
         LocalFree(text);
     }
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) {
+    while (!reason.empty() &&
+           (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) {
         reason.pop_back();
     }
     return reason;

@@ -15,14 +15,14 @@ inline constexpr std::uint8_t Reset = 0x10;     // active low: 1 lets the chip r
 
 // The whole bytes the program writes to the data register.
 namespace board_byte {
-inline constexpr std::int16_t HeldInReset = 0x06;     // RESET low, SYNC and SCLK high
-inline constexpr std::int16_t PoweredUp = 0x14;       // running, powered up, idle
-inline constexpr std::int16_t PoweredDown = 0x1C;     // running, powered down, idle
-inline constexpr std::int16_t ClockHighData0 = 0x12;  // word in progress
-inline constexpr std::int16_t ClockLowData0 = 0x10;   // word in progress
-inline constexpr std::int16_t ClockLowData1 = 0x11;   // word in progress
-inline constexpr std::int16_t ClockHighData1 = 0x13;  // word in progress
-inline constexpr std::int16_t EndOfWord = 0x16;       // SYNC raised, clock left high
+inline constexpr std::int16_t HeldInReset = 0x06;    // RESET low, SYNC and SCLK high
+inline constexpr std::int16_t PoweredUp = 0x14;      // running, powered up, idle
+inline constexpr std::int16_t PoweredDown = 0x1C;    // running, powered down, idle
+inline constexpr std::int16_t ClockHighData0 = 0x12; // word in progress
+inline constexpr std::int16_t ClockLowData0 = 0x10;  // word in progress
+inline constexpr std::int16_t ClockLowData1 = 0x11;  // word in progress
+inline constexpr std::int16_t ClockHighData1 = 0x13; // word in progress
+inline constexpr std::int16_t EndOfWord = 0x16;      // SYNC raised, clock left high
 } // namespace board_byte
 
 // The control register sits two addresses above the data register. Clearing

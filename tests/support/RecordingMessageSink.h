@@ -21,8 +21,8 @@ struct ShownMessage {
 };
 
 inline void PrintTo(const ShownMessage& box, std::ostream* os) {
-    *os << "box{\"" << box.text << "\", \"" << box.title << "\", icon " << static_cast<int>(box.icon)
-        << "}";
+    *os << "box{\"" << box.text << "\", \"" << box.title << "\", icon "
+        << static_cast<int>(box.icon) << "}";
 }
 
 // Records every box and beep instead of showing them. `onShow` lets a test act

@@ -4,18 +4,36 @@
 
 namespace qv4130::testing {
 
-PortCall Count() { return {PortCall::Function::GetParallelPortCount, 0, 0}; }
-PortCall Claim(std::int32_t port, std::int32_t flags) { return {PortCall::Function::ClaimParallelPort, port, flags}; }
-PortCall Info(std::int32_t port) { return {PortCall::Function::GetParallelPortInfo, port, 0}; }
-PortCall In(std::int32_t address) { return {PortCall::Function::InByte, address, 0}; }
-PortCall Out(std::int32_t address, std::int32_t value) { return {PortCall::Function::OutByte, address, value}; }
+PortCall Count() {
+    return {PortCall::Function::GetParallelPortCount, 0, 0};
+}
+PortCall Claim(std::int32_t port, std::int32_t flags) {
+    return {PortCall::Function::ClaimParallelPort, port, flags};
+}
+PortCall Info(std::int32_t port) {
+    return {PortCall::Function::GetParallelPortInfo, port, 0};
+}
+PortCall In(std::int32_t address) {
+    return {PortCall::Function::InByte, address, 0};
+}
+PortCall Out(std::int32_t address, std::int32_t value) {
+    return {PortCall::Function::OutByte, address, value};
+}
 
 void PrintTo(const PortCall& call, std::ostream* os) {
     switch (call.function) {
-    case PortCall::Function::GetParallelPortCount: *os << "GetParallelPortCount()"; break;
-    case PortCall::Function::ClaimParallelPort: *os << "ClaimParallelPort(" << call.first << ", " << call.second << ")"; break;
-    case PortCall::Function::GetParallelPortInfo: *os << "GetParallelPortInfo(" << call.first << ")"; break;
-    case PortCall::Function::InByte: *os << "InByte(" << call.first << ")"; break;
+    case PortCall::Function::GetParallelPortCount:
+        *os << "GetParallelPortCount()";
+        break;
+    case PortCall::Function::ClaimParallelPort:
+        *os << "ClaimParallelPort(" << call.first << ", " << call.second << ")";
+        break;
+    case PortCall::Function::GetParallelPortInfo:
+        *os << "GetParallelPortInfo(" << call.first << ")";
+        break;
+    case PortCall::Function::InByte:
+        *os << "InByte(" << call.first << ")";
+        break;
     case PortCall::Function::OutByte:
         *os << "OutByte(" << call.first << ", 0x" << std::hex << call.second << std::dec << ")";
         break;

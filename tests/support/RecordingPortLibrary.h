@@ -12,7 +12,13 @@ namespace qv4130::testing {
 
 // One call into the port library, as a test expects it.
 struct PortCall {
-    enum class Function { GetParallelPortCount, ClaimParallelPort, GetParallelPortInfo, InByte, OutByte };
+    enum class Function {
+        GetParallelPortCount,
+        ClaimParallelPort,
+        GetParallelPortInfo,
+        InByte,
+        OutByte
+    };
     Function function;
     std::int32_t first = 0;  // port number or I/O address
     std::int32_t second = 0; // claim flags or the byte written

@@ -18,8 +18,12 @@ static void append(const char* line) {
     }
 }
 
-PARLLIO_API const char* ParllioTest_Log(void) { return log_text; }
-PARLLIO_API void ParllioTest_ClearLog(void) { log_text[0] = '\0'; }
+PARLLIO_API const char* ParllioTest_Log(void) {
+    return log_text;
+}
+PARLLIO_API void ParllioTest_ClearLog(void) {
+    log_text[0] = '\0';
+}
 
 PARLLIO_API int32_t PARLLIO_CALL GetParallelPortCount(void) {
     append("count;");
