@@ -15,9 +15,6 @@
 #include "ui/ApplicationIcon.h"
 #include "ui/ChildWindows.h"
 #include "ui/LazyMainWindow.h"
-#include "ui/Mode1Form.h"
-#include "ui/Mode2Form.h"
-#include "ui/frmAbout.h"
 #include "virtualboard/VirtualBoard.h"
 #include "virtualboard/qt/VirtualBoardPanel.h"
 
@@ -99,11 +96,8 @@ int main(int argc, char** argv) {
     qv4130::HostFileFinder files;
     qv4130::HostProgramStarter programs;
     const qv4130::SystemInformationHost sysInfo{registry, files, programs, messages};
-    qv4130::ChildWindows children;
-    children.openMode1 = [&](QWidget* owner) { OpenMode1Form(owner, library, state, messages); };
-    children.openMode2 = [&](QWidget* owner) { OpenMode2Form(owner, library, state, messages); };
-    children.openAbout = [&](QWidget* owner) { OpenAbout(owner, sysInfo); };
-    qv4130::LazyMainWindow mainWindow(library, state, messages, children);
+    qv4130::LazyMainWindow mainWindow(
+        library, state, messages, qv4130::ProgramChildWindows(library, state, messages, sysInfo));
 
     std::unique_ptr<qv4130::VirtualBoardPanel> panel;
     if (auto* board = dynamic_cast<qv4130::VirtualBoard*>(chosenLibrary.get())) {

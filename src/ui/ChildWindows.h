@@ -1,5 +1,10 @@
 #pragma once
 
+#include "board/PortLibrary.h"
+#include "board/SharedState.h"
+#include "host/MessageSink.h"
+#include "host/SystemInformation.h"
+
 #include <functional>
 
 class QWidget;
@@ -13,5 +18,11 @@ struct ChildWindows {
     std::function<void(QWidget* mainWindow)> openMode2;
     std::function<void(QWidget* mainWindow)> openAbout;
 };
+
+// The program's own windows: Mode 1 and Mode 2 over the port and the shared
+// variables, About over the host's System Information lookup. Everything passed
+// in must outlive the openers.
+ChildWindows ProgramChildWindows(PortLibrary& library, SharedState& state, MessageSink& messages,
+                                 const SystemInformationHost& sysInfo);
 
 } // namespace qv4130

@@ -1,11 +1,12 @@
 // Whole runs of the program on the virtual board, composed as the program
-// composes itself: start-up, the main window, the mode windows it opens and the
-// board's panel, with the operator's actions checked against what the simulated
-// QV4130 ends up holding.
+// composes itself (the same ProgramChildWindows as qv4130's main): start-up, the main window, the
+// mode windows it opens and the board's panel, with the operator's actions checked against what the
+// simulated QV4130 ends up holding.
 #include "board/Declare.h"
 #include "board/GuardedPortLibrary.h"
 #include "modes/ModeWindowHarness.h"
 #include "support/FixedOsVersion.h"
+#include "ui/ChildWindows.h"
 #include "ui/LazyMainWindow.h"
 #include "virtualboard/VirtualBoard.h"
 #include "virtualboard/qt/VirtualBoardPanel.h"
@@ -54,12 +55,6 @@ protected:
         // As the program: the run ends when Main returns, not with the last window.
         QApplication::setQuitOnLastWindowClosed(false);
         board.AddObserver(trace);
-        children.openMode1 = [this](QWidget* owner) {
-            OpenMode1Form(owner, library, state, messages);
-        };
-        children.openMode2 = [this](QWidget* owner) {
-            OpenMode2Form(owner, library, state, messages);
-        };
     }
     ~VirtualBoardRun() override { board.RemoveObserver(trace); }
 
@@ -135,7 +130,12 @@ protected:
     GuardedPortLibrary library{board, [this](const PortLibraryError&) { ++libraryFailures; }};
     SharedState state;
     RecordingMessageSink messages;
-    ChildWindows children;
+    // The host as the program has it on Linux: no registry, so About never starts anything.
+    HostRegistry registry;
+    HostFileFinder files;
+    HostProgramStarter programs;
+    ChildWindows children =
+        ProgramChildWindows(library, state, messages, {registry, files, programs, messages});
     int quits = 0;
     int sweepPauses = 0;
     MainFormHooks hooks{[this] { ++quits; }, [this] { ++sweepPauses; }};
