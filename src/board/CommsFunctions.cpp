@@ -9,7 +9,10 @@
 namespace qv4130 {
 
 std::int32_t ComposeSerialWord(std::int16_t frameMode, std::int16_t channel, std::int16_t data) {
-    const std::int64_t word = std::int64_t{channel} * 4096 + std::int64_t{frameMode} * 65536 + data;
+    // Summed unmasked, channel term first, as the word has always been formed.
+    const std::int64_t word =
+        std::int64_t{channel} * (std::int64_t{1} << word_field::ChannelShift) +
+        std::int64_t{frameMode} * (std::int64_t{1} << word_field::ModeShift) + data;
     if (word > std::numeric_limits<std::int32_t>::max() ||
         word < std::numeric_limits<std::int32_t>::min()) {
         throw std::overflow_error("serial word does not fit 32 bits");

@@ -1,3 +1,4 @@
+// The program's start routine, Main: start-up, the chip held in reset, the main window.
 #include "Declare.h"
 
 #include "PortIo.h"

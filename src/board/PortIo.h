@@ -16,4 +16,8 @@ std::int16_t PortIn(PortLibrary& library, std::uint16_t address);
 // Writes `value` at `address` (sign preserved when widened); dropped when no port is there.
 void PortOut(PortLibrary& library, std::uint16_t address, std::int16_t value);
 
+// Reads the control register of the port at `portAddress` (two above its data
+// register), keeps the bits set in `keepMask` and writes the result back.
+void MaskControlRegister(PortLibrary& library, std::uint16_t portAddress, std::int16_t keepMask);
+
 } // namespace qv4130

@@ -32,6 +32,13 @@ inline constexpr std::int16_t ControlDirectionMask = 0xDF;
 
 // The serial word: mode in bits 17-16, channel in 15-12, data in 11-0.
 inline constexpr std::int16_t SerialWordBits = 18;
+namespace word_field {
+inline constexpr int ModeShift = 16;
+inline constexpr int ModeMask = 0x3;
+inline constexpr int ChannelShift = 12;
+inline constexpr int ChannelMask = 0xF;
+inline constexpr int DataMask = 0xFFF;
+} // namespace word_field
 inline constexpr int ChannelCount = 16;
 inline constexpr std::int16_t FullScaleCode = 4095;
 

@@ -1,3 +1,5 @@
+// Start-up: names the host, finds and claims the printer port, sets up its control
+// register and shows the status box.
 #include "WindowsVersion.h"
 
 #include "PortIo.h"
@@ -96,11 +98,7 @@ void InitPort(StartupContext& context) {
         GetPortAddress(context);
     }
 
-    // With no port found the address is 0 and PortIo leaves the DMA registers alone.
-    const auto control =
-        static_cast<std::uint16_t>(context.state.PortAddress + ControlRegisterOffset);
-    const std::int16_t value = PortIn(context.library, control);
-    PortOut(context.library, control, static_cast<std::int16_t>(value & StartupControlMask));
+    MaskControlRegister(context.library, context.state.PortAddress, StartupControlMask);
 
     ShowStatus(context);
 }
@@ -128,7 +126,7 @@ void GetPortAddress(StartupContext& context) {
     // The first item touched loads the main window, whose load handler then
     // already sees the new address. Another address leaves the window alone.
     if (const auto keep = PortMenuItemAt(*address)) {
-        for (PortMenuItem item : {PortMenuItem::Lpt1, PortMenuItem::Lpt2, PortMenuItem::Prn}) {
+        for (PortMenuItem item : PortMenuItems) {
             if (item != *keep) {
                 context.mainWindow.DisablePortItem(item);
             }

@@ -3,8 +3,7 @@
 #include "ApplicationIcon.h"
 
 #include "FormGeometry.h"
-#include "board/BusyWait.h"
-#include "board/CommsFunctions.h"
+#include "board/BoardActions.h"
 #include "board/PortIo.h"
 #include "board/Signals.h"
 
@@ -35,15 +34,6 @@ constexpr int TestButtonHeight = 495;
 
 constexpr const char* PowerDownCaption = "Power Down QV4130";
 constexpr const char* PowerUpCaption = "Power Up QV4130";
-
-// Three quarters of full scale, written to every channel by the test sweep.
-constexpr std::int16_t SweepCode = 3072;
-// Bit 4 of the data register, the chip's active-low RESET.
-constexpr std::int16_t ResetBit = 0x10;
-
-std::uint16_t ControlRegister(std::uint16_t portAddress) {
-    return static_cast<std::uint16_t>(portAddress + ControlRegisterOffset);
-}
 } // namespace
 
 MainForm::MainForm(PortLibrary& library, SharedState& state, MessageSink& messages,
@@ -51,7 +41,7 @@ MainForm::MainForm(PortLibrary& library, SharedState& state, MessageSink& messag
     : QMainWindow(parent), library_(library), state_(state), messages_(messages),
       children_(std::move(children)), hooks_(std::move(hooks)) {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QStringLiteral("QV4130"));
+    setWindowTitle(QString::fromLatin1(ApplicationTitle));
     setWindowIcon(ApplicationIcon());
     // Fixed single border with a close box, no minimise or maximise button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -158,10 +148,8 @@ void MainForm::Form_Load() {
 
     // Data lines as outputs, then release reset with the chip powered up. With
     // no port found (address 0) PortIo makes none of these calls.
-    const std::uint16_t control = ControlRegister(state_.PortAddress);
-    const std::int16_t value = PortIn(library_, control);
-    PortOut(library_, control, static_cast<std::int16_t>(value & ControlDirectionMask));
-    PortOut(library_, state_.PortAddress, board_byte::PoweredUp);
+    MaskControlRegister(library_, state_.PortAddress, ControlDirectionMask);
+    WritePowerState(library_, state_.PortAddress, true);
 
     // Marks only; start-up may already have loaded the window with any address.
     if (const auto item = PortMenuItemAt(state_.PortAddress)) {
@@ -173,37 +161,23 @@ void MainForm::CmdPd_Click() {
     // The whole byte is written, so clock, data and frame sync go idle too. The
     // caption always names what the next click will do.
     if (state_.DevicePowered == 1) {
-        PortOut(library_, state_.PortAddress, board_byte::PoweredDown);
+        WritePowerState(library_, state_.PortAddress, false);
         CmdPd->setText(QString::fromLatin1(PowerUpCaption));
         state_.DevicePowered = 0;
     } else {
-        PortOut(library_, state_.PortAddress, board_byte::PoweredUp);
+        WritePowerState(library_, state_.PortAddress, true);
         CmdPd->setText(QString::fromLatin1(PowerDownCaption));
         state_.DevicePowered = 1;
     }
 }
 
 void MainForm::Command5_Click() {
-    // Only RESET moves; the other lines keep the levels read back.
-    const std::int16_t value = PortIn(library_, state_.PortAddress);
-    PortOut(library_, state_.PortAddress, static_cast<std::int16_t>(value & ~ResetBit));
-    PortOut(library_, state_.PortAddress, static_cast<std::int16_t>(value | ResetBit));
+    PulseReset(library_, state_.PortAddress);
 }
 
 void MainForm::Command4_Click() {
-    // Every channel in turn gets three quarters of full scale. The window neither
-    // repaints nor takes input until the last pause is over.
-    for (std::int16_t i = 1; i <= ChannelCount; ++i) {
-        state_.FrameMode = 0;
-        state_.SelectedChannel = static_cast<std::int16_t>(i - 1);
-        state_.DataValue = SweepCode;
-        SendChannelCommand(library_, state_);
-        if (hooks_.sweepDelay) {
-            hooks_.sweepDelay();
-        } else {
-            CountDelay(SweepDelayPasses);
-        }
-    }
+    // The window neither repaints nor takes input until the last pause is over.
+    RunTestSweep(library_, state_, hooks_.sweepDelay);
 }
 
 void MainForm::Command2_Click() {
@@ -219,7 +193,7 @@ void MainForm::Command2_Click() {
 void MainForm::SelectPort(PortMenuItem chosen) {
     // Nothing is written: the next byte simply goes to the new address.
     state_.PortAddress = PortMenuAddress(chosen);
-    for (PortMenuItem item : {PortMenuItem::Lpt1, PortMenuItem::Lpt2, PortMenuItem::Prn}) {
+    for (PortMenuItem item : PortMenuItems) {
         PortItem(item)->setChecked(item == chosen);
     }
 }

@@ -22,9 +22,7 @@ constexpr int EnterCode = 13;
 TwipsRect ChannelOptionRect(int member, int lastChannelTop) {
     constexpr int TopRow = 240;
     constexpr int BottomRow = 600;
-    const int top = member == ModeWindow::ChannelCount - 1 ? lastChannelTop
-                    : member < 8                           ? TopRow
-                                                           : BottomRow;
+    const int top = member == ChannelCount - 1 ? lastChannelTop : member < 8 ? TopRow : BottomRow;
     return {120 + 600 * (member % 8), top, 615, 255};
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CheckedEntryField.h"
+#include "board/Signals.h"
 
 #include <QDialog>
 
@@ -52,8 +53,6 @@ class ModeWindow : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int ChannelCount = 16;
-
     void Option1_Click(int index);
     void Text1_KeyPress(int keyAscii);
     void Text1_LostFocus();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "board/Signals.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -25,10 +27,14 @@ struct ReceivedWord {
     std::uint64_t bits = 0;
     WordOutcome outcome = WordOutcome::Malformed;
 
-    // The fields of an 18-bit word: mode in bits 17-16, channel in 15-12, data in 11-0.
-    int Mode() const { return static_cast<int>((bits >> 16) & 0x3); }
-    int Channel() const { return static_cast<int>((bits >> 12) & 0xF); }
-    int Data() const { return static_cast<int>(bits & 0xFFF); }
+    // The fields of an 18-bit word.
+    int Mode() const {
+        return static_cast<int>(bits >> word_field::ModeShift) & word_field::ModeMask;
+    }
+    int Channel() const {
+        return static_cast<int>(bits >> word_field::ChannelShift) & word_field::ChannelMask;
+    }
+    int Data() const { return static_cast<int>(bits) & word_field::DataMask; }
 };
 
 } // namespace qv4130

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "PortLibrary.h"
+#include "SharedState.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace qv4130 {
+
+// What an operator does to the board besides sending a word, written once for
+// every front end (the main window, scripts, remote clients).
+
+// Three quarters of full scale: the code the test sweep writes to every channel.
+inline constexpr std::int16_t SweepCode = 3072;
+
+// Writes the whole byte for a power state: 0x14 powered up, 0x1C powered down.
+// Clock, data and frame sync go to their idle levels with it.
+void WritePowerState(PortLibrary& library, std::uint16_t portAddress, bool poweredUp);
+
+// Takes RESET low for the length of one write and high again; the other lines
+// keep the levels read back from the data register.
+void PulseReset(PortLibrary& library, std::uint16_t portAddress);
+
+// The test sweep: channels 0 to 15 in turn get SweepCode in a mode-0 word, each
+// word followed by `pause` (empty: the bare 5,000,000-pass count). Leaves
+// FrameMode 0, SelectedChannel 15 and DataValue SweepCode behind.
+void RunTestSweep(PortLibrary& library, SharedState& state,
+                  const std::function<void()>& pause = {});
+
+} // namespace qv4130
