@@ -2,7 +2,6 @@
 
 #include "board/Declare.h"
 #include "board/DynamicPortLibrary.h"
-#include "board/GuardedPortLibrary.h"
 #include "board/SharedState.h"
 #include "host/AppIdentity.h"
 #include "host/CommandLine.h"
@@ -28,13 +27,24 @@
 
 namespace {
 
+// A missing port library or function: say which and why, then end with status 1.
+// The run ends on the spot, as Quit does, since this may be deep inside a handler.
+[[noreturn]] void EndForPortLibrary(const qv4130::PortLibraryError& error,
+                                    qv4130::MessageSink& messages) {
+    qv4130::ReportPortLibraryFailure(error, messages, std::cerr);
+    std::_Exit(EXIT_FAILURE);
+}
+
 // The one place the port library is chosen: the shared library loaded by name,
 // or the virtual board standing exactly where it would.
-std::unique_ptr<qv4130::PortLibrary> MakePortLibrary(bool virtualBoard) {
+std::unique_ptr<qv4130::PortLibrary> MakePortLibrary(bool virtualBoard,
+                                                     qv4130::MessageSink& messages) {
     if (virtualBoard) {
         return std::make_unique<qv4130::VirtualBoard>();
     }
-    return std::make_unique<qv4130::DynamicPortLibrary>();
+    return std::make_unique<qv4130::DynamicPortLibrary>(
+        qv4130::DefaultPortLibraryName,
+        [&messages](const qv4130::PortLibraryError& error) { EndForPortLibrary(error, messages); });
 }
 
 // The virtual board's window, beside the main window once the event loop runs
@@ -50,14 +60,6 @@ std::unique_ptr<qv4130::VirtualBoardPanel> ShowPanel(qv4130::VirtualBoard& board
         }
     });
     return panel;
-}
-
-// A missing port library or function: say which and why, then end with status 1.
-// The run ends on the spot, as Quit does, since this may be deep inside a handler.
-[[noreturn]] void EndForPortLibrary(const qv4130::PortLibraryError& error,
-                                    qv4130::MessageSink& messages) {
-    qv4130::ReportPortLibraryFailure(error, messages, std::cerr);
-    std::_Exit(EXIT_FAILURE);
 }
 
 } // namespace
@@ -86,18 +88,19 @@ int main(int argc, char** argv) {
 
     qv4130::QtMessageSink messages;
     const std::unique_ptr<qv4130::PortLibrary> chosenLibrary =
-        MakePortLibrary(qv4130::WantsVirtualBoard(argc, argv));
-    qv4130::GuardedPortLibrary library(
-        *chosenLibrary,
-        [&messages](const qv4130::PortLibraryError& error) { EndForPortLibrary(error, messages); });
+        MakePortLibrary(qv4130::WantsVirtualBoard(argc, argv), messages);
+    qv4130::PortLibrary& library = *chosenLibrary;
 
     qv4130::SharedState state;
     qv4130::HostRegistry registry;
     qv4130::HostFileFinder files;
     qv4130::HostProgramStarter programs;
     const qv4130::SystemInformationHost sysInfo{registry, files, programs, messages};
-    qv4130::LazyMainWindow mainWindow(
-        library, state, messages, qv4130::ProgramChildWindows(library, state, messages, sysInfo));
+    qv4130::LazyMainWindow mainWindow([&] {
+        return std::make_unique<qv4130::MainForm>(
+            library, state, messages,
+            qv4130::ProgramChildWindows(library, state, messages, sysInfo));
+    });
 
     std::unique_ptr<qv4130::VirtualBoardPanel> panel;
     if (auto* board = dynamic_cast<qv4130::VirtualBoard*>(chosenLibrary.get())) {

@@ -1,18 +1,27 @@
 #include "DynamicPortLibrary.h"
 
+#include <ostream>
 #include <utility>
 
 namespace qv4130 {
 
-DynamicPortLibrary::DynamicPortLibrary(std::string libraryName)
-    : libraryName_(std::move(libraryName)) {}
+DynamicPortLibrary::DynamicPortLibrary(std::string libraryName, FailureHandler onFailure)
+    : libraryName_(std::move(libraryName)), onFailure_(std::move(onFailure)) {}
 
 template <typename Function> Function DynamicPortLibrary::Bind(Function& slot, const char* symbol) {
-    if (slot == nullptr) {
+    if (slot != nullptr) {
+        return slot;
+    }
+    try {
         if (!library_) {
             library_.emplace(SharedLibrary::Open(libraryName_));
         }
         slot = reinterpret_cast<Function>(library_->Symbol(symbol));
+    } catch (const PortLibraryError& error) {
+        if (onFailure_) {
+            onFailure_(error);
+        }
+        throw;
     }
     return slot;
 }
@@ -35,6 +44,16 @@ std::int32_t DynamicPortLibrary::InByte(std::int32_t address) {
 
 void DynamicPortLibrary::OutByte(std::int32_t address, std::int32_t value) {
     Bind(outByte_, "OutByte")(address, value);
+}
+
+std::string PortLibraryFailureText(const PortLibraryError& error) {
+    return std::string("The printer port can't be used: ") + error.what();
+}
+
+void ReportPortLibraryFailure(const PortLibraryError& error, MessageSink& messages,
+                              std::ostream& errors) {
+    errors << "qv4130: " << error.what() << std::endl;
+    messages.ShowMessage(PortLibraryFailureText(error), std::nullopt, MessageIcon::Critical);
 }
 
 } // namespace qv4130

@@ -2,7 +2,10 @@
 
 #include "PortLibrary.h"
 #include "SharedLibrary.h"
+#include "host/MessageSink.h"
 
+#include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 
@@ -16,10 +19,16 @@ inline constexpr const char* DefaultPortLibraryName = "libparllio.so";
 
 // The port library bound by name: the library is loaded at the first call of any
 // of its functions, and each function is looked up at its own first call and kept.
-// A missing library or function throws PortLibraryError from that call.
+// A missing library or function throws PortLibraryError from that call, after
+// the failure handler has seen it: the error must never travel through the
+// window toolkit's event dispatch, which can't carry it, so the program's
+// handler reports it and ends the run on the spot.
 class DynamicPortLibrary final : public PortLibrary {
 public:
-    explicit DynamicPortLibrary(std::string libraryName = DefaultPortLibraryName);
+    using FailureHandler = std::function<void(const PortLibraryError&)>;
+
+    explicit DynamicPortLibrary(std::string libraryName = DefaultPortLibraryName,
+                                FailureHandler onFailure = {});
 
     std::int32_t GetParallelPortCount() override;
     std::int32_t ClaimParallelPort(std::int32_t port, std::int32_t flags) override;
@@ -31,6 +40,7 @@ private:
     template <typename Function> Function Bind(Function& slot, const char* symbol);
 
     std::string libraryName_;
+    FailureHandler onFailure_;
     std::optional<SharedLibrary> library_;
 
     decltype(&::GetParallelPortCount) getParallelPortCount_ = nullptr;
@@ -39,5 +49,13 @@ private:
     decltype(&::InByte) inByte_ = nullptr;
     decltype(&::OutByte) outByte_ = nullptr;
 };
+
+// The text of the box that says the port library can't be used.
+std::string PortLibraryFailureText(const PortLibraryError& error);
+
+// Says so on the error stream and in a critical box (standard error first, so the
+// reason is kept even if no box can be shown).
+void ReportPortLibraryFailure(const PortLibraryError& error, MessageSink& messages,
+                              std::ostream& errors);
 
 } // namespace qv4130

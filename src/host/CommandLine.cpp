@@ -1,6 +1,6 @@
 #include "CommandLine.h"
 
-#include "AppIdentity.h"
+#include "host/AppIdentity.h"
 
 #include <string_view>
 

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "host/AppIdentity.h"
+
 #include <optional>
 #include <string>
 
 namespace qv4130 {
 
 // The program's title; a message box given no title of its own carries it.
-inline constexpr const char* ApplicationTitle = "QV4130";
+inline constexpr const char* ApplicationTitle = identity::Title;
 
 enum class MessageIcon { None, Exclamation, Information, Critical };
 

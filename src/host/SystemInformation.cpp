@@ -94,7 +94,8 @@ void StartSysInfo(const SystemInformationHost& host) {
             host.programs.Start(*program, WindowShow::NormalFocus);
             return;
         }
-    } catch (...) {
+    } catch (const RegistryValueError&) {
+    } catch (const ProgramStartError&) {
     }
     host.messages.ShowMessage(SystemInformationUnavailable, std::nullopt, MessageIcon::None);
 }

@@ -6,16 +6,13 @@
 
 namespace qv4130 {
 
-LazyMainWindow::LazyMainWindow(PortLibrary& library, SharedState& state, MessageSink& messages,
-                               ChildWindows children, MainFormHooks hooks)
-    : library_(library), state_(state), messages_(messages), children_(std::move(children)),
-      hooks_(std::move(hooks)) {}
+LazyMainWindow::LazyMainWindow(Factory makeForm) : makeForm_(std::move(makeForm)) {}
 
 LazyMainWindow::~LazyMainWindow() = default;
 
 MainForm& LazyMainWindow::Form() {
     if (!form_) {
-        form_ = std::make_unique<MainForm>(library_, state_, messages_, children_, hooks_);
+        form_ = makeForm_();
     }
     return *form_;
 }

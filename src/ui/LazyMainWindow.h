@@ -1,19 +1,20 @@
 #pragma once
 
-#include "ChildWindows.h"
 #include "MainForm.h"
 #include "board/MainWindowAccess.h"
 
+#include <functional>
 #include <memory>
 
 namespace qv4130 {
 
-// The main window as start-up reaches it: the MainForm is created, and so loaded,
+// The main window as start-up reaches it: the MainForm is made, and so loaded,
 // by whichever call touches it first.
 class LazyMainWindow final : public MainWindowAccess {
 public:
-    LazyMainWindow(PortLibrary& library, SharedState& state, MessageSink& messages,
-                   ChildWindows children, MainFormHooks hooks = {});
+    using Factory = std::function<std::unique_ptr<MainForm>()>;
+
+    explicit LazyMainWindow(Factory makeForm);
     ~LazyMainWindow() override;
 
     void DisablePortItem(PortMenuItem item) override;
@@ -26,11 +27,7 @@ public:
 private:
     MainForm& Form();
 
-    PortLibrary& library_;
-    SharedState& state_;
-    MessageSink& messages_;
-    ChildWindows children_;
-    MainFormHooks hooks_;
+    Factory makeForm_;
     std::unique_ptr<MainForm> form_;
 };
 

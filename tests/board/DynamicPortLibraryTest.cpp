@@ -1,9 +1,11 @@
 #include "board/DynamicPortLibrary.h"
+#include "support/RecordingMessageSink.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <sstream>
 #include <string>
 
 namespace qv4130 {
@@ -47,18 +49,36 @@ TEST(DynamicPortLibrary, LoadsOnceAtTheFirstCallAndPassesEveryArgumentThrough) {
 }
 
 TEST(DynamicPortLibrary, AMissingLibraryOrFunctionIsNamedAtItsOwnFirstCall) {
-    DynamicPortLibrary missing("libparllio-that-does-not-exist.so");
+    std::vector<std::string> handled;
+    const auto handler = [&](const PortLibraryError& error) { handled.push_back(error.what()); };
+    DynamicPortLibrary missing("libparllio-that-does-not-exist.so", handler);
     EXPECT_THAT([&] { missing.InByte(890); }, ThrowsMessage<PortLibraryError>(AllOf(
                                                   HasSubstr("libparllio-that-does-not-exist.so"),
                                                   HasSubstr("cannot open shared object file"))));
+    ASSERT_EQ(handled.size(), 1u) << "the handler sees the failure before it goes on";
 
-    DynamicPortLibrary library(NO_OUTBYTE_LIBRARY);
+    DynamicPortLibrary library(NO_OUTBYTE_LIBRARY, handler);
     EXPECT_EQ(library.InByte(890), 0xA5);
     EXPECT_EQ(library.GetParallelPortCount(), 2);
     EXPECT_THAT([&] { library.OutByte(888, 0x14); },
                 ThrowsMessage<PortLibraryError>(HasSubstr("OutByte")));
     EXPECT_EQ(library.InByte(888), 0xA5) << "the functions that exist keep working";
     EXPECT_EQ(LogOf(NO_OUTBYTE_LIBRARY), "in 890;count;in 888;");
+    EXPECT_EQ(handled.size(), 2u);
+}
+
+TEST(DynamicPortLibrary, TheFailureGoesToStandardErrorFirstThenToACriticalBox) {
+    testing::RecordingMessageSink messages;
+    std::ostringstream errors;
+    std::string printedBeforeBox;
+    messages.onShow = [&](const testing::ShownMessage&) { printedBeforeBox = errors.str(); };
+
+    ReportPortLibraryFailure(PortLibraryError("no libparllio.so"), messages, errors);
+
+    EXPECT_EQ(printedBeforeBox, "qv4130: no libparllio.so\n");
+    EXPECT_EQ(messages.boxes, (std::vector<testing::ShownMessage>{
+                                  {"The printer port can't be used: no libparllio.so", "QV4130",
+                                   MessageIcon::Critical}}));
 }
 
 } // namespace

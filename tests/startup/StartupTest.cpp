@@ -104,7 +104,10 @@ TEST(Startup, EveryPathMakesItsCallsAndShowsItsBoxesInOrder) {
         };
         FixedOsVersion os(path.version);
         SharedState state;
-        LazyMainWindow window(port, state, messages, {}, {[] {}, [] {}});
+        LazyMainWindow window([&] {
+            return std::make_unique<MainForm>(port, state, messages, ChildWindows{},
+                                              MainFormHooks{[] {}, [] {}});
+        });
         bool shownModal = false;
         QTimer::singleShot(0, [&] {
             shownModal = window.Loaded()->windowModality() == Qt::ApplicationModal;
