@@ -1,3 +1,4 @@
+#include "board/BoardActions.h"
 #include "board/CommsFunctions.h"
 #include "board/PortIo.h"
 #include "support/RecordingPortLibrary.h"
@@ -5,50 +6,26 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <tuple>
 
 namespace qv4130 {
 namespace {
 
-using testing::Out;
-using testing::PortCall;
-using testing::RecordingPortLibrary;
-using testing::WordWrites;
+using namespace testing;
 using Calls = std::vector<PortCall>;
 
-Calls Writes(std::uint16_t address, std::initializer_list<int> bytes) {
-    Calls calls;
-    for (const int byte : bytes) {
-        calls.push_back(Out(address, byte));
-    }
-    return calls;
-}
-
-TEST(PortIo, PortInKeepsTheLowEightBitsAndPortOutWidensWithSign) {
+TEST(PortIo, KeepsTheLowByteWidensWithSignAndNeverTouchesAddressesBelowThree) {
     RecordingPortLibrary port;
-    for (auto [raw, expected] : {std::pair{0x1FF, 0xFF}, {0xA5, 0xA5}, {-1, 0xFF}, {0x100, 0}}) {
-        port.registers[890] = raw;
-        EXPECT_EQ(PortIn(port, 890), expected) << raw;
-    }
-    port.calls.clear();
-    PortOut(port, 888, -1);
+    port.registers = {{890, 0x1FF}, {2, 0x55}};
+    EXPECT_EQ(PortIn(port, 890), 0xFF);
     PortOut(port, 0xD012, static_cast<std::int16_t>(0x8000)); // the address stays unsigned
-    EXPECT_EQ(port.calls, (Calls{Out(888, -1), Out(0xD012, -32768)}));
-}
-
-TEST(PortIo, NoCallEverReachesTheLibraryBelowAddressThree) {
     // With no port found PortAddress is 0: its data register is 0 and its control
     // register 2, both DMA controller registers on a PC.
-    RecordingPortLibrary port;
-    for (std::uint16_t address : {0, 1, 2}) {
-        port.registers[address] = 0x55;
-        EXPECT_EQ(PortIn(port, address), 0);
-        PortOut(port, address, 0x14);
-        SendSerialWord(port, 0x05A00, address, 18);
-    }
     SharedState noPort;
+    EXPECT_EQ(PortIn(port, 2), 0);
+    PortOut(port, 1, 0x14);
     SendChannelCommand(port, noPort);
-    EXPECT_TRUE(port.calls.empty());
+    MaskControlRegister(port, noPort.PortAddress, 0xD4);
+    EXPECT_EQ(port.calls, (Calls{In(890), Out(0xD012, -32768)}));
 }
 
 TEST(SerialWord, ChannelCommandSendsTheComposedWordToTheSelectedPort) {
@@ -60,59 +37,46 @@ TEST(SerialWord, ChannelCommandSendsTheComposedWordToTheSelectedPort) {
     SendChannelCommand(port, state);
     EXPECT_EQ(state.SerialWord, 0x05A00);
     // 00 0101 1010 0000 0000, byte for byte.
-    EXPECT_EQ(port.Take(),
-              Writes(888, {0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x11,
-                           0x13, 0x12, 0x10, 0x12, 0x12, 0x11, 0x13, 0x12, 0x11, 0x13, 0x12,
-                           0x10, 0x12, 0x12, 0x11, 0x13, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12,
-                           0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10,
-                           0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x16}));
+    Calls expected;
+    for (const int byte :
+         {0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x11, 0x13, 0x12, 0x10,
+          0x12, 0x12, 0x11, 0x13, 0x12, 0x11, 0x13, 0x12, 0x10, 0x12, 0x12, 0x11, 0x13, 0x12,
+          0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12,
+          0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x16}) {
+        expected.push_back(Out(888, byte));
+    }
+    EXPECT_EQ(port.Take(), expected);
 
     state.PortAddress = 0xD010;
     state.FrameMode = 2;
     state.SelectedChannel = 15;
     state.DataValue = 127;
     SendChannelCommand(port, state);
-    EXPECT_EQ(port.calls, WordWrites(0xD010, 0x2F07F));
-}
-
-TEST(SerialWord, SendsOnlyTheCountedBitsAndKeepsTheChipRunning) {
-    const std::tuple<std::int32_t, std::int16_t, Calls> cases[] = {
-        {0x3FFFF, 0, Writes(888, {0x16})}, // only the closing byte
-        {0x3FFFF, -1, Writes(888, {0x16})},
-        {0, 18, WordWrites(888, 0)},
-        {0x7FFC02A5, 18, WordWrites(888, 0x2A5)}, // bits above the count are never looked at
-        {0x40000000, 31, WordWrites(888, 0x40000000, 31)},
-    };
-    for (const auto& [value, bits, writes] : cases) {
-        SCOPED_TRACE(::testing::Message() << std::hex << value << " bits " << std::dec << bits);
-        RecordingPortLibrary port;
-        SendSerialWord(port, value, 888, bits);
-        EXPECT_EQ(port.calls, writes);
-        for (const PortCall& call : port.calls) {
-            EXPECT_EQ(call.second & 0xF8, 0x10) << "RESET high, PD low, the unused bits 0";
-        }
-    }
-    RecordingPortLibrary port;
+    EXPECT_EQ(port.Take(), WordWrites(0xD010, 0x2F07F));
+    // Keeping DataValue in range is its producer's duty: an oversized code spills over.
+    EXPECT_EQ(ComposeSerialWord(0, 1, -1), 0x00FFF);
     EXPECT_THROW(SendSerialWord(port, 1, 888, 32), std::invalid_argument);
     EXPECT_TRUE(port.calls.empty()) << "refused before any write";
 }
 
-TEST(SerialWord, ComposesModeChannelAndDataWithoutMaskingThem) {
-    const std::tuple<std::int16_t, std::int16_t, std::int16_t, std::int32_t> cases[] = {
-        {0, 5, 0xA00, 0x05A00},
-        {0, 0, 0, 0},
-        {1, 15, 127, 0x1F07F},
-        {2, 15, 127, 0x2F07F},
-        {0, 15, 4095, 0x0FFFF},
-        {0, 3, 3072, 0x03C00},
-        // Keeping DataValue in range is its producer's duty: an oversized code spills over.
-        {0, 0, 4096, 0x01000},
-        {0, 1, -1, 0x00FFF},
-    };
-    for (const auto& [mode, channel, data, word] : cases) {
-        EXPECT_EQ(ComposeSerialWord(mode, channel, data), word)
-            << mode << "/" << channel << "/" << data;
+TEST(BoardActions, TheSweepWritesEveryChannelEvenAfterModeTwoAndTheResetPulseGoesLowThenHigh) {
+    RecordingPortLibrary port;
+    SharedState state;
+    state.PortAddress = 888;
+    state.FrameMode = 2; // left by Mode 2: the sweep must still write, not step
+    // Each pause is marked in the record by a call the sweep itself never makes.
+    RunTestSweep(port, state, [&] { port.calls.push_back(Count()); });
+    Calls words;
+    for (std::int32_t channel = 0; channel < 16; ++channel) {
+        const Calls word = WordWrites(888, channel << 12 | 0xC00); // three quarters of full scale
+        words.insert(words.end(), word.begin(), word.end());
+        words.push_back(Count());
     }
+    EXPECT_EQ(port.Take(), words);
+
+    port.registers[888] = 0x1C;
+    PulseReset(port, 888);
+    EXPECT_EQ(port.calls, (Calls{In(888), Out(888, 0x0C), Out(888, 0x1C)}));
 }
 
 } // namespace
