@@ -46,14 +46,11 @@ void DynamicPortLibrary::OutByte(std::int32_t address, std::int32_t value) {
     Bind(outByte_, "OutByte")(address, value);
 }
 
-std::string PortLibraryFailureText(const PortLibraryError& error) {
-    return std::string("The printer port can't be used: ") + error.what();
-}
-
 void ReportPortLibraryFailure(const PortLibraryError& error, MessageSink& messages,
                               std::ostream& errors) {
     errors << "qv4130: " << error.what() << std::endl;
-    messages.ShowMessage(PortLibraryFailureText(error), std::nullopt, MessageIcon::Critical);
+    messages.ShowMessage(std::string("The printer port can't be used: ") + error.what(),
+                         std::nullopt, MessageIcon::Critical);
 }
 
 } // namespace qv4130

@@ -50,9 +50,6 @@ private:
     decltype(&::OutByte) outByte_ = nullptr;
 };
 
-// The text of the box that says the port library can't be used.
-std::string PortLibraryFailureText(const PortLibraryError& error);
-
 // Says so on the error stream and in a critical box (standard error first, so the
 // reason is kept even if no box can be shown).
 void ReportPortLibraryFailure(const PortLibraryError& error, MessageSink& messages,

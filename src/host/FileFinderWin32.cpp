@@ -5,25 +5,14 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <memory>
+
 namespace qv4130 {
 
 namespace {
-// Closes a FindFirstFileA search when it goes out of scope.
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (Valid()) {
-            ::FindClose(handle_);
-        }
-    }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
+// Ends a FindFirstFileA search.
+struct SearchCloser {
+    void operator()(HANDLE search) const { ::FindClose(search); }
 };
 
 bool IsOrdinary(const WIN32_FIND_DATAA& found) {
@@ -38,15 +27,16 @@ std::string HostFileFinder::FindOrdinaryFile(const std::string& path) {
         return {};
     }
     WIN32_FIND_DATAA found{};
-    const FindHandle search(::FindFirstFileA(path.c_str(), &found));
-    if (!search.Valid()) {
+    const HANDLE first = ::FindFirstFileA(path.c_str(), &found);
+    if (first == INVALID_HANDLE_VALUE) {
         return {};
     }
+    const std::unique_ptr<void, SearchCloser> search(first);
     do {
         if (IsOrdinary(found)) {
             return found.cFileName;
         }
-    } while (::FindNextFileA(search.Get(), &found));
+    } while (::FindNextFileA(search.get(), &found));
     return {};
 }
 

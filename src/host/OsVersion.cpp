@@ -1,9 +1,9 @@
 #include "OsVersion.h"
 
 #if defined(_WIN32)
-#include "VersionRecord.h"
-
 #include <windows.h>
+
+#include <cstring>
 #endif
 
 namespace qv4130 {
@@ -16,8 +16,13 @@ static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
 class WindowsOsVersion final : public OsVersionSource {
 public:
     OsVersionInfo Query() override {
+        // Prepared as the version call has always been given it: the size filled in,
+        // the service-pack text all blanks, everything else zero. When the call
+        // fails the fields stay zero, which names no system ("Failed").
         OSVERSIONINFOA record;
-        PrepareVersionRecord(record);
+        std::memset(&record, 0, sizeof record);
+        record.dwOSVersionInfoSize = sizeof record;
+        std::memset(record.szCSDVersion, ' ', sizeof record.szCSDVersion);
         // Deprecated since Windows 8.1, where it reports 6.2 to programs without
         // a compatibility manifest; that still names no listed system, as it should.
 #if defined(_MSC_VER)
@@ -34,7 +39,9 @@ public:
 #elif defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
-        return ReadVersionRecord(record);
+        return {static_cast<std::uint32_t>(record.dwPlatformId),
+                static_cast<std::uint32_t>(record.dwMajorVersion),
+                static_cast<std::uint32_t>(record.dwMinorVersion)};
     }
 };
 

@@ -5,26 +5,16 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <memory>
 #include <system_error>
 #include <vector>
 
 namespace qv4130 {
 
 namespace {
-// Closes a kernel handle when it goes out of scope.
-class KernelHandle {
-public:
-    explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-    ~KernelHandle() {
-        if (handle_ != nullptr) {
-            ::CloseHandle(handle_);
-        }
-    }
-
-private:
-    HANDLE handle_;
+// Closes a kernel handle.
+struct HandleCloser {
+    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
 };
 } // namespace
 
@@ -49,8 +39,8 @@ void HostProgramStarter::Start(const std::string& path, WindowShow show) {
         throw ProgramStartError(path + ": " +
                                 std::system_category().message(static_cast<int>(error)));
     }
-    const KernelHandle processHandle(process.hProcess);
-    const KernelHandle threadHandle(process.hThread);
+    const std::unique_ptr<void, HandleCloser> processHandle(process.hProcess);
+    const std::unique_ptr<void, HandleCloser> threadHandle(process.hThread);
 }
 
 } // namespace qv4130

@@ -19,14 +19,16 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
     }
     return QMessageBox::NoIcon;
 }
-} // namespace
 
+// The text as a box shows it: a carriage return on its own (code 13 with no line
+// feed after it) has always broken the line, so it becomes one here.
 QString MessageBoxText(const std::string& text) {
     QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return shown;
 }
+} // namespace
 
 void QtMessageSink::ShowMessage(const std::string& text, const std::optional<std::string>& title,
                                 MessageIcon icon) {

@@ -1,0 +1,83 @@
+#include "board/BoardActions.h"
+#include "board/CommsFunctions.h"
+#include "board/PortIo.h"
+#include "support/RecordingPortLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace qv4130 {
+namespace {
+
+using namespace testing;
+using Calls = std::vector<PortCall>;
+
+TEST(PortIo, KeepsTheLowByteWidensWithSignAndNeverTouchesAddressesBelowThree) {
+    RecordingPortLibrary port;
+    port.registers = {{890, 0x1FF}, {2, 0x55}};
+    EXPECT_EQ(PortIn(port, 890), 0xFF);
+    PortOut(port, 0xD012, static_cast<std::int16_t>(0x8000)); // the address stays unsigned
+    // With no port found PortAddress is 0: its data register is 0 and its control
+    // register 2, both DMA controller registers on a PC.
+    SharedState noPort;
+    EXPECT_EQ(PortIn(port, 2), 0);
+    PortOut(port, 1, 0x14);
+    SendChannelCommand(port, noPort);
+    MaskControlRegister(port, noPort.PortAddress, 0xD4);
+    EXPECT_EQ(port.calls, (Calls{In(890), Out(0xD012, -32768)}));
+}
+
+TEST(SerialWord, ChannelCommandSendsTheComposedWordToTheSelectedPort) {
+    RecordingPortLibrary port;
+    SharedState state;
+    state.PortAddress = 888;
+    state.SelectedChannel = 5;
+    state.DataValue = 0xA00;
+    SendChannelCommand(port, state);
+    EXPECT_EQ(state.SerialWord, 0x05A00);
+    // 00 0101 1010 0000 0000, byte for byte.
+    Calls expected;
+    for (const int byte :
+         {0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x11, 0x13, 0x12, 0x10,
+          0x12, 0x12, 0x11, 0x13, 0x12, 0x11, 0x13, 0x12, 0x10, 0x12, 0x12, 0x11, 0x13, 0x12,
+          0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12,
+          0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x16}) {
+        expected.push_back(Out(888, byte));
+    }
+    EXPECT_EQ(port.Take(), expected);
+
+    state.PortAddress = 0xD010;
+    state.FrameMode = 2;
+    state.SelectedChannel = 15;
+    state.DataValue = 127;
+    SendChannelCommand(port, state);
+    EXPECT_EQ(port.Take(), WordWrites(0xD010, 0x2F07F));
+    // Keeping DataValue in range is its producer's duty: an oversized code spills over.
+    EXPECT_EQ(ComposeSerialWord(0, 1, -1), 0x00FFF);
+    EXPECT_THROW(SendSerialWord(port, 1, 888, 32), std::invalid_argument);
+    EXPECT_TRUE(port.calls.empty()) << "refused before any write";
+}
+
+TEST(BoardActions, TheSweepWritesEveryChannelEvenAfterModeTwoAndTheResetPulseGoesLowThenHigh) {
+    RecordingPortLibrary port;
+    SharedState state;
+    state.PortAddress = 888;
+    state.FrameMode = 2; // left by Mode 2: the sweep must still write, not step
+    // Each pause is marked in the record by a call the sweep itself never makes.
+    RunTestSweep(port, state, [&] { port.calls.push_back(Count()); });
+    Calls words;
+    for (std::int32_t channel = 0; channel < 16; ++channel) {
+        const Calls word = WordWrites(888, channel << 12 | 0xC00); // three quarters of full scale
+        words.insert(words.end(), word.begin(), word.end());
+        words.push_back(Count());
+    }
+    EXPECT_EQ(port.Take(), words);
+
+    port.registers[888] = 0x1C;
+    PulseReset(port, 888);
+    EXPECT_EQ(port.calls, (Calls{In(888), Out(888, 0x0C), Out(888, 0x1C)}));
+}
+
+} // namespace
+} // namespace qv4130

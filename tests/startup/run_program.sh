@@ -1,0 +1,74 @@
+#!/bin/sh
+# Runs the built program once, as an operator would start it, on the offscreen
+# platform with the operator plugin (Operator.cpp) at its boxes and main window,
+# and checks its exit status and what it wrote.
+#   run_program.sh CASE PROGRAM VERSION PLUGIN_DIR NO_PORT_LIBRARY
+set -eu
+program=$2 version=$3 noPortLibrary=$5
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -m 700 "$work/runtime"
+mkdir "$work/bin" "$work/empty"
+export QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH="$4" QT_QPA_GENERIC_PLUGINS=qv4130-operator
+export XDG_RUNTIME_DIR="$work/runtime" QT_LOGGING_RULES='default.warning=false' # the platform's own
+
+# run STATUS COMMAND...: runs it, its output in $work/out and $work/err
+run() {
+    expected=$1
+    shift
+    status=0
+    "$@" >"$work/out" 2>"$work/err" </dev/null || status=$?
+    if [ "$status" != "$expected" ]; then
+        echo "exit status $status, expected $expected"
+        cat "$work/out" "$work/err"
+        exit 1
+    fi
+}
+# holds FILE [TEXT]: the file holds exactly TEXT and a newline, or nothing
+holds() {
+    if [ $# -eq 1 ]; then : >"$work/expected"; else printf '%s\n' "$2" >"$work/expected"; fi
+    diff -u "$work/expected" "$1"
+}
+
+case $1 in
+version) # wherever it stands, whatever else is asked but --help
+    run 0 "$program" /SS --version
+    holds "$work/out" "qv4130 $version"
+    holds "$work/err"
+    ;;
+help) # wins over --version
+    run 0 "$program" --version --help
+    head -n 1 "$work/out" | grep -q '^Usage: qv4130 '
+    holds "$work/err"
+    ;;
+missing-library) # nowhere to be found: the reason first on standard error, then the box
+    cp "$program" "$work/bin/"
+    run 1 env LD_LIBRARY_PATH="$work/empty" "$work/bin/qv4130"
+    reason="cannot load the port library libparllio.so: libparllio.so: cannot open shared object file: No such file or directory"
+    holds "$work/out"
+    holds "$work/err" "qv4130: $reason
+box \"QV4130\", critical: The printer port can't be used: $reason"
+    ;;
+no-port) # the library beside the program is the one used, and /ss is read before
+    # Qt takes its own options (here the value of one) out of the arguments
+    cp "$program" "$work/bin/"
+    cp "$noPortLibrary" "$work/bin/libparllio.so"
+    run 0 "$work/bin/qv4130" -qwindowtitle /ss
+    holds "$work/err" "GetParallelPortCount()
+ClaimParallelPort(1, -1)
+box \"QV4130\", none: claim parallel port failed
+GetParallelPortInfo(1, {12})
+box \"GetPortAddress Error\", warning: This PC does not appear to have a Printer Port
+box \"Show Status\", information: Windows Version:Failed
+Port Address:0x0"
+    ;;
+virtual-board) # stands where the library would, at LPT1
+    run 0 "$program" --virtual-board /SS
+    holds "$work/err" "box \"Show Status\", information: Windows Version:Failed
+Port Address:0x378"
+    ;;
+*)
+    echo "no case $1"
+    exit 2
+    ;;
+esac
