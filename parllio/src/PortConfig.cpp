@@ -92,6 +92,13 @@ std::optional<Device> ParseDevice(std::string_view text) {
     return Device{FtdiSelector{*vendor, *product, ""}};
 }
 
+std::string Quoted(std::string_view text) {
+    std::string quoted(1, '"');
+    quoted.append(text);
+    quoted.push_back('"');
+    return quoted;
+}
+
 using Slots = std::array<std::optional<Device>, PortNames.size()>;
 
 // Why the line can't be used, or nothing when it binds a port (or says nothing).
@@ -105,17 +112,17 @@ std::optional<std::string> ReadLine(std::string_view line, Slots& slots) {
     const std::string_view device =
         equals == std::string_view::npos ? "" : Trim(line.substr(equals + 1));
     if (name.empty() || device.empty()) {
-        return "\"" + std::string(line) + "\" is not a binding such as \"LPT1 = ftdi:0403:6014\"";
+        return Quoted(line) + " is not a binding such as \"LPT1 = ftdi:0403:6014\"";
     }
     const std::optional<std::size_t> slot = PortSlot(name);
     if (!slot) {
-        return "no port \"" + std::string(name) +
-               "\": the program's ports are LPT1 (888), LPT2 (632) and PRN (956)";
+        return "no port " + Quoted(name) +
+               ": the program's ports are LPT1 (888), LPT2 (632) and PRN (956)";
     }
     const std::optional<Device> bound = ParseDevice(device);
     if (!bound) {
-        return "unknown device \"" + std::string(device) +
-               "\": name ftdi, ftdi:VVVV:PPPP, ftdi:serial=SERIAL or /dev/parportN";
+        return "unknown device " + Quoted(device) +
+               ": name ftdi, ftdi:VVVV:PPPP, ftdi:serial=SERIAL or /dev/parportN";
     }
     slots[*slot] = *bound;
     return std::nullopt;
