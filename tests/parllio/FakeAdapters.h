@@ -5,8 +5,9 @@
 #include "Ftdi.h"
 #include "Kernel.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <iterator>
 #include <linux/ioctl.h>
 #include <linux/ppdev.h>
 #include <map>
@@ -17,39 +18,39 @@
 
 namespace parllio::fakes {
 
-inline constexpr FtdiDevice FT232H{0x0403, 0x6014, 1, 5, "FT4ABC12", true};
+using Bytes = std::vector<std::uint8_t>;
 
-// Adapters on a simulated bus. Set-up calls are logged as text ("open 001/005",
-// "bitmode FF 01", "baud 10000", "close"); the bytes of each write are kept.
+// Adapters on a simulated bus: the set-up calls in order ("open", "bitmode 255 1",
+// "baud 10000", "close") and the bytes of each transfer.
 struct FakeFtdi final : Ftdi {
-    std::vector<FtdiDevice> plugged{FT232H};
-    int openResult = 0, bitModeResult = 0;
+    std::vector<FtdiDevice> plugged{{0x0403, 0x6014, 1, 5, "FT4ABC12", true}};
+    int openResult = 0, bitModeResult = 0, failedWrites = 0;
     bool unplugged = false;
-    std::mutex lock; // the flush thread writes
     std::vector<std::string> calls;
-    std::vector<std::vector<std::uint8_t>> transfers;
-    int failedWrites = 0;
+    std::vector<Bytes> transfers;
+    std::mutex lock; // the flush thread writes
 
-    std::vector<std::vector<std::uint8_t>> Transfers() {
+    // Every byte received, in order.
+    Bytes Received() {
         const std::lock_guard guard(lock);
-        return transfers;
+        Bytes all;
+        for (const Bytes& transfer : transfers) {
+            all.insert(all.end(), transfer.begin(), transfer.end());
+        }
+        return all;
     }
     int List(std::uint16_t vendor, std::uint16_t product, std::vector<FtdiDevice>& found) override {
-        for (const FtdiDevice& device : plugged) {
-            if ((vendor == 0 && product == 0) ||
-                (device.vendor == vendor && device.product == product)) {
-                found.push_back(device);
-            }
-        }
+        std::ranges::copy_if(plugged, std::back_inserter(found), [&](const FtdiDevice& device) {
+            return vendor + product == 0 || (device.vendor == vendor && device.product == product);
+        });
         return static_cast<int>(found.size());
     }
-    int Open(const FtdiDevice& device) override {
-        calls.push_back(std::string("open ") + Hex("%03u/", device.bus) +
-                        Hex("%03u", device.address));
+    int Open(const FtdiDevice&) override {
+        calls.push_back("open");
         return openResult < 0 ? openResult : 7;
     }
     int SetBitMode(int, std::uint8_t outputs, std::uint8_t mode) override {
-        calls.push_back("bitmode " + Hex("%02X ", outputs) + Hex("%02X", mode));
+        calls.push_back("bitmode " + std::to_string(outputs) + " " + std::to_string(mode));
         return bitModeResult;
     }
     int SetBaudRate(int, int rate) override {
@@ -58,46 +59,32 @@ struct FakeFtdi final : Ftdi {
     }
     int Write(int, const std::uint8_t* bytes, int count) override {
         const std::lock_guard guard(lock);
-        if (unplugged) {
-            ++failedWrites;
-            return -1;
+        failedWrites += unplugged ? 1 : 0;
+        if (!unplugged) {
+            transfers.emplace_back(bytes, bytes + count);
         }
-        transfers.emplace_back(bytes, bytes + count);
-        return count;
+        return unplugged ? -1 : count;
     }
     void Close(int) override { calls.push_back("close"); }
     std::string ErrorText(int) override { return "usb bulk write failed"; }
-
-    static std::string Hex(const char* format, unsigned value) {
-        char text[8];
-        std::snprintf(text, sizeof text, format, value);
-        return text;
-    }
 };
 
-// Configuration files by path, printer ports by device path (writes to their
-// data register logged as "PPWDATA /dev/parport1 14"), and what is told.
+// Configuration files by path, printer ports by device node (a write to the data
+// register logged as "/dev/parport1 20"), and what is told.
 struct FileKernel final : Kernel {
     std::map<std::string, std::string> files;
-    std::vector<std::string> parports; // names under /proc/sys/dev/parport
+    std::vector<std::string> parports; // the names under /proc/sys/dev/parport
     std::set<std::string> nodes{"/dev/parport1"};
-    std::map<int, std::string> open;
-    std::vector<std::string> calls, told;
-    std::mutex lock; // the flush thread tells too
+    std::vector<std::string> writes, told;
 
     int Open(const std::string& path) override {
-        if (!nodes.contains(path)) {
-            return -ENOENT;
-        }
-        const int fd = 3 + static_cast<int>(open.size());
-        open[fd] = path;
-        return fd;
+        return nodes.contains(path) ? 100 + (path.back() - '0') : -ENOENT;
     }
-    void Close(int fd) override { open.erase(fd); }
+    void Close(int) override {}
     int Ioctl(int fd, unsigned long request, void* argument) override {
         if (request == PPWDATA) {
-            calls.push_back("PPWDATA " + open.at(fd) +
-                            FakeFtdi::Hex(" %02X", *static_cast<unsigned char*>(argument)));
+            writes.push_back("/dev/parport" + std::to_string(fd - 100) + " " +
+                             std::to_string(*static_cast<unsigned char*>(argument)));
         }
         return 0;
     }
@@ -110,14 +97,7 @@ struct FileKernel final : Kernel {
         error = parports.empty() ? ENOENT : 0;
         return parports;
     }
-    void Tell(const std::string& line) override {
-        const std::lock_guard guard(lock);
-        told.push_back(line);
-    }
-    std::vector<std::string> Told() {
-        const std::lock_guard guard(lock);
-        return told;
-    }
+    void Tell(const std::string& line) override { told.push_back(line); }
 };
 
 } // namespace parllio::fakes

@@ -23,8 +23,7 @@ namespace {
 
 using namespace ::testing;
 using namespace fakes;
-using Bytes = std::vector<std::uint8_t>;
-using Pause = std::function<void()>;
+using qv4130::testing::PortCall;
 
 // The library's core, called as the program calls libparllio.so.
 struct CoreLibrary final : qv4130::PortLibrary {
@@ -41,73 +40,57 @@ struct CoreLibrary final : qv4130::PortLibrary {
     ParallelPorts& ports;
 };
 
-// The main window as the port sees it: its load, then the test sweep and one
-// Mode 1 write. The operator's pace leaves a pause before the sweep and after each of its words.
-class ProgramWindow final : public qv4130::MainWindowAccess {
-public:
-    ProgramWindow(qv4130::PortLibrary& library, qv4130::SharedState& state, Pause pause)
-        : library_(library), state_(state), pause_(std::move(pause)) {}
-    void DisablePortItem(qv4130::PortMenuItem) override { Load(); }
-    void ShowModal() override {
-        Load();
-        pause_();
-        for (std::int16_t channel = 0; channel < qv4130::ChannelCount; ++channel) {
-            Send(channel, 3072);
-            pause_();
+// Start-up as on Windows 2000 with the main window's load (data lines to
+// outputs, the chip powered up), then the test sweep and one Mode 1 write. The
+// operator's pace leaves a pause before the sweep and after each of its words.
+void RunProgram(qv4130::PortLibrary& library, const std::function<void()>& pause) {
+    struct Window final : qv4130::MainWindowAccess {
+        qv4130::PortLibrary& library;
+        qv4130::SharedState& state;
+        bool loaded = false;
+        Window(qv4130::PortLibrary& l, qv4130::SharedState& s) : library(l), state(s) {}
+        void DisablePortItem(qv4130::PortMenuItem) override { ShowModal(); }
+        void ShowModal() override {
+            const auto control = static_cast<std::uint16_t>(state.PortAddress + 2);
+            if (!std::exchange(loaded, true)) {
+                qv4130::PortOut(library, control,
+                                qv4130::PortIn(library, control) & qv4130::ControlDirectionMask);
+                qv4130::PortOut(library, state.PortAddress, qv4130::board_byte::PoweredUp);
+            }
         }
-        Send(5, 1234);
-    }
-
-private:
-    void Load() {
-        if (std::exchange(loaded_, true)) {
-            return;
-        }
-        const auto control = static_cast<std::uint16_t>(state_.PortAddress + 2);
-        qv4130::PortOut(library_, control,
-                        qv4130::PortIn(library_, control) & qv4130::ControlDirectionMask);
-        qv4130::PortOut(library_, state_.PortAddress, qv4130::board_byte::PoweredUp);
-    }
-    void Send(std::int16_t channel, std::int16_t code) {
-        state_.FrameMode = 0;
-        state_.SelectedChannel = channel;
-        state_.DataValue = code;
-        qv4130::SendChannelCommand(library_, state_);
-    }
-    qv4130::PortLibrary& library_;
-    qv4130::SharedState& state_;
-    Pause pause_;
-    bool loaded_ = false;
-};
-
-// Start-up as the program runs it on Windows 2000, then the window's work.
-void RunProgram(qv4130::PortLibrary& library, Pause pause) {
+    };
     qv4130::SharedState state;
     qv4130::testing::RecordingMessageSink boxes;
     qv4130::testing::FixedOsVersion windows2000({2, 5, 1});
-    ProgramWindow window(library, state, std::move(pause));
+    Window window(library, state);
     qv4130::StartupContext context{library, state, boxes, windows2000, window, "", ""};
     qv4130::Main(context);
     EXPECT_THAT(boxes.boxes, IsEmpty()) << "start-up found its port";
+    for (std::int16_t channel = 0; channel <= qv4130::ChannelCount; ++channel) {
+        pause();
+        state.SelectedChannel = channel % qv4130::ChannelCount;
+        state.DataValue = channel < qv4130::ChannelCount ? 3072 : 1234; // the sweep, then Mode 1
+        qv4130::SendChannelCommand(library, state);
+    }
 }
 
 // What the program writes to the data register at 888, in bursts: a burst ends
-// at a read (any register) and at a pause.
+// at a read of any register and at a pause.
 std::vector<Bytes> ExpectedBursts() {
     qv4130::testing::RecordingPortLibrary recording;
-    std::vector<std::size_t> pauses;
-    RunProgram(recording, [&] { pauses.push_back(recording.calls.size()); });
-    std::vector<Bytes> bursts(1);
-    for (std::size_t at = 0; at < recording.calls.size(); ++at) {
-        const qv4130::testing::PortCall& call = recording.calls[at];
-        if (std::ranges::count(pauses, at) > 0 ||
-            call.function == qv4130::testing::PortCall::Function::InByte) {
-            bursts.emplace_back();
+    std::vector<Bytes> bursts;
+    const auto pause = [&] {
+        bursts.emplace_back();
+        for (const PortCall& call : recording.Take()) {
+            if (call.function == PortCall::Function::InByte) {
+                bursts.emplace_back();
+            } else if (call == qv4130::testing::Out(888, call.second)) {
+                bursts.back().push_back(static_cast<std::uint8_t>(call.second));
+            }
         }
-        if (call == qv4130::testing::Out(888, call.second)) {
-            bursts.back().push_back(static_cast<std::uint8_t>(call.second));
-        }
-    }
+    };
+    RunProgram(recording, pause);
+    pause();
     std::erase_if(bursts, [](const Bytes& burst) { return burst.empty(); });
     return bursts;
 }
@@ -132,21 +115,19 @@ TEST_F(FtdiPortsTest, TheWholeRunReachesTheAdapterAsTheProgramWritesItOneTransfe
     EXPECT_EQ(ports->Release(1), 1);
     const std::vector<Bytes> expected = ExpectedBursts();
     ASSERT_EQ(expected.size(), 2 + 16 + 1) << "the two start-up bytes, the sweep, the Mode 1 word";
-    EXPECT_EQ(ftdi.Transfers(), expected);
-    EXPECT_THAT(ftdi.calls,
-                ElementsAre("open 001/005", "bitmode FF 01", StartsWith("baud "), "close"))
-        << "the bit mode first: libftdi scales the rate only in bit-bang mode";
-    // libftdi asks the chip for four times the rate, and the FT232R clocks a byte
-    // out every sixteen of those: each byte must stay at least 1 µs, as on a printer port.
-    const int rate = std::stoi(ftdi.calls[2].substr(5));
-    EXPECT_LE(64 * rate, 1'000'000);
-    EXPECT_THAT(kernel.Told(), IsEmpty());
+    EXPECT_EQ(ftdi.transfers, expected);
+    // Bit-bang mode first: libftdi scales the rate only then, asking the chip for
+    // four times it; an FT232R clocks a byte out every sixteen of those, and each
+    // byte must stay at least 1 µs, as on a printer port.
+    EXPECT_THAT(ftdi.calls, ElementsAre("open", "bitmode 255 1", StartsWith("baud "), "close"));
+    EXPECT_LE(64 * std::stoi(ftdi.calls[2].substr(5)), 1'000'000);
+    EXPECT_THAT(kernel.told, IsEmpty());
 }
 
 TEST_F(FtdiPortsTest, ABurstGoesOutAtAReadAtIdleAtReleaseAndWhenTheLibraryGoes) {
     const std::pair<const char*, std::function<void()>> ends[] = {
         {"status read", [this] { ports->In(889); }},
-        {"control read", [this] { EXPECT_EQ(ports->In(890), 0x2C) << "the copy of its write"; }},
+        {"control read", [this] { EXPECT_EQ(ports->In(890), 0x2C) << "its last write"; }},
         {"data read", [this] { EXPECT_EQ(ports->In(888), 0x16) << "the last byte written"; }},
         {"idle", [this] { Idle(); }},
         {"release", [this] { ports->Release(1); }},
@@ -160,9 +141,9 @@ TEST_F(FtdiPortsTest, ABurstGoesOutAtAReadAtIdleAtReleaseAndWhenTheLibraryGoes) 
         ports->Out(890, 0x2C);
         bindings.Flusher().Tick(); // one look alone may fall inside a burst
         ports->Out(888, 0x16);
-        EXPECT_THAT(ftdi.Transfers(), IsEmpty());
+        EXPECT_THAT(ftdi.transfers, IsEmpty());
         action();
-        EXPECT_THAT(ftdi.Transfers(), ElementsAre(Bytes{0x12, 0x16}));
+        EXPECT_THAT(ftdi.transfers, ElementsAre(Bytes{0x12, 0x16}));
     }
 }
 
@@ -175,68 +156,48 @@ TEST_F(FtdiPortsTest, AFullBufferGoesOutWithoutWaitingAndNothingIsLostOrReordere
             ports->In(889); // so that later bursts straddle the buffer's end
         }
     }
-    EXPECT_GE(ftdi.Transfers().size(), 3u);
+    EXPECT_GE(ftdi.transfers.size(), 3u);
     ports->Release(1);
-    Bytes received;
-    for (const Bytes& transfer : ftdi.Transfers()) {
-        received.insert(received.end(), transfer.begin(), transfer.end());
-    }
-    EXPECT_EQ(received, written);
+    EXPECT_EQ(ftdi.Received(), written);
 }
 
-TEST(FtdiFlushThread, SendsABurstSoonAfterTheLastWriteWithNothingElseToTrigger) {
+TEST(FtdiFlushThread, SendsEachBurstSoonAfterItsLastWriteWithNothingElseToTrigger) {
     FileKernel kernel;
     FakeFtdi ftdi;
-    PortBindings bindings(kernel, ftdi, {});
+    PortBindings bindings(kernel, ftdi, {}); // the real flush thread
     ParallelPorts ports(kernel, bindings);
-    CoreLibrary library(ports);
-    qv4130::testing::RecordingPortLibrary recording;
-    const auto received = [&ftdi] {
-        Bytes all;
-        for (const Bytes& transfer : ftdi.Transfers()) {
-            all.insert(all.end(), transfer.begin(), transfer.end());
+    Bytes written;
+    for (int burst = 0; burst < 3; ++burst) { // it sleeps between bursts and wakes again
+        for (std::uint8_t byte : {0x12, 0x10, 0x12, 0x16}) {
+            written.push_back(byte + burst);
+            ports.Out(888, written.back());
         }
-        return all;
-    };
-    Bytes expected;
-    for (int word = 0; word < 3; ++word) { // it sleeps between bursts and wakes again
-        qv4130::SendSerialWord(library, 0x1C00 + word, 888, 18);
-        qv4130::SendSerialWord(recording, 0x1C00 + word, 888, 18);
-        for (const qv4130::testing::PortCall& call : recording.Take()) {
-            expected.push_back(static_cast<std::uint8_t>(call.second));
-        }
-        for (int wait = 0; wait < 10'000 && received() != expected; ++wait) {
+        for (int wait = 0; wait < 10'000 && ftdi.Received() != written; ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        ASSERT_EQ(received(), expected);
+        ASSERT_EQ(ftdi.Received(), written);
     }
 }
 
-TEST_F(FtdiPortsTest, EachFailureSaysWhatToDoOnceAndIsNotRetriedByEveryByte) {
+TEST(FtdiFailures, EachSaysWhatToDoOnceAndIsNotRetriedByEveryByte) {
     const std::pair<std::function<void(FileKernel&, FakeFtdi&)>, const char*> cases[] = {
-        {[](FileKernel& k, FakeFtdi& f) {
-             k.files["/etc/parllio.conf"] = "LPT1 = ftdi:0403:6001";
-             f.plugged.clear();
-         },
+        {[](FileKernel& k, FakeFtdi&) { k.files["/etc/parllio.conf"] = "LPT1 = ftdi:0403:6001"; },
          "parllio: no adapter ftdi:0403:6001 (LPT1) is plugged in (lsusb lists"},
         {[](FileKernel&, FakeFtdi& f) { f.plugged[0].accessible = false, f.openResult = -4; },
          "parllio: no permission to use the FTDI adapter 0403:6014 (serial FT4ABC12) at "
          "/dev/bus/usb/001/005 (install the library's udev rule, 60-parllio-ftdi.rules"},
-        {[](FileKernel&, FakeFtdi& f) { f.openResult = -8; }, "no permission to use the FTDI"},
         {[](FileKernel& k, FakeFtdi& f) {
              k.files["/etc/parllio.conf"] = "LPT1 = ftdi:serial=X";
-             f.plugged[0].serial.clear(), f.plugged[0].accessible = false;
+             f.plugged[0] = {0x0403, 0x6014, 1, 5, "", false};
          },
          "no permission to read the serial numbers of the FTDI adapters plugged in, so "
          "ftdi:serial=X (LPT1) cannot be found (install the library's udev rule"},
         {[](FileKernel&, FakeFtdi& f) { f.openResult = -5; },
          "cannot claim the FTDI adapter 0403:6014 (serial FT4ABC12) at /dev/bus/usb/001/005: "
          "another program has it, or the kernel's serial driver would not let it go"},
-        {[](FileKernel&, FakeFtdi& f) { f.bitModeResult = -1; },
-         "cannot put the FTDI adapter 0403:6014 (serial FT4ABC12) at /dev/bus/usb/001/005 into "
-         "bit-bang mode"},
+        {[](FileKernel&, FakeFtdi& f) { f.bitModeResult = -1; }, "into bit-bang mode"},
         {[](FileKernel&, FakeFtdi& f) {
-             f.plugged.push_back({0x0403, 0x6001, 1, 6, "A1", true});
+             f.plugged.push_back({0x0403, 0x6001, 1, 6, "A", true});
          },
          "2 FTDI adapters are plugged in: say which is LPT1 in ~/.config/parllio.conf with a "
          "line such as \"LPT1 = ftdi:serial=FT4ABC12\""},
@@ -252,24 +213,23 @@ TEST_F(FtdiPortsTest, EachFailureSaysWhatToDoOnceAndIsNotRetriedByEveryByte) {
         ports.Out(888, 0x14);
         EXPECT_EQ(ports.In(888), 0xFF);
         EXPECT_EQ(ports.Claim(1), 0);
-        EXPECT_THAT(kernel.Told(), Contains(HasSubstr(told)).Times(1));
-        EXPECT_THAT(ftdi.calls, Contains("close").Times(static_cast<int>(
-                                    std::ranges::count(ftdi.calls, "bitmode FF 01"))))
+        EXPECT_THAT(kernel.told, Contains(HasSubstr(told)).Times(1));
+        EXPECT_EQ(std::ranges::count(ftdi.calls, "bitmode 255 1"),
+                  std::ranges::count(ftdi.calls, "close"))
             << "an adapter opened is closed again";
     }
 }
 
 TEST_F(FtdiPortsTest, AnAdapterUnpluggedDuringTheRunDropsItsBytesWithOneMessage) {
-    CoreLibrary library(*ports);
     ports->Out(888, 0x14);
     Idle();
     ftdi.unplugged = true;
-    for (int word = 0; word < 3; ++word) {
-        qv4130::SendSerialWord(library, word, 888, 18);
+    for (int burst = 0; burst < 3; ++burst) {
+        ports->Out(888, 0x12);
         Idle();
     }
     EXPECT_EQ(ftdi.failedWrites, 1) << "dropped, not tried again";
-    EXPECT_THAT(kernel.Told(),
+    EXPECT_THAT(kernel.told,
                 ElementsAre("parllio: the FTDI adapter 0403:6014 (serial FT4ABC12) at "
                             "/dev/bus/usb/001/005 stopped taking bytes (usb bulk write failed); "
                             "what is written to it is dropped from now on: plug it back in and "
