@@ -4,7 +4,6 @@
 // library itself. The adapter here takes every transfer at once.
 #include "ParallelPorts.h"
 #include "PortBindings.h"
-#include "board/CommsFunctions.h"
 #include "board/Signals.h"
 
 #include <benchmark/benchmark.h>
@@ -54,47 +53,34 @@ public:
     std::atomic<Clock::rep> lastTransfer{0};
 };
 
-// The library's core, called as the program calls libparllio.so.
-class CoreLibrary final : public qv4130::PortLibrary {
-public:
-    explicit CoreLibrary(parllio::ParallelPorts& ports) : ports_(ports) {}
-    std::int32_t GetParallelPortCount() override { return ports_.Count(); }
-    std::int32_t ClaimParallelPort(std::int32_t port, std::int32_t) override {
-        return ports_.Claim(port);
-    }
-    std::int32_t GetParallelPortInfo(std::int32_t port, ParallelPortInfo* info) override {
-        return ports_.Info(port, info);
-    }
-    std::int32_t InByte(std::int32_t address) override { return ports_.In(address); }
-    void OutByte(std::int32_t address, std::int32_t value) override { ports_.Out(address, value); }
-
-private:
-    parllio::ParallelPorts& ports_;
-};
-
-// An isolated word, as the program sends one: then nothing until the flush
-// thread has seen the caller idle and sent it.
-void BM_AdapterTransfersPerWord(benchmark::State& state) {
+// The library with the one adapter as port 1 at 888, claimed.
+struct AdapterPort {
+    AdapterPort() { ports.Claim(1); }
     NoPortsKernel kernel;
     InstantAdapter adapter;
-    parllio::PortBindings bindings(kernel, adapter, {});
-    parllio::ParallelPorts ports(kernel, bindings);
-    CoreLibrary library(ports);
-    library.ClaimParallelPort(1, -1);
-    std::int32_t word = 0;
+    parllio::PortBindings bindings{kernel, adapter, {}};
+    parllio::ParallelPorts ports{kernel, bindings};
+};
+
+// An isolated word's 55 writes, as the program sends one: then nothing until the
+// flush thread has seen the caller idle and sent it.
+void BM_AdapterTransfersPerWord(benchmark::State& state) {
+    AdapterPort port;
+    InstantAdapter& adapter = port.adapter;
     double waitedNs = 0;
     for (auto _ : state) {
         const std::int64_t before = adapter.transfers.load();
-        qv4130::SendSerialWord(library, word, 888, qv4130::SerialWordBits);
+        for (int write = 0; write < 3 * qv4130::SerialWordBits + 1; ++write) {
+            port.ports.Out(888, qv4130::board_byte::ClockHighData0);
+        }
         const Clock::time_point sent = Clock::now();
         while (adapter.transfers.load() == before) {
             std::this_thread::sleep_for(std::chrono::microseconds(10));
         }
         waitedNs += static_cast<double>(
             (Clock::time_point(Clock::duration(adapter.lastTransfer.load())) - sent).count());
-        word = (word + 0x1F07F) & 0x3FFFF;
     }
-    ports.Release(1);
+    port.ports.Release(1);
     const double words = static_cast<double>(state.iterations());
     state.counters["transfers_per_word"] = static_cast<double>(adapter.transfers.load()) / words;
     state.counters["idle_flush_ns"] = waitedNs / words;
@@ -105,14 +91,10 @@ BENCHMARK(BM_AdapterTransfersPerWord);
 // work, beside the printer port's 1 µs per write. The flush thread runs as in
 // the real library; a full buffer goes out within the timed loop.
 void BM_AdapterBufferedWrite(benchmark::State& state) {
-    NoPortsKernel kernel;
-    InstantAdapter adapter;
-    parllio::PortBindings bindings(kernel, adapter, {});
-    parllio::ParallelPorts ports(kernel, bindings);
-    ports.Claim(1);
+    AdapterPort port;
     std::int32_t value = 0;
     for (auto _ : state) {
-        ports.Out(888, value);
+        port.ports.Out(888, value);
         value = (value + 1) & 0xFF;
     }
 }
