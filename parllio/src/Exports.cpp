@@ -1,8 +1,9 @@
 // The library's C entry points: one set of ports per process, over the real
 // kernel and libftdi, released when the library is unloaded or the process ends.
-// An FTDI adapter's last bytes go out then; a process that ends with _Exit
-// skips that, but the flush thread has sent them about 100 µs after the last
-// write, long before any operator's click can end the program.
+// An FTDI adapter's last bytes go out then. A process that ends with _Exit
+// (the program's Quit) runs none of that: there the flush thread has sent
+// them a fraction of a millisecond after the last write, long before an
+// operator's click can end the program.
 #define PARLLIO_BUILDING_LIBRARY
 #include <parllio/parllio.h>
 
