@@ -12,12 +12,12 @@ constexpr std::uint8_t AllOutputs = 0xFF;
 
 // The pace asked of libftdi. In bit-bang mode libftdi programs four times the
 // rate asked for, and an FT232R clocks out a byte every sixteenth of that: 10,000
-// gives about 640,000 bytes a second, each held 1.6 µs, no faster than a
+// gives about 640,000 bytes a second, each held 1.6 µs, no shorter than a
 // printer port's write of about 1 µs. The board's timing needs far less.
 constexpr int BitBangRate = 10'000;
 
-// What a printer port with nothing on its inputs reads: the four status lines
-// float high and BUSY, inverted by the port, reads 0.
+// What a printer port with nothing on its inputs reads: the status lines float
+// high, and BUSY, inverted by the port, reads 0.
 constexpr std::uint8_t IdleStatus = 0x78;
 
 // libftdi's codes from opening an adapter.
