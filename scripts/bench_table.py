@@ -20,6 +20,10 @@ FLOOR_NS_PER_WORD = 55 * FLOOR_NS_PER_WRITE
 OVERHEAD_GOAL = 0.01
 # The main window beside the bare window, for time and for memory.
 WINDOW_GOAL = 1.2
+# A USB adapter: one transfer per word (one per write would be 55), and the
+# library's own work per collected byte within 1% of a printer port's write.
+TRANSFERS_PER_WORD_GOAL = 1.0
+ADAPTER_WRITE_GOAL_NS = 10.0
 
 NS_PER_UNIT = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
@@ -109,12 +113,34 @@ def _word_row(results, what, name, limit):
     return row
 
 
-def _write_row(results, what, name):
+def _write_row(results, what, name, limit_ns=None):
     result = results.get(name)
     if result is None:
         return Row(what, NOT_RUN)
     share = result.cpu_ns / FLOOR_NS_PER_WRITE
-    return Row(what, f"{result.cpu_ns:,.1f} ns/write", f"{share:.2%} of 1 µs")
+    row = Row(what, f"{result.cpu_ns:,.1f} ns/write", f"{share:.2%} of 1 µs")
+    if limit_ns is not None:
+        row.goal, row.verdict = f"≤ {limit_ns:g} ns", _verdict(result.cpu_ns, limit_ns)
+    return row
+
+
+def _adapter_rows(results):
+    """The USB adapter's transfers per word and how soon a word goes out."""
+    result = results.get("BM_AdapterTransfersPerWord")
+    per_word_what = "USB adapter: transfers per 18-bit word"
+    flush_what = "USB adapter: a word's last byte to its transfer"
+    if result is None:
+        return [Row(per_word_what, NOT_RUN), Row(flush_what, NOT_RUN)]
+    per_word = result.counters.get("transfers_per_word")
+    flush_ns = result.counters.get("idle_flush_ns")
+    rows = [Row(per_word_what, "not measured"), Row(flush_what, "not measured")]
+    if per_word is not None:
+        rows[0] = Row(per_word_what, f"{per_word:.2f}/word", "55 unbuffered",
+                      f"≤ {TRANSFERS_PER_WORD_GOAL:g}",
+                      _verdict(per_word, TRANSFERS_PER_WORD_GOAL))
+    if flush_ns is not None:
+        rows[1] = Row(flush_what, _duration(flush_ns))
+    return rows
 
 
 def _window_rows(results):
@@ -162,7 +188,10 @@ def build_rows(results):
                    "BM_LibraryDataWrite"),
         _write_row(results, "ppdev library's own work per control read-modify-write",
                    "BM_LibraryControlReadModifyWrite"),
+        _write_row(results, "USB adapter: library's own work per buffered write",
+                   "BM_AdapterBufferedWrite", ADAPTER_WRITE_GOAL_NS),
     ]
+    rows += _adapter_rows(results)
     rows += _window_rows(results)
     sweep = results.get("BM_TestSweep/iterations:3") or results.get("BM_TestSweep")
     rows.append(Row("Test sweep: 16 words with their pauses, total",

@@ -4,7 +4,7 @@
 # The packages every build needs. Scripts may add their own before calling
 # qv4130_ensure_packages.
 QV4130_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
-                 libgtest-dev libgmock-dev libbenchmark-dev)
+                 libgtest-dev libgmock-dev libbenchmark-dev libftdi1-dev)
 
 # scripts/bench formats its table with a small Python script.
 QV4130_BENCH_PACKAGES=(python3)

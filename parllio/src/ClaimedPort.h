@@ -2,6 +2,7 @@
 
 #include "Complaints.h"
 #include "Kernel.h"
+#include "Port.h"
 
 #include <chrono>
 #include <cstdint>
@@ -14,7 +15,7 @@ namespace parllio {
 // One printer port opened and claimed through ppdev, and the byte-wide view of
 // its three registers that a program written for raw port I/O expects.
 // Releasing and closing happen when the object goes.
-class ClaimedPort {
+class ClaimedPort final : public Port {
 public:
     // Opens /dev/parport<index> and claims it, exclusively if no other driver has
     // the port registered, shared otherwise. Tells why and gives nothing when it can't.
@@ -27,15 +28,15 @@ public:
         Key() = default;
     };
     ClaimedPort(Key, Kernel& kernel, Complaints& complaints, int fd, std::string path);
-    ~ClaimedPort();
+    ~ClaimedPort() override;
     ClaimedPort(const ClaimedPort&) = delete;
     ClaimedPort& operator=(const ClaimedPort&) = delete;
 
-    std::uint8_t ReadData();
-    std::uint8_t ReadStatus();
-    std::uint8_t ReadControl();
-    void WriteData(std::uint8_t value);
-    void WriteControl(std::uint8_t value);
+    std::uint8_t ReadData() override;
+    std::uint8_t ReadStatus() override;
+    std::uint8_t ReadControl() override;
+    void WriteData(std::uint8_t value) override;
+    void WriteControl(std::uint8_t value) override;
 
 private:
     std::uint8_t ReadRegister(unsigned long request, const char* what);

@@ -5,6 +5,7 @@
 namespace parllio {
 
 void Complaints::Tell(const std::string& message) {
+    const std::lock_guard guard(lock_);
     if (told_.insert(message).second) {
         kernel_.Tell("parllio: " + message);
     }

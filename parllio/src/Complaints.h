@@ -2,13 +2,15 @@
 
 #include "Kernel.h"
 
+#include <mutex>
 #include <set>
 #include <string>
 
 namespace parllio {
 
 // Messages for the operator on standard error, each told once: a failure that
-// repeats on every byte written must not flood the terminal.
+// repeats on every byte written must not flood the terminal. A USB adapter's
+// flush thread tells its failures too, so telling takes a lock.
 class Complaints {
 public:
     explicit Complaints(Kernel& kernel) : kernel_(kernel) {}
@@ -17,6 +19,7 @@ public:
 
 private:
     Kernel& kernel_;
+    std::mutex lock_;
     std::set<std::string> told_;
 };
 

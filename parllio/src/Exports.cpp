@@ -1,19 +1,29 @@
 // The library's C entry points: one set of ports per process, over the real
-// kernel, released when the library is unloaded or the process ends.
+// kernel and libftdi, released when the library is unloaded or the process ends.
+// An FTDI adapter's last bytes go out then. A process that ends with _Exit
+// (the program's Quit) runs none of that: there the flush thread has sent
+// them a fraction of a millisecond after the last write, long before an
+// operator's click can end the program.
 #define PARLLIO_BUILDING_LIBRARY
 #include <parllio/parllio.h>
 
+#include "LibFtdi.h"
 #include "LinuxKernel.h"
 #include "ParallelPorts.h"
+#include "PortBindings.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <mutex>
 
 namespace {
 
 struct Library {
     parllio::LinuxKernel kernel;
-    parllio::ParallelPorts ports{kernel};
+    parllio::LibFtdi ftdi;
+    parllio::PortBindings bindings{
+        kernel, ftdi, parllio::ConfigFiles(std::getenv("HOME"), std::getenv("PARLLIO_CONFIG"))};
+    parllio::ParallelPorts ports{kernel, bindings};
     std::mutex lock; // the program calls from one thread; other callers may not
 };
 

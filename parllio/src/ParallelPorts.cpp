@@ -2,6 +2,7 @@
 
 #include "BaseAddr.h"
 #include "Paths.h"
+#include "PortBindings.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -50,6 +51,12 @@ std::optional<std::uint16_t> IoAddress(std::int32_t address) {
 ParallelPorts::ParallelPorts(Kernel& kernel, std::chrono::milliseconds claimPatience)
     : kernel_(kernel), complaints_(kernel), claimPatience_(claimPatience) {}
 
+ParallelPorts::ParallelPorts(Kernel& kernel, PortBindings& bindings,
+                             std::chrono::milliseconds claimPatience)
+    : ParallelPorts(kernel, claimPatience) {
+    bindings_ = &bindings;
+}
+
 ParallelPorts::~ParallelPorts() {
     // Given back in port order, lowest first.
     while (!claimed_.empty()) {
@@ -58,12 +65,48 @@ ParallelPorts::~ParallelPorts() {
 }
 
 std::vector<ParallelPorts::KnownPort> ParallelPorts::Scan() {
+    bound_ = bindings_ != nullptr ? bindings_->Configured(complaints_) : std::vector<Binding>{};
     int error = 0;
-    const std::vector<std::string> names = kernel_.ListDirectory(PortListDirectory, error);
-    if (error != 0) {
+    std::vector<KnownPort> ports = bound_.empty() ? ScanKernel(error) : std::vector<KnownPort>{};
+    if (ports.empty() && bound_.empty() && bindings_ != nullptr) {
+        bound_ = bindings_->LoneAdapter(complaints_);
+    }
+    if (error != 0 && bound_.empty()) {
         complaints_.Tell(std::string("the kernel lists no printer ports (") + PortListDirectory +
                          ": " + ErrorText(error) +
-                         "); load its modules: sudo modprobe -a parport_pc ppdev");
+                         "); load its modules: sudo modprobe -a parport_pc ppdev" +
+                         (bindings_ != nullptr ? "; or plug in an FTDI USB adapter" : ""));
+    }
+    for (std::size_t index = 0; index < bound_.size(); ++index) {
+        ports.push_back({static_cast<int>(index), bound_[index].address});
+    }
+    return ports;
+}
+
+bool ParallelPorts::Bound() {
+    return bindings_ != nullptr && (Known(), !bound_.empty());
+}
+
+const Binding* ParallelPorts::BindingAt(int index) {
+    if (static_cast<std::size_t>(index) < bound_.size()) {
+        return &bound_[static_cast<std::size_t>(index)];
+    }
+    complaints_.Tell("there is no port " + std::to_string(index + 1) + ": only " +
+                     std::to_string(bound_.size()) + " are bound");
+    return nullptr;
+}
+
+std::unique_ptr<Port> ParallelPorts::Open(int index) {
+    if (!Bound()) {
+        return ClaimedPort::Claim(kernel_, complaints_, index, claimPatience_);
+    }
+    const Binding* binding = BindingAt(index);
+    return binding != nullptr ? bindings_->Open(*binding, complaints_, claimPatience_) : nullptr;
+}
+
+std::vector<ParallelPorts::KnownPort> ParallelPorts::ScanKernel(int& error) {
+    const std::vector<std::string> names = kernel_.ListDirectory(PortListDirectory, error);
+    if (error != 0) {
         return {};
     }
     std::vector<KnownPort> ports;
@@ -127,8 +170,7 @@ std::int32_t ParallelPorts::Claim(std::int32_t port) {
     if (claimed_.contains(*index)) {
         return 1;
     }
-    std::unique_ptr<ClaimedPort> claimed =
-        ClaimedPort::Claim(kernel_, complaints_, *index, claimPatience_);
+    std::unique_ptr<Port> claimed = Open(*index);
     if (!claimed) {
         refused_.insert(*index);
         return 0;
@@ -157,6 +199,14 @@ std::int32_t ParallelPorts::Info(std::int32_t port, ParallelPortInfo* info) {
     const std::optional<int> index = IndexOf(port);
     if (!index) {
         return 0;
+    }
+    if (Bound()) {
+        const Binding* binding = BindingAt(*index);
+        if (binding == nullptr) {
+            return 0;
+        }
+        info->base_address = binding->address;
+        return 1;
     }
     const std::optional<std::int32_t> base = BaseOf(*index);
     if (!base) {
@@ -200,12 +250,12 @@ void ParallelPorts::TellNoPortAt(std::uint16_t address) {
         }
     }
     complaints_.Tell("no printer port at I/O address " + Hex(address) + " (" +
-                     std::to_string(address) +
-                     "); writes there are dropped and reads give 0xFF (the kernel's ports: " +
+                     std::to_string(address) + "); writes there are dropped and reads give 0xFF (" +
+                     (bound_.empty() ? "the kernel's ports: " : "the ports bound: ") +
                      (ports.empty() ? "none" : ports) + ")");
 }
 
-ClaimedPort* ParallelPorts::ClaimedAt(int index) {
+Port* ParallelPorts::ClaimedAt(int index) {
     if (const auto found = claimed_.find(index); found != claimed_.end()) {
         return found->second.get();
     }
@@ -216,13 +266,13 @@ ClaimedPort* ParallelPorts::ClaimedAt(int index) {
     return Claim(index + 1) != 0 ? claimed_.at(index).get() : nullptr;
 }
 
-std::optional<std::pair<ClaimedPort*, ParallelPorts::Register>>
+std::optional<std::pair<Port*, ParallelPorts::Register>>
 ParallelPorts::Route(std::int32_t address) {
     if (lastRoute_ && lastRoute_->address == address) {
         return std::pair{lastRoute_->port, lastRoute_->reg};
     }
     const std::optional<Location> where = Locate(address);
-    ClaimedPort* port = where ? ClaimedAt(where->index) : nullptr;
+    Port* port = where ? ClaimedAt(where->index) : nullptr;
     if (port == nullptr) {
         return std::nullopt;
     }

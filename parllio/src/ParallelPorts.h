@@ -3,6 +3,8 @@
 #include "ClaimedPort.h"
 #include "Complaints.h"
 #include "Kernel.h"
+#include "Port.h"
+#include "PortConfig.h"
 
 #include <parllio/parllio.h>
 
@@ -17,6 +19,8 @@
 
 namespace parllio {
 
+class PortBindings;
+
 // How long a claim waits for another driver or program to let the port go.
 inline constexpr std::chrono::milliseconds DefaultClaimPatience{2000};
 
@@ -27,6 +31,10 @@ class ParallelPorts {
 public:
     explicit ParallelPorts(Kernel& kernel,
                            std::chrono::milliseconds claimPatience = DefaultClaimPatience);
+    // With `bindings`, ports may also be USB adapters, and the configuration
+    // files may bind the program's addresses to any device.
+    ParallelPorts(Kernel& kernel, PortBindings& bindings,
+                  std::chrono::milliseconds claimPatience = DefaultClaimPatience);
     ~ParallelPorts();
     ParallelPorts(const ParallelPorts&) = delete;
     ParallelPorts& operator=(const ParallelPorts&) = delete;
@@ -51,27 +59,35 @@ private:
 
     const std::vector<KnownPort>& Known();
     std::vector<KnownPort> Scan();
+    std::vector<KnownPort> ScanKernel(int& error);
+    // Whether the ports are bindings rather than the kernel's own.
+    bool Bound();
+    std::unique_ptr<Port> Open(int index);
+    // The binding behind port index + 1, or nothing (told) when fewer are bound.
+    const Binding* BindingAt(int index);
     std::optional<std::int32_t> BaseOf(int index);
     std::optional<Location> Locate(std::int32_t address);
     // The claimed port and register behind `address`, or nothing (told why).
-    std::optional<std::pair<ClaimedPort*, Register>> Route(std::int32_t address);
-    ClaimedPort* ClaimedAt(int index);
+    std::optional<std::pair<Port*, Register>> Route(std::int32_t address);
+    Port* ClaimedAt(int index);
     std::optional<int> IndexOf(std::int32_t port);
     void TellNoPortAt(std::uint16_t address);
 
     Kernel& kernel_;
     Complaints complaints_;
     std::chrono::milliseconds claimPatience_;
+    PortBindings* bindings_ = nullptr;
+    std::vector<Binding> bound_; // port N is bound_[N - 1]; empty: the kernel's ports
     std::optional<std::vector<KnownPort>> known_;
     // Ports whose claim failed: their I/O is dropped rather than tried again
     // (and waited for again) at every byte.
     std::set<int> refused_;
-    std::map<int, std::unique_ptr<ClaimedPort>> claimed_;
+    std::map<int, std::unique_ptr<Port>> claimed_;
     // The last address routed: a word is 55 writes to one address. Forgotten
     // whenever a claim goes or the port list is read again.
     struct LastRoute {
         std::int32_t address;
-        ClaimedPort* port;
+        Port* port;
         Register reg;
     };
     std::optional<LastRoute> lastRoute_;

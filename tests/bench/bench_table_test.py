@@ -95,6 +95,26 @@ class RowsTest(unittest.TestCase):
         self.assertEqual(rows["Word (a): in-process do-nothing library"].figure, "not run")
         self.assertEqual(rows["Test sweep: 16 words with their pauses, total"].figure, "not run")
 
+    def test_usb_adapter_rows_against_their_goals(self):
+        cases = [
+            # (transfers per word, ns per buffered write): their verdicts
+            ((1.0, 9.9), ("met", "met")),
+            ((1.02, 10.5), ("MISSED", "MISSED")),
+        ]
+        for (per_word, write_ns), verdicts in cases:
+            with self.subTest(per_word=per_word, write_ns=write_ns):
+                rows = rows_by_measure(
+                    run("BM_AdapterTransfersPerWord", 150, "us", transfers_per_word=per_word,
+                        idle_flush_ns=120_000.0),
+                    run("BM_AdapterBufferedWrite", write_ns))
+                per_word_row = rows["USB adapter: transfers per 18-bit word"]
+                write_row = rows["USB adapter: library's own work per buffered write"]
+                self.assertEqual((per_word_row.verdict, write_row.verdict), verdicts)
+                self.assertEqual(rows["USB adapter: a word's last byte to its transfer"].figure,
+                                 "120 µs")
+        rows = rows_by_measure(run("BM_AdapterTransfersPerWord", 150, "us"))
+        self.assertEqual(rows["USB adapter: transfers per 18-bit word"].figure, "not measured")
+
     def test_sweep_total_in_milliseconds(self):
         rows = rows_by_measure(run("BM_TestSweep/iterations:3", 41.3, "ms"))
         self.assertEqual(rows["Test sweep: 16 words with their pauses, total"].figure, "41.3 ms")

@@ -1,0 +1,196 @@
+#include "PortConfig.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <string_view>
+
+namespace parllio {
+namespace {
+
+struct PortName {
+    std::string_view name;
+    std::int32_t address;
+};
+// In port order: the program takes port 1 as its own.
+constexpr std::array<PortName, 3> PortNames{{{"LPT1", 888}, {"LPT2", 632}, {"PRN", 956}}};
+
+std::string_view Trim(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b,
+                              [](char x, char y) { return std::toupper(x) == std::toupper(y); });
+}
+
+template <typename Number> std::optional<Number> ParseNumber(std::string_view text, int base) {
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// "LPT1", "lpt1", "888" or "0x378": the port's place in PortNames.
+std::optional<std::size_t> PortSlot(std::string_view name) {
+    std::optional<std::int32_t> address;
+    if (name.starts_with("0x") || name.starts_with("0X")) {
+        address = ParseNumber<std::int32_t>(name.substr(2), 16);
+    } else {
+        address = ParseNumber<std::int32_t>(name, 10);
+    }
+    for (std::size_t slot = 0; slot < PortNames.size(); ++slot) {
+        if (SameLetters(name, PortNames[slot].name) || address == PortNames[slot].address) {
+            return slot;
+        }
+    }
+    return std::nullopt;
+}
+
+// "ftdi", "ftdi:0403:6014", "ftdi:serial=FT4ABC12" or "/dev/parport1".
+std::optional<Device> ParseDevice(std::string_view text) {
+    constexpr std::string_view parport = "/dev/parport";
+    if (text.starts_with(parport) && text.size() <= parport.size() + 3) {
+        if (const auto index = ParseNumber<int>(text.substr(parport.size()), 10)) {
+            return Device{*index};
+        }
+        return std::nullopt;
+    }
+    if (text == "ftdi") {
+        return Device{FtdiSelector{}};
+    }
+    constexpr std::string_view ftdi = "ftdi:", serial = "serial=";
+    if (!text.starts_with(ftdi)) {
+        return std::nullopt;
+    }
+    text.remove_prefix(ftdi.size());
+    if (text.starts_with(serial) && text.size() > serial.size()) {
+        return Device{FtdiSelector{0, 0, std::string(text.substr(serial.size()))}};
+    }
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos || colon > 4 || text.size() - colon - 1 > 4) {
+        return std::nullopt;
+    }
+    const auto vendor = ParseNumber<std::uint16_t>(text.substr(0, colon), 16);
+    const auto product = ParseNumber<std::uint16_t>(text.substr(colon + 1), 16);
+    if (!vendor || !product) {
+        return std::nullopt;
+    }
+    return Device{FtdiSelector{*vendor, *product, ""}};
+}
+
+std::string Quoted(std::string_view text) {
+    std::string quoted(1, '"');
+    quoted.append(text);
+    quoted.push_back('"');
+    return quoted;
+}
+
+using Slots = std::array<std::optional<Device>, PortNames.size()>;
+
+// Why the line can't be used, or nothing when it binds a port (or says nothing).
+std::optional<std::string> ReadLine(std::string_view line, Slots& slots) {
+    line = Trim(line.substr(0, line.find('#')));
+    if (line.empty()) {
+        return std::nullopt;
+    }
+    const std::size_t equals = line.find('=');
+    const std::string_view name = Trim(line.substr(0, equals));
+    const std::string_view device =
+        equals == std::string_view::npos ? "" : Trim(line.substr(equals + 1));
+    if (name.empty() || device.empty()) {
+        return Quoted(line) + " is not a binding such as \"LPT1 = ftdi:0403:6014\"";
+    }
+    const std::optional<std::size_t> slot = PortSlot(name);
+    if (!slot) {
+        return "no port " + Quoted(name) +
+               ": the program's ports are LPT1 (888), LPT2 (632) and PRN (956)";
+    }
+    const std::optional<Device> bound = ParseDevice(device);
+    if (!bound) {
+        return "unknown device " + Quoted(device) +
+               ": name ftdi, ftdi:VVVV:PPPP, ftdi:serial=SERIAL or /dev/parportN";
+    }
+    slots[*slot] = *bound;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string PortNameAt(std::int32_t address) {
+    for (const PortName& port : PortNames) {
+        if (port.address == address) {
+            return std::string(port.name);
+        }
+    }
+    return std::to_string(address);
+}
+
+std::string SelectorText(const FtdiSelector& selector) {
+    if (!selector.serial.empty()) {
+        return "ftdi:serial=" + selector.serial;
+    }
+    if (selector.vendor == 0 && selector.product == 0) {
+        return "ftdi";
+    }
+    char ids[16];
+    std::snprintf(ids, sizeof ids, "ftdi:%04x:%04x", static_cast<unsigned>(selector.vendor),
+                  static_cast<unsigned>(selector.product));
+    return ids;
+}
+
+std::vector<ConfigFile> ConfigFiles(const char* home, const char* named) {
+    std::vector<ConfigFile> files{{"/etc/parllio.conf", false}};
+    if (home != nullptr && *home != '\0') {
+        files.push_back({std::string(home) + "/.config/parllio.conf", false});
+    }
+    if (named != nullptr && *named != '\0') {
+        files.push_back({named, true});
+    }
+    return files;
+}
+
+std::vector<Binding> ReadConfig(Kernel& kernel, Complaints& complaints,
+                                const std::vector<ConfigFile>& files) {
+    Slots slots;
+    for (const ConfigFile& file : files) {
+        const FileText read = kernel.ReadFile(file.path);
+        if (read.error != 0) {
+            if (read.error != ENOENT || file.mustExist) {
+                complaints.Tell("cannot read " + file.path + ": " + ErrorText(read.error));
+            }
+            continue;
+        }
+        std::string_view text = read.text;
+        for (int number = 1; !text.empty(); ++number) {
+            const std::size_t end = std::min(text.find('\n'), text.size());
+            if (const auto why = ReadLine(text.substr(0, end), slots)) {
+                complaints.Tell(file.path + ":" + std::to_string(number) + ": " + *why +
+                                "; line ignored");
+            }
+            text.remove_prefix(std::min(end + 1, text.size()));
+        }
+    }
+    std::vector<Binding> bindings;
+    for (std::size_t slot = 0; slot < slots.size(); ++slot) {
+        if (slots[slot]) {
+            bindings.push_back({PortNames[slot].address, *slots[slot]});
+        }
+    }
+    return bindings;
+}
+
+} // namespace parllio
