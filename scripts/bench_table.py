@@ -24,6 +24,11 @@ WINDOW_GOAL = 1.2
 # library's own work per collected byte within 1% of a printer port's write.
 TRANSFERS_PER_WORD_GOAL = 1.0
 ADAPTER_WRITE_GOAL_NS = 10.0
+# SCPI: the interpreter's own work per code command (2% of the word's 55 µs), and
+# commands per second over loopback beside the real port's ceiling of words.
+SCPI_OWN_GOAL_NS = 1_000.0
+SCPI_RATE_GOAL = 10_000.0
+PORT_WORDS_PER_SECOND = 18_000.0
 
 NS_PER_UNIT = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
@@ -173,6 +178,26 @@ def _window_rows(results):
     return rows
 
 
+def _scpi_rows(results):
+    command, word = results.get("BM_ScpiCodeCommand"), results.get("BM_ScpiCodeWordAlone")
+    alone = Row("SCPI `SOUR:CHAN5:CODE 2560`: its word alone",
+                NOT_RUN if word is None else f"{word.cpu_ns:,.1f} ns/cmd")
+    own = Row("SCPI `SOUR:CHAN5:CODE 2560`: the interpreter's own part", NOT_RUN)
+    if command is not None and word is not None:
+        ns = command.cpu_ns - word.cpu_ns
+        own.figure, own.ratio = f"{ns:,.1f} ns/cmd", f"{ns / word.cpu_ns:.2f}x the word"
+        own.goal, own.verdict = "≤ 1 µs", _verdict(ns, SCPI_OWN_GOAL_NS)
+    loopback = results.get("BM_ScpiLoopbackPipelined/real_time")
+    rate = None if loopback is None else loopback.counters.get("items_per_second")
+    served = Row("SCPI over loopback: one pipelining client, virtual board",
+                 NOT_RUN if rate is None else f"{rate:,.0f} cmd/s")
+    if rate is not None:
+        served.ratio = f"{rate / PORT_WORDS_PER_SECOND:.1f}x the port's words/s"
+        served.goal = f"≥ {SCPI_RATE_GOAL:,.0f}/s"
+        served.verdict = "met" if rate >= SCPI_RATE_GOAL else "MISSED"
+    return [alone, own, served]
+
+
 def build_rows(results):
     rows = [
         _word_row(results, "Word (a): in-process do-nothing library",
@@ -192,6 +217,7 @@ def build_rows(results):
                    "BM_AdapterBufferedWrite", ADAPTER_WRITE_GOAL_NS),
     ]
     rows += _adapter_rows(results)
+    rows += _scpi_rows(results)
     rows += _window_rows(results)
     sweep = results.get("BM_TestSweep/iterations:3") or results.get("BM_TestSweep")
     rows.append(Row("Test sweep: 16 words with their pauses, total",

@@ -87,6 +87,23 @@ class RowsTest(unittest.TestCase):
                 self.assertEqual((timed.ratio, timed.verdict), time_verdict)
                 self.assertEqual((held.ratio, held.verdict), heap_verdict)
 
+    def test_scpi_rows_take_the_word_off_and_judge_the_rate(self):
+        cases = [
+            # (command, word alone, commands per second)
+            ((1200, 200, 10_000), ("1,000.0 ns/cmd", "5.00x the word", "met"), "met"),
+            ((1300, 200, 9_999), ("1,100.0 ns/cmd", "5.50x the word", "MISSED"), "MISSED"),
+        ]
+        for (command, word, rate), own_row, rate_verdict in cases:
+            with self.subTest(command=command, rate=rate):
+                rows = rows_by_measure(
+                    run("BM_ScpiCodeCommand", command), run("BM_ScpiCodeWordAlone", word),
+                    run("BM_ScpiLoopbackPipelined/real_time", 100, "ms",
+                        items_per_second=float(rate)))
+                own = rows["SCPI `SOUR:CHAN5:CODE 2560`: the interpreter's own part"]
+                self.assertEqual((own.figure, own.ratio, own.verdict), own_row)
+                served = rows["SCPI over loopback: one pipelining client, virtual board"]
+                self.assertEqual(served.verdict, rate_verdict)
+
     def test_missing_figures_are_said_not_invented(self):
         rows = rows_by_measure(run("BM_MainWindow", 100, "us"))
         self.assertEqual(rows["Bare Qt window: create, show, destroy"].figure, "not run")
@@ -94,6 +111,8 @@ class RowsTest(unittest.TestCase):
         self.assertEqual(rows["Main window: heap while open"].figure, "not measured")
         self.assertEqual(rows["Word (a): in-process do-nothing library"].figure, "not run")
         self.assertEqual(rows["Test sweep: 16 words with their pauses, total"].figure, "not run")
+        self.assertEqual(
+            rows["SCPI `SOUR:CHAN5:CODE 2560`: the interpreter's own part"].figure, "not run")
 
     def test_usb_adapter_rows_against_their_goals(self):
         cases = [

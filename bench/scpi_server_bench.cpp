@@ -1,0 +1,63 @@
+// SCPI over loopback TCP on the virtual board: one client pipelines a batch of
+// code commands and an *OPC? behind them, and waits for the 1. Client and server
+// share this thread, so the time counts both sides' work.
+#include "scpi/qt/ScpiServer.h"
+#include "virtualboard/VirtualBoard.h"
+
+#include <QCoreApplication>
+#include <QTcpSocket>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace qv4130;
+
+constexpr int Batch = 1000;
+
+template <typename Predicate> void RunEventsUntil(Predicate done) {
+    while (!done()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
+void BM_ScpiLoopbackPipelined(benchmark::State& state) {
+    VirtualBoard board;
+    SharedState shared;
+    shared.PortAddress = VirtualBoard::BaseAddress;
+    shared.DevicePowered = 1;
+    scpi::Instrument instrument(board, shared);
+    scpi::Interpreter interpreter(instrument);
+    scpi::ScpiServer server(interpreter);
+    if (!server.Listen(QHostAddress::LocalHost, 0)) {
+        state.SkipWithError("can't listen on the loopback address");
+        return;
+    }
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, server.Port());
+    RunEventsUntil([&] { return client.state() == QAbstractSocket::ConnectedState; });
+
+    QByteArray batch;
+    for (int i = 0; i < Batch; ++i) {
+        batch += "SOUR:CHAN5:CODE " + QByteArray::number(i % 4096) + "\n";
+    }
+    batch += "*OPC?\n";
+    for (auto _ : state) {
+        client.write(batch);
+        RunEventsUntil([&] { return client.canReadLine(); });
+        benchmark::DoNotOptimize(client.readLine());
+    }
+    state.SetItemsProcessed(state.iterations() * Batch);
+}
+// Commands per second are a matter of the clock on the wall, not of CPU time.
+BENCHMARK(BM_ScpiLoopbackPipelined)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,269 @@
+#include "CommandParser.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace qv4130::scpi {
+
+namespace {
+
+// Numbers are held at most this far from 0: far outside every range, and safe
+// from overflow while digits are still being added.
+constexpr std::int64_t NumberLimit = 1'000'000'000'000'000;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+class Cursor {
+public:
+    Cursor(std::string_view text, std::size_t& position) : text_(text), pos_(position) {}
+
+    bool AtEnd() const { return pos_ >= text_.size(); }
+    char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
+    bool Take(char c) {
+        if (Peek() == c && !AtEnd()) {
+            ++pos_;
+            return true;
+        }
+        return false;
+    }
+    void Advance() { ++pos_; }
+    void SkipBlanks() {
+        while (!AtEnd() && IsBlank(text_[pos_])) {
+            ++pos_;
+        }
+    }
+    // A program mnemonic: a letter, then letters, digits and underscores.
+    std::string_view Mnemonic() {
+        const std::size_t start = pos_;
+        if (!IsLetter(Peek())) {
+            return {};
+        }
+        while (!AtEnd() && (IsLetter(text_[pos_]) || IsDigit(text_[pos_]) || text_[pos_] == '_')) {
+            ++pos_;
+        }
+        return text_.substr(start, pos_ - start);
+    }
+    // Digits of `base`; false when there are none.
+    bool Digits(int base, std::int64_t& value) {
+        const std::size_t start = pos_;
+        value = 0;
+        for (; !AtEnd(); ++pos_) {
+            const char c = text_[pos_];
+            int digit = base;
+            if (IsDigit(c)) {
+                digit = c - '0';
+            } else if (IsLetter(c)) {
+                digit = (c | 0x20) - 'a' + 10;
+            }
+            if (digit >= base) {
+                break;
+            }
+            value = std::min(value * base + digit, NumberLimit);
+        }
+        return pos_ > start;
+    }
+    std::size_t Position() const { return pos_; }
+    std::string_view From(std::size_t start) const { return text_.substr(start, pos_ - start); }
+
+private:
+    std::string_view text_;
+    std::size_t& pos_;
+};
+
+HeaderElement SplitSuffix(std::string_view mnemonic) {
+    std::size_t digits = mnemonic.size();
+    while (digits > 0 && IsDigit(mnemonic[digits - 1])) {
+        --digits;
+    }
+    HeaderElement element{mnemonic.substr(0, digits), std::nullopt};
+    if (digits < mnemonic.size()) {
+        std::int64_t suffix = 0;
+        for (const char c : mnemonic.substr(digits)) {
+            suffix = std::min(suffix * 10 + (c - '0'), NumberLimit);
+        }
+        element.suffix = suffix;
+    }
+    return element;
+}
+
+std::optional<ScpiError> ParseHeader(Cursor& cursor, ParsedCommand& command) {
+    if (cursor.Take('*')) {
+        command.common = true;
+        command.header[0] = {cursor.Mnemonic(), std::nullopt};
+        command.headerLength = 1;
+        if (command.header[0].keyword.empty()) {
+            return ScpiError::SyntaxError;
+        }
+    } else {
+        cursor.Take(':');
+        do {
+            const std::string_view mnemonic = cursor.Mnemonic();
+            if (mnemonic.empty()) {
+                return ScpiError::SyntaxError;
+            }
+            if (command.headerLength < MaxHeaderElements) {
+                command.header[command.headerLength] = SplitSuffix(mnemonic);
+            }
+            ++command.headerLength;
+        } while (cursor.Take(':'));
+    }
+    command.query = cursor.Take('?');
+    return std::nullopt;
+}
+
+// <NRf>: sign, digits with an optional fraction, optional exponent.
+std::optional<ScpiError> ParseDecimal(Cursor& cursor, Parameter& parameter) {
+    const bool negative = cursor.Take('-');
+    if (!negative) {
+        cursor.Take('+');
+    }
+    const std::size_t unsignedStart = cursor.Position();
+    std::int64_t whole = 0;
+    bool anyDigit = cursor.Digits(10, whole);
+    bool plainInteger = true;
+    if (cursor.Take('.')) {
+        std::int64_t fraction = 0;
+        anyDigit = cursor.Digits(10, fraction) || anyDigit;
+        plainInteger = false;
+    }
+    if (!anyDigit) {
+        return ScpiError::SyntaxError;
+    }
+    if (cursor.Peek() == 'e' || cursor.Peek() == 'E') {
+        cursor.Advance();
+        if (!cursor.Take('-')) {
+            cursor.Take('+');
+        }
+        std::int64_t exponent = 0;
+        if (!cursor.Digits(10, exponent)) {
+            return ScpiError::SyntaxError;
+        }
+        plainInteger = false;
+    }
+    parameter.kind = ParameterKind::Number;
+    if (plainInteger) {
+        parameter.value = negative ? -whole : whole;
+        return std::nullopt;
+    }
+    const std::string_view digits = cursor.From(unsignedStart);
+    double magnitude = 0;
+    const auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
+    const double value = negative ? -magnitude : magnitude;
+    // Beyond a double's range counts as no whole number we could take.
+    parameter.integral = parsed.ec == std::errc{} && value == std::trunc(value);
+    parameter.value = static_cast<std::int64_t>(
+        std::clamp(value, -static_cast<double>(NumberLimit), static_cast<double>(NumberLimit)));
+    return std::nullopt;
+}
+
+// #H, #Q or #B, then the digits of that base.
+std::optional<ScpiError> ParseNonDecimal(Cursor& cursor, Parameter& parameter) {
+    cursor.Advance(); // '#'
+    int base = 0;
+    switch (cursor.Peek() | 0x20) {
+    case 'h':
+        base = 16;
+        break;
+    case 'q':
+        base = 8;
+        break;
+    case 'b':
+        base = 2;
+        break;
+    default:
+        return ScpiError::SyntaxError;
+    }
+    cursor.Advance();
+    parameter.kind = ParameterKind::Number;
+    return cursor.Digits(base, parameter.value) ? std::nullopt
+                                                : std::optional(ScpiError::SyntaxError);
+}
+
+// "..." or '...', the quote doubled inside.
+std::optional<ScpiError> ParseString(Cursor& cursor, Parameter& parameter) {
+    const char quote = cursor.Peek();
+    cursor.Advance();
+    while (!cursor.AtEnd()) {
+        if (!cursor.Take(quote)) {
+            cursor.Advance();
+        } else if (!cursor.Take(quote)) {
+            parameter.kind = ParameterKind::String;
+            return std::nullopt;
+        }
+    }
+    return ScpiError::SyntaxError;
+}
+
+std::optional<ScpiError> ParseParameter(Cursor& cursor, Parameter& parameter) {
+    parameter = {};
+    const char first = cursor.Peek();
+    if (first == '"' || first == '\'') {
+        return ParseString(cursor, parameter);
+    }
+    if (first == '#') {
+        return ParseNonDecimal(cursor, parameter);
+    }
+    if (first == '+' || first == '-' || first == '.' || IsDigit(first)) {
+        return ParseDecimal(cursor, parameter);
+    }
+    parameter.kind = ParameterKind::Character;
+    parameter.text = cursor.Mnemonic();
+    return parameter.text.empty() ? std::optional(ScpiError::SyntaxError) : std::nullopt;
+}
+
+} // namespace
+
+std::optional<ScpiError> ParseCommand(std::string_view line, std::size_t& position,
+                                      ParsedCommand& command) {
+    command.common = false;
+    command.headerLength = 0;
+    command.query = false;
+    command.parameterCount = 0;
+
+    Cursor cursor(line, position);
+    cursor.SkipBlanks();
+    if (cursor.AtEnd() || cursor.Take(';')) {
+        return std::nullopt;
+    }
+    if (const auto error = ParseHeader(cursor, command)) {
+        return error;
+    }
+    // The header ends the command, or white space parts it from the parameters.
+    if (!cursor.AtEnd() && cursor.Peek() != ';' && !IsBlank(cursor.Peek())) {
+        return ScpiError::SyntaxError;
+    }
+    cursor.SkipBlanks();
+    if (!cursor.AtEnd() && cursor.Peek() != ';') {
+        while (true) {
+            Parameter parameter;
+            if (const auto error = ParseParameter(cursor, parameter)) {
+                return error;
+            }
+            if (command.parameterCount < MaxParameters) {
+                command.parameters[command.parameterCount] = parameter;
+            }
+            ++command.parameterCount;
+            cursor.SkipBlanks();
+            if (cursor.AtEnd() || cursor.Peek() == ';') {
+                break;
+            }
+            if (!cursor.Take(',')) {
+                return ScpiError::SyntaxError;
+            }
+            cursor.SkipBlanks();
+        }
+    }
+    cursor.Take(';');
+    return std::nullopt;
+}
+
+} // namespace qv4130::scpi

@@ -1,0 +1,116 @@
+#include "Instrument.h"
+
+#include "board/BoardActions.h"
+#include "board/CommsFunctions.h"
+#include "board/PortIo.h"
+
+#include <algorithm>
+
+namespace qv4130::scpi {
+
+namespace {
+constexpr std::int16_t IncrementMode = 1;
+constexpr std::int16_t DecrementMode = 2;
+
+bool ValidChannel(std::int64_t channel) {
+    return channel >= 0 && channel < ChannelCount;
+}
+} // namespace
+
+Instrument::Instrument(PortLibrary& library, SharedState& state, InstrumentOptions options)
+    : library_(library), state_(state), options_(std::move(options)) {
+    codes_.fill(UnknownCode);
+}
+
+void Instrument::DriveDataLines() {
+    if (drivenPort_ != state_.PortAddress) {
+        MaskControlRegister(library_, state_.PortAddress, ControlDirectionMask);
+        drivenPort_ = state_.PortAddress;
+        linesKnown_ = false;
+    }
+}
+
+void Instrument::PrepareForWords() {
+    DriveDataLines();
+    if (!linesKnown_) {
+        // RESET, SYNC and SCLK high, PD and DIN low: what every word ends with.
+        PortOut(library_, state_.PortAddress, board_byte::EndOfWord);
+        linesKnown_ = true;
+    }
+}
+
+ActionResult Instrument::SendWord(std::int64_t channel, std::int16_t mode, std::int64_t data,
+                                  std::int64_t highest) {
+    if (!ValidChannel(channel) || data < 0 || data > highest) {
+        return ActionResult::OutOfRange;
+    }
+    // The windows refuse to open while the chip is powered down; so do we.
+    if (!Output()) {
+        return ActionResult::PoweredDown;
+    }
+    PrepareForWords();
+    state_.FrameMode = mode;
+    state_.SelectedChannel = static_cast<std::int16_t>(channel);
+    state_.DataValue = static_cast<std::int16_t>(data);
+    SendChannelCommand(library_, state_);
+    return ActionResult::Done;
+}
+
+ActionResult Instrument::WriteCode(std::int64_t channel, std::int64_t code) {
+    const ActionResult result = SendWord(channel, 0, code, FullScaleCode);
+    if (result == ActionResult::Done) {
+        codes_[static_cast<std::size_t>(channel)] = static_cast<int>(code);
+    }
+    return result;
+}
+
+ActionResult Instrument::Step(std::int64_t channel, std::int64_t lsbs) {
+    const std::int64_t size = lsbs < 0 ? -lsbs : lsbs;
+    const ActionResult result =
+        SendWord(channel, lsbs < 0 ? DecrementMode : IncrementMode, size, MaxStep);
+    if (result == ActionResult::Done) {
+        int& code = codes_[static_cast<std::size_t>(channel)];
+        if (code != UnknownCode) {
+            // The chip stops at either end of its range.
+            code = std::clamp(code + static_cast<int>(lsbs), 0, int{FullScaleCode});
+        }
+    }
+    return result;
+}
+
+void Instrument::SetOutput(bool poweredUp) {
+    DriveDataLines();
+    WritePowerState(library_, state_.PortAddress, poweredUp);
+    state_.DevicePowered = poweredUp ? 1 : 0;
+    linesKnown_ = true;
+}
+
+void Instrument::Reset() {
+    DriveDataLines();
+    PulseReset(library_, state_.PortAddress);
+    codes_.fill(0);
+}
+
+void Instrument::Sweep() {
+    PrepareForWords();
+    RunTestSweep(library_, state_, options_.sweepPause);
+    codes_.fill(SweepCode);
+}
+
+void Instrument::SelectPort(PortMenuItem item) {
+    const std::uint16_t address = PortMenuAddress(item);
+    if (address != state_.PortAddress) {
+        // Another port may carry another board: what we knew was about this one.
+        state_.PortAddress = address;
+        codes_.fill(UnknownCode);
+    }
+}
+
+int Instrument::Code(int channel) const {
+    if (options_.chipCode) {
+        return options_.chipCode(channel);
+    }
+    return codes_[static_cast<std::size_t>(channel)];
+}
+
+} // namespace qv4130::scpi

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "CommandParser.h"
+#include "Instrument.h"
+#include "ScpiErrors.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv4130::scpi {
+
+// A longer line is refused whole (-223): nobody types that much, and a client
+// must not make the instrument hold unbounded input.
+inline constexpr std::size_t MaxLineBytes = 64 * 1024;
+
+enum class Command {
+    None, // not recognised
+    Identify,
+    Reset,
+    ClearStatus,
+    OperationComplete,
+    Code,
+    Step,
+    Output,
+    Sweep,
+    Port,
+    NextError,
+};
+
+// What one command did, for whoever watches the interpreter (a window that
+// shows the board's state, a fuzzer that checks what was sent).
+struct CommandOutcome {
+    Command command = Command::None;
+    bool query = false;
+    std::optional<ScpiError> error;
+};
+
+// The SCPI commands of the board, over an Instrument. One interpreter per
+// instrument: its error queue is the instrument's, shared by every client.
+class Interpreter {
+public:
+    using Observer = std::function<void(const CommandOutcome&)>;
+
+    explicit Interpreter(Instrument& instrument);
+
+    // Runs the ';'-separated commands of one line in order, appending each query's
+    // reply to `replies`. The first error ends the line: it is queued and
+    // returned, and the commands after it are not run. A refused command sends
+    // nothing to the board.
+    std::optional<ScpiError> ExecuteLine(std::string_view line, std::vector<std::string>& replies);
+
+    // Queues an error found outside a line's commands (a line too long to keep).
+    void ReportError(ScpiError error) { errors_.Push(error); }
+    ErrorQueue& Errors() { return errors_; }
+
+    // Called after every command, refused ones included.
+    void SetObserver(Observer observer) { observer_ = std::move(observer); }
+
+private:
+    std::optional<ScpiError> Execute(const ParsedCommand& parsed, CommandOutcome& outcome,
+                                     std::vector<std::string>& replies);
+
+    Instrument& instrument_;
+    ErrorQueue errors_;
+    Observer observer_;
+    ParsedCommand parsed_;
+};
+
+// "maker,model,serial,version" as *IDN? answers.
+std::string IdentityReply();
+
+} // namespace qv4130::scpi

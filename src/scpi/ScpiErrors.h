@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qv4130::scpi {
+
+// The standard SCPI error numbers this instrument reports.
+enum class ScpiError {
+    CommandError = -100,
+    SyntaxError = -102,
+    DataTypeError = -104,
+    UndefinedHeader = -113,
+    HeaderSuffixOutOfRange = -114,
+    SettingsConflict = -221,
+    DataOutOfRange = -222,
+    TooMuchData = -223,
+    QueueOverflow = -350,
+};
+
+// The standard text of an error: "Undefined header".
+std::string_view ErrorText(ScpiError error);
+
+// What SYSTem:ERRor? answers: -113,"Undefined header", or 0,"No error" for none.
+std::string FormatError(std::optional<ScpiError> error);
+
+// The instrument's error queue, oldest first. When it is full, the newest entry
+// is replaced by -350 so a client learns that errors were lost.
+class ErrorQueue {
+public:
+    static constexpr std::size_t Capacity = 16;
+
+    void Push(ScpiError error);
+    // The oldest error, taken off the queue; nothing when it is empty.
+    std::optional<ScpiError> Pop();
+    void Clear() { count_ = 0; }
+    std::size_t Size() const { return count_; }
+
+private:
+    std::array<ScpiError, Capacity> entries_{};
+    std::size_t first_ = 0;
+    std::size_t count_ = 0;
+};
+
+} // namespace qv4130::scpi

@@ -1,0 +1,108 @@
+"""qv4130ctl as its users run it, on the virtual board: the command line with its
+output and exit statuses, and PyVISA (pure-Python backend) against its server."""
+
+import os
+import re
+import subprocess
+import unittest
+
+import pyvisa
+
+CTL = os.environ["QV4130CTL"]
+
+
+def ctl(*arguments, stdin=None):
+    return subprocess.run([CTL, *arguments], input=stdin, capture_output=True, text=True,
+                          timeout=60, check=False)
+
+
+class CommandLineTest(unittest.TestCase):
+    def test_commands_and_exit_statuses(self):
+        cases = [
+            (["--virtual-board", "write", "5", "0xA00", "status"], 0, "channel 5: 2560\n"),
+            (["--virtual-board", "write", "3", "100", "step", "3", "-101", "step", "3", "7",
+              "status"], 0, "channel 3: 7\n"),
+            (["--virtual-board", "sweep", "reset", "write", "1", "1", "status"], 0,
+             "channel 0: 0\nchannel 1: 1\nchannel 2: 0\n"),
+            (["--virtual-board", "--port", "LPT2", "scpi", "syst:port?;*opc?"], 0, "LPT2\n1\n"),
+            (["--virtual-board", "power", "off", "write", "1", "1"], 1, "powered down"),
+            (["--virtual-board", "scpi", "SOUR:CHAN5:CODE 4096"], 1, '-222,"Data out of range"'),
+            (["--virtual-board", "run", "/nonexistent/script"], 1, "can't read"),
+            (["--virtual-board", "write", "16", "1"], 2, "Usage: qv4130ctl"),
+            (["--virtual-board", "step", "1", "128"], 2, "Usage: qv4130ctl"),
+            (["--virtual-board", "frobnicate"], 2, "unknown command 'frobnicate'"),
+            (["--virtual-board"], 2, "no command given"),
+            (["--virtual-board", "serve", "status"], 2, "must come last"),
+            (["--port", "LPT3", "status"], 2, "--port takes"),
+            (["--virtual-board", "serve", "--listen", "nowhere:1"], 2, "--listen takes"),
+            (["--help"], 0, "SYSTem:ERRor[:NEXT]?"),
+        ]
+        for arguments, status, text in cases:
+            with self.subTest(arguments=arguments):
+                result = ctl(*arguments)
+                self.assertEqual(result.returncode, status, result.stderr)
+                self.assertIn(text, result.stdout + result.stderr)
+                if status == 1:
+                    self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+
+    def test_a_script_stops_at_its_first_error_and_names_the_line(self):
+        script = ("# channel 1 to A00\n"
+                  "SOUR:CHAN1:CODE #HA00 # a hex number, then a comment\n"
+                  "\n"
+                  "SOUR:CHAN1:CODE?\n"
+                  "SOUR:CHAN2:CODE 5000\n"
+                  "SOUR:CHAN3:CODE 1\n")
+        result = ctl("--virtual-board", "run", "-", "status", stdin=script)
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(result.stdout, "2560\n")
+        self.assertEqual(result.stderr,
+                         'qv4130ctl: standard input, line 5: -222,"Data out of range"\n')
+
+
+class PyVisaTest(unittest.TestCase):
+    def setUp(self):
+        self.server = subprocess.Popen(
+            [CTL, "--virtual-board", "serve", "--listen", "127.0.0.1:0"],
+            stdout=subprocess.PIPE, text=True)
+        self.addCleanup(self.server.wait, 10)
+        self.addCleanup(self.server.terminate)
+        listening = self.server.stdout.readline()
+        port = re.search(r"127\.0\.0\.1:(\d+)$", listening.strip())
+        self.assertIsNotNone(port, listening)
+        self.manager = pyvisa.ResourceManager("@py")
+        self.addCleanup(self.manager.close)
+        self.resource = f"TCPIP0::127.0.0.1::{port.group(1)}::SOCKET"
+
+    def open(self):
+        return self.manager.open_resource(self.resource, read_termination="\n",
+                                          write_termination="\n", timeout=5000)
+
+    def test_identify_then_write_step_and_read_back(self):
+        board = self.open()
+        maker, model, serial, version = board.query("*IDN?").split(",")
+        self.assertIn("QV4130", model)
+        self.assertEqual((serial, version), ("0", "2.0.1"))
+        for channel in range(16):
+            board.write(f"SOUR:CHAN{channel}:CODE {channel * 273}")
+        board.write("SOUR:CHAN5:STEP -60;:SOUR:CHAN15:STEP 127")
+        codes = [int(board.query(f"SOUR:CHAN{channel}:CODE?")) for channel in range(16)]
+        expected = [channel * 273 for channel in range(16)]
+        expected[5] -= 60
+        expected[15] = 4095
+        self.assertEqual(codes, expected)
+        board.write("OUTP OFF")
+        board.write("SOUR:CHAN1:CODE 1")
+        self.assertEqual(board.query("OUTP?;SYST:ERR?"), '0;-221,"Settings conflict"')
+        self.assertEqual(board.query("SOUR:CHAN1:CODE?"), "273")
+
+    def test_four_clients_at_once(self):
+        boards = [self.open() for _ in range(4)]
+        for channel, board in enumerate(boards):
+            board.write(f"SOUR:CHAN{channel}:CODE {1000 + channel}")
+        for channel, board in reversed(list(enumerate(boards))):
+            self.assertEqual(board.query(f"*OPC?;SOUR:CHAN{channel}:CODE?"),
+                             f"1;{1000 + channel}")
+
+
+if __name__ == "__main__":
+    unittest.main()
