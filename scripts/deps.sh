@@ -3,8 +3,9 @@
 
 # The packages every build needs. Scripts may add their own before calling
 # qv4130_ensure_packages.
+# sigrok-cli decodes the program's traces in the tests, as an engineer would.
 QV4130_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
-                 libgtest-dev libgmock-dev libbenchmark-dev)
+                 libgtest-dev libgmock-dev libbenchmark-dev sigrok-cli)
 
 # scripts/bench formats its table with a small Python script.
 QV4130_BENCH_PACKAGES=(python3)
