@@ -19,7 +19,9 @@ namespace qv4130 {
 namespace {
 
 constexpr std::uint16_t Lpt1 = 888;
-constexpr std::chrono::milliseconds Pause{3};
+// Long enough for the trace's thread, which asks for a clock reading every
+// millisecond, to get the processor within it even on a busy machine.
+constexpr std::chrono::milliseconds Pause{20};
 
 // Channel 5 given the code A00 in a mode-0 word, as the Mode 1 window sends it.
 void SendModeOneWrite(PortLibrary& library, SharedState& state) {
