@@ -1,6 +1,6 @@
 // The virtual board panel's "Save Trace…": what the board has seen, in a file
 // sigrok-cli decodes.
-#include "SigrokDecode.h"
+#include "TraceReading.h"
 #include "board/CommsFunctions.h"
 #include "board/Signals.h"
 #include "virtualboard/qt/VirtualBoardPanel.h"

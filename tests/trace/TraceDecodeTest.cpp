@@ -1,6 +1,5 @@
 // The program's own words, traced and read back by sigrok-cli's SPI decoder.
-#include "SigrokDecode.h"
-#include "VcdLevels.h"
+#include "TraceReading.h"
 #include "board/BoardActions.h"
 #include "board/CommsFunctions.h"
 #include "board/Signals.h"
@@ -29,15 +28,6 @@ void SendModeOneWrite(PortLibrary& library, SharedState& state) {
     state.SelectedChannel = 5;
     state.DataValue = 0xA00;
     SendChannelCommand(library, state);
-}
-
-std::string LastLine(const std::string& path) {
-    std::ifstream file(path);
-    std::string line, last;
-    while (std::getline(file, line)) {
-        last = line;
-    }
-    return last;
 }
 
 TEST(TraceDecode, TheSweepAndAModeOneWriteAreDecodedAsSent) {
@@ -97,7 +87,12 @@ TEST(TraceDecode, QuitsImmediateExitLeavesTheFileWhole) {
         },
         ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(testing::DecodeWords(path), std::vector<std::uint32_t>{0x05A00});
-    EXPECT_TRUE(LastLine(path).starts_with("#")) << "no closing timestamp";
+    std::ifstream file(path);
+    std::string last;
+    for (std::string line; std::getline(file, line);) {
+        last = line;
+    }
+    EXPECT_TRUE(last.starts_with("#")) << "no closing timestamp";
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 // What a trace file holds, and what happens when it cannot be written.
-#include "VcdLevels.h"
+#include "TraceReading.h"
 #include "board/CommsFunctions.h"
 #include "support/RecordingPortLibrary.h"
 #include "trace/TracedPortLibrary.h"
 #include "trace/WriteHistory.h"
+#include "trace/WriteTiming.h"
 
 #include <gtest/gtest.h>
 
@@ -59,15 +60,44 @@ TEST(TraceFile, OnlyTheDataRegisterOfThePortInUseIsTraced) {
     trace->OutByte(632, 0x01);
     trace->OutByte(888, 0x1F);
     trace->OutByte(632, -240); // widened from 16 bits: 0x10 reaches the port
-    trace->Finish();
-
-    std::vector<std::uint16_t> states;
-    for (const auto& [time, levels] : testing::LevelsByTime(path)) {
-        if (states.empty() || levels != states.back()) {
-            states.push_back(levels);
+    auto states = [&path] {
+        std::vector<std::uint16_t> seen;
+        for (const auto& [time, levels] : testing::LevelsByTime(path)) {
+            if (seen.empty() || levels != seen.back()) {
+                seen.push_back(levels);
+            }
         }
+        return seen;
+    };
+    const std::vector<std::uint16_t> expected{0x1C, 0x01, 0x10};
+    // A pause: the file holds the writes before it while the run goes on.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(states(), expected);
+    trace->Finish();
+    EXPECT_EQ(states(), expected);
+}
+
+TEST(TraceFile, WritesWithoutAReadingAreTimedByTheReadingsAround) {
+    WriteTimes times;
+    times.Read({0, 1'000});
+    times.Read({1, 1'010});
+    const ClockReading steady{5, 1'410};
+    const ClockReading afterPause{5, 9'000'000};
+    struct Row {
+        std::uint64_t index;
+        const ClockReading* next;
+        std::uint64_t ns;
+    };
+    const Row rows[] = {
+        {2, &steady, 1'110}, // evenly between 1 and 5
+        {4, &steady, 1'310},
+        {2, &afterPause, 1'020}, // the pause comes after: on at the pace before
+        {4, &afterPause, 1'040},
+        {3, nullptr, 1'030}, // nothing read after it yet: the pace before
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(times.Place(row.index, row.next), row.ns) << row.index;
     }
-    EXPECT_EQ(states, (std::vector<std::uint16_t>{0x1C, 0x01, 0x10}));
 }
 
 TEST(TraceFile, AFileThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
@@ -86,20 +116,18 @@ TEST(TraceFile, AFileThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
         std::vector<std::string> said;
         const auto trace = StartTrace(port, state, path, errors,
                                       [&](const std::string& text) { said.push_back(text); });
-        for (std::int32_t word = 0; word < 4; ++word) {
+        std::vector<testing::PortCall> expected;
+        for (const std::int32_t word : {0x15A5A, 0x2A5A5, 0x0F0F0}) {
             SendSerialWord(*trace, word, 888, 18);
             std::this_thread::sleep_for(std::chrono::milliseconds(5)); // a pause: a flush
+            const auto calls = testing::WordWrites(888, word);
+            expected.insert(expected.end(), calls.begin(), calls.end());
         }
         trace->Finish();
 
         ASSERT_EQ(said.size(), 1u);
         EXPECT_NE(said[0].find(path), std::string::npos) << said[0];
         EXPECT_EQ(errors.str(), said[0] + "\n");
-        std::vector<testing::PortCall> expected;
-        for (std::int32_t word = 0; word < 4; ++word) {
-            const auto calls = testing::WordWrites(888, word);
-            expected.insert(expected.end(), calls.begin(), calls.end());
-        }
         EXPECT_EQ(port.calls, expected);
     }
     EXPECT_FALSE(std::filesystem::exists(folder));

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace qv4130::testing {
 
@@ -11,8 +12,10 @@ namespace qv4130::testing {
 // the high byte.
 using LineLevels = std::map<std::uint64_t, std::uint16_t>;
 LineLevels LevelsByTime(const std::string& path);
-
-// The levels at `time`.
 std::uint16_t LevelsAt(const LineLevels& levels, std::uint64_t time);
+
+// The 18-bit words sigrok-cli's SPI decoder finds on DIN in the trace at `path`,
+// read with the command the README gives (not on Windows).
+std::vector<std::uint32_t> DecodeWords(const std::string& path);
 
 } // namespace qv4130::testing

@@ -1,10 +1,15 @@
-#include "VcdLevels.h"
+#include "TraceReading.h"
 
 #include "board/Signals.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
+#include <string_view>
 
 namespace qv4130::testing {
 
@@ -47,5 +52,34 @@ std::uint16_t LevelsAt(const LineLevels& levels, std::uint64_t time) {
     const auto after = levels.upper_bound(time);
     return after == levels.begin() ? NoLevelsYet : std::prev(after)->second;
 }
+
+#ifndef _WIN32
+std::vector<std::uint32_t> DecodeWords(const std::string& path) {
+    const std::string sigrok = SIGROK_CLI;
+    if (sigrok.empty() || sigrok.ends_with("NOTFOUND")) {
+        ADD_FAILURE() << "sigrok-cli is not installed (scripts/deps.sh installs it)";
+        return {};
+    }
+    const std::string command =
+        sigrok + " -I vcd:compress=10000 -i '" + path +
+        "' -P spi:clk=SCLK:mosi=DIN:cs=SYNC:cs_polarity=active-low:cpol=1:cpha=1:wordsize=18"
+        " -A spi=mosi-data 2>&1";
+    struct PipeCloser {
+        void operator()(std::FILE* pipe) const { pclose(pipe); }
+    };
+    const std::unique_ptr<std::FILE, PipeCloser> output(popen(command.c_str(), "r"));
+    std::vector<std::uint32_t> words;
+    char line[256];
+    while (output && std::fgets(line, sizeof line, output.get()) != nullptr) {
+        constexpr std::string_view prefix = "spi-1: "; // "spi-1: 5A00"
+        if (!std::string_view(line).starts_with(prefix)) {
+            ADD_FAILURE() << "sigrok-cli said: " << line;
+            continue;
+        }
+        words.push_back(static_cast<std::uint32_t>(std::stoul(line + prefix.size(), nullptr, 16)));
+    }
+    return words;
+}
+#endif
 
 } // namespace qv4130::testing
