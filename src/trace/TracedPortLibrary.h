@@ -17,7 +17,8 @@ namespace qv4130 {
 // its time, in a trace file. Only the thread that writes to the port calls it.
 class TracedPortLibrary final : public PortLibrary {
 public:
-    // Records to `writer`; without one, the calls only pass through.
+    // Records to `writer`; without one, the calls only pass through. The ring is
+    // inside (a megabyte): StartTrace makes it on the heap.
     TracedPortLibrary(PortLibrary& library, const SharedState& state,
                       std::unique_ptr<VcdWriter> writer, TraceRecorder::FailureReport report);
     // Finishes the trace.
