@@ -1,9 +1,9 @@
 #include "WriteHistory.h"
 
-#include "MonotonicClock.h"
 #include "VcdWriter.h"
 #include "WriteTiming.h"
-#include "board/Signals.h"
+
+#include <vector>
 
 namespace qv4130 {
 
@@ -12,34 +12,15 @@ constexpr std::uint64_t ReadFlag = std::uint64_t{1} << 63;
 constexpr std::uint64_t NsMask = ReadFlag - 1;
 } // namespace
 
-WriteHistory::WriteHistory(std::size_t capacity) : capacity_(capacity) {}
-
-void WriteHistory::Add(std::uint8_t byte) {
-    const bool inWord = (byte & line::Sync) == 0;
-    const bool syncMoved = ((byte ^ last_) & line::Sync) != 0;
-    last_ = byte;
-    if (entries_.empty() || !inWord || syncMoved || ++sinceReading_ >= MaxStampSpacing) {
-        AddAt(MonotonicNs(), byte);
-    } else {
-        Keep(byte);
-    }
-}
+WriteHistory::WriteHistory(std::size_t capacity)
+    : capacity_(capacity), entries_(std::make_unique_for_overwrite<std::uint64_t[]>(capacity)) {}
 
 void WriteHistory::AddAt(std::uint64_t ns, std::uint8_t byte) {
-    if (entries_.empty()) {
+    if (count_ == 0) {
         origin_ = ns;
     }
     sinceReading_ = 0;
     Keep(ReadFlag | (((ns - origin_) << 8) & NsMask) | byte);
-}
-
-void WriteHistory::Keep(std::uint64_t entry) {
-    if (entries_.size() < capacity_) {
-        entries_.push_back(entry);
-    } else {
-        entries_[next_] = entry;
-        next_ = next_ + 1 == capacity_ ? 0 : next_ + 1;
-    }
 }
 
 void WriteHistory::WriteTo(VcdWriter& writer) const {
@@ -55,8 +36,10 @@ void WriteHistory::WriteTo(VcdWriter& writer) const {
         }
         waiting.clear();
     };
-    for (std::size_t i = 0; i < entries_.size(); ++i, ++index) {
-        const std::uint64_t entry = entries_[(next_ + i) % entries_.size()];
+    // The oldest entry: the first one until the history is full, then the next one over.
+    const std::size_t oldest = count_ < capacity_ ? 0 : next_;
+    for (std::size_t i = 0; i < count_; ++i, ++index) {
+        const std::uint64_t entry = entries_[(oldest + i) % capacity_];
         const auto byte = static_cast<std::uint8_t>(entry);
         if ((entry & ReadFlag) == 0) {
             if (timed) {

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "MonotonicClock.h"
+#include "WriteTiming.h"
+#include "board/Signals.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace qv4130 {
 
@@ -25,23 +29,37 @@ public:
     explicit WriteHistory(std::size_t capacity = DefaultCapacity);
 
     // The register was given `byte` just now.
-    void Add(std::uint8_t byte);
+    void Add(std::uint8_t byte) {
+        // Inside a word (SYNC low now and before) the clock is seldom read.
+        if (((byte | last_) & line::Sync) == 0 && count_ != 0 && ++sinceReading_ < MaxStampSpacing)
+            [[likely]] {
+            Keep(byte);
+        } else {
+            AddAt(MonotonicNs(), byte);
+        }
+        last_ = byte;
+    }
     // The register was given `byte` at `ns` on the monotonic clock.
     void AddAt(std::uint64_t ns, std::uint8_t byte);
 
-    std::size_t Size() const { return entries_.size(); }
+    std::size_t Size() const { return count_; }
 
     // Every write kept, from the first one with a reading of the clock.
     void WriteTo(VcdWriter& writer) const;
 
 private:
-    void Keep(std::uint64_t entry);
+    void Keep(std::uint64_t entry) {
+        entries_[next_] = entry;
+        next_ = next_ + 1 == capacity_ ? 0 : next_ + 1;
+        count_ = count_ < capacity_ ? count_ + 1 : count_;
+    }
 
     std::size_t capacity_;
     // Each write in one word: a flag for a reading, its nanoseconds since the
-    // first write, then the byte.
-    std::vector<std::uint64_t> entries_;
-    // Where the next write goes once the history is full: its oldest entry.
+    // first write, then the byte. The memory is taken as the writes come.
+    std::unique_ptr<std::uint64_t[]> entries_;
+    std::size_t count_ = 0;
+    // Where the next write goes; once the history is full, its oldest entry.
     std::size_t next_ = 0;
     std::uint64_t origin_ = 0;
     std::uint8_t last_ = 0;
