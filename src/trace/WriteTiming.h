@@ -4,7 +4,7 @@
 
 namespace qv4130 {
 
-// Reading the clock costs about as much as twenty writes to a do-nothing port
+// Reading the clock costs about as much as ten writes to a do-nothing port
 // library, so a trace cannot afford a reading for every write when writes are
 // that fast. The caller's side (StampSpacing) decides which writes get one; the
 // writer's side (WriteTimes) gives every write its time from those readings.
