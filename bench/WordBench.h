@@ -14,21 +14,42 @@ namespace qv4130::bench {
 inline constexpr double PhysicalFloorNsPerWord = 55'000.0;
 inline constexpr int WritesPerWord = 3 * SerialWordBits + 1;
 
-inline void SendWords(benchmark::State& state, PortLibrary& library) {
-    std::int32_t word = 0;
-    for (auto _ : state) {
-        SendSerialWord(library, word, 888, SerialWordBits);
-        // Steps through all four modes and every channel.
-        word = (word + 0x1F07F) & 0x3FFFF;
+// An in-process library that does nothing but keep the optimiser honest.
+class NullPortLibrary final : public PortLibrary {
+public:
+    std::int32_t GetParallelPortCount() override { return 1; }
+    std::int32_t ClaimParallelPort(std::int32_t, std::int32_t) override { return 1; }
+    std::int32_t GetParallelPortInfo(std::int32_t, ParallelPortInfo*) override { return 1; }
+    std::int32_t InByte(std::int32_t) override { return 0; }
+    void OutByte(std::int32_t address, std::int32_t value) override {
+        benchmark::DoNotOptimize(address);
+        benchmark::DoNotOptimize(value);
     }
-    // Rate counters inverted give elapsed time per unit: seconds per write, and the
-    // word's time as a fraction of the physical floor.
+};
+
+// Steps through all four modes and every channel.
+inline std::int32_t NextWord(std::int32_t word) {
+    return (word + 0x1F07F) & 0x3FFFF;
+}
+
+// Rate counters inverted give elapsed time per unit: seconds per write, and the
+// word's time as a fraction of the physical floor.
+inline void CountWords(benchmark::State& state) {
     const double iterations = static_cast<double>(state.iterations());
     state.counters["time_per_write"] = benchmark::Counter(
         iterations * WritesPerWord, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["floor_fraction"] =
         benchmark::Counter(iterations * PhysicalFloorNsPerWord * 1e-9,
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+inline void SendWords(benchmark::State& state, PortLibrary& library) {
+    std::int32_t word = 0;
+    for (auto _ : state) {
+        SendSerialWord(library, word, 888, SerialWordBits);
+        word = NextWord(word);
+    }
+    CountWords(state);
 }
 
 } // namespace qv4130::bench

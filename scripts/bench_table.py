@@ -29,6 +29,8 @@ ADAPTER_WRITE_GOAL_NS = 10.0
 SCPI_OWN_GOAL_NS = 1_000.0
 SCPI_RATE_GOAL = 10_000.0
 PORT_WORDS_PER_SECOND = 18_000.0
+# What recording a trace may add to a word through the do-nothing library.
+TRACE_GOAL_NS = 50.0
 
 NS_PER_UNIT = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
@@ -148,6 +150,25 @@ def _adapter_rows(results):
     return rows
 
 
+def _traced_rows(results):
+    """The traced word beside the untraced one of the same run (a)."""
+    untraced = results.get("BM_WordInProcessNullLibrary")
+    traced = results.get("BM_WordInProcessNullLibraryTraced")
+    what = "Word (a), traced: the program's own thread"
+    if traced is None:
+        row = Row(what, NOT_RUN)
+    else:
+        row = Row(what, f"{traced.cpu_ns:,.1f} ns/word")
+        if untraced is not None:
+            added = traced.cpu_ns - untraced.cpu_ns
+            row.ratio, row.goal, row.verdict = (f"{added:+,.1f} ns on (a)",
+                                                f"≤ +{TRACE_GOAL_NS:.0f} ns",
+                                                _verdict(added, TRACE_GOAL_NS))
+    both = _word_row(results, "Word (a), traced: both threads, the file written",
+                     "BM_WordTraceBothThreads/process_time", None)
+    return [row, both]
+
+
 def _window_rows(results):
     bare, main = results.get("BM_BareWindow"), results.get("BM_MainWindow")
     rows = []
@@ -204,6 +225,9 @@ def build_rows(results):
                   "BM_WordInProcessNullLibrary", OVERHEAD_GOAL),
         _word_row(results, "Word (b): dynamically bound do-nothing library",
                   "BM_WordDynamicallyBoundNullLibrary", OVERHEAD_GOAL),
+    ]
+    rows += _traced_rows(results)
+    rows += [
         # The virtual board stands in for the hardware rather than adding to it:
         # shown for comparison, with no goal of its own.
         _word_row(results, "Word (c): virtual board", "BM_WordThroughVirtualBoard", None),

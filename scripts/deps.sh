@@ -4,10 +4,10 @@
 # The packages every build needs. Scripts may add their own before calling
 # qv4130_ensure_packages.
 # PyVISA with its pure-Python backend is the independent SCPI client of the
-# qv4130ctl tests.
+# qv4130ctl tests; sigrok-cli decodes the program's traces, as an engineer would.
 QV4130_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
                  libgtest-dev libgmock-dev libbenchmark-dev libftdi1-dev
-                 python3 python3-pyvisa python3-pyvisa-py)
+                 python3 python3-pyvisa python3-pyvisa-py sigrok-cli)
 
 # scripts/bench formats its table with a small Python script.
 QV4130_BENCH_PACKAGES=(python3)

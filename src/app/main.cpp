@@ -11,6 +11,7 @@
 #include "host/Registry.h"
 #include "host/SystemInformation.h"
 #include "host/qt/QtMessageSink.h"
+#include "trace/TracedPortLibrary.h"
 #include "ui/ApplicationIcon.h"
 #include "ui/ChildWindows.h"
 #include "ui/LazyMainWindow.h"
@@ -18,11 +19,13 @@
 #include "virtualboard/qt/VirtualBoardPanel.h"
 
 #include <QApplication>
+#include <QMetaObject>
 #include <QTimer>
 
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace {
@@ -45,6 +48,19 @@ std::unique_ptr<qv4130::PortLibrary> MakePortLibrary(bool virtualBoard,
     return std::make_unique<qv4130::DynamicPortLibrary>(
         qv4130::DefaultPortLibraryName,
         [&messages](const qv4130::PortLibraryError& error) { EndForPortLibrary(error, messages); });
+}
+
+// A trace file that cannot be written is said in a box once the event loop runs:
+// the news may come from the trace's own thread, or in the middle of a word.
+qv4130::TraceFailureReport ShowTraceFailureLater(qv4130::MessageSink& messages) {
+    return [&messages](const std::string& text) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [&messages, text] {
+                messages.ShowMessage(text, std::nullopt, qv4130::MessageIcon::Exclamation);
+            },
+            Qt::QueuedConnection);
+    };
 }
 
 // The virtual board's window, beside the main window once the event loop runs
@@ -76,8 +92,16 @@ int main(int argc, char** argv) {
         break;
     }
 
-    // Before QApplication takes its own options out of argv.
+    const std::optional<std::string> tracePath = qv4130::TracePath(argc, argv);
+    if (tracePath && tracePath->empty()) {
+        std::cerr << "qv4130: --trace needs a file name\n\n" << qv4130::UsageText();
+        return 2;
+    }
+
+    // Before QApplication takes its own options out of argv, and after the trace's
+    // file name is out of it, so the toolkit never reads the name as an option.
     const std::string argumentText = qv4130::ArgumentText(argc, argv);
+    argc = qv4130::RemoveTraceOption(argc, argv);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(qv4130::identity::Title));
@@ -89,9 +113,19 @@ int main(int argc, char** argv) {
     qv4130::QtMessageSink messages;
     const std::unique_ptr<qv4130::PortLibrary> chosenLibrary =
         MakePortLibrary(qv4130::WantsVirtualBoard(argc, argv), messages);
-    qv4130::PortLibrary& library = *chosenLibrary;
-
     qv4130::SharedState state;
+    // In front of whichever library was chosen, so both are traced alike.
+    const std::unique_ptr<qv4130::TracedPortLibrary> trace =
+        tracePath ? qv4130::StartTrace(*chosenLibrary, state, *tracePath, std::cerr,
+                                       ShowTraceFailureLater(messages))
+                  : nullptr;
+    qv4130::PortLibrary& library = trace ? *trace : *chosenLibrary;
+    // Quit ends the process at once, as without a trace, once the file is complete.
+    qv4130::MainFormHooks hooks;
+    if (trace) {
+        hooks.quit = [&trace] { trace->FinishAndExit(EXIT_SUCCESS); };
+    }
+
     qv4130::HostRegistry registry;
     qv4130::HostFileFinder files;
     qv4130::HostProgramStarter programs;
@@ -99,7 +133,7 @@ int main(int argc, char** argv) {
     qv4130::LazyMainWindow mainWindow([&] {
         return std::make_unique<qv4130::MainForm>(
             library, state, messages,
-            qv4130::ProgramChildWindows(library, state, messages, sysInfo));
+            qv4130::ProgramChildWindows(library, state, messages, sysInfo), hooks);
     });
 
     std::unique_ptr<qv4130::VirtualBoardPanel> panel;

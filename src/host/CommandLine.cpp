@@ -6,38 +6,89 @@
 
 namespace qv4130 {
 
+namespace {
+
+constexpr std::string_view TraceOption = "--trace";
+
+std::string_view Argument(const char* const* argv, int i) {
+    return argv[i] != nullptr ? argv[i] : "";
+}
+
+// Calls `use` with every argument after the program's own path but the
+// "--trace FILE" pairs, until it returns false.
+template <typename Use> void ForEachArgument(int argc, const char* const* argv, Use use) {
+    for (int i = 1; i < argc; ++i) {
+        if (Argument(argv, i) == TraceOption) {
+            ++i;
+        } else if (!use(Argument(argv, i))) {
+            return;
+        }
+    }
+}
+
+} // namespace
+
 std::string ArgumentText(int argc, const char* const* argv) {
     std::string text;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) {
+    bool first = true;
+    ForEachArgument(argc, argv, [&](std::string_view argument) {
+        if (!first) {
             text += ' ';
         }
-        text += argv[i] != nullptr ? argv[i] : "";
-    }
+        first = false;
+        text += argument;
+        return true;
+    });
     return text;
 }
 
 InfoRequest FindInfoRequest(int argc, const char* const* argv) {
     InfoRequest request = InfoRequest::None;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i] != nullptr ? argv[i] : "";
+    ForEachArgument(argc, argv, [&](std::string_view argument) {
         if (argument == "--help") {
-            return InfoRequest::Help;
+            request = InfoRequest::Help;
+            return false;
         }
         if (argument == "--version") {
             request = InfoRequest::Version;
         }
-    }
+        return true;
+    });
     return request;
 }
 
 bool WantsVirtualBoard(int argc, const char* const* argv) {
+    bool wanted = false;
+    ForEachArgument(argc, argv, [&](std::string_view argument) {
+        wanted = argument == "--virtual-board";
+        return !wanted;
+    });
+    return wanted;
+}
+
+std::optional<std::string> TracePath(int argc, const char* const* argv) {
+    std::optional<std::string> path;
     for (int i = 1; i < argc; ++i) {
-        if (argv[i] != nullptr && std::string_view(argv[i]) == "--virtual-board") {
-            return true;
+        if (Argument(argv, i) == TraceOption) {
+            path = i + 1 < argc ? std::string(Argument(argv, ++i)) : std::string();
         }
     }
-    return false;
+    return path;
+}
+
+int RemoveTraceOption(int argc, char** argv) {
+    int kept = 0;
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0 && Argument(argv, i) == TraceOption) {
+            ++i;
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    if (kept < argc) {
+        argv[kept] = nullptr;
+    }
+    return kept;
 }
 
 std::string VersionText() {
@@ -46,11 +97,14 @@ std::string VersionText() {
 }
 
 std::string UsageText() {
-    return "Usage: qv4130 [--virtual-board] [/SS]\n"
+    return "Usage: qv4130 [--virtual-board] [--trace FILE.vcd] [/SS]\n"
            "Exercises a QV4130 evaluation board on the PC's printer port.\n"
            "\n"
            "  --virtual-board  run on a simulated printer port with a simulated QV4130\n"
            "                   on it, and show what the chip receives\n"
+           "  --trace FILE.vcd record every byte written to the board's port, with its\n"
+           "                   time, in FILE.vcd (a Value Change Dump for PulseView,\n"
+           "                   sigrok-cli or GTKWave)\n"
            "  /SS              show the operating system and port address at start-up\n"
            "                   (any letter case, anywhere in the arguments)\n"
            "  --help           print this text and exit\n"

@@ -46,6 +46,7 @@ void VirtualBoard::OutByte(std::int32_t address, std::int32_t value) {
     bool changed = false;
     switch (address) {
     case BaseAddress:
+        dataWrites_.Add(byte);
         changed = byte != data_;
         data_ = byte;
         changed = chip_.ApplyLines(byte) || changed;

@@ -2,6 +2,7 @@
 
 #include "Qv4130Chip.h"
 #include "board/PortLibrary.h"
+#include "trace/WriteHistory.h"
 
 #include <cstdint>
 #include <vector>
@@ -51,6 +52,10 @@ public:
     std::uint64_t StrayWrites() const { return strayWrites_; }
     std::int32_t LastStrayAddress() const { return lastStrayAddress_; }
 
+    // The writes the data register has seen, with their times: since the start,
+    // or the last million of them.
+    const WriteHistory& DataWrites() const { return dataWrites_; }
+
     // The observer must stay alive until it is removed, and must not add or
     // remove observers from inside BoardChanged.
     void AddObserver(VirtualBoardObserver& observer);
@@ -66,6 +71,7 @@ private:
     std::uint64_t strayWrites_ = 0;
     std::int32_t lastStrayAddress_ = 0;
     std::vector<VirtualBoardObserver*> observers_;
+    WriteHistory dataWrites_;
 };
 
 } // namespace qv4130

@@ -71,6 +71,21 @@ class RowsTest(unittest.TestCase):
             with self.subTest(what):
                 self.assertEqual((rows[what].ratio, rows[what].verdict), (ratio, verdict))
 
+    def test_the_traced_word_is_judged_by_what_it_adds_to_the_untraced_one(self):
+        traced = "Word (a), traced: the program's own thread"
+        cases = [
+            (140, 100, ("+40.0 ns on (a)", "met")),
+            (151, 100, ("+51.0 ns on (a)", "MISSED")),
+            (140, None, ("", "")),
+        ]
+        for traced_ns, untraced_ns, expected in cases:
+            with self.subTest(traced=traced_ns, untraced=untraced_ns):
+                entries = [run("BM_WordInProcessNullLibraryTraced", traced_ns)]
+                if untraced_ns is not None:
+                    entries.append(run("BM_WordInProcessNullLibrary", untraced_ns))
+                row = rows_by_measure(*entries)[traced]
+                self.assertEqual((row.ratio, row.verdict), expected)
+
     def test_main_window_is_judged_against_the_bare_window(self):
         cases = [
             # (main time, main heap) against a bare window of 100 us and 1000 bytes

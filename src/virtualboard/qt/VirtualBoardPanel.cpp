@@ -3,14 +3,20 @@
 #include "PanelPlacement.h"
 #include "PanelText.h"
 #include "TimingDiagram.h"
+#include "trace/MonotonicClock.h"
+#include "trace/WriteHistory.h"
 
+#include <QFile>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -54,6 +60,16 @@ VirtualBoardPanel::VirtualBoardPanel(VirtualBoard& board, QWidget* parent)
     layout->addWidget(BuildChipGroup());
     layout->addWidget(BuildChannelsGroup());
     layout->addWidget(BuildWordsGroup());
+    auto* saveTrace = new QPushButton(QStringLiteral("Save Trace\u2026"), this);
+    saveTrace->setObjectName(QStringLiteral("saveTrace"));
+    saveTrace->setToolTip(QStringLiteral("Save the data register's writes, with their times, "
+                                         "as a Value Change Dump"));
+    connect(saveTrace, &QPushButton::clicked, this, &VirtualBoardPanel::SaveTrace);
+    layout->addWidget(saveTrace, 0, Qt::AlignRight);
+    chooseTraceFile_ = [](QWidget* parent) {
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("Save Trace"), QString(),
+                                            QStringLiteral("Value Change Dump (*.vcd)"));
+    };
     layout->setSizeConstraint(QLayout::SetMinimumSize);
 
     refreshTimer_.setSingleShot(true);
@@ -205,6 +221,18 @@ void VirtualBoardPanel::Refresh() {
 
     timing_->SetWord(chip.LastWord());
     decodedWord_->setText(DescribeWord(chip.LastWord()));
+}
+
+void VirtualBoardPanel::SaveTrace() {
+    const QString path = chooseTraceFile_(this);
+    if (path.isEmpty()) {
+        return;
+    }
+    const std::string error = qv4130::SaveTrace(
+        board_.DataWrites(), QFile::encodeName(path).toStdString(), MonotonicNs());
+    if (!error.empty()) {
+        QMessageBox::warning(this, QStringLiteral("Save Trace"), QString::fromStdString(error));
+    }
 }
 
 } // namespace qv4130

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QLabel;
 class QProgressBar;
@@ -42,6 +43,14 @@ public:
     // Brings every field up to the board's state now.
     void Refresh();
 
+    // Asks for a file and writes the data register's writes to it as a VCD
+    // trace: all of them since the start, or the last million.
+    void SaveTrace();
+    // Who asks for the file; empty answer: nothing is saved. A file dialog
+    // unless a test puts something else in its place.
+    using TraceFileChooser = std::function<QString(QWidget* parent)>;
+    void SetTraceFileChooser(TraceFileChooser chooser) { chooseTraceFile_ = std::move(chooser); }
+
 private:
     struct ChannelRow {
         QLabel* hex = nullptr;
@@ -68,6 +77,7 @@ private:
     std::array<ChannelRow, ChannelCount> channels_{};
     TimingDiagram* timing_ = nullptr;
     QLabel* decodedWord_ = nullptr;
+    TraceFileChooser chooseTraceFile_;
 };
 
 } // namespace qv4130

@@ -1,0 +1,163 @@
+#include "VcdWriter.h"
+
+#include "board/Signals.h"
+#include "host/CommandLine.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <system_error>
+
+namespace qv4130 {
+
+namespace {
+
+struct Wire {
+    std::uint8_t line;
+    const char* name;
+    char id; // the VCD identifier code
+};
+
+// In the order of the data register's bits.
+constexpr std::array<Wire, 5> Wires{{
+    {line::Din, "DIN", 'd'},
+    {line::Sclk, "SCLK", 'c'},
+    {line::Sync, "SYNC", 's'},
+    {line::PowerDown, "PD", 'p'},
+    {line::Reset, "RESET", 'r'},
+}};
+constexpr std::uint8_t AllLines =
+    line::Din | line::Sclk | line::Sync | line::PowerDown | line::Reset;
+
+// The buffer goes to the file in pieces of about this size.
+constexpr std::size_t SpillBytes = 64 * 1024;
+
+} // namespace
+
+std::string TraceFileError(const std::string& path, int error) {
+    return "Cannot write the trace file " + path + ": " + std::generic_category().message(error) +
+           ".";
+}
+
+VcdWriter::VcdWriter(const std::string& path) : path_(path), file_(std::fopen(path.c_str(), "wb")) {
+    if (!file_) {
+        Fail();
+    }
+    buffer_.reserve(SpillBytes + 256);
+}
+
+VcdWriter::~VcdWriter() = default;
+
+void VcdWriter::WriteHeader() {
+    buffer_ += "$version\n\t" + VersionText() +
+               "\n$end\n"
+               "$comment\n\tEvery byte written to the data register of the printer port in use."
+               "\n\tTimes are the monotonic clock's, in nanoseconds.\n$end\n"
+               "$timescale 1 ns $end\n"
+               "$scope module board $end\n";
+    for (const Wire& wire : Wires) {
+        buffer_ += std::string("$var wire 1 ") + wire.id + ' ' + wire.name + " $end\n";
+    }
+    buffer_ += "$upscope $end\n$enddefinitions $end\n";
+}
+
+void VcdWriter::AppendTime(std::uint64_t ns) {
+    std::array<char, 24> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), ns).ptr;
+    buffer_ += '#';
+    buffer_.append(digits.data(), end);
+    buffer_ += '\n';
+}
+
+void VcdWriter::AppendLines(std::uint8_t levels, std::uint8_t lines) {
+    for (const Wire& wire : Wires) {
+        if ((lines & wire.line) != 0) {
+            buffer_ += (levels & wire.line) != 0 ? '1' : '0';
+            buffer_ += wire.id;
+            buffer_ += '\n';
+        }
+    }
+}
+
+void VcdWriter::Write(std::uint64_t ns, std::uint8_t dataRegister) {
+    if (!file_) {
+        return;
+    }
+    const auto levels = static_cast<std::uint8_t>(dataRegister & AllLines);
+    if (!started_) {
+        WriteHeader();
+        AppendTime(ns);
+        buffer_ += "$dumpvars\n";
+        AppendLines(levels, AllLines);
+        buffer_ += "$end\n";
+        started_ = true;
+        levels_ = levels;
+        last_ = ns;
+        return;
+    }
+    const auto moved = static_cast<std::uint8_t>(levels ^ levels_);
+    if (moved == 0) {
+        return;
+    }
+    std::uint64_t at = std::max(ns, last_ + 1);
+    // The chip takes no clock edge from the write that moves SYNC: the frame
+    // starts after it and ends before it. A decoder sees edges one sample at a
+    // time, so such a write is drawn as two, 1 ns apart, with the clock's edge
+    // outside the frame: SYNC falls after it and rises before it.
+    std::uint8_t later = 0;
+    if ((moved & line::Sync) != 0 && (moved & line::Sclk) != 0) {
+        later = (levels & line::Sync) != 0 ? line::Sclk : line::Sync;
+    }
+    AppendTime(at);
+    AppendLines(levels, static_cast<std::uint8_t>(moved & ~later));
+    if (later != 0) {
+        AppendTime(++at);
+        AppendLines(levels, later);
+    }
+    levels_ = levels;
+    last_ = at;
+    if (buffer_.size() >= SpillBytes) {
+        Spill();
+    }
+}
+
+void VcdWriter::Spill() {
+    if (file_ && !buffer_.empty() &&
+        std::fwrite(buffer_.data(), 1, buffer_.size(), file_.get()) != buffer_.size()) {
+        Fail();
+    }
+    buffer_.clear();
+}
+
+void VcdWriter::Flush() {
+    Spill();
+    if (file_ && std::fflush(file_.get()) != 0) {
+        Fail();
+    }
+}
+
+void VcdWriter::Finish(std::uint64_t ns) {
+    if (!file_) {
+        return;
+    }
+    if (!started_) {
+        WriteHeader();
+    }
+    AppendTime(started_ ? std::max(ns, last_ + 1) : ns);
+    Flush();
+    if (file_ && std::fclose(file_.release()) != 0) {
+        Fail();
+    }
+}
+
+void VcdWriter::Fail() {
+    if (error_.empty()) {
+        error_ = TraceFileError(path_, errno);
+    }
+    // Whatever the failure, nothing more goes to this file.
+    file_.reset();
+    buffer_.clear();
+}
+
+} // namespace qv4130
