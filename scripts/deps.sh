@@ -16,6 +16,9 @@ QV4130_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # the test programs, and GoogleTest's sources to build it for Windows.
 QV4130_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine64 wine googletest)
 
+# scripts/render-icons draws the PNG icons from the SVG.
+QV4130_ICON_PACKAGES=(librsvg2-bin)
+
 qv4130_missing_packages() {
     local missing=() pkg
     for pkg in "$@"; do
