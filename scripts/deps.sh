@@ -19,6 +19,13 @@ QV4130_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # the test programs, and GoogleTest's sources to build it for Windows.
 QV4130_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine64 wine googletest)
 
+# The Debian package: dpkg-shlibdeps (dpkg-dev) computes its dependencies; the
+# rest check it. readelf comes with binutils, a part of g++.
+QV4130_PACKAGE_PACKAGES=(dpkg-dev lintian desktop-file-utils appstream)
+
+# scripts/render-icons draws the PNG icons from the SVG.
+QV4130_ICON_PACKAGES=(librsvg2-bin)
+
 qv4130_missing_packages() {
     local missing=() pkg
     for pkg in "$@"; do
