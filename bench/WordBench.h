@@ -3,6 +3,7 @@
 // Sends 18-bit words through a port library in the timed loop and reports what one
 // word costs beside the physical floor: about 1 us per write on a real printer
 // port, 55 us per word.
+#include "NullPortLibrary.h"
 #include "board/CommsFunctions.h"
 #include "board/PortLibrary.h"
 #include "board/Signals.h"
@@ -13,19 +14,6 @@ namespace qv4130::bench {
 
 inline constexpr double PhysicalFloorNsPerWord = 55'000.0;
 inline constexpr int WritesPerWord = 3 * SerialWordBits + 1;
-
-// An in-process library that does nothing but keep the optimiser honest.
-class NullPortLibrary final : public PortLibrary {
-public:
-    std::int32_t GetParallelPortCount() override { return 1; }
-    std::int32_t ClaimParallelPort(std::int32_t, std::int32_t) override { return 1; }
-    std::int32_t GetParallelPortInfo(std::int32_t, ParallelPortInfo*) override { return 1; }
-    std::int32_t InByte(std::int32_t) override { return 0; }
-    void OutByte(std::int32_t address, std::int32_t value) override {
-        benchmark::DoNotOptimize(address);
-        benchmark::DoNotOptimize(value);
-    }
-};
 
 // Steps through all four modes and every channel.
 inline std::int32_t NextWord(std::int32_t word) {

@@ -47,7 +47,7 @@ std::unique_ptr<PortLibrary> MakeCtlPortLibrary(bool virtualBoard) {
     return std::make_unique<DynamicPortLibrary>(
         DefaultPortLibraryName, [](const PortLibraryError& error) {
             std::cout.flush();
-            std::cerr << "qv4130ctl: " << PortLibraryFailureText(error) << std::endl;
+            std::cerr << "qv4130ctl: " << error.what() << std::endl;
             std::_Exit(EXIT_FAILURE);
         });
 }
