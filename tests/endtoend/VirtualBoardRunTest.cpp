@@ -111,7 +111,6 @@ TEST(VirtualBoardRun, TheChipEndsWhereTheOperatorExpects) {
     StartupContext context{board, state, messages, windowsNt4, mainWindow, "", {}};
     Main(context);
     EXPECT_TRUE(operated);
-    EXPECT_TRUE(messages.boxes.empty());
 }
 
 } // namespace

@@ -38,7 +38,9 @@ TEST_F(PanelTest, AWindowOfItsOwnShowingChannelsStateAndTheLastWord) {
     EXPECT_FALSE(panel->testAttribute(Qt::WA_QuitOnClose));
 
     bench.Send(0, 5, 0xA00);
+    bench.board.OutByte(632, 0); // LPT2: no port there
     LetTheEventLoopRun();
+    EXPECT_EQ(Text("strayWrites"), "1, last at 632 (0x278)");
     EXPECT_EQ(Text("channelHex5"), "A00");
     EXPECT_EQ(Text("channelDecimal5"), "2560");
     EXPECT_EQ(Bar(5), 2560);
