@@ -8,7 +8,11 @@
 #include "ui/MainForm.h"
 #include "virtualboard/VirtualBoard.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
 #include <benchmark/benchmark.h>
 
 #if defined(__GLIBC__)
@@ -17,6 +21,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -156,6 +161,56 @@ void BM_TestSweep(benchmark::State& state) {
 }
 BENCHMARK(BM_TestSweep)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// What the operator sees of a window: its sizes, each button's caption, place and
+// font in creation order, and every menu with its items, marking those that
+// carry a check.
+QStringList Looks(const QMainWindow& window) {
+    const QWidget& client = *window.centralWidget();
+    QStringList looks{QStringLiteral("%1x%2, client %3x%4")
+                          .arg(window.width())
+                          .arg(window.height())
+                          .arg(client.width())
+                          .arg(client.height())};
+    for (const QPushButton* button : client.findChildren<QPushButton*>()) {
+        const QRect place = button->geometry();
+        looks << QStringLiteral("%1 @%2,%3 %4x%5 %6 %7pt%8")
+                     .arg(button->text())
+                     .arg(place.x())
+                     .arg(place.y())
+                     .arg(place.width())
+                     .arg(place.height())
+                     .arg(button->font().family())
+                     .arg(button->font().pointSizeF())
+                     .arg(button->font().bold() ? " bold" : "");
+    }
+    for (const QAction* title : window.menuBar()->actions()) {
+        looks << title->text();
+        for (const QAction* item : title->menu()->actions()) {
+            looks << QStringLiteral("  ") + item->text() + (item->isCheckable() ? "[ ]" : "");
+        }
+    }
+    return looks;
+}
+
+// The bare window is a fair yardstick only while it stays the main window's twin
+// in size, buttons and menu; a change to either must be made to both.
+bool BareWindowIsTheMainWindowsTwin() {
+    LoadedProgram program;
+    MainForm main(program.board, program.state, program.messages, ChildWindows{});
+    bench::BareWindow bare;
+    main.show();
+    bare.show();
+    const QStringList mainLooks = Looks(main);
+    const QStringList bareLooks = Looks(bare);
+    if (mainLooks == bareLooks) {
+        return true;
+    }
+    std::cerr << "The bare window is no longer the main window's twin.\nMain window: "
+              << mainLooks.join(" | ").toStdString()
+              << "\nBare window: " << bareLooks.join(" | ").toStdString() << '\n';
+    return false;
+}
+
 // The offscreen platform warns on every fixed-size window that it can't pass
 // size hints to a window manager it doesn't have; thousands of those would bury
 // the results. Every other message still gets through.
@@ -176,7 +231,7 @@ int main(int argc, char** argv) {
     qtDefaultHandler = qInstallMessageHandler(DropSizeHintWarnings);
     benchmark::Initialize(&argc, argv);
     QApplication app(argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    if (benchmark::ReportUnrecognizedArguments(argc, argv) || !BareWindowIsTheMainWindowsTwin()) {
         return 1;
     }
     benchmark::RunSpecifiedBenchmarks();

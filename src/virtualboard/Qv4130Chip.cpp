@@ -8,13 +8,6 @@ namespace {
 // Bits 5 to 7 of the data register are not wired to the chip.
 constexpr std::uint8_t WiredLines =
     line::Din | line::Sclk | line::Sync | line::PowerDown | line::Reset;
-constexpr int WordModeWrite = 0;
-constexpr int WordModeIncrement = 1;
-constexpr int WordModeDecrement = 2;
-
-bool High(std::uint8_t levels, std::uint8_t mask) {
-    return (levels & mask) != 0;
-}
 } // namespace
 
 Qv4130Chip::Qv4130Chip(std::uint8_t initialLines) : lines_(initialLines & WiredLines) {}
@@ -25,7 +18,7 @@ bool Qv4130Chip::ApplyLines(std::uint8_t dataRegister) {
     lines_ = next;
     const bool linesChanged = next != previous;
 
-    if (!High(next, line::Reset)) {
+    if (!LineHigh(next, line::Reset)) {
         // Reset is a level: while it is held low nothing else the pins do counts.
         const bool anyCode =
             std::any_of(codes_.begin(), codes_.end(), [](auto code) { return code != 0; });
@@ -35,7 +28,7 @@ bool Qv4130Chip::ApplyLines(std::uint8_t dataRegister) {
         return linesChanged || anyCode || dropsFrame;
     }
 
-    const bool syncFell = High(previous, line::Sync) && !High(next, line::Sync);
+    const bool syncFell = LineHigh(previous, line::Sync) && !LineHigh(next, line::Sync);
     if (syncFell) {
         // A clock edge in the same write as the falling SYNC is not a bit: the
         // frame has not been set up yet. This is what lets a word follow the idle
@@ -49,16 +42,16 @@ bool Qv4130Chip::ApplyLines(std::uint8_t dataRegister) {
     }
 
     RecordSample(next);
-    if (High(next, line::Sync)) {
+    if (LineHigh(next, line::Sync)) {
         EndFrame();
         return true;
     }
-    const bool clockRose = !High(previous, line::Sclk) && High(next, line::Sclk);
+    const bool clockRose = !LineHigh(previous, line::Sclk) && LineHigh(next, line::Sclk);
     if (clockRose) {
         if (!frame_.levelsTruncated) {
             frame_.bitSamples.push_back(static_cast<std::uint16_t>(frame_.lineLevels.size() - 1));
         }
-        frame_.bits = (frame_.bits << 1) | (High(next, line::Din) ? 1U : 0U);
+        frame_.bits = (frame_.bits << 1) | (LineHigh(next, line::Din) ? 1U : 0U);
         ++frame_.bitCount;
     }
     return linesChanged;
@@ -79,7 +72,7 @@ void Qv4130Chip::StartFrame(std::uint8_t levelsBefore) {
     frame_.bitSamples.clear();
     frame_.bitCount = 0;
     frame_.bits = 0;
-    frame_.lineLevels.reserve(3 * SerialWordBits + 2);
+    frame_.lineLevels.reserve(WordLineSamples);
     frame_.bitSamples.reserve(SerialWordBits);
     frame_.lineLevels.push_back(levelsBefore);
 }
@@ -98,7 +91,7 @@ void Qv4130Chip::EndFrame() {
     if (word.bitCount != static_cast<std::uint64_t>(SerialWordBits)) {
         word.outcome = WordOutcome::Malformed;
         ++malformedWords_;
-    } else if (word.Mode() > WordModeDecrement) {
+    } else if (word.Mode() > word_mode::Decrement) {
         word.outcome = WordOutcome::Ignored;
         ++wordsIgnored_;
     } else {
@@ -117,13 +110,13 @@ void Qv4130Chip::Execute(const ReceivedWord& word) {
     auto& code = codes_.at(static_cast<std::size_t>(word.Channel()));
     const int data = word.Data();
     switch (word.Mode()) {
-    case WordModeWrite:
+    case word_mode::Write:
         code = static_cast<std::uint16_t>(data);
         break;
-    case WordModeIncrement:
+    case word_mode::Increment:
         code = static_cast<std::uint16_t>(std::min<int>(code + data, FullScaleCode));
         break;
-    case WordModeDecrement:
+    case word_mode::Decrement:
         code = static_cast<std::uint16_t>(std::max<int>(code - data, 0));
         break;
     default:

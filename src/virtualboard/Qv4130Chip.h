@@ -22,7 +22,7 @@ namespace qv4130 {
 // 0 and 4095), 3 is ignored. PD high holds every output at 0; the codes are kept.
 class Qv4130Chip {
 public:
-    // Samples kept of one frame for the timing view: an 18-bit word takes 56,
+    // Samples kept of one frame for the timing view: a word takes WordLineSamples,
     // and a runaway frame must not grow without bound.
     static constexpr std::size_t MaxLineSamples = 512;
 

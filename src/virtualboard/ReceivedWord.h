@@ -2,10 +2,27 @@
 
 #include "board/Signals.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace qv4130 {
+
+// Whether `line` (one of the line:: bits) is high in a data-register byte.
+constexpr bool LineHigh(std::uint8_t levels, std::uint8_t line) {
+    return (levels & line) != 0;
+}
+
+// What an 18-bit word's mode field asks of the chip; mode 3 is no command.
+namespace word_mode {
+inline constexpr int Write = 0;
+inline constexpr int Increment = 1;
+inline constexpr int Decrement = 2;
+} // namespace word_mode
+
+// Data-register bytes one word takes, as the program sends it: the byte before
+// SYNC falls, three writes per bit and the one that raises SYNC again.
+inline constexpr std::size_t WordLineSamples = 3 * SerialWordBits + 2;
 
 // What the chip made of a frame: an 18-bit word is applied unless its mode is 3,
 // which the chip ignores; a frame of any other length is malformed and dropped.

@@ -2,6 +2,7 @@
 
 #include "Qv4130Chip.h"
 #include "board/PortLibrary.h"
+#include "board/PrinterPorts.h"
 #include "trace/WriteHistory.h"
 
 #include <cstdint>
@@ -30,9 +31,9 @@ protected:
 class VirtualBoard final : public PortLibrary {
 public:
     static constexpr std::int32_t PortNumber = 1;
-    static constexpr std::uint16_t BaseAddress = 888;
+    static constexpr std::uint16_t BaseAddress = Lpt1Address;
     static constexpr std::uint16_t StatusAddress = BaseAddress + 1;
-    static constexpr std::uint16_t ControlAddress = BaseAddress + 2;
+    static constexpr std::uint16_t ControlAddress = BaseAddress + ControlRegisterOffset;
     // BUSY, ACK, PAPER OUT, SELECT and ERROR all pulled high; BUSY reads inverted.
     static constexpr std::uint8_t IdleStatus = 0x7F;
     static constexpr std::uint8_t UndrivenBus = 0xFF;

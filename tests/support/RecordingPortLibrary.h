@@ -2,35 +2,37 @@
 
 #include "board/PortLibrary.h"
 
-#include <cstdint>
 #include <map>
-#include <optional>
 #include <ostream>
+#include <utility>
 #include <vector>
 
 namespace qv4130::testing {
 
 // One call into the port library, as a test expects it.
 struct PortCall {
-    enum class Function {
-        GetParallelPortCount,
-        ClaimParallelPort,
-        GetParallelPortInfo,
-        InByte,
-        OutByte
-    };
-    Function function;
+    enum class Function { Count, Claim, Info, In, Out } function;
     std::int32_t first = 0;  // port number or I/O address
     std::int32_t second = 0; // claim flags or the byte written
 
     bool operator==(const PortCall&) const = default;
 };
 
-PortCall Count();
-PortCall Claim(std::int32_t port, std::int32_t flags);
-PortCall Info(std::int32_t port);
-PortCall In(std::int32_t address);
-PortCall Out(std::int32_t address, std::int32_t value);
+inline PortCall Count() {
+    return {PortCall::Function::Count};
+}
+inline PortCall Claim(std::int32_t port, std::int32_t flags) {
+    return {PortCall::Function::Claim, port, flags};
+}
+inline PortCall Info(std::int32_t port) {
+    return {PortCall::Function::Info, port};
+}
+inline PortCall In(std::int32_t address) {
+    return {PortCall::Function::In, address};
+}
+inline PortCall Out(std::int32_t address, std::int32_t value) {
+    return {PortCall::Function::Out, address, value};
+}
 
 void PrintTo(const PortCall& call, std::ostream* os);
 
@@ -43,24 +45,38 @@ std::vector<PortCall> WordWrites(std::int32_t address, std::int32_t word, int bi
 // preset), with answers for claim and information that a test can set.
 class RecordingPortLibrary final : public PortLibrary {
 public:
-    std::int32_t GetParallelPortCount() override;
-    std::int32_t ClaimParallelPort(std::int32_t port, std::int32_t flags) override;
-    std::int32_t GetParallelPortInfo(std::int32_t port, ParallelPortInfo* info) override;
-    std::int32_t InByte(std::int32_t address) override;
-    void OutByte(std::int32_t address, std::int32_t value) override;
+    std::int32_t GetParallelPortCount() override { return Record(Count(), portCount); }
+    std::int32_t ClaimParallelPort(std::int32_t port, std::int32_t flags) override {
+        return Record(Claim(port, flags), claimResult);
+    }
+    std::int32_t GetParallelPortInfo(std::int32_t port, ParallelPortInfo* info) override {
+        if (infoResult != 0 && info != nullptr) {
+            info->base_address = infoBaseAddress;
+        }
+        return Record(Info(port), infoResult);
+    }
+    std::int32_t InByte(std::int32_t address) override {
+        return Record(In(address), registers.contains(address) ? registers[address] : 0);
+    }
+    void OutByte(std::int32_t address, std::int32_t value) override {
+        registers[address] = Record(Out(address, value), value & 0xFF);
+    }
+
+    // The calls recorded so far; the record starts again empty.
+    std::vector<PortCall> Take() { return std::exchange(calls, {}); }
 
     std::vector<PortCall> calls;
     std::map<std::int32_t, std::int32_t> registers;
-
     std::int32_t portCount = 1;
     std::int32_t claimResult = 1;
     std::int32_t infoResult = 1;
     std::int32_t infoBaseAddress = 888;
 
-    // The calls recorded so far; the record starts again empty.
-    std::vector<PortCall> Take();
-    // Only the writes among the recorded calls.
-    std::vector<PortCall> Writes() const;
+private:
+    std::int32_t Record(const PortCall& call, std::int32_t answer) {
+        calls.push_back(call);
+        return answer;
+    }
 };
 
 } // namespace qv4130::testing

@@ -11,20 +11,23 @@ namespace {
 
 constexpr std::uint8_t Idle = 0x16; // running, SYNC high, clock high
 
-// `lead`, then a frame of `bits` zero bits from idle back to idle.
-std::vector<std::uint8_t> Frame(std::vector<std::uint8_t> lead, int bits) {
+// `lead`, then a frame of `bits` bits from idle back to idle. A one is set in the
+// same write as the clock rises, which the program never does.
+std::vector<std::uint8_t> Frame(std::vector<std::uint8_t> lead, int bits, bool ones = false) {
     lead.push_back(0x12);
     for (int i = 0; i < bits; ++i) {
-        lead.insert(lead.end(), {0x10, 0x12});
+        lead.insert(lead.end(), {0x10, static_cast<std::uint8_t>(ones ? 0x13 : 0x12)});
     }
     lead.push_back(Idle);
     return lead;
 }
 
-TEST(Qv4130Chip, ClockEdgesOutsideAFrameAreNoBits) {
+TEST(Qv4130Chip, BitsAreTakenOnlyOnTheRisingClockInsideAFrame) {
     Qv4130Chip chip(Idle);
     FeedLines(chip, Frame({0x14, 0x16, 0x14, 0x16}, 18));
     EXPECT_EQ(chip.WordsApplied(), 1u);
+    FeedLines(chip, Frame({}, 18, true)); // DIN as it stands where the clock rises
+    EXPECT_EQ(chip.LastWord()->bits, 0x3FFFFu);
     // Reset released with SYNC already low: no frame began, so SYNC rising ends none.
     Qv4130Chip fromReset(0x00);
     FeedLines(fromReset, std::vector<std::uint8_t>{0x10, 0x12, 0x10, 0x12, Idle});

@@ -38,7 +38,9 @@ TEST_F(PanelTest, AWindowOfItsOwnShowingChannelsStateAndTheLastWord) {
     EXPECT_FALSE(panel->testAttribute(Qt::WA_QuitOnClose));
 
     bench.Send(0, 5, 0xA00);
+    bench.board.OutByte(632, 0); // LPT2: no port there
     LetTheEventLoopRun();
+    EXPECT_EQ(Text("strayWrites"), "1, last at 632 (0x278)");
     EXPECT_EQ(Text("channelHex5"), "A00");
     EXPECT_EQ(Text("channelDecimal5"), "2560");
     EXPECT_EQ(Bar(5), 2560);
@@ -50,17 +52,21 @@ TEST_F(PanelTest, AWindowOfItsOwnShowingChannelsStateAndTheLastWord) {
     // Powered down the bar shows the output, not the code.
     bench.board.OutByte(testing::Lpt1, board_byte::PoweredDown);
     LetTheEventLoopRun();
-    EXPECT_EQ(Text("channelHex5"), "A00");
+    EXPECT_EQ(Text("channelHex5") + Text("channelDecimal5"), "A002560");
     EXPECT_EQ(Bar(5), 0);
 
+    bench.Send(2, 5, 1);
+    LetTheEventLoopRun();
+    EXPECT_EQ(Text("decodedWord"), "Word 0x25001: mode 2 (decrement), channel 5, step 0x001 (1)");
     bench.Send(3, 2, 0xABC);
     LetTheEventLoopRun();
     EXPECT_EQ(Text("decodedWord"),
               "Word 0x32ABC: mode 3 (not a command, ignored), channel 2, data 0xABC (2748)");
+    bench.Send(0, 0, 0, 19);
     bench.Send(0, 0, 1, 1);
     LetTheEventLoopRun();
     EXPECT_EQ(Text("decodedWord"), "Malformed: 1 bit instead of 18, ignored");
-    EXPECT_EQ(Text("wordsIgnored") + Text("malformedWords"), "11");
+    EXPECT_EQ(Text("wordsIgnored") + Text("malformedWords"), "12");
 }
 
 // A sweep holds the GUI thread: the panel must not redraw per write, and must

@@ -9,17 +9,17 @@ QString Hex(std::uint64_t value, int digits) {
     return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
 }
 
-int Level(std::uint8_t levels, std::uint8_t mask) {
-    return (levels & mask) != 0 ? 1 : 0;
+int Level(std::uint8_t levels, std::uint8_t line) {
+    return LineHigh(levels, line) ? 1 : 0;
 }
 
 QString ModeName(int mode) {
     switch (mode) {
-    case 0:
+    case word_mode::Write:
         return QStringLiteral("write");
-    case 1:
+    case word_mode::Increment:
         return QStringLiteral("increment");
-    case 2:
+    case word_mode::Decrement:
         return QStringLiteral("decrement");
     default:
         return QStringLiteral("not a command, ignored");
@@ -29,10 +29,10 @@ QString ModeName(int mode) {
 // Mode 0 carries a code, modes 1 and 2 a step in LSBs.
 QString DataName(int mode) {
     switch (mode) {
-    case 0:
+    case word_mode::Write:
         return QStringLiteral("code");
-    case 1:
-    case 2:
+    case word_mode::Increment:
+    case word_mode::Decrement:
         return QStringLiteral("step");
     default:
         return QStringLiteral("data");
@@ -69,7 +69,7 @@ QString DescribeWord(const std::optional<ReceivedWord>& word) {
                    .arg(SerialWordBits);
     } else {
         text = QStringLiteral("Word 0x%1: mode %2 (%3), channel %4, %5 0x%6 (%7)")
-                   .arg(Hex(word->bits & 0x3FFFF, 5))
+                   .arg(Hex(word->bits & ((std::uint64_t{1} << SerialWordBits) - 1), 5))
                    .arg(word->Mode())
                    .arg(ModeName(word->Mode()))
                    .arg(word->Channel())

@@ -21,11 +21,7 @@ constexpr int Margin = 6;
 constexpr int RowHeight = 30;
 constexpr int SwingPadding = 6; // space between a trace's high and low and its row edges
 constexpr int PreferredSlotWidth = 7;
-constexpr int SlotsForSizeHint = 3 * SerialWordBits + 2;
-
-bool High(std::uint8_t levels, std::uint8_t mask) {
-    return (levels & mask) != 0;
-}
+constexpr int SlotsForSizeHint = static_cast<int>(WordLineSamples);
 } // namespace
 
 TimingDiagram::TimingDiagram(QWidget* parent) : QWidget(parent) {
@@ -94,7 +90,7 @@ void TimingDiagram::paintEvent(QPaintEvent* /*event*/) {
         const double highY = top + SwingPadding;
         const double lowY = top + RowHeight - SwingPadding;
         auto levelY = [&](std::uint8_t levels) {
-            return High(levels, Traces[row].mask) ? highY : lowY;
+            return LineHigh(levels, Traces[row].mask) ? highY : lowY;
         };
 
         QPainterPath path(QPointF(slotLeft(0), levelY(samples_.front())));
@@ -112,8 +108,8 @@ void TimingDiagram::paintEvent(QPaintEvent* /*event*/) {
     for (const std::uint16_t i : bitSamples_) {
         const QRectF cell(slotLeft(i) - slot * 1.5, plot.bottom() + 1, slot * 3, textHeight);
         painter.drawText(cell, Qt::AlignCenter,
-                         High(samples_.at(i), line::Din) ? QStringLiteral("1")
-                                                         : QStringLiteral("0"));
+                         LineHigh(samples_.at(i), line::Din) ? QStringLiteral("1")
+                                                             : QStringLiteral("0"));
     }
 }
 
