@@ -82,7 +82,7 @@ std::vector<Bytes> ExpectedBursts() {
     const auto pause = [&] {
         bursts.emplace_back();
         for (const PortCall& call : recording.Take()) {
-            if (call.function == PortCall::Function::InByte) {
+            if (call.function == PortCall::Function::In) {
                 bursts.emplace_back();
             } else if (call == qv4130::testing::Out(888, call.second)) {
                 bursts.back().push_back(static_cast<std::uint8_t>(call.second));
