@@ -69,13 +69,7 @@ MainForm::MainForm(PortLibrary& library, SharedState& state, MessageSink& messag
     Command4 =
         AddButton("Command4", "Test", TestButtonTop, TestButtonHeight, &MainForm::Command4_Click);
     // Tab order by tab index; the unseen test button comes last.
-    QWidget* previous = nullptr;
-    for (QWidget* button : {Command1, Command2, Command3, CmdPd, Command5, Command6, Command4}) {
-        if (previous != nullptr) {
-            QWidget::setTabOrder(previous, button);
-        }
-        previous = button;
-    }
+    ChainTabOrder({Command1, Command2, Command3, CmdPd, Command5, Command6, Command4});
 
     QMenu* printerMenu = menuBar()->addMenu(QStringLiteral("P&rinter Port"));
     printerMenu->setObjectName(QStringLiteral("MnuPrinter"));
@@ -92,12 +86,12 @@ MainForm::MainForm(PortLibrary& library, SharedState& state, MessageSink& messag
 
 QPushButton* MainForm::AddButton(const char* name, const char* caption, int top, int height,
                                  void (MainForm::*handler)()) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), centralWidget());
-    button->setObjectName(QString::fromLatin1(name));
+    auto* button =
+        MakeControl<QPushButton>(centralWidget(), name, {ButtonLeft, top, ButtonWidth, height},
+                                 QString::fromLatin1(caption));
     button->setFont(FormFont());
     // Enter presses the button that has the focus, as Space does.
     button->setAutoDefault(true);
-    PlaceInTwips(*button, ButtonLeft, top, ButtonWidth, height);
     connect(button, &QPushButton::clicked, this, handler);
     return button;
 }

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "CheckedEntryField.h"
+#include "FormGeometry.h"
 #include "board/Signals.h"
 
 #include <QDialog>
 
 #include <array>
-#include <vector>
+#include <functional>
 
 class QGroupBox;
 class QLabel;
@@ -18,14 +19,6 @@ namespace qv4130 {
 class MessageSink;
 class PortLibrary;
 struct SharedState;
-
-// A rectangle in twips, relative to the containing window or frame.
-struct TwipsRect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-};
 
 // Where a mode window puts the controls both windows have.
 struct ModeWindowLayout {
@@ -71,8 +64,8 @@ protected:
     virtual void Form_Load() = 0;
     void SendChannelCommand();
 
-    // Tab order from first to last; hidden controls keep their place but are skipped.
-    void ChainTabOrder(const std::vector<QWidget*>& order);
+    // Runs `handler` whenever `option` becomes the selected one.
+    void OnSelected(QRadioButton* option, std::function<void()> handler);
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -92,8 +85,5 @@ private:
     PortLibrary& port_;
     bool loaded_ = false;
 };
-
-// Places `widget` by a rectangle in twips.
-void Place(QWidget& widget, const TwipsRect& rect);
 
 } // namespace qv4130
