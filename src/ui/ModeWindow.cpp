@@ -15,8 +15,6 @@
 namespace qv4130 {
 
 namespace {
-constexpr int EnterCode = 13;
-
 // The channel options: two rows of eight, member i at left 120 + 600 * (i mod 8).
 TwipsRect ChannelOptionRect(int member, int lastChannelTop) {
     constexpr int TopRow = 240;
@@ -36,7 +34,7 @@ QPushButton* MakeCommandButton(QWidget* parent, const char* name, const TwipsRec
 }
 } // namespace
 
-ModeWindow::ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Check check,
+ModeWindow::ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Checker check,
                        PortLibrary& port, SharedState& state, MessageSink& messages,
                        QWidget* parent)
     : QDialog(parent), state_(state), port_(port) {
@@ -62,10 +60,10 @@ ModeWindow::ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Check 
     Text1 =
         MakeControl<CheckedEntryField>(Frame1, "Text1", layout.text1, std::move(check), messages);
     Text1->setText(QStringLiteral("000"));
-    connect(Text1, &CheckedEntryField::characterTyped, this, &ModeWindow::Text1_KeyPress);
-    connect(Text1, &CheckedEntryField::leftForAnotherControl, this, &ModeWindow::Text1_LostFocus);
+    connect(Text1, &CheckedEntryField::accepted, this, &ModeWindow::Text1_Accepted);
+    connect(Text1, &CheckedEntryField::rejected, this, &ModeWindow::Text1_Rejected);
 
-    // The entry check's own button; the window runs it, the operator never sees it.
+    // The entry check's own button; the operator never sees it.
     Command3 = MakeCommandButton(Frame1, "Command3", layout.command3, "Command3");
     Command3->hide();
     connect(Command3, &QPushButton::clicked, this, &ModeWindow::Command3_Click);
@@ -113,27 +111,24 @@ void ModeWindow::Option1_Click(int index) {
     state_.SelectedChannel = static_cast<std::int16_t>(index);
 }
 
-void ModeWindow::Text1_KeyPress(int keyAscii) {
-    if (keyAscii == EnterCode) {
-        Text1->FinishEntry();
-    }
-}
-
-void ModeWindow::Text1_LostFocus() {
-    Command3_Click();
-}
-
 void ModeWindow::Command3_Click() {
-    if (const auto value = Text1->RunCheck()) {
-        state_.DataValue = *value;
-    }
+    Text1->RunCheck();
+}
+
+void ModeWindow::Text1_Accepted(std::int16_t value) {
+    entryRejected_ = false;
+    state_.DataValue = value;
+}
+
+void ModeWindow::Text1_Rejected() {
+    entryRejected_ = true;
 }
 
 void ModeWindow::Command1_Click() {
     // Qt still delivers the click whose press took the focus out of the field,
     // even when the entry was rejected on the way; the previous value must not
     // go out as if the rejected entry had been accepted.
-    if (Text1->LastCheckRejected()) {
+    if (entryRejected_) {
         return;
     }
     SendChannelCommand();

@@ -47,8 +47,8 @@ class ModeWindow : public QDialog {
 
 public:
     void Option1_Click(int index);
-    void Text1_KeyPress(int keyAscii);
-    void Text1_LostFocus();
+    // The entry check's own button: checks the field now. Leaving the field
+    // does the same by itself.
     void Command3_Click();
     void Command1_Click();
     void Command2_Click();
@@ -58,7 +58,7 @@ public:
     ~ModeWindow() override;
 
 protected:
-    ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Check check, PortLibrary& port,
+    ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Checker check, PortLibrary& port,
                SharedState& state, MessageSink& messages, QWidget* parent);
 
     virtual void Form_Load() = 0;
@@ -82,8 +82,13 @@ protected:
     QWidget* Pic;
 
 private:
+    // What the entry field reports when it has checked the entry.
+    void Text1_Accepted(std::int16_t value);
+    void Text1_Rejected();
+
     PortLibrary& port_;
     bool loaded_ = false;
+    bool entryRejected_ = false;
 };
 
 } // namespace qv4130
