@@ -24,13 +24,13 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 
 namespace qv4130::testing {
 
-// The operator's hands on the windows, with a chip powered up on LPT1 behind a
-// recording port and message sink. DataValue starts at a value no entry gives.
+// The operator's hands on the windows, with the board on LPT1 behind a recording
+// port and message sink. DataValue starts at a value no entry gives.
 class WindowTest : public ::testing::Test {
 public:
     static constexpr std::int16_t Untouched = 999;
 
-    WindowTest() : state{.PortAddress = 888, .DevicePowered = 1, .DataValue = Untouched} {}
+    WindowTest() : state{.PortAddress = 888, .DataValue = Untouched} {}
 
     // A control by its name or by the caption the operator reads on it.
     static QWidget* Find(QWidget& window, const QString& nameOrCaption) {
