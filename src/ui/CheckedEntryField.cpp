@@ -11,8 +11,6 @@
 namespace qv4130 {
 
 namespace {
-constexpr int EnterCode = 13;
-
 // Focus that leaves because the whole window lost activation (another
 // application, a message box) or a popup opened is not the operator leaving
 // the field.
@@ -22,40 +20,37 @@ bool IsWindowLevelReason(Qt::FocusReason reason) {
 }
 } // namespace
 
-CheckedEntryField::CheckedEntryField(Check check, MessageSink& messages, QWidget* parent)
+CheckedEntryField::CheckedEntryField(Checker check, MessageSink& messages, QWidget* parent)
     : QLineEdit(parent), check_(std::move(check)), messages_(messages) {}
 
-void CheckedEntryField::FinishEntry() {
+void CheckedEntryField::SendFocusToTarget() {
     if (focusTarget_ != nullptr) {
         focusTarget_->setFocus(Qt::OtherFocusReason);
     }
 }
 
-std::optional<std::int16_t> CheckedEntryField::RunCheck() {
-    const auto accepted = check_(text().toStdString());
-    lastCheckRejected_ = !accepted;
-    if (!accepted) {
+void CheckedEntryField::RunCheck() {
+    const auto entry = check_(text().toStdString());
+    if (!entry) {
         messages_.Beep();
         setText(QString());
         setFocus(Qt::OtherFocusReason);
-        return std::nullopt;
+        emit rejected();
+        return;
     }
-    setText(QString::fromStdString(accepted->display));
-    FinishEntry();
-    return accepted->value;
+    setText(QString::fromStdString(entry->display));
+    SendFocusToTarget();
+    emit accepted(entry->value);
 }
 
 void CheckedEntryField::keyPressEvent(QKeyEvent* event) {
-    // Enter never reaches the dialog, which would press a default button and
-    // send a word nobody asked for.
+    // Enter only finishes the entry: leaving the field checks it. It never
+    // reaches the dialog, which would press a default button and send a word
+    // nobody asked for.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
-        emit characterTyped(EnterCode);
+        SendFocusToTarget();
         return;
-    }
-    const QString typed = event->text();
-    if (!typed.isEmpty()) {
-        emit characterTyped(typed.front().unicode());
     }
     QLineEdit::keyPressEvent(event);
 }
@@ -68,7 +63,7 @@ void CheckedEntryField::focusOutEvent(QFocusEvent* event) {
     // During the change the application already names the new focus widget.
     const QWidget* next = QApplication::focusWidget();
     if (next != nullptr && next != this && next->window() == window()) {
-        emit leftForAnotherControl();
+        RunCheck();
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QWidget>
 
 #include <cmath>
 
@@ -24,6 +23,12 @@ int TwipsToPixels(int twips, const QWidget* widget) {
 void PlaceInTwips(QWidget& widget, int left, int top, int width, int height) {
     widget.setGeometry(TwipsToPixels(left, &widget), TwipsToPixels(top, &widget),
                        TwipsToPixels(width, &widget), TwipsToPixels(height, &widget));
+}
+
+void ChainTabOrder(const std::vector<QWidget*>& order) {
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
 }
 
 void SetClientSizeInTwips(QWidget& window, int width, int height, bool fixed) {

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QFont>
+#include <QString>
+#include <QWidget>
 
-class QWidget;
+#include <utility>
+#include <vector>
 
 namespace qv4130 {
 
@@ -11,8 +14,34 @@ namespace qv4130 {
 // size on high-DPI screens.
 int TwipsToPixels(int twips, const QWidget* widget = nullptr);
 
+// A rectangle in twips, relative to the containing window or frame.
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
 // Places `widget` at left/top with width/height, all in twips, relative to its parent.
 void PlaceInTwips(QWidget& widget, int left, int top, int width, int height);
+
+inline void Place(QWidget& widget, const TwipsRect& rect) {
+    PlaceInTwips(widget, rect.left, rect.top, rect.width, rect.height);
+}
+
+// Makes a control on `parent`, named as the windows and their tests know it and
+// placed at `rect`. `args` are what the control's constructor takes before the
+// parent, such as its caption.
+template <class Control, class... Args>
+Control* MakeControl(QWidget* parent, const QString& name, const TwipsRect& rect, Args&&... args) {
+    auto* control = new Control(std::forward<Args>(args)..., parent);
+    control->setObjectName(name);
+    Place(*control, rect);
+    return control;
+}
+
+// Tab order from first to last.
+void ChainTabOrder(const std::vector<QWidget*>& order);
 
 // Sets the client area of a window to width x height twips, fixed or sizable.
 void SetClientSizeInTwips(QWidget& window, int width, int height, bool fixed);

@@ -34,6 +34,10 @@ constexpr int TestButtonHeight = 495;
 
 constexpr const char* PowerDownCaption = "Power Down QV4130";
 constexpr const char* PowerUpCaption = "Power Up QV4130";
+
+std::size_t ItemIndex(PortMenuItem item) {
+    return static_cast<std::size_t>(item);
+}
 } // namespace
 
 MainForm::MainForm(PortLibrary& library, SharedState& state, MessageSink& messages,
@@ -69,19 +73,22 @@ MainForm::MainForm(PortLibrary& library, SharedState& state, MessageSink& messag
     Command4 =
         AddButton("Command4", "Test", TestButtonTop, TestButtonHeight, &MainForm::Command4_Click);
     // Tab order by tab index; the unseen test button comes last.
-    QWidget* previous = nullptr;
-    for (QWidget* button : {Command1, Command2, Command3, CmdPd, Command5, Command6, Command4}) {
-        if (previous != nullptr) {
-            QWidget::setTabOrder(previous, button);
-        }
-        previous = button;
-    }
+    ChainTabOrder({Command1, Command2, Command3, CmdPd, Command5, Command6, Command4});
 
     QMenu* printerMenu = menuBar()->addMenu(QStringLiteral("P&rinter Port"));
     printerMenu->setObjectName(QStringLiteral("MnuPrinter"));
-    MnuLPT1 = AddPortItem(*printerMenu, "MnuLPT1", "LPT1", &MainForm::MnuLPT1_Click);
-    MnuLPT2 = AddPortItem(*printerMenu, "MnuLPT2", "LPT2", &MainForm::MnuLPT2_Click);
-    MnuPRN = AddPortItem(*printerMenu, "MnuPRN", "PRN", &MainForm::MnuPRN_Click);
+    const std::array<void (MainForm::*)(), PortMenuItems.size()> itemHandlers{
+        &MainForm::MnuLPT1_Click, &MainForm::MnuLPT2_Click, &MainForm::MnuPRN_Click};
+    for (PortMenuItem item : PortMenuItems) {
+        const std::string_view name = PortMenuName(item);
+        const QString caption =
+            QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+        QAction* action = printerMenu->addAction(caption);
+        action->setObjectName(QStringLiteral("Mnu") + caption);
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, itemHandlers.at(ItemIndex(item)));
+        portItems_.at(ItemIndex(item)) = action;
+    }
 
     // The window's size follows the client area and the menu bar, and stays fixed.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -92,12 +99,12 @@ MainForm::MainForm(PortLibrary& library, SharedState& state, MessageSink& messag
 
 QPushButton* MainForm::AddButton(const char* name, const char* caption, int top, int height,
                                  void (MainForm::*handler)()) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), centralWidget());
-    button->setObjectName(QString::fromLatin1(name));
+    auto* button =
+        MakeControl<QPushButton>(centralWidget(), name, {ButtonLeft, top, ButtonWidth, height},
+                                 QString::fromLatin1(caption));
     button->setFont(FormFont());
     // Enter presses the button that has the focus, as Space does.
     button->setAutoDefault(true);
-    PlaceInTwips(*button, ButtonLeft, top, ButtonWidth, height);
     connect(button, &QPushButton::clicked, this, handler);
     return button;
 }
@@ -116,25 +123,8 @@ QFrame* MainForm::AddLine(const char* name, int left, int top, int right,
     return line;
 }
 
-QAction* MainForm::AddPortItem(QMenu& menu, const char* name, const char* caption,
-                               void (MainForm::*handler)()) {
-    QAction* item = menu.addAction(QString::fromLatin1(caption));
-    item->setObjectName(QString::fromLatin1(name));
-    item->setCheckable(true);
-    connect(item, &QAction::triggered, this, handler);
-    return item;
-}
-
 QAction* MainForm::PortItem(PortMenuItem item) const {
-    switch (item) {
-    case PortMenuItem::Lpt1:
-        return MnuLPT1;
-    case PortMenuItem::Lpt2:
-        return MnuLPT2;
-    case PortMenuItem::Prn:
-        break;
-    }
-    return MnuPRN;
+    return portItems_.at(ItemIndex(item));
 }
 
 void MainForm::DisablePortItem(PortMenuItem item) {

@@ -8,11 +8,11 @@
 
 #include <QMainWindow>
 
+#include <array>
 #include <functional>
 
 class QAction;
 class QFrame;
-class QMenu;
 class QPushButton;
 
 namespace qv4130 {
@@ -66,8 +66,6 @@ private:
     QPushButton* AddButton(const char* name, const char* caption, int top, int height,
                            void (MainForm::*handler)());
     QFrame* AddLine(const char* name, int left, int top, int right, QPalette::ColorRole colour);
-    QAction* AddPortItem(QMenu& menu, const char* name, const char* caption,
-                         void (MainForm::*handler)());
     QAction* PortItem(PortMenuItem item) const;
     void SelectPort(PortMenuItem item);
     void OpenModeWindow(const std::function<void(QWidget*)>& open);
@@ -85,9 +83,8 @@ private:
     QPushButton* Command5 = nullptr;
     QPushButton* Command6 = nullptr;
     QPushButton* CmdPd = nullptr;
-    QAction* MnuLPT1 = nullptr;
-    QAction* MnuLPT2 = nullptr;
-    QAction* MnuPRN = nullptr;
+    // MnuLPT1, MnuLPT2 and MnuPRN, in the order of PortMenuItems.
+    std::array<QAction*, PortMenuItems.size()> portItems_{};
 };
 
 } // namespace qv4130

@@ -31,38 +31,20 @@ const ModeWindowLayout Layout{
     .command2 = {3600, 2400, 1575, 495},
     .pic = {6360, 480, 375, 855},
 };
-
-QRadioButton* MakeOption(const char* name, const char* caption, QWidget* frame,
-                         const TwipsRect& rect) {
-    auto* option = new QRadioButton(QString::fromLatin1(caption), frame);
-    option->setObjectName(QString::fromLatin1(name));
-    Place(*option, rect);
-    return option;
-}
 } // namespace
 
 Mode2Form::Mode2Form(PortLibrary& port, SharedState& state, MessageSink& messages, QWidget* parent)
     : ModeWindow(Layout, entry::CheckStepEntry, port, state, messages, parent) {
-    Frame3 = new QGroupBox(this);
-    Frame3->setObjectName(QStringLiteral("Frame3"));
-    Place(*Frame3, {120, 120, 2415, 855});
-    Option2 = MakeOption("Option2", "Increment Code", Frame3, {240, 240, 1815, 195});
-    Option3 = MakeOption("Option3", "Decrement Code", Frame3, {240, 480, 1815, 255});
-    connect(Option2, &QRadioButton::toggled, this, [this](bool selected) {
-        if (selected) {
-            Option2_Click();
-        }
-    });
-    connect(Option3, &QRadioButton::toggled, this, [this](bool selected) {
-        if (selected) {
-            Option3_Click();
-        }
-    });
+    Frame3 = MakeControl<QGroupBox>(this, "Frame3", {120, 120, 2415, 855});
+    Option2 = MakeControl<QRadioButton>(Frame3, "Option2", {240, 240, 1815, 195},
+                                        QStringLiteral("Increment Code"));
+    Option3 = MakeControl<QRadioButton>(Frame3, "Option3", {240, 480, 1815, 255},
+                                        QStringLiteral("Decrement Code"));
+    OnSelected(Option2, [this] { Option2_Click(); });
+    OnSelected(Option3, [this] { Option3_Click(); });
 
     // The unit beside the field.
-    Label2 = new QLabel(QStringLiteral("LSBs"), Frame1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Place(*Label2, {1800, 360, 495, 255});
+    Label2 = MakeControl<QLabel>(Frame1, "Label2", {1800, 360, 495, 255}, QStringLiteral("LSBs"));
 
     // Channels from 15 down to 0, then the field, the direction and the buttons.
     std::vector<QWidget*> order(Option1.rbegin(), Option1.rend());

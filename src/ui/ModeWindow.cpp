@@ -1,6 +1,5 @@
 #include "ModeWindow.h"
 
-#include "FormGeometry.h"
 #include "board/CommsFunctions.h"
 
 #include <QFrame>
@@ -16,8 +15,6 @@
 namespace qv4130 {
 
 namespace {
-constexpr int EnterCode = 13;
-
 // The channel options: two rows of eight, member i at left 120 + 600 * (i mod 8).
 TwipsRect ChannelOptionRect(int member, int lastChannelTop) {
     constexpr int TopRow = 240;
@@ -28,24 +25,16 @@ TwipsRect ChannelOptionRect(int member, int lastChannelTop) {
 
 // A command button that never becomes a default button Enter would press
 // from elsewhere in the window.
-QPushButton* MakeCommandButton(const char* name, const char* caption, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
+QPushButton* MakeCommandButton(QWidget* parent, const char* name, const TwipsRect& rect,
+                               const char* caption) {
+    auto* button = MakeControl<QPushButton>(parent, name, rect, QString::fromLatin1(caption));
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
 }
-
-QString TwoDigitNumber(int number) {
-    return QStringLiteral("%1").arg(number, 2, 10, QChar('0'));
-}
 } // namespace
 
-void Place(QWidget& widget, const TwipsRect& rect) {
-    PlaceInTwips(widget, rect.left, rect.top, rect.width, rect.height);
-}
-
-ModeWindow::ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Check check,
+ModeWindow::ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Checker check,
                        PortLibrary& port, SharedState& state, MessageSink& messages,
                        QWidget* parent)
     : QDialog(parent), state_(state), port_(port) {
@@ -57,64 +46,49 @@ ModeWindow::ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Check 
     setFont(FormFont());
     SetClientSizeInTwips(*this, layout.clientWidth, layout.clientHeight, false);
 
-    Frame1 = new QGroupBox(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Place(*Frame1, layout.frame1);
-
-    Label1 = new QLabel(QString::fromLatin1(layout.label1Caption), Frame1);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Frame1 = MakeControl<QGroupBox>(this, "Frame1", layout.frame1);
+    Label1 = MakeControl<QLabel>(Frame1, "Label1", layout.label1,
+                                 QString::fromLatin1(layout.label1Caption));
     Label1->setTextFormat(Qt::PlainText);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Place(*Label1, layout.label1);
     // A substitute for the designed font can be wider and wrap onto one more
     // line; the label then grows downward rather than lose its last words.
     Label1->resize(Label1->width(),
                    std::max(Label1->height(), Label1->heightForWidth(Label1->width())));
 
-    Text1 = new CheckedEntryField(std::move(check), messages, Frame1);
-    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1 =
+        MakeControl<CheckedEntryField>(Frame1, "Text1", layout.text1, std::move(check), messages);
     Text1->setText(QStringLiteral("000"));
-    Place(*Text1, layout.text1);
-    connect(Text1, &CheckedEntryField::characterTyped, this, &ModeWindow::Text1_KeyPress);
-    connect(Text1, &CheckedEntryField::leftForAnotherControl, this, &ModeWindow::Text1_LostFocus);
+    connect(Text1, &CheckedEntryField::accepted, this, &ModeWindow::Text1_Accepted);
+    connect(Text1, &CheckedEntryField::rejected, this, &ModeWindow::Text1_Rejected);
 
-    // The entry check's own button; the window runs it, the operator never sees it.
-    Command3 = MakeCommandButton("Command3", "Command3", Frame1);
-    Place(*Command3, layout.command3);
+    // The entry check's own button; the operator never sees it.
+    Command3 = MakeCommandButton(Frame1, "Command3", layout.command3, "Command3");
     Command3->hide();
     connect(Command3, &QPushButton::clicked, this, &ModeWindow::Command3_Click);
 
-    Frame2 = new QGroupBox(QStringLiteral("Select Channel"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Place(*Frame2, layout.frame2);
+    Frame2 =
+        MakeControl<QGroupBox>(this, "Frame2", layout.frame2, QStringLiteral("Select Channel"));
     for (int member = 0; member < ChannelCount; ++member) {
-        auto* option = new QRadioButton(TwoDigitNumber(member), Frame2);
-        option->setObjectName(QStringLiteral("Option1_%1").arg(member));
-        Place(*option, ChannelOptionRect(member, layout.lastChannelTop));
-        connect(option, &QRadioButton::toggled, this, [this, member](bool selected) {
-            if (selected) {
-                Option1_Click(member);
-            }
-        });
+        const QString caption = QStringLiteral("%1").arg(member, 2, 10, QChar('0'));
+        auto* option =
+            MakeControl<QRadioButton>(Frame2, QStringLiteral("Option1_%1").arg(member),
+                                      ChannelOptionRect(member, layout.lastChannelTop), caption);
+        OnSelected(option, [this, member] { Option1_Click(member); });
         Option1[static_cast<std::size_t>(member)] = option;
     }
 
-    Command1 = MakeCommandButton("Command1", "Update Channel", this);
-    Place(*Command1, layout.command1);
+    Command1 = MakeCommandButton(this, "Command1", layout.command1, "Update Channel");
     connect(Command1, &QPushButton::clicked, this, &ModeWindow::Command1_Click);
-
-    Command2 = MakeCommandButton("Command2", "Back", this);
-    Place(*Command2, layout.command2);
+    Command2 = MakeCommandButton(this, "Command2", layout.command2, "Back");
     connect(Command2, &QPushButton::clicked, this, &ModeWindow::Command2_Click);
 
     // The focus target: right of the client area, out of sight unless the
     // operator enlarges the window, so a finished entry leaves no visible focus.
-    auto* pic = new QFrame(this);
-    pic->setObjectName(QStringLiteral("Pic"));
+    auto* pic = MakeControl<QFrame>(this, "Pic", layout.pic);
     pic->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pic->setFocusPolicy(Qt::StrongFocus);
-    Place(*pic, layout.pic);
     Pic = pic;
     Text1->SetFocusTarget(Pic);
 }
@@ -125,31 +99,36 @@ ModeWindow::~ModeWindow() {
     }
 }
 
+void ModeWindow::OnSelected(QRadioButton* option, std::function<void()> handler) {
+    connect(option, &QRadioButton::toggled, this, [handler = std::move(handler)](bool selected) {
+        if (selected) {
+            handler();
+        }
+    });
+}
+
 void ModeWindow::Option1_Click(int index) {
     state_.SelectedChannel = static_cast<std::int16_t>(index);
 }
 
-void ModeWindow::Text1_KeyPress(int keyAscii) {
-    if (keyAscii == EnterCode) {
-        Text1->FinishEntry();
-    }
-}
-
-void ModeWindow::Text1_LostFocus() {
-    Command3_Click();
-}
-
 void ModeWindow::Command3_Click() {
-    if (const auto value = Text1->RunCheck()) {
-        state_.DataValue = *value;
-    }
+    Text1->RunCheck();
+}
+
+void ModeWindow::Text1_Accepted(std::int16_t value) {
+    entryRejected_ = false;
+    state_.DataValue = value;
+}
+
+void ModeWindow::Text1_Rejected() {
+    entryRejected_ = true;
 }
 
 void ModeWindow::Command1_Click() {
     // Qt still delivers the click whose press took the focus out of the field,
     // even when the entry was rejected on the way; the previous value must not
     // go out as if the rejected entry had been accepted.
-    if (Text1->LastCheckRejected()) {
+    if (entryRejected_) {
         return;
     }
     SendChannelCommand();
@@ -161,12 +140,6 @@ void ModeWindow::Command2_Click() {
 
 void ModeWindow::SendChannelCommand() {
     qv4130::SendChannelCommand(port_, state_);
-}
-
-void ModeWindow::ChainTabOrder(const std::vector<QWidget*>& order) {
-    for (std::size_t i = 1; i < order.size(); ++i) {
-        setTabOrder(order[i - 1], order[i]);
-    }
 }
 
 void ModeWindow::showEvent(QShowEvent* event) {

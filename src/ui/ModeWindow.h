@@ -1,12 +1,13 @@
 #pragma once
 
 #include "CheckedEntryField.h"
+#include "FormGeometry.h"
 #include "board/Signals.h"
 
 #include <QDialog>
 
 #include <array>
-#include <vector>
+#include <functional>
 
 class QGroupBox;
 class QLabel;
@@ -18,14 +19,6 @@ namespace qv4130 {
 class MessageSink;
 class PortLibrary;
 struct SharedState;
-
-// A rectangle in twips, relative to the containing window or frame.
-struct TwipsRect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-};
 
 // Where a mode window puts the controls both windows have.
 struct ModeWindowLayout {
@@ -54,8 +47,8 @@ class ModeWindow : public QDialog {
 
 public:
     void Option1_Click(int index);
-    void Text1_KeyPress(int keyAscii);
-    void Text1_LostFocus();
+    // The entry check's own button: checks the field now. Leaving the field
+    // does the same by itself.
     void Command3_Click();
     void Command1_Click();
     void Command2_Click();
@@ -65,14 +58,14 @@ public:
     ~ModeWindow() override;
 
 protected:
-    ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Check check, PortLibrary& port,
+    ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Checker check, PortLibrary& port,
                SharedState& state, MessageSink& messages, QWidget* parent);
 
     virtual void Form_Load() = 0;
     void SendChannelCommand();
 
-    // Tab order from first to last; hidden controls keep their place but are skipped.
-    void ChainTabOrder(const std::vector<QWidget*>& order);
+    // Runs `handler` whenever `option` becomes the selected one.
+    void OnSelected(QRadioButton* option, std::function<void()> handler);
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -89,11 +82,13 @@ protected:
     QWidget* Pic;
 
 private:
+    // What the entry field reports when it has checked the entry.
+    void Text1_Accepted(std::int16_t value);
+    void Text1_Rejected();
+
     PortLibrary& port_;
     bool loaded_ = false;
+    bool entryRejected_ = false;
 };
-
-// Places `widget` by a rectangle in twips.
-void Place(QWidget& widget, const TwipsRect& rect);
 
 } // namespace qv4130

@@ -37,13 +37,10 @@ private:
     QColor colour_;
 };
 
-QLabel* MakeLabel(QWidget* window, const char* name, const QString& text, int left, int top,
-                  int width, int height) {
-    auto* label = new QLabel(text, window);
-    label->setObjectName(QString::fromLatin1(name));
+QLabel* MakeLabel(QWidget* window, const char* name, const TwipsRect& rect, const QString& text) {
+    auto* label = MakeControl<QLabel>(window, name, rect, text);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setFont(FormFont());
-    PlaceInTwips(*label, left, top, width, height);
     return label;
 }
 
@@ -51,14 +48,6 @@ void MakeTextBlack(QLabel& label) {
     QPalette palette = label.palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     label.setPalette(palette);
-}
-
-QPushButton* MakeButton(QWidget* window, const char* name, const QString& text, int left, int top,
-                        int width, int height) {
-    auto* button = new QPushButton(text, window);
-    button->setObjectName(QString::fromLatin1(name));
-    PlaceInTwips(*button, left, top, width, height);
-    return button;
 }
 } // namespace
 
@@ -86,26 +75,23 @@ frmAbout::frmAbout(const SystemInformationHost& host, VersionNumbers version, QW
 void frmAbout::BuildControls() {
     // Created in the order the controls have always been stored in, which is also
     // the order they are stacked in: later ones lie on top.
-    picIcon = new QLabel(this);
-    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon = MakeControl<QLabel>(this, "picIcon", {240, 240, 540, 540});
     picIcon->setPixmap(ApplicationIconPixmap());
     picIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picIcon->setFocusPolicy(Qt::StrongFocus);
-    PlaceInTwips(*picIcon, 240, 240, 540, 540);
 
-    cmdOK = MakeButton(this, "cmdOK", QStringLiteral("OK"), 4245, 2625, 1260, 345);
+    cmdOK = MakeControl<QPushButton>(this, "cmdOK", {4245, 2625, 1260, 345}, QStringLiteral("OK"));
     cmdOK->setDefault(true);
-    cmdSysInfo =
-        MakeButton(this, "cmdSysInfo", QStringLiteral("&System Info..."), 240, 2640, 1245, 345);
+    cmdSysInfo = MakeControl<QPushButton>(this, "cmdSysInfo", {240, 2640, 1245, 345},
+                                          QStringLiteral("&System Info..."));
 
-    Label4 = MakeLabel(this, "Label4", QStringLiteral("www.example.com"), 960, 2040, 3855, 255);
-    Label3 = MakeLabel(this, "Label3", QStringLiteral("is available from our website"), 960, 1800,
-                       3855, 255);
-    Label2 =
-        MakeLabel(this, "Label2", QStringLiteral("The Latest version of all Tessaron Software"),
-                  600, 1560, 4575, 255);
-    Label1 = MakeLabel(this, "Label1", QStringLiteral("Orvane Applications Group"), 960, 1080, 3855,
-                       255);
+    Label4 = MakeLabel(this, "Label4", {960, 2040, 3855, 255}, QStringLiteral("www.example.com"));
+    Label3 = MakeLabel(this, "Label3", {960, 1800, 3855, 255},
+                       QStringLiteral("is available from our website"));
+    Label2 = MakeLabel(this, "Label2", {600, 1560, 4575, 255},
+                       QStringLiteral("The Latest version of all Tessaron Software"));
+    Label1 = MakeLabel(this, "Label1", {960, 1080, 3855, 255},
+                       QStringLiteral("Orvane Applications Group"));
 
     // The etched separator: a grey line with a white one a pixel below it. Both
     // belong to the one control array Line1; the index tells them apart.
@@ -113,22 +99,20 @@ void frmAbout::BuildControls() {
     shadow->setObjectName(QStringLiteral("Line1"));
     shadow->setProperty("index", 1);
 
-    lblDescription =
-        MakeLabel(this, "lblDescription", QStringLiteral("Hardware and Software designed by the"),
-                  960, 840, 3885, 210);
+    lblDescription = MakeLabel(this, "lblDescription", {960, 840, 3885, 210},
+                               QStringLiteral("Hardware and Software designed by the"));
     MakeTextBlack(*lblDescription);
-    lblTitle = MakeLabel(this, "lblTitle", QStringLiteral("QV4130 Evaluation Board Software"), 930,
-                         210, 3900, 255);
+    lblTitle = MakeLabel(this, "lblTitle", {930, 210, 3900, 255},
+                         QStringLiteral("QV4130 Evaluation Board Software"));
     MakeTextBlack(*lblTitle);
 
     auto* highlight = new HorizontalLine(this, 105, 5654, 2460, 2, Qt::white);
     highlight->setObjectName(QStringLiteral("Line1"));
     highlight->setProperty("index", 0);
 
-    lblVersion = MakeLabel(this, "lblVersion", QString(), 960, 435, 3885, 225);
+    lblVersion = MakeLabel(this, "lblVersion", {960, 435, 3885, 225}, QString());
 
-    setTabOrder(cmdOK, picIcon);
-    setTabOrder(picIcon, cmdSysInfo);
+    ChainTabOrder({cmdOK, picIcon, cmdSysInfo});
     cmdOK->setFocus();
 
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });

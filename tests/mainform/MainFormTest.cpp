@@ -1,203 +1,153 @@
 #include "ui/MainForm.h"
-#include "support/RecordingMessageSink.h"
-#include "support/RecordingPortLibrary.h"
-#include "ui/FormGeometry.h"
+#include "about/HostFakes.h"
+#include "modes/ModeWindowHarness.h"
+#include "ui/ApplicationIcon.h"
+#include "ui/ChildWindows.h"
 
 #include <QAction>
-#include <QApplication>
+#include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QScreen>
-#include <QSignalSpy>
-#include <QTest>
-#include <gtest/gtest.h>
 
-#include <memory>
-
-namespace qv4130 {
+namespace qv4130::testing {
 namespace {
 
-using namespace testing;
 using Calls = std::vector<PortCall>;
 
-class MainFormTest : public ::testing::Test {
+// The main window at 888 with the program's own child windows, loaded (its load
+// handler runs in the constructor) and its load's calls forgotten.
+class MainFormTest : public WindowTest {
 protected:
-    // Loads the window at 888 (its load handler runs now), then forgets the load's calls.
     void SetUp() override {
-        port.registers[890] = 0xFF;
-        form = std::make_unique<MainForm>(port, state, messages, children, hooks);
+        state.FrameMode = 2; // as Mode 2 leaves it
+        const MainFormHooks hooks{[this] { ++quits; }, [this] { pauses.push_back(port.Take()); }};
+        form = std::make_unique<MainForm>(
+            port, state, messages, ProgramChildWindows(port, state, messages, host.Host()), hooks);
         port.calls.clear();
     }
-    void ShowActive() {
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    }
-    QPushButton* Button(const char* name) { return form->findChild<QPushButton*>(name); }
-    void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
-
-    RecordingPortLibrary port;
-    SharedState state{.PortAddress = 888};
-    RecordingMessageSink messages;
-    std::vector<std::string> opened; // the windows opened, "wrong owner" if not owned by form
-    ChildWindows children{Opener("mode 1"), Opener("mode 2"), Opener("about")};
+    void Click(const char* caption) { WindowTest::Click(*form, caption); }
+    FakeSystemInformationHost host;
     int quits = 0;
-    std::vector<std::size_t> pauses; // how many port calls were made by each pause of the sweep
-    MainFormHooks hooks{[this] { ++quits; }, [this] { pauses.push_back(port.calls.size()); }};
+    std::vector<Calls> pauses; // each pause of the sweep, with the calls made before it
     std::unique_ptr<MainForm> form;
-
-private:
-    std::function<void(QWidget*)> Opener(const char* which) {
-        return [this, which](QWidget* owner) {
-            opened.push_back(owner == form.get() ? which : "wrong owner");
-        };
-    }
 };
 
-// The sweep's 16 words, 0x00C00 to 0x0FC00.
-Calls SweepWrites() {
-    Calls all;
+// The sweep's 16 words, 0x00C00 to 0x0FC00, each followed by a pause: writes
+// (mode 0), whatever mode was left.
+std::vector<Calls> SweepWords() {
+    std::vector<Calls> words;
     for (std::int32_t channel = 0; channel < 16; ++channel) {
-        const Calls word = WordWrites(888, channel * 4096 + 3072);
-        all.insert(all.end(), word.begin(), word.end());
+        words.push_back(WordWrites(888, channel * 4096 + 3072));
     }
-    return all;
-}
-
-TEST_F(MainFormTest, LayoutFollowsTheDesignInTwipsAndNoCaptionIsClipped) {
-    const std::tuple<const char*, const char*, int, int> rows[] = {
-        {"Command1", "Mode &1 Operation", 240, 375},
-        {"Command6", "Mode &2 Operation", 720, 375},
-        {"Command5", "&Reset QV4130", 1200, 375},
-        {"CmdPd", "Power Down QV4130", 1680, 375},
-        {"Command3", "&About", 2160, 375},
-        {"Command2", "&Quit", 2640, 375},
-        {"Command4", "Test", 3480, 495},
-    };
-    EXPECT_EQ(form->windowTitle(), "QV4130");
-    const QWidget* client = form->centralWidget();
-    EXPECT_EQ(client->size(), QSize(TwipsToPixels(2550, client), TwipsToPixels(3150, client)));
-    EXPECT_EQ(form->minimumSize(), form->maximumSize());
-    const QRect screen = form->screen()->geometry();
-    EXPECT_EQ(form->pos(),
-              QPoint((screen.width() - form->width()) / 2, (screen.height() - form->height()) / 2));
-    for (const auto& [name, caption, top, height] : rows) {
-        const QPushButton* button = Button(name);
-        EXPECT_EQ(button->text(), caption);
-        EXPECT_EQ(button->geometry(), QRect(TwipsToPixels(240), TwipsToPixels(top),
-                                            TwipsToPixels(2055), TwipsToPixels(height)))
-            << name;
-        EXPECT_TRUE(button->font().bold() && button->font().pointSizeF() == 8.25) << name;
-        // The caption fits inside the button's 2-pixel frame.
-        EXPECT_LE(button->fontMetrics().horizontalAdvance(QString(caption).remove('&')) + 4,
-                  button->width())
-            << caption;
-    }
-    const QAction* menu = form->menuBar()->actions().value(0);
-    ASSERT_NE(menu, nullptr);
-    QStringList items{menu->text()};
-    for (const QAction* item : menu->menu()->actions()) {
-        items << item->objectName() + "=" + item->text();
-    }
-    EXPECT_EQ(items, QStringList({"P&rinter Port", "MnuLPT1=LPT1", "MnuLPT2=LPT2", "MnuPRN=PRN"}));
+    return words;
 }
 
 TEST_F(MainFormTest, PowerTogglesResetPulsesAndTheSweepWritesAllSixteenChannels) {
-    Click("CmdPd");
-    EXPECT_EQ(Button("CmdPd")->text(), "Power Up QV4130");
+    EXPECT_EQ(form->windowTitle(), "QV4130");
+    const QRect screen = form->screen()->geometry();
+    EXPECT_EQ(form->pos(),
+              QPoint((screen.width() - form->width()) / 2, (screen.height() - form->height()) / 2));
+    Click("Power Down QV4130");
     // Reset right after a power-down keeps the chip powered down.
-    Click("Command5");
+    Click("&Reset QV4130");
     EXPECT_EQ(port.Take(), (Calls{Out(888, 0x1C), In(888), Out(888, 0x0C), Out(888, 0x1C)}));
-
-    Click("Command4");
-    EXPECT_EQ(port.Take(), SweepWrites());
-    EXPECT_EQ(pauses.size(), 16u);
-    EXPECT_EQ(pauses.front() * 16, pauses.back()) << "one pause after each word";
-    EXPECT_EQ(std::tuple(state.FrameMode, state.SelectedChannel, state.DataValue, state.SerialWord),
-              std::tuple(0, 15, 3072, 0x0FC00));
-    // The words took the chip out of power-down, but the flag and the button still
-    // say powered down.
-    EXPECT_EQ(state.DevicePowered, 0);
-    EXPECT_EQ(Button("CmdPd")->text(), "Power Up QV4130");
-
-    // Right after a sweep the data register holds 0x16.
-    Click("Command5");
-    Click("CmdPd");
-    EXPECT_EQ(Button("CmdPd")->text(), "Power Down QV4130");
+    Click("Test");
+    EXPECT_EQ(pauses, SweepWords());
+    // The words took the chip out of power-down, but the button still says powered
+    // down. Right after a sweep the data register holds 0x16.
+    Click("&Reset QV4130");
+    Click("Power Up QV4130");
     EXPECT_EQ(state.DevicePowered, 1);
     EXPECT_EQ(port.calls, (Calls{In(888), Out(888, 0x06), Out(888, 0x16), Out(888, 0x14)}));
 }
 
-TEST_F(MainFormTest, TabReachesTheUnseenTestButtonLastAndSpaceOrEnterPressesIt) {
-    ShowActive();
-    Button("Command1")->setFocus();
-    QStringList walked{"Command1"};
-    for (int i = 0; i < 7; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        walked << QApplication::focusWidget()->objectName();
+// The Test button lies below the client area: only the seventh stop of Tab reaches it.
+TEST_F(MainFormTest, OnlyTheKeyboardReachesTheTestButtonAndEnterPressesIt) {
+    ShowActive(*form);
+    EXPECT_TRUE(Find(*form, "Test")->visibleRegion().isEmpty());
+    Find(*form, "Mode &1 Operation")->setFocus();
+    for (int tab = 1; tab <= 6; ++tab) {
+        QTest::keyClick(Focus(), Qt::Key_Tab);
     }
-    EXPECT_EQ(walked, QStringList({"Command1", "Command2", "Command3", "CmdPd", "Command5",
-                                   "Command6", "Command4", "Command1"}));
-    EXPECT_TRUE(Button("Command4")->visibleRegion().isEmpty()) << "out of the mouse's reach";
-    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
-        port.calls.clear();
-        QTest::keyClick(Button("Command4"), key);
-        EXPECT_EQ(port.calls, SweepWrites()) << QTest::toString(key);
-    }
+    QTest::keyClick(Focus(), Qt::Key_Return);
+    EXPECT_EQ(pauses, SweepWords());
 }
 
-TEST_F(MainFormTest, PortMenuMovesTheMarkAndWritesNothing) {
-    const auto items = [this] { // per port item: '-' disabled, 'x' marked, '.' plain
-        std::string marks;
-        for (const char* name : {"MnuLPT1", "MnuLPT2", "MnuPRN"}) {
-            const auto* item = form->findChild<QAction*>(name);
-            marks += !item->isEnabled() ? '-' : item->isChecked() ? 'x' : '.';
+TEST_F(MainFormTest, PortMenuMovesTheMarkAndWritesNothingAndQuitOnlyExits) {
+    const QMenu* menu = form->findChild<QMenu*>();
+    EXPECT_EQ(menu->title(), "P&rinter Port");
+    // Chooses the item `caption`, if there is one; tells which items are marked.
+    const auto choose = [menu](const QString& caption) {
+        for (QAction* item : menu->actions()) {
+            if (item->text() == caption) {
+                item->trigger();
+            }
         }
-        return marks;
+        QString marked;
+        for (const QAction* item : menu->actions()) {
+            marked += item->isChecked() ? item->text() : "-";
+        }
+        return marked;
     };
-    EXPECT_EQ(items(), "x..");
+    EXPECT_EQ(choose(""), "LPT1--");
     // Choosing the marked item keeps it marked.
-    const std::tuple<const char*, std::uint16_t, const char*> rows[] = {{"MnuPRN", 956, "..x"},
-                                                                        {"MnuLPT1", 888, "x.."},
-                                                                        {"MnuLPT1", 888, "x.."},
-                                                                        {"MnuLPT2", 632, ".x."}};
-    for (const auto& [item, address, marks] : rows) {
-        form->findChild<QAction*>(item)->trigger();
-        EXPECT_EQ(state.PortAddress, address) << item;
-        EXPECT_EQ(items(), marks) << item;
+    // clang-format off
+    for (const auto& [caption, address, marked] : {std::tuple{"PRN", 956, "--PRN"},
+             {"LPT1", 888, "LPT1--"}, {"LPT1", 888, "LPT1--"}, {"LPT2", 632, "-LPT2-"}}) {
+        // clang-format on
+        EXPECT_EQ(choose(caption), marked);
+        EXPECT_EQ(state.PortAddress, address) << caption;
     }
     EXPECT_TRUE(port.calls.empty());
     // The next byte goes to the new port, whose control register is left alone.
-    Click("CmdPd");
-    EXPECT_EQ(port.calls, (Calls{Out(632, 0x1C)}));
-
-    form->DisablePortItem(PortMenuItem::Lpt1);
-    form->DisablePortItem(PortMenuItem::Prn);
-    EXPECT_EQ(items(), "-x-");
-}
-
-TEST_F(MainFormTest, ModeWindowsOpenOnlyWhilePoweredUpAndAboutAlways) {
-    for (const char* step :
-         {"Command1", "Command6", "Command3", "CmdPd", "Command1", "Command6", "Command3"}) {
-        Click(step);
-    }
-    EXPECT_EQ(opened, (std::vector<std::string>{"mode 1", "mode 2", "about", "about"}));
-    const ShownMessage refusal{"The QV4130 must be Powered Up to proceed", "QV4130",
-                               MessageIcon::Exclamation};
-    EXPECT_EQ(messages.boxes, (std::vector<ShownMessage>{refusal, refusal}));
-}
-
-TEST_F(MainFormTest, QuitGoesOnlyThroughTheExitAndClosingEndsTheRun) {
-    Click("Command2");
+    Click("Power Down QV4130");
+    EXPECT_EQ(port.Take(), (Calls{Out(632, 0x1C)}));
+    Click("&Quit");
     EXPECT_EQ(quits, 1);
-    EXPECT_TRUE(port.calls.empty());
+}
 
-    QSignalSpy closed(form.get(), &MainForm::closed);
-    form->show();
-    form->close();
-    EXPECT_EQ(closed.count(), 1);
+// Through the program's own wiring: the mode windows over the main window while
+// the chip is powered up, About always.
+TEST_F(MainFormTest, ButtonsOpenTheProgramsWindows) {
+    QStringList opened;
+    for (const char* caption : {"Mode &1 Operation", "Mode &2 Operation", "&About",
+                                "Power Down QV4130", "Mode &1 Operation", "&About"}) {
+        WorkModal([&] { Click(caption); },
+                  [&](QWidget& window) {
+                      opened << window.windowTitle() +
+                                    (window.parentWidget() == form.get() ? " over" : "");
+                      window.close();
+                  });
+    }
+    EXPECT_EQ(opened, QStringList({"Mode 1 Operation over", "Mode 2 Operation over", "About QV4130",
+                                   "About QV4130"}));
+    EXPECT_EQ(messages.boxes,
+              (std::vector<ShownMessage>{{"The QV4130 must be Powered Up to proceed", "QV4130",
+                                          MessageIcon::Exclamation}}));
+}
+
+// About as the operator gets it from the main window: with no owner, its texts
+// and icon, the focus on OK, and its keys.
+TEST_F(MainFormTest, AboutShowsTheProgramAndItsKeysWorkIt) {
+    WorkModal([this] { Click("&About"); },
+              [this](QWidget& about) {
+                  EXPECT_EQ(about.parentWidget(), nullptr);
+                  EXPECT_EQ(about.windowTitle(), "About QV4130");
+                  EXPECT_EQ(about.findChild<QLabel*>("lblVersion")->text(), "Version 2.0.1");
+                  EXPECT_EQ(about.findChild<QLabel*>("picIcon")->pixmap().toImage(),
+                            ApplicationIconPixmap().toImage());
+                  EXPECT_EQ(Focus(), Find(about, "OK"));
+                  // The lookups are StartSysInfo's own tests; its access key must run them
+                  // (on this empty registry they end in the message) and leave the window open.
+                  QTest::keyClick(Focus(), Qt::Key_S, Qt::AltModifier);
+                  EXPECT_TRUE(QTest::qWaitFor([&] { return host.messages.boxes.size() == 1; }));
+                  EXPECT_TRUE(about.isVisible());
+                  // OK is the default button: Enter on the icon presses it.
+                  Find(about, "picIcon")->setFocus();
+                  QTest::keyClick(Focus(), Qt::Key_Enter);
+                  EXPECT_FALSE(about.isVisible());
+              });
 }
 
 } // namespace
-} // namespace qv4130
+} // namespace qv4130::testing

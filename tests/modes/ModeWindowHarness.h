@@ -6,12 +6,14 @@
 #include "ui/Mode1Form.h"
 #include "ui/Mode2Form.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 
@@ -22,55 +24,74 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 
 namespace qv4130::testing {
 
-// A chip powered up on LPT1, a recording port and message sink, and the
-// operator's hands on a mode window. DataValue starts at a value no entry here gives.
-class ModeWindowTest : public ::testing::Test {
+// The operator's hands on the windows, with the board on LPT1 behind a recording
+// port and message sink. DataValue starts at a value no entry gives.
+class WindowTest : public ::testing::Test {
 public:
     static constexpr std::int16_t Untouched = 999;
 
-    ModeWindowTest() {
-        state.PortAddress = 888;
-        state.DevicePowered = 1;
-        state.DataValue = Untouched;
+    WindowTest() : state{.PortAddress = 888, .DataValue = Untouched} {}
+
+    // A control by its name or by the caption the operator reads on it.
+    static QWidget* Find(QWidget& window, const QString& nameOrCaption) {
+        for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+            if (button->text() == nameOrCaption) {
+                return button;
+            }
+        }
+        return window.findChild<QWidget*>(nameOrCaption);
+    }
+    static void Click(QWidget& window, const QString& nameOrCaption) {
+        QWidget* control = Find(window, nameOrCaption);
+        ASSERT_NE(control, nullptr) << nameOrCaption.toStdString();
+        QTest::mouseClick(control, Qt::LeftButton);
+    }
+    static QWidget* Focus() { return QApplication::focusWidget(); }
+    // Shown and active, so that the focus moves as it does on a desktop.
+    static void ShowActive(QWidget& window) {
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
 
-    // Mode 1 or 2, shown and active, so that the focus moves as it does on a desktop.
-    std::unique_ptr<QWidget> Open(int mode) {
-        std::unique_ptr<QWidget> form;
+    // Runs `open`, which shows a modal window and returns once it is closed, and
+    // meanwhile works that window with `operate`, which must close it.
+    static void WorkModal(const std::function<void()>& open,
+                          const std::function<void(QWidget&)>& operate) {
+        QTimer::singleShot(0, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
+                operate(*modal);
+            }
+        });
+        open();
+        QCoreApplication::processEvents(); // if nothing opened, the check runs now
+    }
+
+    // A fresh Mode 1 or Mode 2 window, shown and active.
+    std::unique_ptr<QDialog> Open(int mode) {
+        std::unique_ptr<QDialog> form;
         if (mode == 1) {
             form = std::make_unique<Mode1Form>(port, state, messages, nullptr);
         } else {
             form = std::make_unique<Mode2Form>(port, state, messages, nullptr);
         }
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        ShowActive(*form);
         return form;
     }
-
-    static QWidget* Child(QWidget& form, const QString& name) {
-        auto* child = form.findChild<QWidget*>(name);
-        EXPECT_NE(child, nullptr) << name.toStdString();
-        return child;
-    }
     static QLineEdit* Field(QWidget& form) { return form.findChild<QLineEdit*>("Text1"); }
-    static bool Checked(QWidget& form, const QString& name) {
-        return form.findChild<QRadioButton*>(name)->isChecked();
-    }
-    static void Click(QWidget& form, const QString& name) {
-        QTest::mouseClick(Child(form, name), Qt::LeftButton);
-    }
     // Clicks into the field and replaces its text by typing; the focus stays there.
     static void Type(QWidget& form, const QString& text) {
         QTest::mouseClick(Field(form), Qt::LeftButton);
         Field(form)->clear();
         QTest::keyClicks(Field(form), text);
     }
-    static QWidget* Focus() { return QApplication::focusWidget(); }
 
     RecordingPortLibrary port;
     SharedState state;
     RecordingMessageSink messages;
 };
+
+using ModeWindowTest = WindowTest;
 
 } // namespace qv4130::testing
