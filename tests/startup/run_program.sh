@@ -53,6 +53,9 @@ no-port) # the library beside the program is the one used, and /ss is read befor
     # Qt takes its own options (here the value of one) out of the arguments
     cp "$program" "$work/bin/"
     cp "$noPortLibrary" "$work/bin/libparllio.so"
+    if [ "${QV4130_LIBRARY_BESIDE_VIA_PATH:-0}" = 1 ]; then
+        export LD_LIBRARY_PATH="$work/bin"
+    fi
     run 0 "$work/bin/qv4130" -qwindowtitle /ss
     holds "$work/err" "GetParallelPortCount()
 ClaimParallelPort(1, -1)
