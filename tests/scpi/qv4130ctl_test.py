@@ -45,6 +45,18 @@ class CommandLineTest(unittest.TestCase):
                 if status == 1:
                     self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
 
+    def test_a_traced_write_leaves_its_word_in_the_file(self):
+        path = os.path.join(os.environ.get("TMPDIR", "/tmp"), f"ctl-{os.getpid()}.vcd")
+        result = ctl("--virtual-board", "--trace", path, "write", "5", "0xA00")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(path, encoding="ascii") as trace:
+            text = trace.read()
+        os.remove(path)
+        # SCLK idles high; it falls once for each of the word's 18 bits.
+        sclk = re.search(r"\$var wire 1 (\S+) SCLK ", text).group(1)
+        self.assertEqual(len(re.findall(rf"^0{re.escape(sclk)}$", text, re.M)), 18)
+        self.assertTrue(text.rstrip().splitlines()[-1].startswith("#"))
+
     def test_a_script_stops_at_its_first_error_and_names_the_line(self):
         script = ("# channel 1 to A00\n"
                   "SOUR:CHAN1:CODE #HA00 # a hex number, then a comment\n"
@@ -106,3 +118,4 @@ class PyVisaTest(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
