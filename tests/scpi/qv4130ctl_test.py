@@ -3,6 +3,8 @@ output and exit statuses, and PyVISA (pure-Python backend) against its server.""
 
 import os
 import re
+import select
+import socket
 import subprocess
 import unittest
 
@@ -119,3 +121,21 @@ class PyVisaTest(unittest.TestCase):
 if __name__ == "__main__":
     unittest.main()
 
+
+@unittest.skipUnless(os.environ.get("QV4130"), "the windowed program is not built")
+class ProgramServerTest(unittest.TestCase):
+    def test_a_client_powers_down_the_board_the_windows_use(self):
+        program = subprocess.Popen(
+            [os.environ["QV4130"], "--virtual-board", "--listen", "127.0.0.1:0"],
+            stdout=subprocess.PIPE, text=True, env={**os.environ, "QT_QPA_PLATFORM": "offscreen"})
+        self.addCleanup(program.wait, 10)
+        self.addCleanup(program.terminate)
+        self.assertTrue(select.select([program.stdout], [], [], 30)[0], "it never listened")
+        listening = program.stdout.readline()
+        port = re.search(r"^qv4130: serving SCPI on 127\.0\.0\.1:(\d+)$", listening.strip())
+        self.assertIsNotNone(port, listening)
+        with socket.create_connection(("127.0.0.1", int(port.group(1))), timeout=10) as client:
+            client.sendall(b"OUTP?\nOUTP OFF\nOUTP?\nSOUR:CHAN1:CODE 5\nSYST:ERR?\n")
+            replies = client.makefile("r", encoding="ascii")
+            self.assertEqual([replies.readline().strip() for _ in range(3)],
+                             ["1", "0", '-221,"Settings conflict"'])
