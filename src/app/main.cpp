@@ -11,6 +11,9 @@
 #include "host/Registry.h"
 #include "host/SystemInformation.h"
 #include "host/qt/QtMessageSink.h"
+#include "scpi/Instrument.h"
+#include "scpi/Interpreter.h"
+#include "scpi/qt/StartServing.h"
 #include "trace/TracedPortLibrary.h"
 #include "ui/ApplicationIcon.h"
 #include "ui/ChildWindows.h"
@@ -98,10 +101,21 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    std::optional<qv4130::scpi::ListenAddress> listen;
+    if (const auto listenText = qv4130::ListenText(argc, argv)) {
+        listen = qv4130::scpi::ParseListenAddress(*listenText);
+        if (!listen) {
+            std::cerr << "qv4130: --listen takes [ADDR:]PORT, ADDR an IP address or localhost\n\n"
+                      << qv4130::UsageText();
+            return 2;
+        }
+    }
+
     // Before QApplication takes its own options out of argv, and after the trace's
-    // file name is out of it, so the toolkit never reads the name as an option.
+    // file name and the listening address are out of it, so the toolkit never
+    // reads them as options.
     const std::string argumentText = qv4130::ArgumentText(argc, argv);
-    argc = qv4130::RemoveTraceOption(argc, argv);
+    argc = qv4130::RemoveValueOptions(argc, argv);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(qv4130::identity::Title));
@@ -126,14 +140,36 @@ int main(int argc, char** argv) {
         hooks.quit = [&trace] { trace->FinishAndExit(EXIT_SUCCESS); };
     }
 
+    // SCPI clients drive the same library and the same state as the windows, from
+    // the same event loop, so the windows refuse Mode 1/2 after "OUTPut OFF" too.
+    qv4130::scpi::InstrumentOptions instrumentOptions;
+    if (const auto* board = dynamic_cast<const qv4130::VirtualBoard*>(chosenLibrary.get())) {
+        instrumentOptions.chipCode = [board](int channel) {
+            return int{board->Chip().Code(channel)};
+        };
+    }
+    qv4130::scpi::Instrument instrument(library, state, std::move(instrumentOptions));
+    qv4130::scpi::Interpreter interpreter(instrument);
+    qv4130::scpi::ScpiServer server(interpreter);
+    QObject::connect(&server, &qv4130::scpi::ScpiServer::Failed, [](const QString& reason) {
+        std::cerr << "qv4130: " << reason.toStdString() << std::endl;
+    });
+
     qv4130::HostRegistry registry;
     qv4130::HostFileFinder files;
     qv4130::HostProgramStarter programs;
     const qv4130::SystemInformationHost sysInfo{registry, files, programs, messages};
     qv4130::LazyMainWindow mainWindow([&] {
-        return std::make_unique<qv4130::MainForm>(
+        auto form = std::make_unique<qv4130::MainForm>(
             library, state, messages,
             qv4130::ProgramChildWindows(library, state, messages, sysInfo), hooks);
+        // Start-up has found the port and loaded the window by now; listening
+        // writes nothing, and clients are served once the window's events run.
+        if (listen && qv4130::scpi::StartServing(server, *listen, "qv4130", std::cout, std::cerr)) {
+            QObject::connect(&server, &qv4130::scpi::ScpiServer::LineExecuted, form.get(),
+                             [shown = form.get()] { shown->ShowPowerState(); });
+        }
+        return form;
     });
 
     std::unique_ptr<qv4130::VirtualBoardPanel> panel;

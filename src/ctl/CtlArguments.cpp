@@ -138,6 +138,12 @@ ParseCtlArguments(const std::vector<std::string_view>& arguments) {
             if (!plan.port) {
                 return UsageError{"--port takes LPT1, LPT2 or PRN"};
             }
+        } else if (argument == "--trace") {
+            const auto path = reader.Value();
+            if (!path || path->empty()) {
+                return UsageError{"--trace takes a file name"};
+            }
+            plan.tracePath = std::string(*path);
         } else if (!plan.commands.empty() && plan.commands.back().action == CtlAction::Serve) {
             return UsageError{"serve runs until stopped, so it must come last"};
         } else {
@@ -160,7 +166,8 @@ std::string CtlVersionText() {
 }
 
 std::string CtlUsageText() {
-    return R"(Usage: qv4130ctl [--virtual-board] [--port LPT1|LPT2|PRN] COMMAND...
+    return R"(Usage: qv4130ctl [--virtual-board] [--port LPT1|LPT2|PRN] [--trace FILE.vcd]
+                 COMMAND...
 Drives a QV4130 evaluation board on the PC's printer port from scripts and
 SCPI clients. The commands run in the order given.
 
@@ -189,6 +196,9 @@ Options:
                        the printer port (status then shows the chip's own codes)
   --port LPT1|LPT2|PRN use that port's address (888, 632, 956) instead of the one
                        the port library reports for port 1
+  --trace FILE.vcd     record every write to the port's data register, with its
+                       time, in a Value Change Dump (DIN, SCLK, SYNC, PD, RESET)
+                       that PulseView, sigrok-cli and GTKWave open
   --help               print this text and exit
   --version            print the version and exit
 

@@ -27,6 +27,8 @@ struct CtlPlan {
     bool version = false;
     bool virtualBoard = false;
     std::optional<PortMenuItem> port;
+    // --trace FILE: the data register's writes recorded in a VCD file.
+    std::optional<std::string> tracePath;
     std::vector<CtlCommand> commands;
 };
 

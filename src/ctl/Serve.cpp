@@ -1,6 +1,6 @@
 #include "Serve.h"
 
-#include "scpi/qt/ScpiServer.h"
+#include "scpi/qt/StartServing.h"
 
 #include <QCoreApplication>
 
@@ -16,23 +16,13 @@ int Serve(scpi::Interpreter& interpreter, const scpi::ListenAddress& address,
     QCoreApplication app(argc, argv);
 
     scpi::ScpiServer server(interpreter);
-    const std::string asked = scpi::DescribeListenAddress(address.host, address.port).toStdString();
-    if (!server.Listen(address.host, address.port)) {
-        std::cerr << "qv4130ctl: can't listen on " << asked << ": "
-                  << server.ErrorString().toStdString() << std::endl;
+    if (!scpi::StartServing(server, address, "qv4130ctl", std::cout, std::cerr)) {
         return 1;
-    }
-    if (!address.host.isLoopback()) {
-        std::cerr << "qv4130ctl: warning: listening on " << asked
-                  << ": anyone who can reach this address can drive the board" << std::endl;
     }
     QObject::connect(&server, &scpi::ScpiServer::Failed, &app, [](const QString& reason) {
         std::cerr << "qv4130ctl: " << reason.toStdString() << std::endl;
         QCoreApplication::exit(1);
     });
-    std::cout << "qv4130ctl: serving SCPI on "
-              << scpi::DescribeListenAddress(address.host, server.Port()).toStdString()
-              << std::endl;
     return QCoreApplication::exec();
 }
 

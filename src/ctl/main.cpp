@@ -6,6 +6,7 @@
 #include "Serve.h"
 #include "scpi/Instrument.h"
 #include "scpi/Interpreter.h"
+#include "trace/TracedPortLibrary.h"
 #include "virtualboard/VirtualBoard.h"
 
 #include <cstdlib>
@@ -48,19 +49,24 @@ int main(int argc, char** argv) {
         listen = *address;
     }
 
-    const std::unique_ptr<PortLibrary> library = ctl::MakeCtlPortLibrary(plan.virtualBoard);
+    const std::unique_ptr<PortLibrary> chosenLibrary = ctl::MakeCtlPortLibrary(plan.virtualBoard);
     SharedState state;
-    if (!ctl::FindPort(*library, state, plan.port, std::cerr)) {
+    // In front of whichever library was chosen, so both are traced alike; the
+    // file is completed when it goes, on every return below.
+    const std::unique_ptr<TracedPortLibrary> trace =
+        plan.tracePath ? StartTrace(*chosenLibrary, state, *plan.tracePath, std::cerr) : nullptr;
+    PortLibrary& library = trace ? *trace : *chosenLibrary;
+    if (!ctl::FindPort(library, state, plan.port, std::cerr)) {
         return EXIT_FAILURE;
     }
     // As the main window assumes when it loads; nothing is written for it.
     state.DevicePowered = 1;
 
     scpi::InstrumentOptions options;
-    if (const auto* board = dynamic_cast<const VirtualBoard*>(library.get())) {
+    if (const auto* board = dynamic_cast<const VirtualBoard*>(chosenLibrary.get())) {
         options.chipCode = [board](int channel) { return int{board->Chip().Code(channel)}; };
     }
-    scpi::Instrument instrument(*library, state, std::move(options));
+    scpi::Instrument instrument(library, state, std::move(options));
     scpi::Interpreter interpreter(instrument);
 
     const int status = ctl::RunCtlCommands(plan.commands, instrument, interpreter,

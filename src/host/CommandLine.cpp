@@ -9,16 +9,22 @@ namespace qv4130 {
 namespace {
 
 constexpr std::string_view TraceOption = "--trace";
+constexpr std::string_view ListenOption = "--listen";
+
+// An option whose next argument is its value, whatever that looks like.
+bool TakesValue(std::string_view argument) {
+    return argument == TraceOption || argument == ListenOption;
+}
 
 std::string_view Argument(const char* const* argv, int i) {
     return argv[i] != nullptr ? argv[i] : "";
 }
 
 // Calls `use` with every argument after the program's own path but the
-// "--trace FILE" pairs, until it returns false.
+// "--trace FILE" and "--listen ADDR" pairs, until it returns false.
 template <typename Use> void ForEachArgument(int argc, const char* const* argv, Use use) {
     for (int i = 1; i < argc; ++i) {
-        if (Argument(argv, i) == TraceOption) {
+        if (TakesValue(Argument(argv, i))) {
             ++i;
         } else if (!use(Argument(argv, i))) {
             return;
@@ -66,20 +72,35 @@ bool WantsVirtualBoard(int argc, const char* const* argv) {
     return wanted;
 }
 
-std::optional<std::string> TracePath(int argc, const char* const* argv) {
-    std::optional<std::string> path;
+namespace {
+
+// The last value given to `option`; empty when the option ends the line.
+std::optional<std::string> OptionValue(int argc, const char* const* argv, std::string_view option) {
+    std::optional<std::string> value;
     for (int i = 1; i < argc; ++i) {
-        if (Argument(argv, i) == TraceOption) {
-            path = i + 1 < argc ? std::string(Argument(argv, ++i)) : std::string();
+        const std::string_view argument = Argument(argv, i);
+        if (TakesValue(argument)) {
+            const std::string given = i + 1 < argc ? std::string(Argument(argv, ++i)) : "";
+            value = argument == option ? std::optional(given) : value;
         }
     }
-    return path;
+    return value;
 }
 
-int RemoveTraceOption(int argc, char** argv) {
+} // namespace
+
+std::optional<std::string> TracePath(int argc, const char* const* argv) {
+    return OptionValue(argc, argv, TraceOption);
+}
+
+std::optional<std::string> ListenText(int argc, const char* const* argv) {
+    return OptionValue(argc, argv, ListenOption);
+}
+
+int RemoveValueOptions(int argc, char** argv) {
     int kept = 0;
     for (int i = 0; i < argc; ++i) {
-        if (i > 0 && Argument(argv, i) == TraceOption) {
+        if (i > 0 && TakesValue(Argument(argv, i))) {
             ++i;
         } else {
             argv[kept++] = argv[i];
@@ -97,7 +118,7 @@ std::string VersionText() {
 }
 
 std::string UsageText() {
-    return "Usage: qv4130 [--virtual-board] [--trace FILE.vcd] [/SS]\n"
+    return "Usage: qv4130 [--virtual-board] [--trace FILE.vcd] [--listen [ADDR:]PORT] [/SS]\n"
            "Exercises a QV4130 evaluation board on the PC's printer port.\n"
            "\n"
            "  --virtual-board  run on a simulated printer port with a simulated QV4130\n"
@@ -105,6 +126,11 @@ std::string UsageText() {
            "  --trace FILE.vcd record every byte written to the board's port, with its\n"
            "                   time, in FILE.vcd (a Value Change Dump for PulseView,\n"
            "                   sigrok-cli or GTKWave)\n"
+           "  --listen [ADDR:]PORT\n"
+           "                   serve SCPI over TCP from the program itself, as\n"
+           "                   qv4130ctl serve does; on the loopback address unless\n"
+           "                   ADDR is given; port 0 picks a free port. Prints where\n"
+           "                   it listens; what clients change shows in the windows\n"
            "  /SS              show the operating system and port address at start-up\n"
            "                   (any letter case, anywhere in the arguments)\n"
            "  --help           print this text and exit\n"

@@ -6,7 +6,7 @@
 namespace qv4130 {
 
 // The command line's argument text: every argument after the program's own path,
-// joined by single blanks, leaving out "--trace FILE". Taken before the toolkit
+// joined by single blanks, leaving out "--trace FILE" and "--listen ADDR". Taken before the toolkit
 // removes the options it knows, so a switch is seen wherever it stands.
 std::string ArgumentText(int argc, const char* const* argv);
 
@@ -26,9 +26,13 @@ bool WantsVirtualBoard(int argc, const char* const* argv);
 // and no other option is looked for in it. Empty when "--trace" ends the line.
 std::optional<std::string> TracePath(int argc, const char* const* argv);
 
-// Takes every "--trace FILE" out of argv, as the toolkit takes its own options,
-// so nothing after this reads the file's name as an option. Returns the new count.
-int RemoveTraceOption(int argc, char** argv);
+// "--listen [ADDR:]PORT": where to serve SCPI, read as "--trace FILE" is.
+std::optional<std::string> ListenText(int argc, const char* const* argv);
+
+// Takes every "--trace FILE" and "--listen ADDR" out of argv, as the toolkit
+// takes its own options, so nothing after this reads their values as options.
+// Returns the new count.
+int RemoveValueOptions(int argc, char** argv);
 
 // "qv4130 2.0.1"
 std::string VersionText();

@@ -131,10 +131,15 @@ void MainForm::DisablePortItem(PortMenuItem item) {
     PortItem(item)->setEnabled(false);
 }
 
+void MainForm::ShowPowerState() {
+    CmdPd->setText(
+        QString::fromLatin1(state_.DevicePowered == 1 ? PowerDownCaption : PowerUpCaption));
+}
+
 void MainForm::Form_Load() {
     CentreOnScreen(*this);
-    CmdPd->setText(QString::fromLatin1(PowerDownCaption));
     state_.DevicePowered = 1;
+    ShowPowerState();
 
     // Data lines as outputs, then release reset with the chip powered up. With
     // no port found (address 0) PortIo makes none of these calls.
@@ -152,13 +157,12 @@ void MainForm::CmdPd_Click() {
     // caption always names what the next click will do.
     if (state_.DevicePowered == 1) {
         WritePowerState(library_, state_.PortAddress, false);
-        CmdPd->setText(QString::fromLatin1(PowerUpCaption));
         state_.DevicePowered = 0;
     } else {
         WritePowerState(library_, state_.PortAddress, true);
-        CmdPd->setText(QString::fromLatin1(PowerDownCaption));
         state_.DevicePowered = 1;
     }
+    ShowPowerState();
 }
 
 void MainForm::Command5_Click() {

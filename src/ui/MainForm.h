@@ -42,6 +42,10 @@ public:
     // Greys out one port item; nothing enables it again.
     void DisablePortItem(PortMenuItem item);
 
+    // The power button's caption again from DevicePowered, after someone other
+    // than this window (a SCPI client) powered the chip up or down.
+    void ShowPowerState();
+
     // The event handlers, named after their controls.
     void Form_Load();
     void CmdPd_Click();

@@ -1,6 +1,9 @@
 #include "ui/MainForm.h"
 #include "about/HostFakes.h"
 #include "modes/ModeWindowHarness.h"
+#include "scpi/Instrument.h"
+#include "scpi/Interpreter.h"
+#include "scpi/qt/ScpiServer.h"
 #include "ui/ApplicationIcon.h"
 #include "ui/ChildWindows.h"
 
@@ -8,6 +11,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
+#include <QSignalSpy>
+#include <QTcpSocket>
 
 namespace qv4130::testing {
 namespace {
@@ -124,6 +129,26 @@ TEST_F(MainFormTest, ButtonsOpenTheProgramsWindows) {
     EXPECT_EQ(messages.boxes,
               (std::vector<ShownMessage>{{"The QV4130 must be Powered Up to proceed", "QV4130",
                                           MessageIcon::Exclamation}}));
+}
+
+// A client of the program's SCPI server shares the window's power state both
+// ways, as --listen wires them: the button follows each line the server runs.
+TEST_F(MainFormTest, TheButtonFollowsTheSharedPowerStateAfterEachScpiLine) {
+    scpi::Instrument instrument(port, state);
+    scpi::Interpreter interpreter(instrument);
+    scpi::ScpiServer server(interpreter);
+    ASSERT_TRUE(server.Listen(QHostAddress::LocalHost, 0));
+    QObject::connect(&server, &scpi::ScpiServer::LineExecuted, form.get(),
+                     [this] { form->ShowPowerState(); });
+    QSignalSpy lines(&server, &scpi::ScpiServer::LineExecuted);
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, server.Port());
+    client.write("OUTP OFF\n");
+    ASSERT_TRUE(lines.wait());
+    Click("Power Up QV4130");
+    client.write("OUTP?\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.canReadLine(); }));
+    EXPECT_EQ(client.readLine(), "1\n");
 }
 
 // About as the operator gets it from the main window: with no owner, its texts

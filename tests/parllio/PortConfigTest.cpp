@@ -27,12 +27,10 @@ TEST(PortConfig, EachFormBindsItsPortAndALineThatCannotBeUsedIsToldWithFileAndLi
          {},
          "conf:2: no port \"LPT3\": the program's ports are LPT1 (888), LPT2 "
          "(632) and PRN (956); line ignored"},
-        {"0x379 = ftdi", {}, "conf:2: no port \"0x379\""},
         {"LPT1 = usb:0403:6014",
          {},
          "conf:2: unknown device \"usb:0403:6014\": name ftdi, "
          "ftdi:VVVV:PPPP, ftdi:serial=SERIAL or /dev/parportN; line"},
-        {"LPT1 = ftdi:0403", {}, "unknown device \"ftdi:0403\""},
         {"LPT1 = ftdi:serial=", {}, "unknown device"},
         {"LPT1 ftdi",
          {},
@@ -92,20 +90,6 @@ TEST(PortConfig, BindingsNumberThePortsGiveTheirAddressesAndRouteTheirRegisters)
                                          HasSubstr("no printer port at I/O address 0x0378 (888); "
                                                    "writes there are dropped and reads give 0xFF "
                                                    "(the ports bound: 0x0278, 0x03BC)")));
-}
-
-TEST(PortConfig, WithoutAFileTheKernelsPrinterPortsComeFirstAndNoAdapterIsTouched) {
-    FileKernel kernel;
-    FakeFtdi ftdi;
-    kernel.parports = {"default", "parport0"};
-    kernel.nodes.insert("/dev/parport0");
-    kernel.files[BaseAddrPath(0)] = "888\t1912\n";
-    PortBindings bindings(kernel, ftdi, {SystemFile}, TickByHand);
-    ParallelPorts ports(kernel, bindings);
-    EXPECT_EQ(ports.Count(), 1);
-    ports.Out(888, 0x14);
-    EXPECT_THAT(kernel.writes, ElementsAre("/dev/parport0 20"));
-    EXPECT_THAT(ftdi.calls, IsEmpty());
 }
 
 } // namespace

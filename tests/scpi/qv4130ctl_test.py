@@ -3,6 +3,8 @@ output and exit statuses, and PyVISA (pure-Python backend) against its server.""
 
 import os
 import re
+import select
+import socket
 import subprocess
 import unittest
 
@@ -44,6 +46,18 @@ class CommandLineTest(unittest.TestCase):
                 self.assertIn(text, result.stdout + result.stderr)
                 if status == 1:
                     self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+
+    def test_a_traced_write_leaves_its_word_in_the_file(self):
+        path = os.path.join(os.environ.get("TMPDIR", "/tmp"), f"ctl-{os.getpid()}.vcd")
+        result = ctl("--virtual-board", "--trace", path, "write", "5", "0xA00")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(path, encoding="ascii") as trace:
+            text = trace.read()
+        os.remove(path)
+        # SCLK idles high; it falls once for each of the word's 18 bits.
+        sclk = re.search(r"\$var wire 1 (\S+) SCLK ", text).group(1)
+        self.assertEqual(len(re.findall(rf"^0{re.escape(sclk)}$", text, re.M)), 18)
+        self.assertTrue(text.rstrip().splitlines()[-1].startswith("#"))
 
     def test_a_script_stops_at_its_first_error_and_names_the_line(self):
         script = ("# channel 1 to A00\n"
@@ -106,3 +120,22 @@ class PyVisaTest(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+@unittest.skipUnless(os.environ.get("QV4130"), "the windowed program is not built")
+class ProgramServerTest(unittest.TestCase):
+    def test_a_client_powers_down_the_board_the_windows_use(self):
+        program = subprocess.Popen(
+            [os.environ["QV4130"], "--virtual-board", "--listen", "127.0.0.1:0"],
+            stdout=subprocess.PIPE, text=True, env={**os.environ, "QT_QPA_PLATFORM": "offscreen"})
+        self.addCleanup(program.wait, 10)
+        self.addCleanup(program.terminate)
+        self.assertTrue(select.select([program.stdout], [], [], 30)[0], "it never listened")
+        listening = program.stdout.readline()
+        port = re.search(r"^qv4130: serving SCPI on 127\.0\.0\.1:(\d+)$", listening.strip())
+        self.assertIsNotNone(port, listening)
+        with socket.create_connection(("127.0.0.1", int(port.group(1))), timeout=10) as client:
+            client.sendall(b"OUTP?\nOUTP OFF\nOUTP?\nSOUR:CHAN1:CODE 5\nSYST:ERR?\n")
+            replies = client.makefile("r", encoding="ascii")
+            self.assertEqual([replies.readline().strip() for _ in range(3)],
+                             ["1", "0", '-221,"Settings conflict"'])

@@ -8,11 +8,9 @@
 namespace qv4130::testing {
 
 // The board's five lines after every timestamp of a VCD file, read the plain
-// way, in data-register bits. A line not given a level yet has its bit set in
-// the high byte.
+// way, in data-register bits.
 using LineLevels = std::map<std::uint64_t, std::uint16_t>;
 LineLevels LevelsByTime(const std::string& path);
-std::uint16_t LevelsAt(const LineLevels& levels, std::uint64_t time);
 
 // The 18-bit words sigrok-cli's SPI decoder finds on DIN in the trace at `path`,
 // read with the command the README gives (not on Windows).
