@@ -33,7 +33,8 @@ using namespace qv4130;
 // Nothing the bench does raises a box, but the window needs somewhere to send one.
 class NullMessageSink final : public MessageSink {
 public:
-    void ShowMessage(const std::string&, const std::optional<std::string>&, MessageIcon) override {}
+    void ShowMessage(const std::string&, const std::optional<std::string>&, MessageIcon,
+                     const std::string&) override {}
     void Beep() override {}
 };
 

@@ -16,11 +16,14 @@ public:
     explicit Complaints(Kernel& kernel) : kernel_(kernel) {}
 
     void Tell(const std::string& message);
+    // The last message, told or not: the reason a caller can show the operator.
+    std::string Last();
 
 private:
     Kernel& kernel_;
     std::mutex lock_;
     std::set<std::string> told_;
+    std::string last_;
 };
 
 // The errno's text, as strerror gives it.

@@ -12,9 +12,12 @@
 #include "ParallelPorts.h"
 #include "PortBindings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <string>
 
 namespace {
 
@@ -78,6 +81,18 @@ PARLLIO_API void PARLLIO_CALL OutByte(int32_t address, int32_t value) {
     WithPorts(Failed, [address, value](parllio::ParallelPorts& ports) {
         ports.Out(address, value);
         return 0;
+    });
+}
+
+PARLLIO_API int32_t PARLLIO_CALL GetParallelPortError(char* buffer, int32_t size) {
+    return WithPorts(Failed, [buffer, size](parllio::ParallelPorts& ports) {
+        const std::string text = ports.LastError();
+        if (buffer != nullptr && size > 0) {
+            const std::size_t kept = std::min(text.size(), static_cast<std::size_t>(size) - 1);
+            std::memcpy(buffer, text.data(), kept);
+            buffer[kept] = '\0';
+        }
+        return static_cast<std::int32_t>(text.size());
     });
 }
 

@@ -260,6 +260,8 @@ Port* ParallelPorts::ClaimedAt(int index) {
         return found->second.get();
     }
     if (refused_.contains(index)) {
+        complaints_.Tell("port " + std::to_string(index + 1) +
+                         " was not claimed: its I/O is dropped until it is claimed");
         return nullptr;
     }
     // A port the caller picked by address without claiming it first.

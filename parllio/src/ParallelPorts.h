@@ -45,6 +45,8 @@ public:
     std::int32_t Info(std::int32_t port, ParallelPortInfo* info);
     std::int32_t In(std::int32_t address);
     void Out(std::int32_t address, std::int32_t value);
+    // Why the last call failed, as told on standard error; empty when none did.
+    std::string LastError() { return complaints_.Last(); }
 
 private:
     struct KnownPort {

@@ -27,6 +27,10 @@ timespec ToTimespec(std::chrono::nanoseconds span) {
 }
 
 // The signal's handler and this thread's mask while the call runs, put back on exit.
+// Every other signal waits, blocked, until the call is over: the kernel's port
+// claim, once interrupted, has left the caller on the port's wait list, and a
+// second claim would put it there twice. So the call is made once, and only
+// the wake signal may end it.
 class WakeSignalInstalled {
 public:
     WakeSignalInstalled() {
@@ -35,10 +39,10 @@ public:
         sigemptyset(&action.sa_mask);
         action.sa_flags = 0; // no SA_RESTART: the sleeping call must return
         sigaction(WakeSignal(), &action, &previousAction_);
-        sigset_t wake;
-        sigemptyset(&wake);
-        sigaddset(&wake, WakeSignal());
-        pthread_sigmask(SIG_UNBLOCK, &wake, &previousMask_);
+        sigset_t allButWake;
+        sigfillset(&allButWake);
+        sigdelset(&allButWake, WakeSignal());
+        pthread_sigmask(SIG_SETMASK, &allButWake, &previousMask_);
     }
     ~WakeSignalInstalled() {
         pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
@@ -90,17 +94,12 @@ constexpr std::chrono::milliseconds Nudge{50};
 } // namespace
 
 int CallWithPatience(std::chrono::milliseconds patience, const std::function<int()>& call) {
-    const auto giveUpAt = std::chrono::steady_clock::now() + patience;
     WakeSignalInstalled installed;
     WakeTimer timer(std::max(patience, std::chrono::milliseconds{1}), Nudge);
     if (!timer.Armed()) {
         return -EAGAIN; // without a timer the call could sleep for ever: don't make it
     }
-    int result = call();
-    while (result == -EINTR && std::chrono::steady_clock::now() < giveUpAt) {
-        result = call();
-    }
-    return result;
+    return call();
 }
 
 } // namespace parllio

@@ -1,5 +1,6 @@
 #include "DynamicPortLibrary.h"
 
+#include <algorithm>
 #include <ostream>
 #include <utility>
 
@@ -44,6 +45,39 @@ std::int32_t DynamicPortLibrary::InByte(std::int32_t address) {
 
 void DynamicPortLibrary::OutByte(std::int32_t address, std::int32_t value) {
     Bind(outByte_, "OutByte")(address, value);
+}
+
+void* DynamicPortLibrary::OptionalSymbol(const char* symbol) {
+    try {
+        if (!library_) {
+            library_.emplace(SharedLibrary::Open(libraryName_));
+        }
+        return library_->Symbol(symbol);
+    } catch (const PortLibraryError&) {
+        return nullptr;
+    }
+}
+
+std::optional<std::string> DynamicPortLibrary::LastError() {
+    if (!getParallelPortError_) {
+        getParallelPortError_ = reinterpret_cast<decltype(&::GetParallelPortError)>(
+            OptionalSymbol("GetParallelPortError"));
+    }
+    if (*getParallelPortError_ == nullptr) {
+        return std::nullopt;
+    }
+    std::string text(256, '\0');
+    std::int32_t length =
+        (*getParallelPortError_)(text.data(), static_cast<std::int32_t>(text.size()));
+    if (length >= static_cast<std::int32_t>(text.size())) {
+        text.resize(static_cast<std::size_t>(length) + 1);
+        length = (*getParallelPortError_)(text.data(), static_cast<std::int32_t>(text.size()));
+    }
+    if (length <= 0) {
+        return std::nullopt;
+    }
+    text.resize(std::min(static_cast<std::size_t>(length), text.size() - 1));
+    return text;
 }
 
 void ReportPortLibraryFailure(const PortLibraryError& error, MessageSink& messages,

@@ -35,9 +35,12 @@ public:
     std::int32_t GetParallelPortInfo(std::int32_t port, ParallelPortInfo* info) override;
     std::int32_t InByte(std::int32_t address) override;
     void OutByte(std::int32_t address, std::int32_t value) override;
+    // Through the optional GetParallelPortError: a library without it is no failure.
+    std::optional<std::string> LastError() override;
 
 private:
     template <typename Function> Function Bind(Function& slot, const char* symbol);
+    void* OptionalSymbol(const char* symbol);
 
     std::string libraryName_;
     FailureHandler onFailure_;
@@ -48,6 +51,7 @@ private:
     decltype(&::GetParallelPortInfo) getParallelPortInfo_ = nullptr;
     decltype(&::InByte) inByte_ = nullptr;
     decltype(&::OutByte) outByte_ = nullptr;
+    std::optional<decltype(&::GetParallelPortError)> getParallelPortError_; // looked up once
 };
 
 // Says so on the error stream and in a critical box (standard error first, so the

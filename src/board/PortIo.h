@@ -10,6 +10,7 @@ namespace qv4130 {
 // port; an address there means "no port was found" and is never touched.
 inline constexpr std::uint16_t LowestPrinterPortAddress = 3;
 
+// The address reaches the library sign-extended from 16 bits (0xD010 as -12272).
 // The byte at `address`, low 8 bits kept; 0 without a call when no port is there.
 std::int16_t PortIn(PortLibrary& library, std::uint16_t address);
 

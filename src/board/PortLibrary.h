@@ -3,6 +3,8 @@
 #include <parllio/parllio.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace qv4130 {
 
@@ -17,6 +19,10 @@ public:
     virtual std::int32_t GetParallelPortInfo(std::int32_t port, ParallelPortInfo* info) = 0;
     virtual std::int32_t InByte(std::int32_t address) = 0;
     virtual void OutByte(std::int32_t address, std::int32_t value) = 0;
+
+    // The library's own words on its last failure (why a claim was refused and
+    // what to do), for a library that can give them; nothing otherwise.
+    virtual std::optional<std::string> LastError() { return std::nullopt; }
 };
 
 } // namespace qv4130

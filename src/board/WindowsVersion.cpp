@@ -106,7 +106,11 @@ void InitPort(StartupContext& context) {
 void ClaimPort(StartupContext& context) {
     (void)context.library.GetParallelPortCount();
     if (!LowWordSet(context.library.ClaimParallelPort(BoardPortNumber, ClaimFlags))) {
-        context.messages.ShowMessage(ClaimFailedText, std::nullopt, MessageIcon::None);
+        // The box's words stay as they always were; the library's reason, when it
+        // can give one, goes below them.
+        const std::optional<std::string> reason = context.library.LastError();
+        context.messages.ShowMessage(ClaimFailedText, std::nullopt, MessageIcon::None,
+                                     reason ? *reason + "\n\n" + ClaimRestartText : "");
     }
 }
 

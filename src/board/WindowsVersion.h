@@ -28,6 +28,9 @@ struct StartupContext {
 
 // Texts of the start-up boxes.
 inline constexpr const char* ClaimFailedText = "claim parallel port failed";
+// Below the library's reason: the claim is made once, at start.
+inline constexpr const char* ClaimRestartText =
+    "Once the cause is removed, restart the program: the port is claimed only when it starts.";
 inline constexpr const char* NoPrinterPortText = "This PC does not appear to have a Printer Port";
 inline constexpr const char* NoPrinterPortTitle = "GetPortAddress Error";
 inline constexpr const char* StatusTitle = "Show Status";

@@ -18,9 +18,10 @@ class ErrorStreamMessages final : public MessageSink {
 public:
     explicit ErrorStreamMessages(std::ostream& errors) : errors_(errors) {}
     void ShowMessage(const std::string& text, const std::optional<std::string>& /*title*/,
-                     MessageIcon /*icon*/) override {
-        std::string line = text;
+                     MessageIcon /*icon*/, const std::string& detail) override {
+        std::string line = detail.empty() ? text : text + ": " + detail;
         std::replace(line.begin(), line.end(), '\r', ' ');
+        std::replace(line.begin(), line.end(), '\n', ' ');
         errors_ << "qv4130ctl: " << line << '\n';
     }
     void Beep() override {}

@@ -36,12 +36,6 @@ private:
     throw ProgramStartError(path + ": " + std::generic_category().message(error));
 }
 
-void MarkCloseOnExec(int fd, const std::string& path) {
-    if (::fcntl(fd, F_SETFD, FD_CLOEXEC) != 0) {
-        Fail(path, errno);
-    }
-}
-
 // Runs in the forked child, where only async-signal-safe calls are allowed: it
 // forks once more and leaves at once, so the program runs as an orphan that the
 // system reaps and never becomes our zombie. A failed exec writes its errno into
@@ -67,13 +61,13 @@ void HostProgramStarter::Start(const std::string& path, WindowShow) {
         throw ProgramStartError("no program to start");
     }
     int fds[2];
-    if (::pipe(fds) != 0) {
+    // Close-on-exec from the start: a fork in another thread must never inherit
+    // the write end, or the read below would wait for that child's exit.
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
         Fail(path, errno);
     }
     FileDescriptor readEnd(fds[0]);
     FileDescriptor writeEnd(fds[1]);
-    MarkCloseOnExec(readEnd.Get(), path);
-    MarkCloseOnExec(writeEnd.Get(), path);
 
     // Everything the child needs is made before the fork.
     std::vector<char> program(path.begin(), path.end());

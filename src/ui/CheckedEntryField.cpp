@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 
+#include <limits>
 #include <utility>
 
 namespace qv4130 {
@@ -21,7 +22,10 @@ bool IsWindowLevelReason(Qt::FocusReason reason) {
 } // namespace
 
 CheckedEntryField::CheckedEntryField(Checker check, MessageSink& messages, QWidget* parent)
-    : QLineEdit(parent), check_(std::move(check)), messages_(messages) {}
+    : QLineEdit(parent), check_(std::move(check)), messages_(messages) {
+    // Any length of text is taken in; the check decides what it means.
+    setMaxLength(std::numeric_limits<int>::max());
+}
 
 void CheckedEntryField::SendFocusToTarget() {
     if (focusTarget_ != nullptr) {

@@ -1,5 +1,6 @@
 #include "FormGeometry.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -48,7 +49,12 @@ QFont FormFont() {
     return font;
 }
 
-void CentreOnScreen(QWidget& window) {
+namespace {
+bool FrameKnown(const QWidget& window) {
+    return window.frameGeometry().size() != window.geometry().size();
+}
+
+void CentreByOuterSize(QWidget& window) {
     const QScreen* screen = window.screen();
     if (screen == nullptr) {
         return;
@@ -58,6 +64,40 @@ void CentreOnScreen(QWidget& window) {
     const int top = static_cast<int>((area.height() - outer.height()) / 2.0f);
     const int left = static_cast<int>((area.width() - outer.width()) / 2.0f);
     window.move(area.x() + left, area.y() + top);
+}
+
+// Until the window manager has framed a window its outer size is its inner one,
+// and a window centred then lands half a title bar low. This watches for the
+// frame and centres the window once more when it shows, then goes.
+class CentreOnceFramed final : public QObject {
+public:
+    explicit CentreOnceFramed(QWidget& window) : QObject(&window), window_(window) {
+        setObjectName(QStringLiteral("CentreOnceFramed"));
+        window.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if ((type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize) &&
+            FrameKnown(window_)) {
+            window_.removeEventFilter(this);
+            CentreByOuterSize(window_);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget& window_;
+};
+} // namespace
+
+void CentreOnScreen(QWidget& window) {
+    CentreByOuterSize(window);
+    if (!FrameKnown(window) && window.findChild<QObject*>(QStringLiteral("CentreOnceFramed"),
+                                                          Qt::FindDirectChildrenOnly) == nullptr) {
+        new CentreOnceFramed(window); // owned by the window
+    }
 }
 
 } // namespace qv4130

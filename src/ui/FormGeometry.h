@@ -50,7 +50,8 @@ void SetClientSizeInTwips(QWidget& window, int width, int height, bool fixed);
 QFont FormFont();
 
 // Centres the window on the whole screen by its outer (framed) size:
-// top first, then left, as the forms have always done.
+// top first, then left, as the forms have always done. A window not yet framed
+// is centred again once its frame is known.
 void CentreOnScreen(QWidget& window);
 
 } // namespace qv4130

@@ -34,8 +34,9 @@ TEST(EntryCheck, CodeIsHexReadAsTypedClampedAndShownInThreeDigits) {
         {"FFFFFFFF", "FFE"}, {"FFFFF001", "000"}, {"FFFFF000", ""}, {"80000000", ""},
         // Blanks after the digits are tolerated, nowhere else.
         {"12 \t", "012"}, {" 12", ""}, {"12 4", ""},
-        // Not one to eight hex digits.
-        {"", ""}, {"G12", ""}, {"000000000", ""}, {"&h12", ""}, {"-1", ""}, {"+1", ""},
+        // A value needing one to eight hex digits: leading zeros don't count.
+        {"000000FFF", "FFF"}, {"0000000001", "001"}, {"000000000", "000"}, {"100000000", ""},
+        {"", ""}, {"G12", ""}, {"0G", ""}, {"&h12", ""}, {"-1", ""}, {"+1", ""},
         {"\xC3\xA9", ""}, {std::string_view("1\0", 2), ""}});
 }
 

@@ -20,6 +20,9 @@ void Act() {
         std::fprintf(stderr, "box \"%s\", %s%s: %s\n", qPrintable(box->windowTitle()),
                      icons[box->icon()], box->textFormat() == Qt::PlainText ? "" : ", not plain",
                      qPrintable(box->text()));
+        if (!box->informativeText().isEmpty()) {
+            std::fprintf(stderr, "below: %s\n", qPrintable(box->informativeText()));
+        }
         box->button(QMessageBox::Ok)->click();
     } else if (modal != nullptr) {
         modal->close();

@@ -48,7 +48,10 @@ ShownMessage Status(const std::string& osName, const std::string& hexAddress) {
     return {"Windows Version:" + osName + "\rPort Address:0x" + hexAddress, "Show Status",
             MessageIcon::Information};
 }
-const ShownMessage ClaimBox{"claim parallel port failed", "QV4130", MessageIcon::None};
+// The library's reason goes below the box's words, with the remedy of a restart.
+const char* const RefusedReason = "cannot open /dev/parport0: Permission denied";
+const ShownMessage ClaimBox{"claim parallel port failed", "QV4130", MessageIcon::None,
+                            std::string(RefusedReason) + "\n\n" + ClaimRestartText};
 const Events Query{Count(), Claim(1, -1), Info(1)};
 
 // clang-format off
@@ -61,8 +64,8 @@ const Path paths[] = {
     {"PRN found", {2, 6, 1}, "/Ss", 1, 1, 956, "--x",
      Join({Query, Load(956, 0xFF), Setup(956, 0xDF), {Status("", "3BC"), Out(956, 6)}})},
     {"PCI card", {0, 0, 0}, "/SS", 1, 1, 0xD010, "...",
-     Join({Query, Setup(0xD010, 0xFF), {Status("Failed", "D010"), Out(0xD010, 6)},
-           Load(0xD010, 0xD4)})},
+     Join({Query, Setup(-12272, 0xFF), {Status("Failed", "D010"), Out(-12272, 6)},
+           Load(-12272, 0xD4)})}, // 0xD010 reaches the library sign-extended
     {"claim refused", {2, 4, 0}, "/S S", 0x10000, 1, 888, "x--",
      Join({{Count(), Claim(1, -1), ClaimBox, Info(1)}, Load(888, 0xFF), Setup(888, 0xDF),
            {Out(888, 6)}})},
@@ -75,7 +78,8 @@ TEST(Startup, EveryPathMakesItsCallsAndShowsItsBoxesInOrder) {
         port.claimResult = path.claimResult;
         port.infoResult = path.infoResult;
         port.infoBaseAddress = path.base;
-        port.registers = {{634, 0xFF}, {890, 0xFF}, {958, 0xFF}, {0xD012, 0xFF}};
+        port.lastError = RefusedReason;
+        port.registers = {{634, 0xFF}, {890, 0xFF}, {958, 0xFF}, {-12270, 0xFF}};
         // Boxes go into the same record as the port calls, where they came up.
         RecordingMessageSink messages;
         Events events;

@@ -16,13 +16,15 @@ struct ShownMessage {
     std::string text;
     std::string title;
     MessageIcon icon = MessageIcon::None;
+    std::string detail{}; // the further text below, if any
 
     bool operator==(const ShownMessage&) const = default;
 };
 
 inline void PrintTo(const ShownMessage& box, std::ostream* os) {
     *os << "box{\"" << box.text << "\", \"" << box.title << "\", icon "
-        << static_cast<int>(box.icon) << "}";
+        << static_cast<int>(box.icon) << (box.detail.empty() ? "" : ", \"" + box.detail + "\"")
+        << "}";
 }
 
 // Records every box and beep instead of showing them. `onShow` lets a test act
@@ -30,8 +32,8 @@ inline void PrintTo(const ShownMessage& box, std::ostream* os) {
 class RecordingMessageSink final : public MessageSink {
 public:
     void ShowMessage(const std::string& text, const std::optional<std::string>& title,
-                     MessageIcon icon) override {
-        boxes.push_back({text, title.value_or(ApplicationTitle), icon});
+                     MessageIcon icon, const std::string& detail) override {
+        boxes.push_back({text, title.value_or(ApplicationTitle), icon, detail});
         if (onShow) {
             onShow(boxes.back());
         }

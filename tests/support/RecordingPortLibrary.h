@@ -61,6 +61,7 @@ public:
     void OutByte(std::int32_t address, std::int32_t value) override {
         registers[address] = Record(Out(address, value), value & 0xFF);
     }
+    std::optional<std::string> LastError() override { return lastError; }
 
     // The calls recorded so far; the record starts again empty.
     std::vector<PortCall> Take() { return std::exchange(calls, {}); }
@@ -71,6 +72,7 @@ public:
     std::int32_t claimResult = 1;
     std::int32_t infoResult = 1;
     std::int32_t infoBaseAddress = 888;
+    std::optional<std::string> lastError; // nothing: a library without the function
 
 private:
     std::int32_t Record(const PortCall& call, std::int32_t answer) {

@@ -52,6 +52,11 @@ PARLLIO_API int32_t PARLLIO_CALL ReleaseParallelPort(int32_t port);
 /* Fills `info` for port `port`; non-zero low 16 bits when base_address is valid. */
 PARLLIO_API int32_t PARLLIO_CALL GetParallelPortInfo(int32_t port, ParallelPortInfo* info);
 
+/* Optional, and not every implementation has it: the text of the library's last
+ * failure (why a claim was refused and what to do), NUL-terminated and cut to fit
+ * `size` bytes of `buffer`. Returns the text's whole length, 0 when nothing failed. */
+PARLLIO_API int32_t PARLLIO_CALL GetParallelPortError(char* buffer, int32_t size);
+
 /* The byte read at I/O address `address` (0 to 255). */
 PARLLIO_API int32_t PARLLIO_CALL InByte(int32_t address);
 

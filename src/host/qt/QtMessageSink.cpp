@@ -31,13 +31,16 @@ QString MessageBoxText(const std::string& text) {
 } // namespace
 
 void QtMessageSink::ShowMessage(const std::string& text, const std::optional<std::string>& title,
-                                MessageIcon icon) {
+                                MessageIcon icon, const std::string& detail) {
     const std::string caption = title.value_or(ApplicationTitle);
     QMessageBox box(BoxIcon(icon),
                     QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
                     MessageBoxText(text), QMessageBox::Ok, QApplication::activeWindow());
     // Plain text: a "<" in a library's error message must not start markup.
     box.setTextFormat(Qt::PlainText);
+    if (!detail.empty()) {
+        box.setInformativeText(MessageBoxText(detail));
+    }
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

@@ -10,7 +10,7 @@ namespace qv4130 {
 class QtMessageSink final : public MessageSink {
 public:
     void ShowMessage(const std::string& text, const std::optional<std::string>& title,
-                     MessageIcon icon) override;
+                     MessageIcon icon, const std::string& detail) override;
     void Beep() override;
 };
 

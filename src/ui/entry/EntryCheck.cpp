@@ -45,10 +45,17 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
-// One to eight hex digits as a 32-bit two's-complement number.
+// A value that needs one to eight hex digits, as a 32-bit two's-complement
+// number. Leading zeros need no digit: "000000FFF" is FFF.
 std::optional<std::int32_t> ReadHexLong(std::string_view digits) {
     constexpr std::size_t MostDigits = 8;
-    if (digits.empty() || digits.size() > MostDigits) {
+    if (digits.empty()) {
+        return std::nullopt;
+    }
+    while (digits.size() > 1 && digits.front() == '0') {
+        digits.remove_prefix(1);
+    }
+    if (digits.size() > MostDigits) {
         return std::nullopt;
     }
     std::uint32_t bits = 0;
