@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QFont>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -48,6 +50,14 @@ void SetClientSizeInTwips(QWidget& window, int width, int height, bool fixed);
 
 // "MS Sans Serif" 8.25 pt bold where installed, else the closest sans-serif face.
 QFont FormFont();
+
+// The top-level window's outer rectangle as the window manager framed it, read
+// from the window system (the widget's own copy lags behind a frame that came
+// without a move). Empty until the window shows with a title bar above it.
+std::optional<QRect> FramedGeometry(const QWidget& window);
+
+// Moves the top-level window so that its frame's top-left corner is at `topLeft`.
+void MoveFrameTo(QWidget& window, const QPoint& topLeft);
 
 // Centres the window on the whole screen by its outer (framed) size:
 // top first, then left, as the forms have always done. A window not yet framed
