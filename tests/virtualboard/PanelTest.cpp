@@ -95,17 +95,27 @@ TEST(PanelPlacement, BesideTheAnchorWithinTheScreen) {
         const char* what;
         QRect anchor;
         QSize size;
-        QPoint expected;
+        QRect expected;
     };
     const Case cases[] = {
-        {"right of it", {100, 100, 200, 250}, {500, 400}, {308, 100}},
-        {"left where the right is full", {900, 100, 200, 250}, {500, 400}, {392, 100}},
-        {"pushed on screen where neither side fits", {500, 100, 200, 250}, {700, 400}, {580, 100}},
-        {"raised where it would run off the bottom", {100, 900, 200, 100}, {500, 400}, {308, 624}},
-        {"top-left where larger than the screen", {100, 100, 200, 250}, {2000, 2000}, {0, 0}},
+        {"right of it", {100, 100, 200, 250}, {500, 400}, {308, 100, 500, 400}},
+        {"left where the right is full", {900, 100, 200, 250}, {500, 400}, {392, 100, 500, 400}},
+        {"pushed on screen where neither side fits",
+         {500, 100, 200, 250},
+         {700, 400},
+         {580, 100, 700, 400}},
+        {"raised where it would run off the bottom",
+         {100, 900, 200, 100},
+         {500, 400},
+         {308, 624, 500, 400}},
+        {"shortened where taller than the screen",
+         {100, 100, 200, 250},
+         {500, 1100},
+         {308, 0, 500, 1024}},
+        {"the whole screen where larger both ways", {100, 100, 200, 250}, {2000, 2000}, screen},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(BesidePosition(c.anchor, c.size, screen), c.expected) << c.what;
+        EXPECT_EQ(BesideGeometry(c.anchor, c.size, screen), c.expected) << c.what;
     }
 }
 

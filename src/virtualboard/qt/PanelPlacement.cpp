@@ -1,5 +1,7 @@
 #include "PanelPlacement.h"
 
+#include "ui/FormGeometry.h"
+
 #include <QScreen>
 #include <QWidget>
 
@@ -16,7 +18,8 @@ int Clamp(int start, int length, int low, int high) {
 }
 } // namespace
 
-QPoint BesidePosition(const QRect& anchorFrame, const QSize& size, const QRect& available) {
+QRect BesideGeometry(const QRect& anchorFrame, const QSize& wanted, const QRect& available) {
+    const QSize size = wanted.boundedTo(available.size());
     const int screenRight = available.left() + available.width();
     int left = anchorFrame.left() + anchorFrame.width() + Gap;
     if (left + size.width() > screenRight) {
@@ -26,21 +29,24 @@ QPoint BesidePosition(const QRect& anchorFrame, const QSize& size, const QRect& 
     left = Clamp(left, size.width(), available.left(), screenRight);
     const int top = Clamp(anchorFrame.top(), size.height(), available.top(),
                           available.top() + available.height());
-    return {left, top};
+    return {QPoint(left, top), size};
 }
 
 void PlaceBeside(QWidget& window, const QWidget& anchor) {
-    // Before it is first shown a window has no frame yet; the anchor's frame is the
-    // best guess of what the window manager will add.
-    const QRect anchorFrame = anchor.frameGeometry();
-    const QRect anchorClient = anchor.geometry();
-    const QSize frameExtra = window.isVisible()
-                                 ? window.frameGeometry().size() - window.geometry().size()
-                                 : anchorFrame.size() - anchorClient.size();
+    const QRect anchorFrame = FramedGeometry(anchor).value_or(anchor.frameGeometry());
+    // Before it is framed the window's outer size is unknown; the anchor's frame
+    // is the best guess of what the window manager will add.
+    const auto framed = FramedGeometry(window);
+    const QSize frameExtra =
+        framed ? framed->size() - window.size() : anchorFrame.size() - anchor.size();
     const QSize outer = window.size() + frameExtra;
     const QScreen* screen = anchor.screen();
     const QRect available = screen != nullptr ? screen->availableGeometry() : anchorFrame;
-    window.move(BesidePosition(anchorFrame, outer, available));
+    const QRect placed = BesideGeometry(anchorFrame, outer, available);
+    if (placed.size() != outer) {
+        window.resize(placed.size() - frameExtra);
+    }
+    MoveFrameTo(window, placed.topLeft());
 }
 
 } // namespace qv4130

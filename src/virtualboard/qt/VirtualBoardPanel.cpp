@@ -6,6 +6,7 @@
 #include "trace/MonotonicClock.h"
 #include "trace/WriteHistory.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -17,6 +18,8 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -27,6 +30,26 @@ namespace {
 // short enough to stand beside the main window.
 constexpr int ChannelsPerBlock = ChannelCount / 2;
 constexpr int ColumnsPerBlock = 5; // number, hex, decimal, output, gap
+
+// Asks for room for all of its content, where QScrollArea asks for at most
+// 24 lines: the panel is shrunk to the screen only where the screen is smaller.
+class WholeContentScrollArea final : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+    QSize sizeHint() const override {
+        const int frame = 2 * frameWidth();
+        return widget()->sizeHint() + QSize(frame, frame);
+    }
+
+protected:
+    // The content's layout changed (a font, a longer text): so did this hint.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == widget() && event->type() == QEvent::LayoutRequest) {
+            updateGeometry();
+        }
+        return QScrollArea::eventFilter(watched, event);
+    }
+};
 
 QLabel* NewValueLabel(const QString& objectName, QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -56,10 +79,21 @@ VirtualBoardPanel::VirtualBoardPanel(VirtualBoard& board, QWidget* parent)
     // The program's life follows the main window; this one only watches.
     setAttribute(Qt::WA_QuitOnClose, false);
 
+    // The groups scroll where the screen is too small for them (a laptop, a
+    // large desktop font); the button stays in view below them.
+    auto* scroll = new WholeContentScrollArea(this);
+    scroll->setObjectName(QStringLiteral("panelScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    auto* content = new QWidget(scroll);
+    auto* groups = new QVBoxLayout(content);
+    groups->setContentsMargins(0, 0, 0, 0);
+    groups->addWidget(BuildChipGroup());
+    groups->addWidget(BuildChannelsGroup());
+    groups->addWidget(BuildWordsGroup());
+    scroll->setWidget(content);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(BuildChipGroup());
-    layout->addWidget(BuildChannelsGroup());
-    layout->addWidget(BuildWordsGroup());
+    layout->addWidget(scroll);
     auto* saveTrace = new QPushButton(QStringLiteral("Save Trace\u2026"), this);
     saveTrace->setObjectName(QStringLiteral("saveTrace"));
     saveTrace->setToolTip(QStringLiteral("Save the data register's writes, with their times, "
@@ -70,7 +104,6 @@ VirtualBoardPanel::VirtualBoardPanel(VirtualBoard& board, QWidget* parent)
         return QFileDialog::getSaveFileName(parent, QStringLiteral("Save Trace"), QString(),
                                             QStringLiteral("Value Change Dump (*.vcd)"));
     };
-    layout->setSizeConstraint(QLayout::SetMinimumSize);
 
     refreshTimer_.setSingleShot(true);
     refreshTimer_.setInterval(0);
@@ -166,11 +199,20 @@ namespace {
 constexpr int FramedPlacementDelayMs = 250;
 } // namespace
 
-void VirtualBoardPanel::ShowBeside(const QWidget& anchor) {
-    if (!isVisible()) {
-        adjustSize();
-    }
+void VirtualBoardPanel::FitBeside(const QWidget& anchor) {
+    ensurePolished(); // the groups' fonts and style set, so that their size hints hold
+    resize(sizeHint());
     PlaceBeside(*this, anchor);
+    if (height() < sizeHint().height()) {
+        // Shrunk to the screen: the groups scroll up and down, so widen the window
+        // by the scroll bar rather than let them scroll sideways as well.
+        resize(width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this), height());
+        PlaceBeside(*this, anchor);
+    }
+}
+
+void VirtualBoardPanel::ShowBeside(const QWidget& anchor) {
+    FitBeside(anchor);
     setAttribute(Qt::WA_ShowWithoutActivating);
     show();
     // A window manager adds the title bars only once the windows are mapped, so
@@ -178,7 +220,7 @@ void VirtualBoardPanel::ShowBeside(const QWidget& anchor) {
     const QPointer<const QWidget> placedBeside(&anchor);
     QTimer::singleShot(FramedPlacementDelayMs, this, [this, placedBeside] {
         if (placedBeside != nullptr && isVisible()) {
-            PlaceBeside(*this, *placedBeside);
+            FitBeside(*placedBeside);
         }
     });
 }

@@ -37,7 +37,8 @@ public:
     VirtualBoardPanel& operator=(const VirtualBoardPanel&) = delete;
 
     // Shows the panel beside `anchor` (to its right, or its left where the screen
-    // ends), without taking the focus from it.
+    // ends), without taking the focus from it; at the size of its content, or
+    // smaller and scrolling where the screen's free area is smaller.
     void ShowBeside(const QWidget& anchor);
 
     // Brings every field up to the board's state now.
@@ -59,6 +60,8 @@ private:
     };
 
     void BoardChanged() override;
+    // Sizes the panel to its content, then moves and shrinks it to fit beside `anchor`.
+    void FitBeside(const QWidget& anchor);
     QWidget* BuildChipGroup();
     QWidget* BuildChannelsGroup();
     QWidget* BuildWordsGroup();
