@@ -5,9 +5,12 @@
 # qv4130_ensure_packages.
 # PyVISA with its pure-Python backend is the independent SCPI client of the
 # qv4130ctl tests; sigrok-cli decodes the program's traces, as an engineer would.
+# Xvfb, openbox and xprop (x11-utils) give the window-placement tests a real X
+# desktop with a window manager.
 QV4130_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
                  libgtest-dev libgmock-dev libbenchmark-dev libftdi1-dev
-                 python3 python3-pyvisa python3-pyvisa-py sigrok-cli)
+                 python3 python3-pyvisa python3-pyvisa-py sigrok-cli
+                 xvfb openbox x11-utils)
 
 # scripts/bench formats its table with a small Python script.
 QV4130_BENCH_PACKAGES=(python3)

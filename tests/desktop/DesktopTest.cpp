@@ -1,0 +1,87 @@
+// The windows on a real X server with a window manager (run_on_desktop.sh): where
+// they land once the window manager has framed them, as the operator sees them.
+#include "about/HostFakes.h"
+#include "modes/ModeWindowHarness.h"
+#include "ui/ChildWindows.h"
+#include "ui/MainForm.h"
+#include "ui/frmAbout.h"
+#include "virtualboard/VirtualBoard.h"
+#include "virtualboard/qt/VirtualBoardPanel.h"
+
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QWindow>
+
+#include <cstdlib>
+
+namespace qv4130::testing {
+namespace {
+
+// The window's outer rectangle as the X server has it: the widget's own copy
+// lags behind the window manager.
+QRect Framed(const QWidget& window) {
+    return window.windowHandle()->frameGeometry();
+}
+
+// Shown, framed (a title bar above it), and left long enough for any placement
+// that follows the frame.
+void ShowFramed(QWidget& window) {
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.windowHandle()->frameMargins().top() > 0; }))
+        << window.windowTitle().toStdString() << " never framed: is the window manager running?";
+    QTest::qWait(500);
+}
+
+class DesktopTest : public WindowTest {
+protected:
+    std::unique_ptr<MainForm> NewMainForm() {
+        return std::make_unique<MainForm>(port, state, messages,
+                                          ProgramChildWindows(port, state, messages, host.Host()),
+                                          MainFormHooks{[] {}, [] {}});
+    }
+    FakeSystemInformationHost host;
+};
+
+TEST_F(DesktopTest, WindowsAreCentredOnTheScreenByTheirFramedSize) {
+    const std::function<std::unique_ptr<QWidget>()> windows[] = {
+        [&] { return NewMainForm(); },
+        [&] { return std::make_unique<Mode1Form>(port, state, messages, nullptr); },
+        [&] { return std::make_unique<Mode2Form>(port, state, messages, nullptr); },
+        [&] { return std::make_unique<frmAbout>(host.Host()); },
+    };
+    for (const auto& make : windows) {
+        const std::unique_ptr<QWidget> window = make();
+        ShowFramed(*window);
+        const QPoint off = Framed(*window).center() - window->screen()->geometry().center();
+        EXPECT_LE(std::abs(off.x()), 1) << window->windowTitle().toStdString();
+        EXPECT_LE(std::abs(off.y()), 1) << window->windowTitle().toStdString();
+    }
+}
+
+// At the desktop's font the panel shows whole beside the main window; at three
+// times that size it is taller than the screen, and scrolls up and down.
+TEST_F(DesktopTest, TheVirtualBoardPanelStaysOnTheScreenAndScrollsWhereItMust) {
+    VirtualBoard board;
+    const std::unique_ptr<MainForm> mainForm = NewMainForm();
+    ShowFramed(*mainForm);
+    for (const double scale : {1.0, 3.0}) {
+        VirtualBoardPanel panel(board);
+        QFont font = panel.font();
+        font.setPointSizeF(font.pointSizeF() * scale);
+        panel.setFont(font);
+        panel.ShowBeside(*mainForm);
+        ShowFramed(panel);
+
+        const QRect available = panel.screen()->availableGeometry();
+        EXPECT_TRUE(available.contains(Framed(panel)))
+            << "font x" << scale << ": " << Framed(panel).height() << " high";
+        const auto* scroll = panel.findChild<QScrollArea*>();
+        EXPECT_EQ(scroll->verticalScrollBar()->isVisible(), scale > 1) << "font x" << scale;
+        EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible()) << "font x" << scale;
+    }
+}
+
+} // namespace
+} // namespace qv4130::testing
