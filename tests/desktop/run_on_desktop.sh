@@ -49,4 +49,5 @@ done
 
 mkdir -m 700 "$work/runtime"
 export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime"
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 "$@"
