@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
         // writes nothing, and clients are served once the window's events run.
         if (listen && qv4130::scpi::StartServing(server, *listen, "qv4130", std::cout, std::cerr)) {
             QObject::connect(&server, &qv4130::scpi::ScpiServer::LineExecuted, form.get(),
-                             [shown = form.get()] { shown->ShowPowerState(); });
+                             [shown = form.get()] { shown->ShowSharedState(); });
         }
         return form;
     });

@@ -131,6 +131,20 @@ void MainForm::DisablePortItem(PortMenuItem item) {
     PortItem(item)->setEnabled(false);
 }
 
+void MainForm::ShowSharedState() {
+    ShowPowerState();
+    ShowPortMark();
+}
+
+void MainForm::ShowPortMark() {
+    // Marks only. The address may be one that no item names: start-up can load
+    // the window with any, and then none is marked.
+    const auto marked = PortMenuItemAt(state_.PortAddress);
+    for (PortMenuItem item : PortMenuItems) {
+        PortItem(item)->setChecked(item == marked);
+    }
+}
+
 void MainForm::ShowPowerState() {
     CmdPd->setText(
         QString::fromLatin1(state_.DevicePowered == 1 ? PowerDownCaption : PowerUpCaption));
@@ -146,10 +160,7 @@ void MainForm::Form_Load() {
     MaskControlRegister(library_, state_.PortAddress, ControlDirectionMask);
     WritePowerState(library_, state_.PortAddress, true);
 
-    // Marks only; start-up may already have loaded the window with any address.
-    if (const auto item = PortMenuItemAt(state_.PortAddress)) {
-        PortItem(*item)->setChecked(true);
-    }
+    ShowPortMark();
 }
 
 void MainForm::CmdPd_Click() {
@@ -187,9 +198,7 @@ void MainForm::Command2_Click() {
 void MainForm::SelectPort(PortMenuItem chosen) {
     // Nothing is written: the next byte simply goes to the new address.
     state_.PortAddress = PortMenuAddress(chosen);
-    for (PortMenuItem item : PortMenuItems) {
-        PortItem(item)->setChecked(item == chosen);
-    }
+    ShowPortMark();
 }
 
 void MainForm::MnuLPT1_Click() {

@@ -42,9 +42,9 @@ public:
     // Greys out one port item; nothing enables it again.
     void DisablePortItem(PortMenuItem item);
 
-    // The power button's caption again from DevicePowered, after someone other
-    // than this window (a SCPI client) powered the chip up or down.
-    void ShowPowerState();
+    // The power button's caption and the port menu's mark again from the shared
+    // state, after someone other than this window (a SCPI client) changed them.
+    void ShowSharedState();
 
     // The event handlers, named after their controls.
     void Form_Load();
@@ -71,6 +71,8 @@ private:
                            void (MainForm::*handler)());
     QFrame* AddLine(const char* name, int left, int top, int right, QPalette::ColorRole colour);
     QAction* PortItem(PortMenuItem item) const;
+    void ShowPowerState();
+    void ShowPortMark();
     void SelectPort(PortMenuItem item);
     void OpenModeWindow(const std::function<void(QWidget*)>& open);
 

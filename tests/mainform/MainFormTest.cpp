@@ -129,18 +129,20 @@ TEST_F(MainFormTest, ButtonsOpenTheProgramsWindows) {
 
 // A client of the program's SCPI server shares the window's power state both
 // ways, as --listen wires them: the button follows each line the server runs.
-TEST_F(MainFormTest, TheButtonFollowsTheSharedPowerStateAfterEachScpiLine) {
+TEST_F(MainFormTest, TheButtonAndThePortMarkFollowTheSharedStateAfterEachScpiLine) {
     scpi::Instrument instrument(port, state);
     scpi::Interpreter interpreter(instrument);
     scpi::ScpiServer server(interpreter);
     ASSERT_TRUE(server.Listen(QHostAddress::LocalHost, 0));
     QObject::connect(&server, &scpi::ScpiServer::LineExecuted, form.get(),
-                     [this] { form->ShowPowerState(); });
+                     [this] { form->ShowSharedState(); });
     QSignalSpy lines(&server, &scpi::ScpiServer::LineExecuted);
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, server.Port());
-    client.write("OUTP OFF\n");
+    client.write("OUTP OFF;:SYST:PORT LPT2\n");
     ASSERT_TRUE(lines.wait());
+    EXPECT_TRUE(form->findChild<QAction*>("MnuLPT2")->isChecked());
+    EXPECT_FALSE(form->findChild<QAction*>("MnuLPT1")->isChecked());
     Click("Power Up QV4130");
     client.write("OUTP?\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return client.canReadLine(); }));
