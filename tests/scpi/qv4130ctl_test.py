@@ -47,6 +47,17 @@ class CommandLineTest(unittest.TestCase):
                 if status == 1:
                     self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
 
+    def test_serving_beyond_the_loopback_warns_first(self):
+        with subprocess.Popen([CTL, "--virtual-board", "serve", "--listen", "0.0.0.0:0"],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True) as server:
+            try:
+                serving = server.stdout.readline()
+            finally:
+                server.terminate()
+            self.assertRegex(serving, r"^qv4130ctl: serving SCPI on 0\.0\.0\.0:\d+$")
+            self.assertRegex(server.stderr.readline(), r"^qv4130ctl: warning: listening on "
+                             r"0\.0\.0\.0:0: anyone who can reach this address can drive")
+
     def test_a_traced_write_leaves_its_word_in_the_file(self):
         path = os.path.join(os.environ.get("TMPDIR", "/tmp"), f"ctl-{os.getpid()}.vcd")
         result = ctl("--virtual-board", "--trace", path, "write", "5", "0xA00")
