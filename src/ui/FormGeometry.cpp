@@ -72,8 +72,9 @@ std::optional<QPoint> CentredTopLeft(const QWidget& window, const QSize& outer) 
 // not move it, so no event says when the frame is there: once the window shows,
 // this looks every few milliseconds, centres the window by its framed size, and
 // goes once it has stayed centred for a few looks (the window manager may still
-// be placing it when the frame appears) or after a second, so that it never
-// fights the operator moving the window.
+// be placing it when the frame appears), so that it never fights the operator
+// moving the window; or after three seconds without a frame (no window manager,
+// or one that draws no title bars).
 class CentreOnceFramed final : public QObject {
 public:
     explicit CentreOnceFramed(QWidget& window) : QObject(&window), window_(window) {
@@ -95,7 +96,7 @@ public:
 
 private:
     static constexpr int LookIntervalMs = 10;
-    static constexpr int LooksAfterShowing = 100;
+    static constexpr int LooksAfterShowing = 300;
     static constexpr int SettledLooks = 5;
 
     void StartLooking() {
