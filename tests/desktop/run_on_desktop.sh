@@ -50,10 +50,10 @@ answers() {
     [ -s "$work/display" ] && DISPLAY=":$(cat "$work/display")" xprop -root >/dev/null 2>&1
 }
 waitfor "Xvfb did not start" answers
-flock -u 9
+exec 9>&-
 export DISPLAY=":$(cat "$work/display")"
 
-openbox --sm-disable >"$work/wm.log" 2>&1 9>&- &
+openbox --sm-disable >"$work/wm.log" 2>&1 &
 wm=$!
 names_itself() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 waitfor "openbox did not take over the screen" names_itself
@@ -64,7 +64,7 @@ waitfor "openbox did not take over the screen" names_itself
 manages() { xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q '# 0x'; }
 probe_managed() {
     [ -n "$probe" ] && kill "$probe" 2>/dev/null
-    xev >/dev/null 2>&1 9>&- &
+    xev >/dev/null 2>&1 &
     probe=$!
     for _ in 1 2 3 4 5 6 7 8 9 10; do
         manages && return 0
@@ -81,4 +81,4 @@ waitfor "openbox kept the probe window" manages_none
 mkdir -m 700 "$work/runtime"
 export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime"
 export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-"$@" 9>&-
+"$@"
