@@ -4,7 +4,7 @@
 // library itself. The adapter here takes every transfer at once.
 #include "ParallelPorts.h"
 #include "PortBindings.h"
-#include "board/Signals.h"
+#include "board/BoardVocabulary.h"
 
 #include <benchmark/benchmark.h>
 

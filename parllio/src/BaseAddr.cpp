@@ -1,11 +1,10 @@
 #include "BaseAddr.h"
 
+#include "text/PlainText.h"
+
 namespace parllio {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -27,7 +26,7 @@ std::optional<std::int32_t> ParseBaseAddr(std::string_view text) {
     if (at == 0) {
         return std::nullopt;
     }
-    if (at < text.size() && !IsBlank(text[at])) {
+    if (at < text.size() && !qv4130::text::IsSpaceOrLineEnd(text[at])) {
         return std::nullopt;
     }
     return value;

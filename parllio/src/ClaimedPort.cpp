@@ -1,6 +1,7 @@
 #include "ClaimedPort.h"
 
 #include "Paths.h"
+#include "board/BoardVocabulary.h"
 
 #include <cerrno>
 #include <linux/ioctl.h>
@@ -10,9 +11,7 @@
 namespace parllio {
 namespace {
 
-constexpr std::uint8_t OutputLines = 0x0F;    // STROBE, AUTOFEED, INIT, SELECT IN
-constexpr std::uint8_t DirectionBit = 0x20;   // 1: the data lines are inputs
-constexpr std::uint8_t UnreadableByte = 0xFF; // what a read of nothing gives: a floating bus
+constexpr std::uint8_t OutputLines = 0x0F; // STROBE, AUTOFEED, INIT, SELECT IN
 
 std::string OpenAdvice(Kernel& kernel, int index, int error) {
     switch (error) {
@@ -122,7 +121,7 @@ std::uint8_t ClaimedPort::ReadRegister(unsigned long request, const char* what) 
     unsigned char value = 0;
     if (const int result = kernel_.Ioctl(fd_, request, &value); result != 0) {
         Fail(what, -result);
-        return UnreadableByte;
+        return qv4130::UndrivenBus;
     }
     return value;
 }
@@ -157,7 +156,7 @@ void ClaimedPort::WriteControl(std::uint8_t value) {
     if (const int result = kernel_.Ioctl(fd_, PPWCONTROL, &lines); result != 0) {
         Fail("writing the control register of", -result);
     }
-    const bool input = (value & DirectionBit) != 0;
+    const bool input = (value & qv4130::ControlDirectionBit) != 0;
     if (dataLinesInput_ != input) {
         int direction = input ? 1 : 0;
         if (const int result = kernel_.Ioctl(fd_, PPDATADIR, &direction); result != 0) {

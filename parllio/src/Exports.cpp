@@ -11,6 +11,7 @@
 #include "LinuxKernel.h"
 #include "ParallelPorts.h"
 #include "PortBindings.h"
+#include "board/BoardVocabulary.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -49,7 +50,6 @@ template <typename Action> std::int32_t WithPorts(std::int32_t failed, Action ac
 }
 
 constexpr std::int32_t Failed = 0;
-constexpr std::int32_t Floating = 0xFF;
 
 } // namespace
 
@@ -73,7 +73,7 @@ PARLLIO_API int32_t PARLLIO_CALL GetParallelPortInfo(int32_t port, ParallelPortI
 }
 
 PARLLIO_API int32_t PARLLIO_CALL InByte(int32_t address) {
-    return WithPorts(Floating,
+    return WithPorts(std::int32_t{qv4130::UndrivenBus},
                      [address](parllio::ParallelPorts& ports) { return ports.In(address); });
 }
 

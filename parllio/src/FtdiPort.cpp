@@ -1,5 +1,7 @@
 #include "FtdiPort.h"
 
+#include "board/BoardVocabulary.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <ftdi.h>
@@ -15,10 +17,6 @@ constexpr std::uint8_t AllOutputs = 0xFF;
 // gives about 640,000 bytes a second, each held 1.6 µs, no shorter than a
 // printer port's write of about 1 µs. The board's timing needs far less.
 constexpr int BitBangRate = 10'000;
-
-// What a printer port with nothing on its inputs reads: the status lines float
-// high, and BUSY, inverted by the port, reads 0.
-constexpr std::uint8_t IdleStatus = 0x78;
 
 // libftdi's codes from opening an adapter.
 constexpr int ConfigurationRefused = -3;
@@ -142,7 +140,7 @@ std::uint8_t FtdiPort::ReadData() {
 
 std::uint8_t FtdiPort::ReadStatus() {
     Flush();
-    return IdleStatus;
+    return qv4130::IdleStatus;
 }
 
 std::uint8_t FtdiPort::ReadControl() {

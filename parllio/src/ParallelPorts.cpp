@@ -3,6 +3,7 @@
 #include "BaseAddr.h"
 #include "Paths.h"
 #include "PortBindings.h"
+#include "board/BoardVocabulary.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,7 +13,6 @@
 namespace parllio {
 namespace {
 
-constexpr std::int32_t Floating = 0xFF; // what a read where no port answers gives
 constexpr std::int32_t InfoSize = sizeof(ParallelPortInfo);
 
 std::string Hex(std::uint32_t address) {
@@ -285,7 +285,7 @@ ParallelPorts::Route(std::int32_t address) {
 std::int32_t ParallelPorts::In(std::int32_t address) {
     const auto route = Route(address);
     if (!route) {
-        return Floating;
+        return qv4130::UndrivenBus;
     }
     switch (route->second) {
     case Register::Data:
@@ -295,7 +295,7 @@ std::int32_t ParallelPorts::In(std::int32_t address) {
     case Register::Control:
         return route->first->ReadControl();
     }
-    return Floating;
+    return qv4130::UndrivenBus;
 }
 
 void ParallelPorts::Out(std::int32_t address, std::int32_t value) {

@@ -2,6 +2,7 @@
 
 #include "ClaimedPort.h"
 #include "FtdiPort.h"
+#include "board/BoardVocabulary.h"
 
 #include <utility>
 
@@ -32,7 +33,8 @@ std::vector<Binding> PortBindings::LoneAdapter(Complaints& complaints) {
     if (found.empty()) {
         return {};
     }
-    return {{888, FtdiSelector{found[0].vendor, found[0].product, found[0].serial}}};
+    return {
+        {qv4130::Lpt1Address, FtdiSelector{found[0].vendor, found[0].product, found[0].serial}}};
 }
 
 std::optional<FtdiDevice> PortBindings::Find(const FtdiSelector& selector, const std::string& port,

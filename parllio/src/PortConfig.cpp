@@ -1,10 +1,12 @@
 #include "PortConfig.h"
 
+#include "board/BoardVocabulary.h"
+#include "text/PlainText.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <string_view>
@@ -12,48 +14,24 @@
 namespace parllio {
 namespace {
 
-struct PortName {
-    std::string_view name;
-    std::int32_t address;
-};
 // In port order: the program takes port 1 as its own.
-constexpr std::array<PortName, 3> PortNames{{{"LPT1", 888}, {"LPT2", 632}, {"PRN", 956}}};
+using qv4130::NamedPorts;
 
-std::string_view Trim(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
+using qv4130::text::EqualsIgnoringCase;
+using qv4130::text::ParseWhole;
+using qv4130::text::Trimmed;
 
-bool SameLetters(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b,
-                              [](char x, char y) { return std::toupper(x) == std::toupper(y); });
-}
-
-template <typename Number> std::optional<Number> ParseNumber(std::string_view text, int base) {
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// "LPT1", "lpt1", "888" or "0x378": the port's place in PortNames.
+// "LPT1", "lpt1", "888" or "0x378": the port's place in NamedPorts.
 std::optional<std::size_t> PortSlot(std::string_view name) {
     std::optional<std::int32_t> address;
     if (name.starts_with("0x") || name.starts_with("0X")) {
-        address = ParseNumber<std::int32_t>(name.substr(2), 16);
+        address = ParseWhole<std::int32_t>(name.substr(2), 16);
     } else {
-        address = ParseNumber<std::int32_t>(name, 10);
+        address = ParseWhole<std::int32_t>(name, 10);
     }
-    for (std::size_t slot = 0; slot < PortNames.size(); ++slot) {
-        if (SameLetters(name, PortNames[slot].name) || address == PortNames[slot].address) {
+    for (std::size_t slot = 0; slot < NamedPorts.size(); ++slot) {
+        if (EqualsIgnoringCase(name, NamedPorts[slot].name) ||
+            address == NamedPorts[slot].address) {
             return slot;
         }
     }
@@ -64,7 +42,7 @@ std::optional<std::size_t> PortSlot(std::string_view name) {
 std::optional<Device> ParseDevice(std::string_view text) {
     constexpr std::string_view parport = "/dev/parport";
     if (text.starts_with(parport) && text.size() <= parport.size() + 3) {
-        if (const auto index = ParseNumber<int>(text.substr(parport.size()), 10)) {
+        if (const auto index = ParseWhole<int>(text.substr(parport.size()), 10)) {
             return Device{*index};
         }
         return std::nullopt;
@@ -84,8 +62,8 @@ std::optional<Device> ParseDevice(std::string_view text) {
     if (colon == std::string_view::npos || colon > 4 || text.size() - colon - 1 > 4) {
         return std::nullopt;
     }
-    const auto vendor = ParseNumber<std::uint16_t>(text.substr(0, colon), 16);
-    const auto product = ParseNumber<std::uint16_t>(text.substr(colon + 1), 16);
+    const auto vendor = ParseWhole<std::uint16_t>(text.substr(0, colon), 16);
+    const auto product = ParseWhole<std::uint16_t>(text.substr(colon + 1), 16);
     if (!vendor || !product) {
         return std::nullopt;
     }
@@ -99,25 +77,37 @@ std::string Quoted(std::string_view text) {
     return quoted;
 }
 
-using Slots = std::array<std::optional<Device>, PortNames.size()>;
+using Slots = std::array<std::optional<Device>, NamedPorts.size()>;
+
+// "LPT1 (888), LPT2 (632) and PRN (956)".
+std::string NamedPortsText() {
+    std::string text;
+    for (std::size_t slot = 0; slot < NamedPorts.size(); ++slot) {
+        if (slot > 0) {
+            text += slot + 1 == NamedPorts.size() ? " and " : ", ";
+        }
+        text += std::string(NamedPorts[slot].name) + " (" +
+                std::to_string(NamedPorts[slot].address) + ")";
+    }
+    return text;
+}
 
 // Why the line can't be used, or nothing when it binds a port (or says nothing).
 std::optional<std::string> ReadLine(std::string_view line, Slots& slots) {
-    line = Trim(line.substr(0, line.find('#')));
+    line = Trimmed(line.substr(0, line.find('#')));
     if (line.empty()) {
         return std::nullopt;
     }
     const std::size_t equals = line.find('=');
-    const std::string_view name = Trim(line.substr(0, equals));
+    const std::string_view name = Trimmed(line.substr(0, equals));
     const std::string_view device =
-        equals == std::string_view::npos ? "" : Trim(line.substr(equals + 1));
+        equals == std::string_view::npos ? "" : Trimmed(line.substr(equals + 1));
     if (name.empty() || device.empty()) {
         return Quoted(line) + " is not a binding such as \"LPT1 = ftdi:0403:6014\"";
     }
     const std::optional<std::size_t> slot = PortSlot(name);
     if (!slot) {
-        return "no port " + Quoted(name) +
-               ": the program's ports are LPT1 (888), LPT2 (632) and PRN (956)";
+        return "no port " + Quoted(name) + ": the program's ports are " + NamedPortsText();
     }
     const std::optional<Device> bound = ParseDevice(device);
     if (!bound) {
@@ -131,7 +121,7 @@ std::optional<std::string> ReadLine(std::string_view line, Slots& slots) {
 } // namespace
 
 std::string PortNameAt(std::int32_t address) {
-    for (const PortName& port : PortNames) {
+    for (const qv4130::NamedPort& port : NamedPorts) {
         if (port.address == address) {
             return std::string(port.name);
         }
@@ -187,7 +177,7 @@ std::vector<Binding> ReadConfig(Kernel& kernel, Complaints& complaints,
     std::vector<Binding> bindings;
     for (std::size_t slot = 0; slot < slots.size(); ++slot) {
         if (slots[slot]) {
-            bindings.push_back({PortNames[slot].address, *slots[slot]});
+            bindings.push_back({NamedPorts[slot].address, *slots[slot]});
         }
     }
     return bindings;

@@ -1,14 +1,23 @@
 #include "BoardActions.h"
 
+#include "BoardVocabulary.h"
 #include "BusyWait.h"
 #include "CommsFunctions.h"
 #include "PortIo.h"
-#include "Signals.h"
 
 namespace qv4130 {
 
-void WritePowerState(PortLibrary& library, std::uint16_t portAddress, bool poweredUp) {
-    PortOut(library, portAddress, poweredUp ? board_byte::PoweredUp : board_byte::PoweredDown);
+void SetPower(PortLibrary& library, SharedState& state, bool poweredUp) {
+    PortOut(library, state.PortAddress,
+            poweredUp ? board_byte::PoweredUp : board_byte::PoweredDown);
+    state.DevicePowered = poweredUp ? 1 : 0;
+}
+
+bool SelectPort(SharedState& state, PortMenuItem port) {
+    const std::uint16_t address = PortMenuAddress(port);
+    const bool changed = address != state.PortAddress;
+    state.PortAddress = address;
+    return changed;
 }
 
 void PulseReset(PortLibrary& library, std::uint16_t portAddress) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PortLibrary.h"
+#include "PrinterPorts.h"
 #include "SharedState.h"
 
 #include <cstdint>
@@ -14,9 +15,14 @@ namespace qv4130 {
 // Three quarters of full scale: the code the test sweep writes to every channel.
 inline constexpr std::int16_t SweepCode = 3072;
 
-// Writes the whole byte for a power state: 0x14 powered up, 0x1C powered down.
-// Clock, data and frame sync go to their idle levels with it.
-void WritePowerState(PortLibrary& library, std::uint16_t portAddress, bool poweredUp);
+// Writes the whole byte for a power state, 0x14 powered up or 0x1C powered
+// down, and keeps DevicePowered with it. Clock, data and frame sync go to their
+// idle levels too.
+void SetPower(PortLibrary& library, SharedState& state, bool poweredUp);
+
+// Points the next writes at another port; nothing is written. True when the
+// address changed.
+bool SelectPort(SharedState& state, PortMenuItem port);
 
 // Takes RESET low for the length of one write and high again; the other lines
 // keep the levels read back from the data register.

@@ -1,7 +1,7 @@
 #include "CommsFunctions.h"
 
+#include "BoardVocabulary.h"
 #include "PortIo.h"
-#include "Signals.h"
 
 #include <limits>
 #include <stdexcept>
@@ -9,7 +9,8 @@
 namespace qv4130 {
 
 std::int32_t ComposeSerialWord(std::int16_t frameMode, std::int16_t channel, std::int16_t data) {
-    // Summed unmasked, channel term first, as the word has always been formed.
+    // No field is masked: each producer keeps its own in range. Widened first so
+    // that a value no 32-bit word can hold is caught rather than wrapped.
     const std::int64_t word =
         std::int64_t{channel} * (std::int64_t{1} << word_field::ChannelShift) +
         std::int64_t{frameMode} * (std::int64_t{1} << word_field::ModeShift) + data;

@@ -1,6 +1,6 @@
 #include "PortIo.h"
 
-#include "Signals.h"
+#include "BoardVocabulary.h"
 
 namespace qv4130 {
 

@@ -29,8 +29,6 @@ public:
     // The address of the exported function `symbol`; throws PortLibraryError if absent.
     void* Symbol(const char* symbol) const;
 
-    const std::string& Name() const { return name_; }
-
 private:
     SharedLibrary(std::string name, void* handle) : name_(std::move(name)), handle_(handle) {}
     void Close() noexcept;

@@ -2,8 +2,8 @@
 // register and shows the status box.
 #include "WindowsVersion.h"
 
+#include "BoardVocabulary.h"
 #include "PortIo.h"
-#include "Signals.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,7 +18,7 @@ constexpr std::uint32_t PlatformWin32Nt = 2;      // VER_PLATFORM_WIN32_NT
 
 // The library numbers ports from 1; the board is always on the first one.
 constexpr std::int32_t BoardPortNumber = 1;
-// All bits set: the claim flags the library has always been given.
+// All bits set: every claim flag the library knows, so no mode is left out.
 constexpr std::int32_t ClaimFlags = -1;
 
 // Claim and information answers count as "yes" by their low 16 bits only.
@@ -106,8 +106,8 @@ void InitPort(StartupContext& context) {
 void ClaimPort(StartupContext& context) {
     (void)context.library.GetParallelPortCount();
     if (!LowWordSet(context.library.ClaimParallelPort(BoardPortNumber, ClaimFlags))) {
-        // The box's words stay as they always were; the library's reason, when it
-        // can give one, goes below them.
+        // The box's words are fixed for every library; the library's reason, when
+        // it can give one, goes below them.
         const std::optional<std::string> reason = context.library.LastError();
         context.messages.ShowMessage(ClaimFailedText, std::nullopt, MessageIcon::None,
                                      reason ? *reason + "\n\n" + ClaimRestartText : "");

@@ -1,10 +1,10 @@
 #include "CtlArguments.h"
 
-#include "board/Signals.h"
+#include "text/PlainText.h"
+
+#include "board/BoardVocabulary.h"
 #include "host/AppIdentity.h"
 #include "scpi/Instrument.h"
-
-#include <charconv>
 
 namespace qv4130::ctl {
 
@@ -17,12 +17,7 @@ std::optional<std::int64_t> Number(std::string_view text, bool hexAllowed) {
         text.remove_prefix(2);
         base = 16;
     }
-    std::int64_t value = 0;
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || status != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
+    return qv4130::text::ParseWhole<std::int64_t>(text, base);
 }
 
 std::optional<std::int64_t> InRange(std::optional<std::int64_t> value, std::int64_t lowest,
@@ -71,8 +66,7 @@ std::variant<CtlCommand, UsageError> ReadCommand(std::string_view name, Reader& 
     }
     if (name == "step") {
         const auto ch = channel();
-        const auto step = InRange(Number(reader.Take(), false), -scpi::Instrument::MaxStep,
-                                  scpi::Instrument::MaxStep);
+        const auto step = InRange(Number(reader.Take(), false), -MaxStep, MaxStep);
         if (!ch || !step) {
             return UsageError{"step takes a channel 0-15 and a step -127 to 127"};
         }
@@ -161,8 +155,7 @@ ParseCtlArguments(const std::vector<std::string_view>& arguments) {
 }
 
 std::string CtlVersionText() {
-    return "qv4130ctl " + std::to_string(identity::VersionMajor) + "." +
-           std::to_string(identity::VersionMinor) + "." + std::to_string(identity::VersionRevision);
+    return std::string("qv4130ctl ") + identity::Version;
 }
 
 std::string CtlUsageText() {

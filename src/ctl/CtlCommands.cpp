@@ -1,5 +1,7 @@
 #include "CtlCommands.h"
 
+#include "text/PlainText.h"
+
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -8,9 +10,8 @@ namespace qv4130::ctl {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
-}
+// A script from another system may end its lines with CR LF.
+constexpr auto IsBlank = text::IsSpaceOrLineEnd;
 
 // A script line without its comment. '#' also starts SCPI's #H/#Q/#B numbers, so
 // only a '#' first on the line, or between blanks, starts a comment; never one

@@ -21,7 +21,7 @@ public:
     // Shows `text` and returns when the operator dismisses the box. Without a
     // title the box carries ApplicationTitle. A lone carriage return (code 13)
     // in the text breaks the line. A `detail` goes below the text, smaller: the
-    // why and what to do, where the text itself must stay as it always was.
+    // why and what to do, where the text itself is fixed.
     virtual void ShowMessage(const std::string& text, const std::optional<std::string>& title,
                              MessageIcon icon, const std::string& detail = {}) = 0;
     virtual void Beep() = 0;

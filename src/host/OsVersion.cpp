@@ -16,9 +16,8 @@ static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
 class WindowsOsVersion final : public OsVersionSource {
 public:
     OsVersionInfo Query() override {
-        // Prepared as the version call has always been given it: the size filled in,
-        // the service-pack text all blanks, everything else zero. When the call
-        // fails the fields stay zero, which names no system ("Failed").
+        // The size filled in, the service-pack text all blanks, everything else
+        // zero, so a call that fails leaves fields that name no system ("Failed").
         OSVERSIONINFOA record;
         std::memset(&record, 0, sizeof record);
         record.dwOSVersionInfoSize = sizeof record;

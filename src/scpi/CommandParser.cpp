@@ -1,5 +1,7 @@
 #include "CommandParser.h"
 
+#include "text/PlainText.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -12,9 +14,8 @@ namespace {
 // from overflow while digits are still being added.
 constexpr std::int64_t NumberLimit = 1'000'000'000'000'000;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+// Line endings count as blanks: a client may end its lines with CR LF.
+constexpr auto IsBlank = text::IsSpaceOrLineEnd;
 bool IsLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }

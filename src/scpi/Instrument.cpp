@@ -9,9 +9,6 @@
 namespace qv4130::scpi {
 
 namespace {
-constexpr std::int16_t IncrementMode = 1;
-constexpr std::int16_t DecrementMode = 2;
-
 bool ValidChannel(std::int64_t channel) {
     return channel >= 0 && channel < ChannelCount;
 }
@@ -57,7 +54,7 @@ ActionResult Instrument::SendWord(std::int64_t channel, std::int16_t mode, std::
 }
 
 ActionResult Instrument::WriteCode(std::int64_t channel, std::int64_t code) {
-    const ActionResult result = SendWord(channel, 0, code, FullScaleCode);
+    const ActionResult result = SendWord(channel, word_mode::Write, code, FullScaleCode);
     if (result == ActionResult::Done) {
         codes_[static_cast<std::size_t>(channel)] = static_cast<int>(code);
     }
@@ -67,7 +64,7 @@ ActionResult Instrument::WriteCode(std::int64_t channel, std::int64_t code) {
 ActionResult Instrument::Step(std::int64_t channel, std::int64_t lsbs) {
     const std::int64_t size = lsbs < 0 ? -lsbs : lsbs;
     const ActionResult result =
-        SendWord(channel, lsbs < 0 ? DecrementMode : IncrementMode, size, MaxStep);
+        SendWord(channel, lsbs < 0 ? word_mode::Decrement : word_mode::Increment, size, MaxStep);
     if (result == ActionResult::Done) {
         int& code = codes_[static_cast<std::size_t>(channel)];
         if (code != UnknownCode) {
@@ -80,8 +77,7 @@ ActionResult Instrument::Step(std::int64_t channel, std::int64_t lsbs) {
 
 void Instrument::SetOutput(bool poweredUp) {
     DriveDataLines();
-    WritePowerState(library_, state_.PortAddress, poweredUp);
-    state_.DevicePowered = poweredUp ? 1 : 0;
+    SetPower(library_, state_, poweredUp);
     linesKnown_ = true;
 }
 
@@ -98,10 +94,8 @@ void Instrument::Sweep() {
 }
 
 void Instrument::SelectPort(PortMenuItem item) {
-    const std::uint16_t address = PortMenuAddress(item);
-    if (address != state_.PortAddress) {
+    if (qv4130::SelectPort(state_, item)) {
         // Another port may carry another board: what we knew was about this one.
-        state_.PortAddress = address;
         codes_.fill(UnknownCode);
     }
 }

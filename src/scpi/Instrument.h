@@ -1,9 +1,9 @@
 #pragma once
 
+#include "board/BoardVocabulary.h"
 #include "board/PortLibrary.h"
 #include "board/PrinterPorts.h"
 #include "board/SharedState.h"
-#include "board/Signals.h"
 
 #include <array>
 #include <cstdint>
@@ -35,7 +35,6 @@ struct InstrumentOptions {
 class Instrument {
 public:
     static constexpr int UnknownCode = -1;
-    static constexpr int MaxStep = 127;
 
     Instrument(PortLibrary& library, SharedState& state, InstrumentOptions options = {});
 

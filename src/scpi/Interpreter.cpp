@@ -1,5 +1,7 @@
 #include "Interpreter.h"
 
+#include "text/PlainText.h"
+
 #include "host/AppIdentity.h"
 
 #include <array>
@@ -45,18 +47,7 @@ constexpr std::array<KeywordForms, 12> Keywords{{
     {Keyword::Next, "NEXT", "NEXT"},
 }};
 
-bool EqualsIgnoringCase(std::string_view text, std::string_view upper) {
-    if (text.size() != upper.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != upper[i]) {
-            return false;
-        }
-    }
-    return true;
-}
+using text::EqualsIgnoringCase;
 
 bool Names(std::string_view mnemonic, Keyword keyword) {
     const KeywordForms& forms = Keywords[static_cast<std::size_t>(keyword)];
@@ -234,9 +225,7 @@ bool TakesParameter(Command command) {
 } // namespace
 
 std::string IdentityReply() {
-    return std::string(identity::CompanyName) + ",QV4130 evaluation board,0," +
-           std::to_string(identity::VersionMajor) + "." + std::to_string(identity::VersionMinor) +
-           "." + std::to_string(identity::VersionRevision);
+    return std::string(identity::CompanyName) + ",QV4130 evaluation board,0," + identity::Version;
 }
 
 Interpreter::Interpreter(Instrument& instrument) : instrument_(instrument) {}

@@ -21,7 +21,6 @@ public:
     // inside (a megabyte): StartTrace makes it on the heap.
     TracedPortLibrary(PortLibrary& library, const SharedState& state,
                       std::unique_ptr<VcdWriter> writer, TraceRecorder::FailureReport report);
-    // Finishes the trace.
     ~TracedPortLibrary() override;
 
     TracedPortLibrary(const TracedPortLibrary&) = delete;

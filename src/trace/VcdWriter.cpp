@@ -1,7 +1,7 @@
 #include "VcdWriter.h"
 
-#include "board/Signals.h"
-#include "host/CommandLine.h"
+#include "board/BoardVocabulary.h"
+#include "host/AppIdentity.h"
 
 #include <algorithm>
 #include <array>
@@ -27,8 +27,6 @@ constexpr std::array<Wire, 5> Wires{{
     {line::PowerDown, "PD", 'p'},
     {line::Reset, "RESET", 'r'},
 }};
-constexpr std::uint8_t AllLines =
-    line::Din | line::Sclk | line::Sync | line::PowerDown | line::Reset;
 
 // The buffer goes to the file in pieces of about this size.
 constexpr std::size_t SpillBytes = 64 * 1024;
@@ -50,7 +48,7 @@ VcdWriter::VcdWriter(const std::string& path) : path_(path), file_(std::fopen(pa
 VcdWriter::~VcdWriter() = default;
 
 void VcdWriter::WriteHeader() {
-    buffer_ += "$version\n\t" + VersionText() +
+    buffer_ += std::string("$version\n\tqv4130 ") + identity::Version +
                "\n$end\n"
                "$comment\n\tEvery byte written to the data register of the printer port in use."
                "\n\tTimes are the monotonic clock's, in nanoseconds.\n$end\n"
@@ -84,12 +82,12 @@ void VcdWriter::Write(std::uint64_t ns, std::uint8_t dataRegister) {
     if (!file_) {
         return;
     }
-    const auto levels = static_cast<std::uint8_t>(dataRegister & AllLines);
+    const auto levels = static_cast<std::uint8_t>(dataRegister & line::Wired);
     if (!started_) {
         WriteHeader();
         AppendTime(ns);
         buffer_ += "$dumpvars\n";
-        AppendLines(levels, AllLines);
+        AppendLines(levels, line::Wired);
         buffer_ += "$end\n";
         started_ = true;
         levels_ = levels;

@@ -4,8 +4,8 @@
 
 #include "FormGeometry.h"
 #include "board/BoardActions.h"
+#include "board/BoardVocabulary.h"
 #include "board/PortIo.h"
-#include "board/Signals.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -152,27 +152,18 @@ void MainForm::ShowPowerState() {
 
 void MainForm::Form_Load() {
     CentreOnScreen(*this);
-    state_.DevicePowered = 1;
-    ShowPowerState();
-
     // Data lines as outputs, then release reset with the chip powered up. With
     // no port found (address 0) PortIo makes none of these calls.
     MaskControlRegister(library_, state_.PortAddress, ControlDirectionMask);
-    WritePowerState(library_, state_.PortAddress, true);
-
+    SetPower(library_, state_, true);
+    ShowPowerState();
     ShowPortMark();
 }
 
 void MainForm::CmdPd_Click() {
     // The whole byte is written, so clock, data and frame sync go idle too. The
     // caption always names what the next click will do.
-    if (state_.DevicePowered == 1) {
-        WritePowerState(library_, state_.PortAddress, false);
-        state_.DevicePowered = 0;
-    } else {
-        WritePowerState(library_, state_.PortAddress, true);
-        state_.DevicePowered = 1;
-    }
+    SetPower(library_, state_, state_.DevicePowered != 1);
     ShowPowerState();
 }
 
@@ -197,7 +188,7 @@ void MainForm::Command2_Click() {
 
 void MainForm::SelectPort(PortMenuItem chosen) {
     // Nothing is written: the next byte simply goes to the new address.
-    state_.PortAddress = PortMenuAddress(chosen);
+    qv4130::SelectPort(state_, chosen);
     ShowPortMark();
 }
 

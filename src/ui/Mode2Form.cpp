@@ -1,6 +1,7 @@
 #include "Mode2Form.h"
 
 #include "FormGeometry.h"
+#include "board/BoardVocabulary.h"
 #include "board/SharedState.h"
 
 #include <QGroupBox>
@@ -11,9 +12,6 @@
 namespace qv4130 {
 
 namespace {
-constexpr std::int16_t IncrementMode = 1;
-constexpr std::int16_t DecrementMode = 2;
-
 const ModeWindowLayout Layout{
     .objectName = "Mode2Form",
     .caption = "Mode 2 Operation",
@@ -62,11 +60,11 @@ void Mode2Form::Form_Load() {
 }
 
 void Mode2Form::Option2_Click() {
-    state_.FrameMode = IncrementMode;
+    state_.FrameMode = word_mode::Increment;
 }
 
 void Mode2Form::Option3_Click() {
-    state_.FrameMode = DecrementMode;
+    state_.FrameMode = word_mode::Decrement;
 }
 
 void OpenMode2Form(QWidget* mainWindow, PortLibrary& port, SharedState& state,

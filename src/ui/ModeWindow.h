@@ -2,7 +2,7 @@
 
 #include "CheckedEntryField.h"
 #include "FormGeometry.h"
-#include "board/Signals.h"
+#include "board/BoardVocabulary.h"
 
 #include <QDialog>
 

@@ -73,8 +73,8 @@ frmAbout::frmAbout(const SystemInformationHost& host, VersionNumbers version, QW
 }
 
 void frmAbout::BuildControls() {
-    // Created in the order the controls have always been stored in, which is also
-    // the order they are stacked in: later ones lie on top.
+    // Created in stacking order, which is also the tab order: later ones lie on
+    // top.
     picIcon = MakeControl<QLabel>(this, "picIcon", {240, 240, 540, 540});
     picIcon->setPixmap(ApplicationIconPixmap());
     picIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -142,11 +142,6 @@ void frmAbout::cmdSysInfo_Click() {
 
 void frmAbout::StartSysInfo() {
     qv4130::StartSysInfo(host_);
-}
-
-bool frmAbout::GetKeyValue(std::int32_t keyRoot, const std::string& keyName,
-                           const std::string& subKeyRef, std::string& keyVal) {
-    return qv4130::GetKeyValue(host_.registry, keyRoot, keyName, subKeyRef, keyVal);
 }
 
 void OpenAbout(QWidget* /*mainWindow*/, const SystemInformationHost& host) {

@@ -39,10 +39,6 @@ public:
     // Starts System Information or tells the operator it is unavailable.
     void StartSysInfo();
 
-    // One registry lookup, as qv4130::GetKeyValue.
-    bool GetKeyValue(std::int32_t keyRoot, const std::string& keyName, const std::string& subKeyRef,
-                     std::string& keyVal);
-
 protected:
     void showEvent(QShowEvent* event) override;
 

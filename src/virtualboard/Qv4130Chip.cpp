@@ -4,17 +4,11 @@
 
 namespace qv4130 {
 
-namespace {
-// Bits 5 to 7 of the data register are not wired to the chip.
-constexpr std::uint8_t WiredLines =
-    line::Din | line::Sclk | line::Sync | line::PowerDown | line::Reset;
-} // namespace
-
-Qv4130Chip::Qv4130Chip(std::uint8_t initialLines) : lines_(initialLines & WiredLines) {}
+Qv4130Chip::Qv4130Chip(std::uint8_t initialLines) : lines_(initialLines & line::Wired) {}
 
 bool Qv4130Chip::ApplyLines(std::uint8_t dataRegister) {
     const std::uint8_t previous = lines_;
-    const std::uint8_t next = dataRegister & WiredLines;
+    const std::uint8_t next = dataRegister & line::Wired;
     lines_ = next;
     const bool linesChanged = next != previous;
 

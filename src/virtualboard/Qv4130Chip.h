@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReceivedWord.h"
-#include "board/Signals.h"
+#include "board/BoardVocabulary.h"
 
 #include <array>
 #include <cstddef>
@@ -12,7 +12,7 @@
 namespace qv4130 {
 
 // A QV4130 as seen from its five input pins, which the board wires to the printer
-// port's data register (board/Signals.h). Feed it every byte the data register
+// port's data register (board/BoardVocabulary.h). Feed it every byte the data register
 // takes, in order; it needs nothing else, so any byte stream can drive it.
 //
 // RESET low clears all channel codes and drops a frame in progress. A falling SYNC

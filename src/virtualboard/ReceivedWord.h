@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/Signals.h"
+#include "board/BoardVocabulary.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,13 +12,6 @@ namespace qv4130 {
 constexpr bool LineHigh(std::uint8_t levels, std::uint8_t line) {
     return (levels & line) != 0;
 }
-
-// What an 18-bit word's mode field asks of the chip; mode 3 is no command.
-namespace word_mode {
-inline constexpr int Write = 0;
-inline constexpr int Increment = 1;
-inline constexpr int Decrement = 2;
-} // namespace word_mode
 
 // Data-register bytes one word takes, as the program sends it: the byte before
 // SYNC falls, three writes per bit and the one that raises SYNC again.

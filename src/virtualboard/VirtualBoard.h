@@ -32,11 +32,8 @@ class VirtualBoard final : public PortLibrary {
 public:
     static constexpr std::int32_t PortNumber = 1;
     static constexpr std::uint16_t BaseAddress = Lpt1Address;
-    static constexpr std::uint16_t StatusAddress = BaseAddress + 1;
+    static constexpr std::uint16_t StatusAddress = BaseAddress + StatusRegisterOffset;
     static constexpr std::uint16_t ControlAddress = BaseAddress + ControlRegisterOffset;
-    // BUSY, ACK, PAPER OUT, SELECT and ERROR all pulled high; BUSY reads inverted.
-    static constexpr std::uint8_t IdleStatus = 0x7F;
-    static constexpr std::uint8_t UndrivenBus = 0xFF;
 
     std::int32_t GetParallelPortCount() override;
     std::int32_t ClaimParallelPort(std::int32_t port, std::int32_t flags) override;
@@ -47,7 +44,6 @@ public:
     const Qv4130Chip& Chip() const { return chip_; }
     std::uint8_t DataRegister() const { return data_; }
     std::uint8_t ControlRegister() const { return control_; }
-    bool Claimed() const { return claimed_; }
 
     // Writes that went to an address where no port answers, and the last such address.
     std::uint64_t StrayWrites() const { return strayWrites_; }

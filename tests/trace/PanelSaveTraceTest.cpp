@@ -1,8 +1,8 @@
 // The virtual board panel's "Save Trace…": what the board has seen, in a file
 // sigrok-cli decodes.
 #include "TraceReading.h"
+#include "board/BoardVocabulary.h"
 #include "board/CommsFunctions.h"
-#include "board/Signals.h"
 #include "virtualboard/qt/VirtualBoardPanel.h"
 
 #include <QPushButton>

@@ -1,8 +1,8 @@
 // The program's own words, traced and read back by sigrok-cli's SPI decoder.
 #include "TraceReading.h"
 #include "board/BoardActions.h"
+#include "board/BoardVocabulary.h"
 #include "board/CommsFunctions.h"
-#include "board/Signals.h"
 #include "support/RecordingPortLibrary.h"
 #include "trace/TracedPortLibrary.h"
 
@@ -39,7 +39,7 @@ TEST(TraceDecode, TheSweepAndAModeOneWriteAreDecodedAsSent) {
     const auto trace = StartTrace(port, state, path, errors);
     // Powered up first, as the main window's load leaves it: the clock rests low,
     // so the first word's first write raises it as SYNC falls.
-    WritePowerState(*trace, Lpt1, true);
+    SetPower(*trace, state, true);
     RunTestSweep(*trace, state, [] { std::this_thread::sleep_for(Pause); });
     SendModeOneWrite(*trace, state);
     trace->Finish();
@@ -64,7 +64,7 @@ TEST(TraceDecode, QuitsImmediateExitLeavesTheFileWhole) {
             SharedState state;
             state.PortAddress = Lpt1;
             const auto trace = StartTrace(port, state, path, std::cerr);
-            WritePowerState(*trace, Lpt1, true);
+            SetPower(*trace, state, true);
             SendModeOneWrite(*trace, state);
             trace->FinishAndExit(0);
         },

@@ -1,6 +1,6 @@
 #include "TraceReading.h"
 
-#include "board/Signals.h"
+#include "board/BoardVocabulary.h"
 
 #include <gtest/gtest.h>
 

@@ -23,7 +23,7 @@ TEST(VirtualBoard, OnePlainPrinterPortAtLpt1) {
     };
     const Case cases[] = {
         {888, 0x1C, 0x1C, true},   // data: drives the chip and reads back
-        {889, 0x1C, 0x7F, false},  // status: read-only, its inputs pulled high
+        {889, 0x1C, 0x78, false},  // status: read-only, its inputs pulled high
         {890, 0x1E4, 0xE4, false}, // control: holds the low byte written
         {632, 0x1C, 0xFF, false},  // LPT2
     };

@@ -1,17 +1,12 @@
 #include "ListenAddress.h"
 
-#include <charconv>
+#include "text/PlainText.h"
 
 namespace qv4130::scpi {
 
 namespace {
 std::optional<quint16> ParsePort(std::string_view text) {
-    unsigned port = 0;
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), port);
-    if (text.empty() || status != std::errc{} || end != text.data() + text.size() || port > 65535) {
-        return std::nullopt;
-    }
-    return static_cast<quint16>(port);
+    return qv4130::text::ParseWhole<quint16>(text);
 }
 } // namespace
 

@@ -32,7 +32,6 @@ public:
     quint16 Port() const { return server_.serverPort(); }
     QString ErrorString() const { return server_.errorString(); }
 
-    // Clients connected now.
     int ConnectionCount() const { return connections_; }
 
 signals:

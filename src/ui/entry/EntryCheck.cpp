@@ -1,5 +1,9 @@
 #include "EntryCheck.h"
 
+#include "text/PlainText.h"
+
+#include "board/BoardVocabulary.h"
+
 #include <cstddef>
 #include <limits>
 
@@ -7,12 +11,10 @@ namespace qv4130::entry {
 
 namespace {
 
-constexpr std::int32_t HighestCode = 4095;
-constexpr std::int32_t HighestStep = 127;
+constexpr std::int32_t HighestCode = FullScaleCode;
+constexpr std::int32_t HighestStep = MaxStep;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
+using text::IsBlank;
 bool IsDecimalDigit(char c) {
     return c >= '0' && c <= '9';
 }

@@ -1,6 +1,6 @@
 #include "PanelText.h"
 
-#include "board/Signals.h"
+#include "board/BoardVocabulary.h"
 
 namespace qv4130 {
 

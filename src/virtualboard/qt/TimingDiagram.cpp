@@ -1,6 +1,6 @@
 #include "TimingDiagram.h"
 
-#include "board/Signals.h"
+#include "board/BoardVocabulary.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -21,9 +21,9 @@ public:
 
     // Draws the frame's line levels; nothing shows that no word came yet.
     void SetWord(const std::optional<ReceivedWord>& word);
-    // Data-register bytes drawn, one per port write, and the ones that gave a bit.
+    // Data-register bytes drawn, one per port write: what a test compares with
+    // the word the chip received.
     const std::vector<std::uint8_t>& Samples() const { return samples_; }
-    const std::vector<std::uint16_t>& BitSamples() const { return bitSamples_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -1,0 +1,55 @@
+#pragma once
+
+// Small pieces of plain-text reading shared by every parser in the project
+// (entry fields, SCPI, command lines, the port library's files). ASCII only:
+// everything these parsers read is.
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+#include <string_view>
+
+namespace qv4130::text {
+
+// A space or a tab: what separates words on a line.
+constexpr bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// A blank or a line ending (CR or LF), as files from any system end their lines.
+constexpr bool IsSpaceOrLineEnd(char c) {
+    return IsBlank(c) || c == '\r' || c == '\n';
+}
+
+constexpr char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+constexpr bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
+}
+
+// `text` without the blanks and line endings at either end.
+constexpr std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && IsSpaceOrLineEnd(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsSpaceOrLineEnd(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// The number `text` spells in `base`, when the whole of it is that number and
+// it fits `Number`; no sign is taken for unsigned types, no blanks anywhere.
+template <typename Number> std::optional<Number> ParseWhole(std::string_view text, int base = 10) {
+    Number value{};
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, base);
+    if (text.empty() || error != std::errc{} || stop != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace qv4130::text
