@@ -1,10 +1,9 @@
 // qv4130: exercises a QV4130 evaluation board on the PC's printer port.
 
+#include "ProgramOptions.h"
 #include "board/Declare.h"
-#include "board/DynamicPortLibrary.h"
 #include "board/SharedState.h"
 #include "host/AppIdentity.h"
-#include "host/CommandLine.h"
 #include "host/FileFinder.h"
 #include "host/OsVersion.h"
 #include "host/ProgramStarter.h"
@@ -14,11 +13,10 @@
 #include "scpi/Instrument.h"
 #include "scpi/Interpreter.h"
 #include "scpi/qt/StartServing.h"
-#include "trace/TracedPortLibrary.h"
+#include "setup/BoardSetup.h"
 #include "ui/ApplicationIcon.h"
 #include "ui/ChildWindows.h"
 #include "ui/LazyMainWindow.h"
-#include "virtualboard/VirtualBoard.h"
 #include "virtualboard/qt/VirtualBoardPanel.h"
 
 #include <QApplication>
@@ -30,6 +28,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 
 namespace {
 
@@ -39,18 +38,6 @@ namespace {
                                     qv4130::MessageSink& messages) {
     qv4130::ReportPortLibraryFailure(error, messages, std::cerr);
     std::_Exit(EXIT_FAILURE);
-}
-
-// The one place the port library is chosen: the shared library loaded by name,
-// or the virtual board standing exactly where it would.
-std::unique_ptr<qv4130::PortLibrary> MakePortLibrary(bool virtualBoard,
-                                                     qv4130::MessageSink& messages) {
-    if (virtualBoard) {
-        return std::make_unique<qv4130::VirtualBoard>();
-    }
-    return std::make_unique<qv4130::DynamicPortLibrary>(
-        qv4130::DefaultPortLibraryName,
-        [&messages](const qv4130::PortLibraryError& error) { EndForPortLibrary(error, messages); });
 }
 
 // A trace file that cannot be written is said in a box once the event loop runs:
@@ -81,79 +68,99 @@ std::unique_ptr<qv4130::VirtualBoardPanel> ShowPanel(qv4130::VirtualBoard& board
     return panel;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    switch (qv4130::FindInfoRequest(argc, argv)) {
-    case qv4130::InfoRequest::Help:
-        std::cout << qv4130::UsageText();
-        return EXIT_SUCCESS;
-    case qv4130::InfoRequest::Version:
-        std::cout << qv4130::VersionText() << '\n';
-        return EXIT_SUCCESS;
-    case qv4130::InfoRequest::None:
-        break;
-    }
-
-    const std::optional<std::string> tracePath = qv4130::TracePath(argc, argv);
-    if (tracePath && tracePath->empty()) {
-        std::cerr << "qv4130: --trace needs a file name\n\n" << qv4130::UsageText();
-        return 2;
-    }
-
+// What the command line asks for, read before the toolkit sees it.
+struct StartOptions {
+    qv4130::BoardChoice board;
     std::optional<qv4130::scpi::ListenAddress> listen;
-    if (const auto listenText = qv4130::ListenText(argc, argv)) {
-        listen = qv4130::scpi::ParseListenAddress(*listenText);
-        if (!listen) {
-            std::cerr << "qv4130: --listen takes [ADDR:]PORT, ADDR an IP address or localhost\n\n"
-                      << qv4130::UsageText();
-            return 2;
+    std::string argumentText; // for start-up's "/SS" search
+};
+
+int UsageFailure(const std::string& reason) {
+    std::cerr << "qv4130: " << reason << "\n\n" << qv4130::UsageText();
+    return 2;
+}
+
+// The options, or the exit status when the program is not to start (help,
+// version, a usage error). argc shrinks by the options whose values the toolkit
+// must never read as options of its own.
+std::variant<StartOptions, int> ReadOptions(int& argc, char** argv) {
+    const qv4130::ProgramOptions given = qv4130::ParseProgramOptions(argc, argv);
+    if (given.help || given.version) {
+        std::cout << (given.help ? qv4130::UsageText() : qv4130::VersionText() + '\n');
+        return EXIT_SUCCESS;
+    }
+    StartOptions options{{given.virtualBoard, given.tracePath}, std::nullopt, {}};
+    if (given.tracePath && given.tracePath->empty()) {
+        return UsageFailure("--trace needs a file name");
+    }
+    if (given.listenText) {
+        options.listen = qv4130::scpi::ParseListenAddress(*given.listenText);
+        if (!options.listen) {
+            return UsageFailure("--listen takes [ADDR:]PORT, ADDR an IP address or localhost");
         }
     }
-
-    // Before QApplication takes its own options out of argv, and after the trace's
-    // file name and the listening address are out of it, so the toolkit never
-    // reads them as options.
-    const std::string argumentText = qv4130::ArgumentText(argc, argv);
+    options.argumentText = qv4130::ArgumentText(argc, argv);
     argc = qv4130::RemoveValueOptions(argc, argv);
+    return options;
+}
 
-    QApplication app(argc, argv);
+void SetUpApplication() {
     QApplication::setApplicationName(QString::fromLatin1(qv4130::identity::Title));
     QApplication::setOrganizationName(QString::fromLatin1(qv4130::identity::CompanyName));
     QApplication::setWindowIcon(qv4130::ApplicationIcon());
     // The run ends when Main returns, not when the last box of start-up closes.
     QApplication::setQuitOnLastWindowClosed(false);
+}
+
+// SCPI clients drive the same library and the same state as the windows, from
+// the same event loop, so the windows refuse Mode 1/2 after "OUTPut OFF" too.
+struct RemoteControl {
+    RemoteControl(qv4130::BoardSetup& board, qv4130::SharedState& state)
+        : instrument(board.Library(), state, qv4130::scpi::InstrumentOptions{board.ChipCode(), {}}),
+          interpreter(instrument), server(interpreter) {
+        QObject::connect(&server, &qv4130::scpi::ScpiServer::Failed, [](const QString& reason) {
+            std::cerr << "qv4130: " << reason.toStdString() << std::endl;
+        });
+    }
+    // Start-up has found the port and loaded the window by now; listening writes
+    // nothing, and clients are served once the window's events run.
+    void Listen(const qv4130::scpi::ListenAddress& address, qv4130::MainForm& form) {
+        if (qv4130::scpi::StartServing(server, address, "qv4130", std::cout, std::cerr)) {
+            QObject::connect(&server, &qv4130::scpi::ScpiServer::LineExecuted, &form,
+                             [&form] { form.ShowSharedState(); });
+        }
+    }
+
+    qv4130::scpi::Instrument instrument;
+    qv4130::scpi::Interpreter interpreter;
+    qv4130::scpi::ScpiServer server;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    auto read = ReadOptions(argc, argv);
+    if (const int* status = std::get_if<int>(&read)) {
+        return *status;
+    }
+    const StartOptions options = std::get<StartOptions>(std::move(read));
+
+    QApplication app(argc, argv);
+    SetUpApplication();
 
     qv4130::QtMessageSink messages;
-    const std::unique_ptr<qv4130::PortLibrary> chosenLibrary =
-        MakePortLibrary(qv4130::WantsVirtualBoard(argc, argv), messages);
     qv4130::SharedState state;
-    // In front of whichever library was chosen, so both are traced alike.
-    const std::unique_ptr<qv4130::TracedPortLibrary> trace =
-        tracePath ? qv4130::StartTrace(*chosenLibrary, state, *tracePath, std::cerr,
-                                       ShowTraceFailureLater(messages))
-                  : nullptr;
-    qv4130::PortLibrary& library = trace ? *trace : *chosenLibrary;
+    qv4130::BoardSetup board(
+        options.board, state,
+        [&messages](const qv4130::PortLibraryError& error) { EndForPortLibrary(error, messages); },
+        std::cerr, ShowTraceFailureLater(messages));
+    qv4130::PortLibrary& library = board.Library();
     // Quit ends the process at once, as without a trace, once the file is complete.
     qv4130::MainFormHooks hooks;
-    if (trace) {
-        hooks.quit = [&trace] { trace->FinishAndExit(EXIT_SUCCESS); };
+    if (qv4130::TracedPortLibrary* trace = board.Trace()) {
+        hooks.quit = [trace] { trace->FinishAndExit(EXIT_SUCCESS); };
     }
-
-    // SCPI clients drive the same library and the same state as the windows, from
-    // the same event loop, so the windows refuse Mode 1/2 after "OUTPut OFF" too.
-    qv4130::scpi::InstrumentOptions instrumentOptions;
-    if (const auto* board = dynamic_cast<const qv4130::VirtualBoard*>(chosenLibrary.get())) {
-        instrumentOptions.chipCode = [board](int channel) {
-            return int{board->Chip().Code(channel)};
-        };
-    }
-    qv4130::scpi::Instrument instrument(library, state, std::move(instrumentOptions));
-    qv4130::scpi::Interpreter interpreter(instrument);
-    qv4130::scpi::ScpiServer server(interpreter);
-    QObject::connect(&server, &qv4130::scpi::ScpiServer::Failed, [](const QString& reason) {
-        std::cerr << "qv4130: " << reason.toStdString() << std::endl;
-    });
+    RemoteControl remote(board, state);
 
     qv4130::HostRegistry registry;
     qv4130::HostFileFinder files;
@@ -163,23 +170,19 @@ int main(int argc, char** argv) {
         auto form = std::make_unique<qv4130::MainForm>(
             library, state, messages,
             qv4130::ProgramChildWindows(library, state, messages, sysInfo), hooks);
-        // Start-up has found the port and loaded the window by now; listening
-        // writes nothing, and clients are served once the window's events run.
-        if (listen && qv4130::scpi::StartServing(server, *listen, "qv4130", std::cout, std::cerr)) {
-            QObject::connect(&server, &qv4130::scpi::ScpiServer::LineExecuted, form.get(),
-                             [shown = form.get()] { shown->ShowSharedState(); });
+        if (options.listen) {
+            remote.Listen(*options.listen, *form);
         }
         return form;
     });
-
     std::unique_ptr<qv4130::VirtualBoardPanel> panel;
-    if (auto* board = dynamic_cast<qv4130::VirtualBoard*>(chosenLibrary.get())) {
-        panel = ShowPanel(*board, mainWindow);
+    if (qv4130::VirtualBoard* simulated = board.Board()) {
+        panel = ShowPanel(*simulated, mainWindow);
     }
-    const std::unique_ptr<qv4130::OsVersionSource> osVersion = qv4130::MakeHostOsVersionSource();
 
-    qv4130::StartupContext context{library,    state,        messages, *osVersion,
-                                   mainWindow, argumentText, {}};
+    const std::unique_ptr<qv4130::OsVersionSource> osVersion = qv4130::MakeHostOsVersionSource();
+    qv4130::StartupContext context{
+        library, state, messages, *osVersion, mainWindow, options.argumentText, {}};
     qv4130::Main(context);
     return EXIT_SUCCESS;
 }

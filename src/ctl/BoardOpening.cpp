@@ -1,9 +1,7 @@
 #include "BoardOpening.h"
 
-#include "board/DynamicPortLibrary.h"
 #include "board/WindowsVersion.h"
 #include "host/OsVersion.h"
-#include "virtualboard/VirtualBoard.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -39,18 +37,10 @@ public:
 
 } // namespace
 
-std::unique_ptr<PortLibrary> MakeCtlPortLibrary(bool virtualBoard) {
-    if (virtualBoard) {
-        return std::make_unique<VirtualBoard>();
-    }
-    // Reached at the first call, possibly deep inside a command: say why and end
-    // there, before any byte of a word has gone out.
-    return std::make_unique<DynamicPortLibrary>(
-        DefaultPortLibraryName, [](const PortLibraryError& error) {
-            std::cout.flush();
-            std::cerr << "qv4130ctl: " << error.what() << std::endl;
-            std::_Exit(EXIT_FAILURE);
-        });
+void EndForPortLibrary(const PortLibraryError& error) {
+    std::cout.flush();
+    std::cerr << "qv4130ctl: " << error.what() << std::endl;
+    std::_Exit(EXIT_FAILURE);
 }
 
 bool FindPort(PortLibrary& library, SharedState& state, std::optional<PortMenuItem> port,

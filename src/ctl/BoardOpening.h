@@ -2,17 +2,18 @@
 
 #include "board/PortLibrary.h"
 #include "board/PrinterPorts.h"
+#include "board/SharedLibrary.h"
 #include "board/SharedState.h"
 
 #include <iosfwd>
-#include <memory>
 #include <optional>
 
 namespace qv4130::ctl {
 
-// The simulated board, or the port library loaded by name. A library that can't
-// be loaded ends the process with status 1 and its reason on standard error.
-std::unique_ptr<PortLibrary> MakeCtlPortLibrary(bool virtualBoard);
+// A port library that can't be loaded, reached at its first call, possibly deep
+// inside a command: says why on standard error and ends the process there with
+// status 1, before any byte of a word has gone out.
+[[noreturn]] void EndForPortLibrary(const PortLibraryError& error);
 
 // Finds the port as the program's start-up does: claims port 1 and asks for its
 // base address, each box it would show written as one line on `errors`. `port`

@@ -6,8 +6,7 @@
 #include "Serve.h"
 #include "scpi/Instrument.h"
 #include "scpi/Interpreter.h"
-#include "trace/TracedPortLibrary.h"
-#include "virtualboard/VirtualBoard.h"
+#include "setup/BoardSetup.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -49,24 +48,17 @@ int main(int argc, char** argv) {
         listen = *address;
     }
 
-    const std::unique_ptr<PortLibrary> chosenLibrary = ctl::MakeCtlPortLibrary(plan.virtualBoard);
     SharedState state;
-    // In front of whichever library was chosen, so both are traced alike; the
-    // file is completed when it goes, on every return below.
-    const std::unique_ptr<TracedPortLibrary> trace =
-        plan.tracePath ? StartTrace(*chosenLibrary, state, *plan.tracePath, std::cerr) : nullptr;
-    PortLibrary& library = trace ? *trace : *chosenLibrary;
+    // A trace's file is completed when the set-up goes, on every return below.
+    BoardSetup board({plan.virtualBoard, plan.tracePath}, state, ctl::EndForPortLibrary, std::cerr);
+    PortLibrary& library = board.Library();
     if (!ctl::FindPort(library, state, plan.port, std::cerr)) {
         return EXIT_FAILURE;
     }
     // As the main window assumes when it loads; nothing is written for it.
     state.DevicePowered = 1;
 
-    scpi::InstrumentOptions options;
-    if (const auto* board = dynamic_cast<const VirtualBoard*>(chosenLibrary.get())) {
-        options.chipCode = [board](int channel) { return int{board->Chip().Code(channel)}; };
-    }
-    scpi::Instrument instrument(library, state, std::move(options));
+    scpi::Instrument instrument(library, state, scpi::InstrumentOptions{board.ChipCode(), {}});
     scpi::Interpreter interpreter(instrument);
 
     const int status = ctl::RunCtlCommands(plan.commands, instrument, interpreter,

@@ -1,8 +1,7 @@
 // What start-up reads: the host's version, the base address the port library
-// reports and the command line. The built program's --version and --help are
-// checked by run_program.sh.
+// reports. The command line is ProgramOptionsTest's; the built program's
+// --version and --help are checked by run_program.sh.
 #include "board/WindowsVersion.h"
-#include "host/CommandLine.h"
 
 #include <gtest/gtest.h>
 
@@ -34,14 +33,6 @@ TEST(PortAddressFromBase, AcceptsEveryBaseWhoseControlRegisterFitsTheIoSpace) {
     for (const auto& [base, address] : rows) {
         EXPECT_EQ(PortAddressFromBase(base), address) << "base " << base;
     }
-}
-
-TEST(CommandLine, ArgumentTextJoinsTheArgumentsAfterTheProgramsOwnPath) {
-    const char* const argv[] = {"--help", "/S", "S", "", "a b", "-version"};
-    EXPECT_EQ(ArgumentText(0, argv), "");
-    EXPECT_EQ(ArgumentText(1, argv), "");
-    EXPECT_EQ(ArgumentText(6, argv), "/S S  a b -version");
-    EXPECT_EQ(FindInfoRequest(6, argv), InfoRequest::None) << "its own path is no request";
 }
 
 } // namespace

@@ -1,0 +1,28 @@
+#include "BoardSetup.h"
+
+namespace qv4130 {
+
+BoardSetup::BoardSetup(const BoardChoice& choice, const SharedState& state,
+                       DynamicPortLibrary::FailureHandler onLibraryFailure, std::ostream& errors,
+                       TraceFailureReport onTraceFailure) {
+    if (choice.virtualBoard) {
+        auto board = std::make_unique<VirtualBoard>();
+        board_ = board.get();
+        chosen_ = std::move(board);
+    } else {
+        chosen_ = std::make_unique<DynamicPortLibrary>(DefaultPortLibraryName,
+                                                       std::move(onLibraryFailure));
+    }
+    if (choice.tracePath) {
+        trace_ = StartTrace(*chosen_, state, *choice.tracePath, errors, std::move(onTraceFailure));
+    }
+}
+
+std::function<int(int channel)> BoardSetup::ChipCode() const {
+    if (board_ == nullptr) {
+        return {};
+    }
+    return [board = board_](int channel) { return int{board->Chip().Code(channel)}; };
+}
+
+} // namespace qv4130

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "board/DynamicPortLibrary.h"
+#include "board/PortLibrary.h"
+#include "board/SharedState.h"
+#include "trace/TracedPortLibrary.h"
+#include "virtualboard/VirtualBoard.h"
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace qv4130 {
+
+// Where a run's words go, as the operator asked on the command line.
+struct BoardChoice {
+    bool virtualBoard = false;            // the simulated board instead of the port library
+    std::optional<std::string> tracePath; // a trace of every data-register write, when given
+};
+
+// The one place both programs set up the board: the port library loaded by
+// name or the virtual board standing exactly where it would, and in front of
+// either the trace when one is asked for. Everything a front end writes goes
+// through Library().
+class BoardSetup {
+public:
+    // `onLibraryFailure` hears of a missing port library or function at its first
+    // call. A trace file that cannot be written is said once on `errors` and to
+    // `onTraceFailure`, and the run goes on untraced. `state` must outlive this.
+    BoardSetup(const BoardChoice& choice, const SharedState& state,
+               DynamicPortLibrary::FailureHandler onLibraryFailure, std::ostream& errors,
+               TraceFailureReport onTraceFailure = {});
+
+    BoardSetup(const BoardSetup&) = delete;
+    BoardSetup& operator=(const BoardSetup&) = delete;
+
+    PortLibrary& Library() { return trace_ ? *trace_ : *chosen_; }
+    // The virtual board, when it was chosen; null on hardware.
+    VirtualBoard* Board() { return board_; }
+    // The trace, when one is kept; null otherwise.
+    TracedPortLibrary* Trace() { return trace_.get(); }
+    // What the simulated chip holds on a channel; empty on hardware, where
+    // nothing can be read back.
+    std::function<int(int channel)> ChipCode() const;
+
+private:
+    std::unique_ptr<PortLibrary> chosen_;
+    VirtualBoard* board_ = nullptr; // chosen_, when it is the virtual board
+    std::unique_ptr<TracedPortLibrary> trace_;
+};
+
+} // namespace qv4130
