@@ -6,6 +6,11 @@
 #include "host/AppIdentity.h"
 #include "scpi/Instrument.h"
 
+#include <QCommandLineParser>
+#include <QStringList>
+
+#include <array>
+
 namespace qv4130::ctl {
 
 namespace {
@@ -27,126 +32,230 @@ std::optional<std::int64_t> InRange(std::optional<std::int64_t> value, std::int6
 
 std::optional<PortMenuItem> PortNamed(std::string_view name) {
     for (const PortMenuItem item : PortMenuItems) {
-        if (name == PortMenuName(item)) {
+        if (qv4130::text::EqualsIgnoringCase(name, PortMenuName(item))) {
             return item;
         }
     }
     return std::nullopt;
 }
 
-// Walks the arguments once; each command takes its own values.
+// Walks the command words once; each command takes its own values.
 class Reader {
 public:
-    explicit Reader(const std::vector<std::string_view>& arguments) : arguments_(arguments) {}
+    explicit Reader(const QStringList& words) : words_(words) {}
 
-    bool Done() const { return next_ >= arguments_.size(); }
-    std::string_view Take() { return Done() ? std::string_view{} : arguments_[next_++]; }
-    std::optional<std::string_view> Value() {
-        if (Done()) {
-            return std::nullopt;
-        }
-        return Take();
-    }
-    std::string_view Peek() const { return Done() ? std::string_view{} : arguments_[next_]; }
+    bool Done() const { return next_ >= words_.size(); }
+    std::string Take() { return Done() ? std::string() : words_[next_++].toStdString(); }
+    std::optional<std::string> Value() { return Done() ? std::nullopt : std::optional(Take()); }
+    std::string Peek() const { return Done() ? std::string() : words_[next_].toStdString(); }
 
 private:
-    const std::vector<std::string_view>& arguments_;
-    std::size_t next_ = 0;
+    const QStringList& words_;
+    qsizetype next_ = 0;
 };
 
-std::variant<CtlCommand, UsageError> ReadCommand(std::string_view name, Reader& reader) {
-    const auto channel = [&] { return InRange(Number(reader.Take(), false), 0, ChannelCount - 1); };
-    if (name == "write") {
-        const auto ch = channel();
-        const auto code = InRange(Number(reader.Take(), true), 0, FullScaleCode);
-        if (!ch || !code) {
-            return UsageError{"write takes a channel 0-15 and a code 0-4095 (or 0x000-0xFFF)"};
-        }
-        return CtlCommand{CtlAction::Write, *ch, *code, {}};
+using ReadResult = std::variant<CtlCommand, UsageError>;
+
+std::optional<std::int64_t> Channel(Reader& reader) {
+    return InRange(Number(reader.Take(), false), 0, ChannelCount - 1);
+}
+
+ReadResult ReadWrite(Reader& reader) {
+    const auto channel = Channel(reader);
+    const auto code = InRange(Number(reader.Take(), true), 0, FullScaleCode);
+    if (!channel || !code) {
+        return UsageError{"write takes a channel 0-15 and a code 0-4095 (or 0x000-0xFFF)"};
     }
-    if (name == "step") {
-        const auto ch = channel();
-        const auto step = InRange(Number(reader.Take(), false), -MaxStep, MaxStep);
-        if (!ch || !step) {
-            return UsageError{"step takes a channel 0-15 and a step -127 to 127"};
-        }
-        return CtlCommand{CtlAction::Step, *ch, *step, {}};
+    return CtlCommand{CtlAction::Write, *channel, *code, {}};
+}
+
+ReadResult ReadStep(Reader& reader) {
+    const auto channel = Channel(reader);
+    const auto step = InRange(Number(reader.Take(), false), -MaxStep, MaxStep);
+    if (!channel || !step) {
+        return UsageError{"step takes a channel 0-15 and a step -127 to 127"};
     }
-    if (name == "power") {
-        const std::string_view state = reader.Take();
-        if (state != "on" && state != "off") {
-            return UsageError{"power takes on or off"};
-        }
-        return CtlCommand{CtlAction::Power, 0, state == "on" ? 1 : 0, {}};
+    return CtlCommand{CtlAction::Step, *channel, *step, {}};
+}
+
+ReadResult ReadPower(Reader& reader) {
+    const std::string state = reader.Take();
+    if (state != "on" && state != "off") {
+        return UsageError{"power takes on or off"};
     }
-    if (name == "scpi" || name == "run") {
-        const auto text = reader.Value();
-        if (!text) {
-            return UsageError{name == "scpi" ? "scpi takes the SCPI commands as one argument"
-                                             : "run takes a script file, or - for standard input"};
-        }
-        return CtlCommand{name == "scpi" ? CtlAction::Scpi : CtlAction::Run, 0, 0,
-                          std::string(*text)};
+    return CtlCommand{CtlAction::Power, 0, state == "on" ? 1 : 0, {}};
+}
+
+template <CtlAction action> ReadResult ReadBare(Reader& /*reader*/) {
+    return CtlCommand{action, 0, 0, {}};
+}
+
+ReadResult ReadScpi(Reader& reader) {
+    const auto text = reader.Value();
+    if (!text) {
+        return UsageError{"scpi takes the SCPI commands as one argument"};
     }
-    if (name == "serve") {
-        CtlCommand serve{CtlAction::Serve, 0, 0, {}};
-        if (reader.Peek() == "--listen") {
-            reader.Take();
-            const auto address = reader.Value();
-            if (!address) {
-                return UsageError{"--listen takes ADDR:PORT"};
-            }
-            serve.text = std::string(*address);
-        }
-        return serve;
+    return CtlCommand{CtlAction::Scpi, 0, 0, *text};
+}
+
+ReadResult ReadRun(Reader& reader) {
+    const auto path = reader.Value();
+    if (!path) {
+        return UsageError{"run takes a script file, or - for standard input"};
     }
-    for (const auto& [word, action] : {std::pair{"reset", CtlAction::Reset},
-                                       {"sweep", CtlAction::Sweep},
-                                       {"status", CtlAction::Status}}) {
-        if (name == word) {
-            return CtlCommand{action, 0, 0, {}};
+    return CtlCommand{CtlAction::Run, 0, 0, *path};
+}
+
+ReadResult ReadServe(Reader& reader) {
+    CtlCommand serve{CtlAction::Serve, 0, 0, {}};
+    if (reader.Peek() == "--listen") {
+        reader.Take();
+        const auto address = reader.Value();
+        if (!address) {
+            return UsageError{"--listen takes ADDR:PORT"};
+        }
+        serve.text = *address;
+    }
+    return serve;
+}
+
+// A command of qv4130ctl: its word, what follows it, what it does (the help's
+// lines, each after the first indented under the first), and how it is read.
+struct CommandDeclaration {
+    std::string_view word;
+    std::string_view syntax;
+    std::string_view description;
+    ReadResult (*read)(Reader&);
+};
+
+constexpr std::array<CommandDeclaration, 9> Commands{{
+    {"write", "CH CODE", "a mode-0 word: CODE (0-4095, decimal or 0x...) to channel\nCH (0-15)",
+     ReadWrite},
+    {"step", "CH N",
+     "a step word: N from -127 to 127; up when N > 0 (mode 1),\ndown when N < 0 (mode 2), a "
+     "step of 0 when N is 0",
+     ReadStep},
+    {"power", "on|off", "power the chip up (byte 20) or down (byte 28)", ReadPower},
+    {"reset", "", "the reset pulse: every channel to 0 on the chip", ReadBare<CtlAction::Reset>},
+    {"sweep", "",
+     "the test sweep: code 3072 to channels 0 to 15 in turn,\neach word followed by its pause",
+     ReadBare<CtlAction::Sweep>},
+    {"status", "", "print the port, the power state and the 16 channel codes",
+     ReadBare<CtlAction::Status>},
+    {"scpi", "'CMD; CMD?'", "run SCPI commands and print each reply on its own line", ReadScpi},
+    {"run", "FILE",
+     "run a SCPI script, one line of commands per line; a # at\nthe start of a line, or after a "
+     "blank and before a blank,\nstarts a comment; stops at the first error and names its\nline. "
+     "FILE - reads standard input",
+     ReadRun},
+    {"serve", "[--listen ADDR:PORT]",
+     "serve SCPI over TCP, one line of commands per line, until\nstopped; 127.0.0.1:5025 unless "
+     "told; port 0 picks a free\nport. Prints where it listens. Must be the last command",
+     ReadServe},
+}};
+
+ReadResult ReadCommand(const std::string& word, Reader& reader) {
+    for (const CommandDeclaration& command : Commands) {
+        if (word == command.word) {
+            return command.read(reader);
         }
     }
-    return UsageError{"unknown command '" + std::string(name) + "'"};
+    return UsageError{"unknown command '" + word + "'"};
+}
+
+// The options, declared once: the parse and the help both come from here.
+struct Declared {
+    QCommandLineOption virtualBoard{
+        "virtual-board", "Drive a simulated board of this process's own instead of the printer "
+                         "port (status then shows the chip's own codes)."};
+    QCommandLineOption port{"port",
+                            "Use that port's address (888, 632, 956) instead of the one the port "
+                            "library reports for port 1.",
+                            "LPT1|LPT2|PRN"};
+    QCommandLineOption trace{"trace",
+                             "Record every write to the port's data register, with its time, in a "
+                             "Value Change Dump (DIN, SCLK, SYNC, PD, RESET) that PulseView, "
+                             "sigrok-cli and GTKWave open.",
+                             "FILE.vcd"};
+    QCommandLineOption help{{"h", "help"}, "Print this text and exit."};
+    QCommandLineOption version{"version", "Print the version and exit."};
+
+    // Options come before the commands, so that a command's values ("step 1 -3",
+    // "serve --listen ...") are never read as options.
+    void AddTo(QCommandLineParser& parser) const {
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.setOptionsAfterPositionalArgumentsMode(
+            QCommandLineParser::ParseAsPositionalArguments);
+        parser.setApplicationDescription(
+            "Drives a QV4130 evaluation board on the PC's printer port from scripts and\nSCPI "
+            "clients. The commands run in the order given.");
+        parser.addOptions({virtualBoard, port, trace, help, version});
+        parser.addPositionalArgument("COMMAND", "One of the commands below, with its values.",
+                                     "COMMAND...");
+    }
+};
+
+std::string CommandsHelp() {
+    std::string text = "Commands:\n";
+    constexpr std::size_t Column = 23;
+    for (const CommandDeclaration& command : Commands) {
+        std::string head = "  " + std::string(command.word);
+        head += command.syntax.empty() ? "" : " " + std::string(command.syntax);
+        text += head.size() < Column - 1 ? head + std::string(Column - head.size(), ' ')
+                                         : head + "\n" + std::string(Column, ' ');
+        for (const char c : command.description) {
+            text += c == '\n' ? "\n" + std::string(Column, ' ') : std::string(1, c);
+        }
+        text += '\n';
+    }
+    return text;
 }
 
 } // namespace
 
 std::variant<CtlPlan, UsageError>
 ParseCtlArguments(const std::vector<std::string_view>& arguments) {
-    CtlPlan plan;
+    QStringList words{"qv4130ctl"};
     for (const std::string_view argument : arguments) {
-        plan.help = plan.help || argument == "--help" || argument == "-h";
-        plan.version = plan.version || argument == "--version";
+        words << QString::fromLocal8Bit(argument.data(), static_cast<qsizetype>(argument.size()));
     }
+    const Declared declared;
+    QCommandLineParser parser;
+    declared.AddTo(parser);
+    const bool parsed = parser.parse(words);
+    CtlPlan plan;
+    plan.help = parser.isSet(declared.help);
+    plan.version = parser.isSet(declared.version);
     if (plan.help || plan.version) {
         return plan;
     }
-    Reader reader(arguments);
-    while (!reader.Done()) {
-        const std::string_view argument = reader.Take();
-        if (argument == "--virtual-board") {
-            plan.virtualBoard = true;
-        } else if (argument == "--port") {
-            plan.port = PortNamed(reader.Take());
-            if (!plan.port) {
-                return UsageError{"--port takes LPT1, LPT2 or PRN"};
-            }
-        } else if (argument == "--trace") {
-            const auto path = reader.Value();
-            if (!path || path->empty()) {
-                return UsageError{"--trace takes a file name"};
-            }
-            plan.tracePath = std::string(*path);
-        } else if (!plan.commands.empty() && plan.commands.back().action == CtlAction::Serve) {
-            return UsageError{"serve runs until stopped, so it must come last"};
-        } else {
-            auto command = ReadCommand(argument, reader);
-            if (auto* error = std::get_if<UsageError>(&command)) {
-                return *error;
-            }
-            plan.commands.push_back(std::get<CtlCommand>(std::move(command)));
+    if (!parsed) {
+        return UsageError{parser.errorText().toStdString()};
+    }
+    plan.virtualBoard = parser.isSet(declared.virtualBoard);
+    if (parser.isSet(declared.port)) {
+        plan.port = PortNamed(parser.value(declared.port).toStdString());
+        if (!plan.port) {
+            return UsageError{"--port takes LPT1, LPT2 or PRN"};
         }
+    }
+    if (parser.isSet(declared.trace)) {
+        if (parser.value(declared.trace).isEmpty()) {
+            return UsageError{"--trace takes a file name"};
+        }
+        plan.tracePath = parser.value(declared.trace).toStdString();
+    }
+    const QStringList commandWords = parser.positionalArguments();
+    Reader reader(commandWords);
+    while (!reader.Done()) {
+        if (!plan.commands.empty() && plan.commands.back().action == CtlAction::Serve) {
+            return UsageError{"serve runs until stopped, so it must come last"};
+        }
+        auto command = ReadCommand(reader.Take(), reader);
+        if (auto* error = std::get_if<UsageError>(&command)) {
+            return *error;
+        }
+        plan.commands.push_back(std::get<CtlCommand>(std::move(command)));
     }
     if (plan.commands.empty()) {
         return UsageError{"no command given"};
@@ -158,44 +267,10 @@ std::string CtlVersionText() {
     return std::string("qv4130ctl ") + identity::Version;
 }
 
-std::string CtlUsageText() {
-    return R"(Usage: qv4130ctl [--virtual-board] [--port LPT1|LPT2|PRN] [--trace FILE.vcd]
-                 COMMAND...
-Drives a QV4130 evaluation board on the PC's printer port from scripts and
-SCPI clients. The commands run in the order given.
-
-Commands:
-  write CH CODE        a mode-0 word: CODE (0-4095, decimal or 0x...) to channel
-                       CH (0-15)
-  step CH N            a step word: N from -127 to 127; up when N > 0 (mode 1),
-                       down when N < 0 (mode 2), a step of 0 when N is 0
-  power on|off         power the chip up (byte 20) or down (byte 28)
-  reset                the reset pulse: every channel to 0 on the chip
-  sweep                the test sweep: code 3072 to channels 0 to 15 in turn,
-                       each word followed by its pause
-  status               print the port, the power state and the 16 channel codes
-  scpi 'CMD; CMD?'     run SCPI commands and print each reply on its own line
-  run FILE             run a SCPI script, one line of commands per line; a # at
-                       the start of a line, or after a blank and before a blank,
-                       starts a comment; stops at the first error and names its
-                       line. FILE - reads standard input
-  serve [--listen ADDR:PORT]
-                       serve SCPI over TCP, one line of commands per line, until
-                       stopped; 127.0.0.1:5025 unless told; port 0 picks a free
-                       port. Prints where it listens. Must be the last command
-
-Options:
-  --virtual-board      drive a simulated board of this process's own instead of
-                       the printer port (status then shows the chip's own codes)
-  --port LPT1|LPT2|PRN use that port's address (888, 632, 956) instead of the one
-                       the port library reports for port 1
-  --trace FILE.vcd     record every write to the port's data register, with its
-                       time, in a Value Change Dump (DIN, SCLK, SYNC, PD, RESET)
-                       that PulseView, sigrok-cli and GTKWave open
-  --help               print this text and exit
-  --version            print the version and exit
-
-The port is found as the program's start-up finds it (claim port 1, ask its base
+namespace {
+// What the help says after the commands; the SCPI part lists the interpreter's commands.
+constexpr const char* Notes =
+    R"(The port is found as the program's start-up finds it (claim port 1, ask its base
 address), and the control register's data lines are made outputs. RESET never
 goes low and PD never goes high unless asked for (reset, power off); before the
 first word the lines go to the idle state a word starts from (byte 22).
@@ -223,6 +298,15 @@ A refused command sends nothing, and an error ends its line.
 Exit status: 0 success, 1 the port or a command failed (the reason on standard
 error), 2 a usage error.
 )";
+} // namespace
+
+std::string CtlUsageText() {
+    QCommandLineParser parser;
+    Declared{}.AddTo(parser);
+    // Without an application object the parser cannot know the program's name.
+    const QString options = parser.helpText();
+    return "Usage: qv4130ctl" + options.mid(options.indexOf(" [options]")).toStdString() + '\n' +
+           CommandsHelp() + '\n' + Notes;
 }
 
 } // namespace qv4130::ctl
