@@ -23,7 +23,7 @@ void BM_WordInProcessNullLibraryTraced(benchmark::State& state) {
     bench::NullPortLibrary library;
     SharedState shared;
     shared.PortAddress = 888;
-    const auto trace = StartTrace(library, shared, "/dev/null", std::cerr);
+    const auto trace = StartTrace(library, shared, "/dev/null", {});
     std::int32_t word = 0;
     int burst = 0;
     for (auto _ : state) {
@@ -46,7 +46,7 @@ void BM_WordTraceBothThreads(benchmark::State& state) {
     bench::NullPortLibrary library;
     SharedState shared;
     shared.PortAddress = 888;
-    const auto trace = StartTrace(library, shared, "/dev/null", std::cerr);
+    const auto trace = StartTrace(library, shared, "/dev/null", {});
     bench::SendWords(state, *trace);
 }
 BENCHMARK(BM_WordTraceBothThreads)->MeasureProcessCPUTime();

@@ -84,6 +84,11 @@ PARLLIO_API void PARLLIO_CALL OutByte(int32_t address, int32_t value) {
     });
 }
 
+PARLLIO_API void PARLLIO_CALL SetParallelPortMessageHandler(ParallelPortMessageHandler handler,
+                                                            void* context) {
+    parllio::RouteMessages(handler, context);
+}
+
 PARLLIO_API int32_t PARLLIO_CALL GetParallelPortError(char* buffer, int32_t size) {
     return WithPorts(Failed, [buffer, size](parllio::ParallelPorts& ports) {
         const std::string text = ports.LastError();

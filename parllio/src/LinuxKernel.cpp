@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <linux/ppdev.h>
 #include <memory>
+#include <mutex>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -75,7 +76,30 @@ std::vector<std::string> LinuxKernel::ListDirectory(const std::string& path, int
     return names;
 }
 
+namespace {
+struct MessageRoute {
+    std::mutex lock; // the flush thread of a USB adapter tells its failures too
+    ParallelPortMessageHandler handler = nullptr;
+    void* context = nullptr;
+};
+MessageRoute& Route() {
+    static MessageRoute route;
+    return route;
+}
+} // namespace
+
+void RouteMessages(ParallelPortMessageHandler handler, void* context) {
+    const std::lock_guard guard(Route().lock);
+    Route().handler = handler;
+    Route().context = context;
+}
+
 void LinuxKernel::Tell(const std::string& line) {
+    const std::lock_guard guard(Route().lock);
+    if (Route().handler != nullptr) {
+        Route().handler(line.c_str(), Route().context);
+        return;
+    }
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
 }

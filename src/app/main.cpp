@@ -9,6 +9,7 @@
 #include "host/ProgramStarter.h"
 #include "host/Registry.h"
 #include "host/SystemInformation.h"
+#include "host/qt/ProgramLog.h"
 #include "host/qt/QtMessageSink.h"
 #include "scpi/Instrument.h"
 #include "scpi/Interpreter.h"
@@ -36,14 +37,15 @@ namespace {
 // The run ends on the spot, as Quit does, since this may be deep inside a handler.
 [[noreturn]] void EndForPortLibrary(const qv4130::PortLibraryError& error,
                                     qv4130::MessageSink& messages) {
-    qv4130::ReportPortLibraryFailure(error, messages, std::cerr);
+    qv4130::ReportPortLibraryFailure(error, messages, qv4130::ProgramReport());
     std::_Exit(EXIT_FAILURE);
 }
 
-// A trace file that cannot be written is said in a box once the event loop runs:
-// the news may come from the trace's own thread, or in the middle of a word.
-qv4130::TraceFailureReport ShowTraceFailureLater(qv4130::MessageSink& messages) {
+// Said on standard error at once, and in a box once the event loop runs: the
+// news may come from the trace's own thread, or in the middle of a word.
+qv4130::Report ReportAndShowLater(qv4130::MessageSink& messages) {
     return [&messages](const std::string& text) {
+        qv4130::ProgramReport()(text);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [&messages, text] {
@@ -76,7 +78,8 @@ struct StartOptions {
 };
 
 int UsageFailure(const std::string& reason) {
-    std::cerr << "qv4130: " << reason << "\n\n" << qv4130::UsageText();
+    qv4130::ProgramReport()(reason);
+    std::cerr << '\n' << qv4130::UsageText();
     return 2;
 }
 
@@ -119,13 +122,14 @@ struct RemoteControl {
         : instrument(board.Library(), state, qv4130::scpi::InstrumentOptions{board.ChipCode(), {}}),
           interpreter(instrument), server(interpreter) {
         QObject::connect(&server, &qv4130::scpi::ScpiServer::Failed, [](const QString& reason) {
-            std::cerr << "qv4130: " << reason.toStdString() << std::endl;
+            qv4130::ProgramReport()(reason.toStdString());
         });
     }
     // Start-up has found the port and loaded the window by now; listening writes
     // nothing, and clients are served once the window's events run.
     void Listen(const qv4130::scpi::ListenAddress& address, qv4130::MainForm& form) {
-        if (qv4130::scpi::StartServing(server, address, "qv4130", std::cout, std::cerr)) {
+        if (qv4130::scpi::StartServing(server, address, "qv4130", std::cout,
+                                       qv4130::ProgramReport())) {
             QObject::connect(&server, &qv4130::scpi::ScpiServer::LineExecuted, &form,
                              [&form] { form.ShowSharedState(); });
         }
@@ -139,6 +143,7 @@ struct RemoteControl {
 } // namespace
 
 int main(int argc, char** argv) {
+    qv4130::InstallProgramLog("qv4130");
     auto read = ReadOptions(argc, argv);
     if (const int* status = std::get_if<int>(&read)) {
         return *status;
@@ -153,7 +158,7 @@ int main(int argc, char** argv) {
     qv4130::BoardSetup board(
         options.board, state,
         [&messages](const qv4130::PortLibraryError& error) { EndForPortLibrary(error, messages); },
-        std::cerr, ShowTraceFailureLater(messages));
+        ReportAndShowLater(messages));
     qv4130::PortLibrary& library = board.Library();
     // Quit ends the process at once, as without a trace, once the file is complete.
     qv4130::MainFormHooks hooks;

@@ -1,23 +1,46 @@
 #include "DynamicPortLibrary.h"
 
 #include <algorithm>
-#include <ostream>
 #include <utility>
 
 namespace qv4130 {
 
-DynamicPortLibrary::DynamicPortLibrary(std::string libraryName, FailureHandler onFailure)
-    : libraryName_(std::move(libraryName)), onFailure_(std::move(onFailure)) {}
+DynamicPortLibrary::DynamicPortLibrary(std::string libraryName, FailureHandler onFailure,
+                                       Report onMessage)
+    : libraryName_(std::move(libraryName)), onFailure_(std::move(onFailure)),
+      onMessage_(std::move(onMessage)) {}
+
+DynamicPortLibrary::~DynamicPortLibrary() {
+    // The library outlives this binding in the process: it must not call back.
+    if (library_ && onMessage_) {
+        if (auto* route = reinterpret_cast<decltype(&::SetParallelPortMessageHandler)>(
+                OptionalSymbol("SetParallelPortMessageHandler"))) {
+            route(nullptr, nullptr);
+        }
+    }
+}
+
+SharedLibrary& DynamicPortLibrary::Loaded() {
+    if (!library_) {
+        library_.emplace(SharedLibrary::Open(libraryName_));
+        if (onMessage_) {
+            if (auto* route = reinterpret_cast<decltype(&::SetParallelPortMessageHandler)>(
+                    OptionalSymbol("SetParallelPortMessageHandler"))) {
+                route(
+                    [](const char* text, void* context) { (*static_cast<Report*>(context))(text); },
+                    &onMessage_);
+            }
+        }
+    }
+    return *library_;
+}
 
 template <typename Function> Function DynamicPortLibrary::Bind(Function& slot, const char* symbol) {
     if (slot != nullptr) {
         return slot;
     }
     try {
-        if (!library_) {
-            library_.emplace(SharedLibrary::Open(libraryName_));
-        }
-        slot = reinterpret_cast<Function>(library_->Symbol(symbol));
+        slot = reinterpret_cast<Function>(Loaded().Symbol(symbol));
     } catch (const PortLibraryError& error) {
         if (onFailure_) {
             onFailure_(error);
@@ -49,10 +72,7 @@ void DynamicPortLibrary::OutByte(std::int32_t address, std::int32_t value) {
 
 void* DynamicPortLibrary::OptionalSymbol(const char* symbol) {
     try {
-        if (!library_) {
-            library_.emplace(SharedLibrary::Open(libraryName_));
-        }
-        return library_->Symbol(symbol);
+        return Loaded().Symbol(symbol);
     } catch (const PortLibraryError&) {
         return nullptr;
     }
@@ -81,8 +101,8 @@ std::optional<std::string> DynamicPortLibrary::LastError() {
 }
 
 void ReportPortLibraryFailure(const PortLibraryError& error, MessageSink& messages,
-                              std::ostream& errors) {
-    errors << "qv4130: " << error.what() << std::endl;
+                              const Report& report) {
+    report(error.what());
     messages.ShowMessage(std::string("The printer port can't be used: ") + error.what(),
                          std::nullopt, MessageIcon::Critical);
 }

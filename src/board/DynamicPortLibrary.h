@@ -3,9 +3,9 @@
 #include "PortLibrary.h"
 #include "SharedLibrary.h"
 #include "host/MessageSink.h"
+#include "host/Report.h"
 
 #include <functional>
-#include <iosfwd>
 #include <optional>
 #include <string>
 
@@ -27,8 +27,15 @@ class DynamicPortLibrary final : public PortLibrary {
 public:
     using FailureHandler = std::function<void(const PortLibraryError&)>;
 
+    // `onMessage` hears the library's own messages for the operator, when the
+    // library can hand them over (the optional SetParallelPortMessageHandler);
+    // otherwise the library writes them to standard error itself.
     explicit DynamicPortLibrary(std::string libraryName = DefaultPortLibraryName,
-                                FailureHandler onFailure = {});
+                                FailureHandler onFailure = {}, Report onMessage = {});
+    ~DynamicPortLibrary() override;
+
+    DynamicPortLibrary(const DynamicPortLibrary&) = delete;
+    DynamicPortLibrary& operator=(const DynamicPortLibrary&) = delete;
 
     std::int32_t GetParallelPortCount() override;
     std::int32_t ClaimParallelPort(std::int32_t port, std::int32_t flags) override;
@@ -41,9 +48,12 @@ public:
 private:
     template <typename Function> Function Bind(Function& slot, const char* symbol);
     void* OptionalSymbol(const char* symbol);
+    // Loads the library once, and hands it onMessage_ when it takes one.
+    SharedLibrary& Loaded();
 
     std::string libraryName_;
     FailureHandler onFailure_;
+    Report onMessage_;
     std::optional<SharedLibrary> library_;
 
     decltype(&::GetParallelPortCount) getParallelPortCount_ = nullptr;
@@ -54,9 +64,9 @@ private:
     std::optional<decltype(&::GetParallelPortError)> getParallelPortError_; // looked up once
 };
 
-// Says so on the error stream and in a critical box (standard error first, so the
+// Says so through `report` and in a critical box (the report first, so the
 // reason is kept even if no box can be shown).
 void ReportPortLibraryFailure(const PortLibraryError& error, MessageSink& messages,
-                              std::ostream& errors);
+                              const Report& report);
 
 } // namespace qv4130

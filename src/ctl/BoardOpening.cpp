@@ -2,6 +2,7 @@
 
 #include "board/WindowsVersion.h"
 #include "host/OsVersion.h"
+#include "host/qt/ProgramLog.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,20 +13,20 @@ namespace qv4130::ctl {
 namespace {
 
 // Start-up's boxes, one line each.
-class ErrorStreamMessages final : public MessageSink {
+class ReportedMessages final : public MessageSink {
 public:
-    explicit ErrorStreamMessages(std::ostream& errors) : errors_(errors) {}
+    explicit ReportedMessages(const Report& report) : report_(report) {}
     void ShowMessage(const std::string& text, const std::optional<std::string>& /*title*/,
                      MessageIcon /*icon*/, const std::string& detail) override {
         std::string line = detail.empty() ? text : text + ": " + detail;
         std::replace(line.begin(), line.end(), '\r', ' ');
         std::replace(line.begin(), line.end(), '\n', ' ');
-        errors_ << "qv4130ctl: " << line << '\n';
+        report_(line);
     }
     void Beep() override {}
 
 private:
-    std::ostream& errors_;
+    const Report& report_;
 };
 
 // There are no windows: greying out port items has nowhere to go.
@@ -39,13 +40,13 @@ public:
 
 void EndForPortLibrary(const PortLibraryError& error) {
     std::cout.flush();
-    std::cerr << "qv4130ctl: " << error.what() << std::endl;
+    ProgramReport()(error.what());
     std::_Exit(EXIT_FAILURE);
 }
 
 bool FindPort(PortLibrary& library, SharedState& state, std::optional<PortMenuItem> port,
-              std::ostream& errors) {
-    ErrorStreamMessages messages(errors);
+              const Report& report) {
+    ReportedMessages messages(report);
     NoOsVersion noVersion;
     NoMainWindow noWindow;
     StartupContext context{library, state, messages, noVersion, noWindow, {}, {}};

@@ -4,8 +4,8 @@
 #include "board/PrinterPorts.h"
 #include "board/SharedLibrary.h"
 #include "board/SharedState.h"
+#include "host/Report.h"
 
-#include <iosfwd>
 #include <optional>
 
 namespace qv4130::ctl {
@@ -16,10 +16,10 @@ namespace qv4130::ctl {
 [[noreturn]] void EndForPortLibrary(const PortLibraryError& error);
 
 // Finds the port as the program's start-up does: claims port 1 and asks for its
-// base address, each box it would show written as one line on `errors`. `port`
+// base address, each box it would show told to `report` as one line. `port`
 // then picks another of the three known addresses, as the port menu would.
 // False when no address results.
 bool FindPort(PortLibrary& library, SharedState& state, std::optional<PortMenuItem> port,
-              std::ostream& errors);
+              const Report& report);
 
 } // namespace qv4130::ctl

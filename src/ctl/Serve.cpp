@@ -1,5 +1,6 @@
 #include "Serve.h"
 
+#include "host/qt/ProgramLog.h"
 #include "scpi/qt/StartServing.h"
 
 #include <QCoreApplication>
@@ -16,11 +17,11 @@ int Serve(scpi::Interpreter& interpreter, const scpi::ListenAddress& address,
     QCoreApplication app(argc, argv);
 
     scpi::ScpiServer server(interpreter);
-    if (!scpi::StartServing(server, address, "qv4130ctl", std::cout, std::cerr)) {
+    if (!scpi::StartServing(server, address, "qv4130ctl", std::cout, ProgramReport())) {
         return 1;
     }
     QObject::connect(&server, &scpi::ScpiServer::Failed, &app, [](const QString& reason) {
-        std::cerr << "qv4130ctl: " << reason.toStdString() << std::endl;
+        ProgramReport()(reason.toStdString());
         QCoreApplication::exit(1);
     });
     return QCoreApplication::exec();

@@ -4,6 +4,7 @@
 #include "CtlArguments.h"
 #include "CtlCommands.h"
 #include "Serve.h"
+#include "host/qt/ProgramLog.h"
 #include "scpi/Instrument.h"
 #include "scpi/Interpreter.h"
 #include "setup/BoardSetup.h"
@@ -16,7 +17,8 @@ namespace {
 constexpr int UsageStatus = 2;
 
 int UsageFailure(const std::string& reason) {
-    std::cerr << "qv4130ctl: " << reason << "\n\n" << qv4130::ctl::CtlUsageText();
+    qv4130::ProgramReport()(reason);
+    std::cerr << '\n' << qv4130::ctl::CtlUsageText();
     return UsageStatus;
 }
 
@@ -24,6 +26,7 @@ int UsageFailure(const std::string& reason) {
 
 int main(int argc, char** argv) {
     using namespace qv4130;
+    InstallProgramLog("qv4130ctl");
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     auto parsed = ctl::ParseCtlArguments(arguments);
     if (const auto* error = std::get_if<ctl::UsageError>(&parsed)) {
@@ -50,9 +53,10 @@ int main(int argc, char** argv) {
 
     SharedState state;
     // A trace's file is completed when the set-up goes, on every return below.
-    BoardSetup board({plan.virtualBoard, plan.tracePath}, state, ctl::EndForPortLibrary, std::cerr);
+    const Report report = ProgramReport();
+    BoardSetup board({plan.virtualBoard, plan.tracePath}, state, ctl::EndForPortLibrary, report);
     PortLibrary& library = board.Library();
-    if (!ctl::FindPort(library, state, plan.port, std::cerr)) {
+    if (!ctl::FindPort(library, state, plan.port, report)) {
         return EXIT_FAILURE;
     }
     // As the main window assumes when it loads; nothing is written for it.

@@ -3,18 +3,17 @@
 namespace qv4130 {
 
 BoardSetup::BoardSetup(const BoardChoice& choice, const SharedState& state,
-                       DynamicPortLibrary::FailureHandler onLibraryFailure, std::ostream& errors,
-                       TraceFailureReport onTraceFailure) {
+                       DynamicPortLibrary::FailureHandler onLibraryFailure, const Report& report) {
     if (choice.virtualBoard) {
         auto board = std::make_unique<VirtualBoard>();
         board_ = board.get();
         chosen_ = std::move(board);
     } else {
         chosen_ = std::make_unique<DynamicPortLibrary>(DefaultPortLibraryName,
-                                                       std::move(onLibraryFailure));
+                                                       std::move(onLibraryFailure), report);
     }
     if (choice.tracePath) {
-        trace_ = StartTrace(*chosen_, state, *choice.tracePath, errors, std::move(onTraceFailure));
+        trace_ = StartTrace(*chosen_, state, *choice.tracePath, report);
     }
 }
 

@@ -7,7 +7,6 @@
 #include "virtualboard/VirtualBoard.h"
 
 #include <functional>
-#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,11 +26,10 @@ struct BoardChoice {
 class BoardSetup {
 public:
     // `onLibraryFailure` hears of a missing port library or function at its first
-    // call. A trace file that cannot be written is said once on `errors` and to
-    // `onTraceFailure`, and the run goes on untraced. `state` must outlive this.
+    // call, `report` of the library's own messages and of a trace file that
+    // cannot be written (the run then goes on untraced). `state` must outlive this.
     BoardSetup(const BoardChoice& choice, const SharedState& state,
-               DynamicPortLibrary::FailureHandler onLibraryFailure, std::ostream& errors,
-               TraceFailureReport onTraceFailure = {});
+               DynamicPortLibrary::FailureHandler onLibraryFailure, const Report& report);
 
     BoardSetup(const BoardSetup&) = delete;
     BoardSetup& operator=(const BoardSetup&) = delete;

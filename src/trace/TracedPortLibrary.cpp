@@ -58,23 +58,19 @@ void TracedPortLibrary::FinishAndExit(int status) {
 }
 
 std::unique_ptr<TracedPortLibrary> StartTrace(PortLibrary& library, const SharedState& state,
-                                              const std::string& path, std::ostream& errors,
-                                              TraceFailureReport onFailure) {
+                                              const std::string& path, Report report) {
     // The recorder's thread may be the one to find the file unwritable.
-    auto report = [&errors, onFailure = std::move(onFailure)](const std::string& problem) {
-        const std::string text = problem + " The run goes on without a trace.";
-        errors << text << std::endl;
-        if (onFailure) {
-            onFailure(text);
+    auto said = [report = std::move(report)](const std::string& problem) {
+        if (report) {
+            report(problem + " The run goes on without a trace.");
         }
     };
     auto writer = std::make_unique<VcdWriter>(path);
     if (!writer->Error().empty()) {
-        report(writer->Error());
+        said(writer->Error());
         writer.reset();
     }
-    return std::make_unique<TracedPortLibrary>(library, state, std::move(writer),
-                                               std::move(report));
+    return std::make_unique<TracedPortLibrary>(library, state, std::move(writer), std::move(said));
 }
 
 } // namespace qv4130

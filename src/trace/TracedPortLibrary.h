@@ -3,6 +3,7 @@
 #include "TraceRecorder.h"
 #include "board/PortLibrary.h"
 #include "board/SharedState.h"
+#include "host/Report.h"
 
 #include <functional>
 #include <memory>
@@ -50,15 +51,11 @@ private:
     TraceRecorder recorder_;
 };
 
-// Told once when the trace file cannot be written. It may be called from the
-// trace's own thread, so a window must hand the text to its event loop.
-using TraceFailureReport = std::function<void(const std::string& text)>;
-
 // Puts a trace in front of `library`, writing the file at `path`. A file that
-// cannot be written is said once, on `errors` and to `onFailure`, and the run
-// goes on without a trace. `library` and `state` must outlive the result.
+// cannot be written is said once to `report`, and the run goes on without a
+// trace. The report may come from the trace's own thread, so a window must hand
+// the text to its event loop. `library` and `state` must outlive the result.
 std::unique_ptr<TracedPortLibrary> StartTrace(PortLibrary& library, const SharedState& state,
-                                              const std::string& path, std::ostream& errors,
-                                              TraceFailureReport onFailure = {});
+                                              const std::string& path, Report report);
 
 } // namespace qv4130

@@ -1,5 +1,6 @@
 #include "ParallelPorts.h"
 #include "Patience.h"
+#include "board/DynamicPortLibrary.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -354,8 +355,9 @@ TEST(BuiltLibrary, ExportsItsFunctionsAndReachesPortsOnlyThroughTheKernelsDriver
 
     void* library = dlopen(PARLLIO_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
-    for (const char* name : {"GetParallelPortCount", "ClaimParallelPort", "ReleaseParallelPort",
-                             "GetParallelPortInfo", "InByte", "OutByte", "GetParallelPortError"}) {
+    for (const char* name :
+         {"GetParallelPortCount", "ClaimParallelPort", "ReleaseParallelPort", "GetParallelPortInfo",
+          "InByte", "OutByte", "GetParallelPortError", "SetParallelPortMessageHandler"}) {
         EXPECT_NE(dlsym(library, name), nullptr) << name;
     }
     // It answers for no other port than a printer port, and says so.
@@ -371,6 +373,22 @@ TEST(BuiltLibrary, ExportsItsFunctionsAndReachesPortsOnlyThroughTheKernelsDriver
     EXPECT_EQ(lastError(text.data(), length + 1), length);
     EXPECT_THAT(text, StartsWith("no printer port at I/O address 0x02F8"));
     EXPECT_EQ(std::string(small, 5), std::string("no \0x", 5));
+
+    // A program that takes the library's messages gets them instead of standard
+    // error, for as long as its binding lives.
+    const auto inByte = reinterpret_cast<decltype(&::InByte)>(dlsym(library, "InByte"));
+    {
+        std::vector<std::string> said;
+        qv4130::DynamicPortLibrary bound(PARLLIO_LIBRARY, {},
+                                         [&](const std::string& text) { said.push_back(text); });
+        CaptureStderr();
+        EXPECT_EQ(bound.InByte(0x3F8), 0xFF);
+        EXPECT_EQ(GetCapturedStderr(), "");
+        EXPECT_THAT(said, ElementsAre(HasSubstr("parllio: no printer port at I/O address 0x03F8")));
+    }
+    CaptureStderr();
+    EXPECT_EQ(inByte(0x2E8), 0xFF);
+    EXPECT_THAT(GetCapturedStderr(), HasSubstr("parllio: no printer port at I/O address 0x02E8"));
     dlclose(library);
 }
 

@@ -35,8 +35,9 @@ TEST(TraceDecode, TheSweepAndAModeOneWriteAreDecodedAsSent) {
     SharedState state;
     state.PortAddress = Lpt1;
     const std::string path = ::testing::TempDir() + "sweep.vcd";
-    std::ostringstream errors;
-    const auto trace = StartTrace(port, state, path, errors);
+    std::string said;
+    const auto trace =
+        StartTrace(port, state, path, [&](const std::string& text) { said += text; });
     // Powered up first, as the main window's load leaves it: the clock rests low,
     // so the first word's first write raises it as SYNC falls.
     SetPower(*trace, state, true);
@@ -51,7 +52,7 @@ TEST(TraceDecode, TheSweepAndAModeOneWriteAreDecodedAsSent) {
     }
     expected.push_back(0x05A00);
     EXPECT_EQ(testing::DecodeWords(path), expected);
-    EXPECT_EQ(errors.str(), "");
+    EXPECT_EQ(said, "");
 }
 
 TEST(TraceDecode, QuitsImmediateExitLeavesTheFileWhole) {
@@ -63,7 +64,7 @@ TEST(TraceDecode, QuitsImmediateExitLeavesTheFileWhole) {
             testing::RecordingPortLibrary port;
             SharedState state;
             state.PortAddress = Lpt1;
-            const auto trace = StartTrace(port, state, path, std::cerr);
+            const auto trace = StartTrace(port, state, path, {});
             SetPower(*trace, state, true);
             SendModeOneWrite(*trace, state);
             trace->FinishAndExit(0);

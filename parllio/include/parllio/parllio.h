@@ -57,6 +57,16 @@ PARLLIO_API int32_t PARLLIO_CALL GetParallelPortInfo(int32_t port, ParallelPortI
  * `size` bytes of `buffer`. Returns the text's whole length, 0 when nothing failed. */
 PARLLIO_API int32_t PARLLIO_CALL GetParallelPortError(char* buffer, int32_t size);
 
+/* Optional, like GetParallelPortError: from this call on, each message the
+ * library has for the operator (one line, without a newline) goes to `handler`
+ * instead of standard error, so that the program can show it where its user
+ * looks. `handler` may be called from any thread the library uses, must return
+ * quickly and must not call the library; NULL sends messages to standard error
+ * again. The first call may come before any port is touched. */
+typedef void(PARLLIO_CALL* ParallelPortMessageHandler)(const char* text, void* context);
+PARLLIO_API void PARLLIO_CALL SetParallelPortMessageHandler(ParallelPortMessageHandler handler,
+                                                            void* context);
+
 /* The byte read at I/O address `address` (0 to 255). */
 PARLLIO_API int32_t PARLLIO_CALL InByte(int32_t address);
 

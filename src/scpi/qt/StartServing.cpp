@@ -3,16 +3,15 @@
 namespace qv4130::scpi {
 
 bool StartServing(ScpiServer& server, const ListenAddress& address, std::string_view program,
-                  std::ostream& out, std::ostream& errors) {
+                  std::ostream& out, const Report& report) {
     const std::string asked = DescribeListenAddress(address.host, address.port).toStdString();
     if (!server.Listen(address.host, address.port)) {
-        errors << program << ": can't listen on " << asked << ": "
-               << server.ErrorString().toStdString() << std::endl;
+        report("can't listen on " + asked + ": " + server.ErrorString().toStdString());
         return false;
     }
     if (!address.host.isLoopback()) {
-        errors << program << ": warning: listening on " << asked
-               << ": anyone who can reach this address can drive the board" << std::endl;
+        report("warning: listening on " + asked +
+               ": anyone who can reach this address can drive the board");
     }
     out << program << ": serving SCPI on "
         << DescribeListenAddress(address.host, server.Port()).toStdString() << std::endl;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/Report.h"
 #include "scpi/qt/ListenAddress.h"
 #include "scpi/qt/ScpiServer.h"
 
@@ -8,11 +9,11 @@
 
 namespace qv4130::scpi {
 
-// Starts `server` listening on `address` for `program` (the name its messages
-// begin with). Says on `errors` why it can't, and warns there when the address
-// is not a loopback one, since anyone who reaches it drives the board. Prints
-// where it listens (the port picked, for port 0) on `out`.
+// Starts `server` listening on `address`. Tells `report` why it can't, and
+// warns when the address is not a loopback one, since anyone who reaches it
+// drives the board. Prints where it listens (the port picked, for port 0) on
+// `out`, after `program`'s name, for scripts that wait for the line.
 bool StartServing(ScpiServer& server, const ListenAddress& address, std::string_view program,
-                  std::ostream& out, std::ostream& errors);
+                  std::ostream& out, const Report& report);
 
 } // namespace qv4130::scpi
