@@ -62,6 +62,24 @@ TEST_F(MainFormTest, PowerTogglesResetPulsesAndTheSweepWritesAllSixteenChannels)
     EXPECT_EQ(port.calls, (Calls{In(888), Out(888, 0x06), Out(888, 0x16), Out(888, 0x14)}));
 }
 
+// "&Reset QV4130" and "P&rinter Port" share the access key R: each Alt+R presses
+// the button, wherever the focus is; Alt alone, then Down, opens the menu.
+TEST_F(MainFormTest, EachAltRPulsesResetAndAltThenDownOpensThePortMenu) {
+    ShowActive(*form);
+    Find(*form, "&Quit")->setFocus();
+    QTest::keyClick(Focus(), Qt::Key_R, Qt::AltModifier);
+    QTest::keyClick(Focus(), Qt::Key_R, Qt::AltModifier);
+    EXPECT_EQ(port.Take(), (Calls{In(888), Out(888, 0x04), Out(888, 0x14), In(888), Out(888, 0x04),
+                                  Out(888, 0x14)}));
+
+    auto* menu = form->findChild<QMenu*>("MnuPrinter");
+    QTest::keyClick(Focus(), Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyClick(Focus(), Qt::Key_Down);
+    EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }));
+    menu->close();
+    EXPECT_TRUE(port.calls.empty());
+}
+
 // The Test button lies below the client area: only the seventh stop of Tab reaches it.
 TEST_F(MainFormTest, OnlyTheKeyboardReachesTheTestButtonAndEnterPressesIt) {
     ShowActive(*form);
@@ -169,6 +187,13 @@ TEST_F(MainFormTest, AboutShowsTheProgramAndItsKeysWorkIt) {
                   Find(about, "picIcon")->setFocus();
                   QTest::keyClick(Focus(), Qt::Key_Enter);
                   EXPECT_FALSE(about.isVisible());
+              });
+    // OK is the cancel button too, unlike the mode windows: Esc closes the window.
+    WorkModal([this] { Click("&About"); },
+              [](QWidget& about) {
+                  QTest::keyClick(Find(about, "picIcon"), Qt::Key_Escape);
+                  EXPECT_FALSE(about.isVisible());
+                  about.close();
               });
 }
 
