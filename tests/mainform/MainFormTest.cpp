@@ -63,7 +63,7 @@ TEST_F(MainFormTest, PowerTogglesResetPulsesAndTheSweepWritesAllSixteenChannels)
 }
 
 // "&Reset QV4130" and "P&rinter Port" share the access key R: each Alt+R presses
-// the button, wherever the focus is; Alt alone, then Down, opens the menu.
+// the button, wherever the focus is; Alt alone, then Down or R, opens the menu.
 TEST_F(MainFormTest, EachAltRPulsesResetAndAltThenDownOpensThePortMenu) {
     ShowActive(*form);
     Find(*form, "&Quit")->setFocus();
@@ -73,10 +73,15 @@ TEST_F(MainFormTest, EachAltRPulsesResetAndAltThenDownOpensThePortMenu) {
                                   Out(888, 0x14)}));
 
     auto* menu = form->findChild<QMenu*>("MnuPrinter");
-    QTest::keyClick(Focus(), Qt::Key_Alt, Qt::AltModifier);
-    QTest::keyClick(Focus(), Qt::Key_Down);
-    EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }));
-    menu->close();
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_R}) {
+        QTest::keyClick(Focus(), Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyClick(Focus(), key);
+        EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); })) << key;
+        // Esc closes the menu, a second one leaves the menu bar.
+        QTest::keyClick(menu, Qt::Key_Escape);
+        QTest::keyClick(Focus(), Qt::Key_Escape);
+    }
+    EXPECT_FALSE(menu->isVisible());
     EXPECT_TRUE(port.calls.empty());
 }
 
@@ -195,6 +200,23 @@ TEST_F(MainFormTest, AboutShowsTheProgramAndItsKeysWorkIt) {
                   EXPECT_FALSE(about.isVisible());
                   about.close();
               });
+}
+
+// The Windows program file's icon (qv4130.ico, made by scripts/make-ico) shows
+// the window's picture: same size, same colours, transparent in the same places.
+TEST(ProgramIcon, TheIconFileIsTheWindowsIcon) {
+    const QImage file = QImage(QV4130_ICON_FILE).convertToFormat(QImage::Format_ARGB32);
+    const QImage drawn = ApplicationIconPixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(file.size(), drawn.size());
+    int differing = 0;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QRgb want = drawn.pixel(x, y);
+            const QRgb got = file.pixel(x, y);
+            differing += qAlpha(want) == 0 ? qAlpha(got) != 0 : got != want;
+        }
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 } // namespace
