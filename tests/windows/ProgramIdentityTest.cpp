@@ -9,7 +9,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace qv4130::testing {
@@ -95,17 +97,33 @@ private:
     std::vector<char> data_;
 };
 
+// Icons, bitmaps and the screen's device context, given back when done with.
+struct IconRelease {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconRelease>;
+struct BitmapRelease {
+    void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
+};
+using Bitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapRelease>;
+struct ScreenRelease {
+    void operator()(HDC screen) const { ReleaseDC(nullptr, screen); }
+};
+using Screen = std::unique_ptr<std::remove_pointer_t<HDC>, ScreenRelease>;
+
 // An icon's colour and mask pixels, 32 bits each, top row first.
-std::vector<DWORD> Pixels(HICON icon) {
+std::vector<DWORD> Pixels(const Icon& icon) {
     ICONINFO info{};
-    if (icon == nullptr || !GetIconInfo(icon, &info)) {
+    if (!icon || !GetIconInfo(icon.get(), &info)) {
         return {};
     }
+    const Bitmap colour(info.hbmColor);
+    const Bitmap mask(info.hbmMask);
+    const Screen screen(GetDC(nullptr));
     std::vector<DWORD> pixels;
-    HDC screen = GetDC(nullptr);
-    for (HBITMAP bitmap : {info.hbmColor, info.hbmMask}) {
+    for (const Bitmap* bitmap : {&colour, &mask}) {
         BITMAP size{};
-        GetObject(bitmap, sizeof size, &size);
+        GetObject(bitmap->get(), sizeof size, &size);
         BITMAPINFO format{};
         format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
         format.bmiHeader.biWidth = size.bmWidth;
@@ -114,13 +132,11 @@ std::vector<DWORD> Pixels(HICON icon) {
         format.bmiHeader.biBitCount = 32;
         format.bmiHeader.biCompression = BI_RGB;
         std::vector<DWORD> rows(static_cast<std::size_t>(size.bmWidth * size.bmHeight));
-        GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.bmHeight), rows.data(), &format,
-                  DIB_RGB_COLORS);
+        GetDIBits(screen.get(), bitmap->get(), 0, static_cast<UINT>(size.bmHeight), rows.data(),
+                  &format, DIB_RGB_COLORS);
         pixels.push_back(static_cast<DWORD>(size.bmWidth));
         pixels.insert(pixels.end(), rows.begin(), rows.end());
-        DeleteObject(bitmap);
     }
-    ReleaseDC(nullptr, screen);
     return pixels;
 }
 
@@ -128,10 +144,10 @@ TEST(WindowsProgramFiles, EachCarriesTheVersionRecordAndTheIcon) {
     const std::vector<fs::path> programs = ProgramFiles();
     ASSERT_GE(programs.size(), 2u) << "this test program and the probe at least";
 
-    HICON drawn = static_cast<HICON>(LoadImageA(
-        nullptr, HostPath(QV4130_ICON_FILE).string().c_str(), IMAGE_ICON, 32, 32, LR_LOADFROMFILE));
+    const Icon drawn(
+        static_cast<HICON>(LoadImageA(nullptr, HostPath(QV4130_ICON_FILE).string().c_str(),
+                                      IMAGE_ICON, 32, 32, LR_LOADFROMFILE)));
     const std::vector<DWORD> expectedIcon = Pixels(drawn);
-    DestroyIcon(drawn);
     ASSERT_FALSE(expectedIcon.empty()) << QV4130_ICON_FILE;
 
     for (const fs::path& program : programs) {
@@ -157,9 +173,8 @@ TEST(WindowsProgramFiles, EachCarriesTheVersionRecordAndTheIcon) {
         HINSTANCE self = GetModuleHandleA(nullptr);
         EXPECT_EQ(reinterpret_cast<UINT_PTR>(ExtractIconA(self, path.c_str(), UINT(-1))), 1u)
             << "one icon";
-        HICON icon = ExtractIconA(self, path.c_str(), 0);
-        EXPECT_EQ(Pixels(icon), expectedIcon) << "the program's icon, 32 x 32";
-        DestroyIcon(icon);
+        EXPECT_EQ(Pixels(Icon(ExtractIconA(self, path.c_str(), 0))), expectedIcon)
+            << "the program's icon, 32 x 32";
     }
 }
 
