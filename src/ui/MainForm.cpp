@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -226,6 +228,36 @@ void MainForm::Command3_Click() {
     if (children_.openAbout) {
         children_.openAbout(this);
     }
+}
+
+// "&Reset QV4130" and the menu "P&rinter Port" share the access key R. Left to
+// Qt, the pair is ambiguous: one Alt+R only moves the focus to the button, the
+// next opens the menu, and the pulse never goes out from the keyboard. The
+// window takes Alt+R before Qt's shortcuts see it and presses the button every
+// time; the menu stays reachable with Alt alone, then the arrow keys or R.
+bool MainForm::IsResetAccessKey(const QKeyEvent& key) const {
+    return QKeySequence(key.keyCombination()) == QKeySequence::mnemonic(Command5->text());
+}
+
+bool MainForm::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        IsResetAccessKey(*static_cast<QKeyEvent*>(event))) {
+        event->accept(); // comes back as a key press, to keyPressEvent
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void MainForm::keyPressEvent(QKeyEvent* event) {
+    if (IsResetAccessKey(*event)) {
+        // A click at once, not Qt's animated one: two presses within its 100 ms
+        // would merge into one pulse.
+        Command5->setFocus(Qt::ShortcutFocusReason);
+        Command5->click();
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {

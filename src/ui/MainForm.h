@@ -13,6 +13,7 @@
 
 class QAction;
 class QFrame;
+class QKeyEvent;
 class QPushButton;
 
 namespace qv4130 {
@@ -65,8 +66,11 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    bool IsResetAccessKey(const QKeyEvent& key) const;
     QPushButton* AddButton(const char* name, const char* caption, int top, int height,
                            void (MainForm::*handler)());
     QFrame* AddLine(const char* name, int left, int top, int right, QPalette::ColorRole colour);

@@ -159,6 +159,13 @@ void ModeWindow::showEvent(QShowEvent* event) {
 }
 
 void ModeWindow::keyPressEvent(QKeyEvent* event) {
+    // No cancel button either: only Back and the close box unload the window, so
+    // Esc must not reach QDialog, which would close it from any control and skip
+    // the entry check.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
     // No default button: Enter presses only a command button that has the focus.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {

@@ -62,6 +62,29 @@ TEST_F(MainFormTest, PowerTogglesResetPulsesAndTheSweepWritesAllSixteenChannels)
     EXPECT_EQ(port.calls, (Calls{In(888), Out(888, 0x06), Out(888, 0x16), Out(888, 0x14)}));
 }
 
+// "&Reset QV4130" and "P&rinter Port" share the access key R: each Alt+R presses
+// the button, wherever the focus is; Alt alone, then Down or R, opens the menu.
+TEST_F(MainFormTest, EachAltRPulsesResetAndAltThenDownOpensThePortMenu) {
+    ShowActive(*form);
+    Find(*form, "&Quit")->setFocus();
+    QTest::keyClick(Focus(), Qt::Key_R, Qt::AltModifier);
+    QTest::keyClick(Focus(), Qt::Key_R, Qt::AltModifier);
+    EXPECT_EQ(port.Take(), (Calls{In(888), Out(888, 0x04), Out(888, 0x14), In(888), Out(888, 0x04),
+                                  Out(888, 0x14)}));
+
+    auto* menu = form->findChild<QMenu*>("MnuPrinter");
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_R}) {
+        QTest::keyClick(Focus(), Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyClick(Focus(), key);
+        EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); })) << key;
+        // Esc closes the menu, a second one leaves the menu bar.
+        QTest::keyClick(menu, Qt::Key_Escape);
+        QTest::keyClick(Focus(), Qt::Key_Escape);
+    }
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_TRUE(port.calls.empty());
+}
+
 // The Test button lies below the client area: only the seventh stop of Tab reaches it.
 TEST_F(MainFormTest, OnlyTheKeyboardReachesTheTestButtonAndEnterPressesIt) {
     ShowActive(*form);
@@ -170,6 +193,30 @@ TEST_F(MainFormTest, AboutShowsTheProgramAndItsKeysWorkIt) {
                   QTest::keyClick(Focus(), Qt::Key_Enter);
                   EXPECT_FALSE(about.isVisible());
               });
+    // OK is the cancel button too, unlike the mode windows: Esc closes the window.
+    WorkModal([this] { Click("&About"); },
+              [](QWidget& about) {
+                  QTest::keyClick(Find(about, "picIcon"), Qt::Key_Escape);
+                  EXPECT_FALSE(about.isVisible());
+                  about.close();
+              });
+}
+
+// The Windows program file's icon (qv4130.ico, made by scripts/make-ico) shows
+// the window's picture: same size, same colours, transparent in the same places.
+TEST(ProgramIcon, TheIconFileIsTheWindowsIcon) {
+    const QImage file = QImage(QV4130_ICON_FILE).convertToFormat(QImage::Format_ARGB32);
+    const QImage drawn = ApplicationIconPixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(file.size(), drawn.size());
+    int differing = 0;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QRgb want = drawn.pixel(x, y);
+            const QRgb got = file.pixel(x, y);
+            differing += qAlpha(want) == 0 ? qAlpha(got) != 0 : got != want;
+        }
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 } // namespace

@@ -16,9 +16,16 @@ TEST_F(ModeWindows, EachOpeningStartsAfreshAndEachPressSendsTheStoredValue) {
     Click(*form, "15");
     Click(*form, "Update Channel");
     EXPECT_EQ(port.Take(), WordWrites(888, 0x2FC00)) << "the sweep's code as the step";
-    // Escape closes like the close box, dropping the entry unchecked.
+    // The window has no cancel button: Esc does nothing, from the field or any
+    // other control. Only the close box (or Back) unloads it, dropping the entry
+    // unchecked.
+    QTest::keyClick(Find(*form, "Update Channel"), Qt::Key_Escape);
+    EXPECT_TRUE(form->isVisible()) << "Esc on a button";
     Type(*form, "zz");
     QTest::keyClick(Field(*form), Qt::Key_Escape);
+    EXPECT_TRUE(form->isVisible()) << "Esc in the field";
+    EXPECT_EQ(Field(*form)->text(), "zz");
+    form->close();
 
     form = Open(1);
     EXPECT_EQ(Field(*form)->text(), "000");
