@@ -1,19 +1,25 @@
 # Sourced by the scripts: makes sure the Debian packages the build needs are there.
 # As root it installs what is missing; otherwise it prints the one line to run.
 
-# The packages every build needs. Scripts may add their own before calling
-# qv4130_ensure_packages.
-# PyVISA with its pure-Python backend is the independent SCPI client of the
-# qv4130ctl tests; sigrok-cli decodes the program's traces, as an engineer would.
-# Xvfb, openbox and xprop (x11-utils) give the window-placement tests a real X
-# desktop with a window manager.
-QV4130_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev
-                 libgtest-dev libgmock-dev libbenchmark-dev libftdi1-dev
-                 python3 python3-pyvisa python3-pyvisa-py sigrok-cli
-                 xvfb openbox x11-utils)
+# What building the programs needs (scripts/run): the compiler, Qt and libftdi1
+# for the port library's USB adapters.
+QV4130_RUN_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libftdi1-dev)
 
-# scripts/bench formats its table with a small Python script.
-QV4130_BENCH_PACKAGES=(python3)
+# What the dev build and its tests add (scripts/test and the other scripts that
+# build the suite): GoogleTest, Google Benchmark (the dev build compiles the
+# benchmarks), PyVISA with its pure-Python backend as the independent SCPI
+# client, sigrok-cli to decode the programs' traces as an engineer would, Xvfb,
+# openbox and xprop (x11-utils) for a real X desktop with a window manager, and
+# iproute2 to bring up the loopback of the examples' own network namespaces.
+QV4130_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev
+                      python3 python3-pyvisa python3-pyvisa-py sigrok-cli
+                      xvfb openbox x11-utils iproute2)
+
+# Scripts may add their own lists to this one before calling qv4130_ensure_packages.
+QV4130_PACKAGES=("${QV4130_RUN_PACKAGES[@]}" "${QV4130_TEST_PACKAGES[@]}")
+
+# scripts/bench: Google Benchmark, and Python for the script that makes its table.
+QV4130_BENCH_PACKAGES=(libbenchmark-dev python3)
 
 # The libFuzzer targets need clang and its runtime.
 QV4130_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -94,8 +94,8 @@ void InitPort(StartupContext& context) {
         context.state.PortAddress = Lpt1Address;
     } else {
         // The address query runs even when the claim was refused.
-        ClaimPort(context);
-        GetPortAddress(context);
+        const bool claimed = ClaimPort(context, NoHardwareWayOutText);
+        GetPortAddress(context, claimed ? NoHardwareWayOutText : nullptr);
     }
 
     MaskControlRegister(context.library, context.state.PortAddress, StartupControlMask);
@@ -103,18 +103,25 @@ void InitPort(StartupContext& context) {
     ShowStatus(context);
 }
 
-void ClaimPort(StartupContext& context) {
+bool ClaimPort(StartupContext& context, const char* wayOut) {
     (void)context.library.GetParallelPortCount();
-    if (!LowWordSet(context.library.ClaimParallelPort(BoardPortNumber, ClaimFlags))) {
-        // The box's words are fixed for every library; the library's reason, when
-        // it can give one, goes below them.
-        const std::optional<std::string> reason = context.library.LastError();
-        context.messages.ShowMessage(ClaimFailedText, std::nullopt, MessageIcon::None,
-                                     reason ? *reason + "\n\n" + ClaimRestartText : "");
+    if (LowWordSet(context.library.ClaimParallelPort(BoardPortNumber, ClaimFlags))) {
+        return true;
     }
+    // The box's words are fixed for every library; the library's reason, when
+    // it can give one, and the way on without a port go below them.
+    std::string detail;
+    if (const std::optional<std::string> reason = context.library.LastError()) {
+        detail = *reason + "\n\n" + ClaimRestartText;
+    }
+    if (wayOut != nullptr) {
+        detail += (detail.empty() ? "" : "\n\n") + std::string(wayOut);
+    }
+    context.messages.ShowMessage(ClaimFailedText, std::nullopt, MessageIcon::None, detail);
+    return false;
 }
 
-void GetPortAddress(StartupContext& context) {
+void GetPortAddress(StartupContext& context, const char* wayOut) {
     ParallelPortInfo info{sizeof(ParallelPortInfo), 0, 0};
     std::optional<std::uint16_t> address;
     if (LowWordSet(context.library.GetParallelPortInfo(BoardPortNumber, &info))) {
@@ -122,7 +129,7 @@ void GetPortAddress(StartupContext& context) {
     }
     if (!address) {
         context.messages.ShowMessage(NoPrinterPortText, NoPrinterPortTitle,
-                                     MessageIcon::Exclamation);
+                                     MessageIcon::Exclamation, wayOut != nullptr ? wayOut : "");
         return;
     }
     context.state.PortAddress = *address;

@@ -31,6 +31,17 @@ inline constexpr const char* ClaimFailedText = "claim parallel port failed";
 // Below the library's reason: the claim is made once, at start.
 inline constexpr const char* ClaimRestartText =
     "Once the cause is removed, restart the program: the port is claimed only when it starts.";
+// Below the first of the windowed program's boxes that finds no usable port:
+// the ways to go on without one, said once.
+#if defined(_WIN32)
+inline constexpr const char* NoHardwareWayOutText =
+    "To try the program without a board, start it on the virtual board: qv4130 --virtual-board";
+#else
+inline constexpr const char* NoHardwareWayOutText =
+    "No printer port here? Connect an FTDI USB adapter in bit-bang mode (see man qv4130), "
+    "or start on the virtual board: qv4130 --virtual-board, or the desktop menu's second "
+    "action, \"QV4130 on the Virtual Board\".";
+#endif
 inline constexpr const char* NoPrinterPortText = "This PC does not appear to have a Printer Port";
 inline constexpr const char* NoPrinterPortTitle = "GetPortAddress Error";
 inline constexpr const char* StatusTitle = "Show Status";
@@ -66,12 +77,14 @@ std::string StatusText(const std::string& osName, std::uint16_t portAddress);
 // control register and shows the status box if asked for.
 void InitPort(StartupContext& context);
 
-// Claims port 1; a refusal is shown and start-up goes on.
-void ClaimPort(StartupContext& context);
+// Claims port 1; a refusal is shown and start-up goes on. True when the port
+// was claimed. A `wayOut` goes below the box, after the library's reason.
+bool ClaimPort(StartupContext& context, const char* wayOut = nullptr);
 
 // Asks the library for port 1's base address and greys out the port items
-// that don't belong to it (which loads the main window).
-void GetPortAddress(StartupContext& context);
+// that don't belong to it (which loads the main window). A `wayOut` goes below
+// the box that says there is no port.
+void GetPortAddress(StartupContext& context, const char* wayOut = nullptr);
 
 // The status box, when the argument text holds "/SS".
 void ShowStatus(StartupContext& context);

@@ -48,10 +48,18 @@ ShownMessage Status(const std::string& osName, const std::string& hexAddress) {
     return {"Windows Version:" + osName + "\rPort Address:0x" + hexAddress, "Show Status",
             MessageIcon::Information};
 }
-// The library's reason goes below the box's words, with the remedy of a restart.
+// The library's reason goes below the box's words, with the remedy of a restart,
+// then the way on without a port; the no-port box after it doesn't repeat that.
 const char* const RefusedReason = "cannot open /dev/parport0: Permission denied";
 const ShownMessage ClaimBox{"claim parallel port failed", "QV4130", MessageIcon::None,
-                            std::string(RefusedReason) + "\n\n" + ClaimRestartText};
+                            std::string(RefusedReason) + "\n\n" + ClaimRestartText + "\n\n" +
+                                NoHardwareWayOutText};
+const ShownMessage NoPortBox{"This PC does not appear to have a Printer Port",
+                             "GetPortAddress Error", MessageIcon::Exclamation, ""};
+ShownMessage WithWayOut(ShownMessage box) {
+    box.detail = NoHardwareWayOutText;
+    return box;
+}
 const Events Query{Count(), Claim(1, -1), Info(1)};
 
 // clang-format off
@@ -69,6 +77,10 @@ const Path paths[] = {
     {"claim refused", {2, 4, 0}, "/S S", 0x10000, 1, 888, "x--",
      Join({{Count(), Claim(1, -1), ClaimBox, Info(1)}, Load(888, 0xFF), Setup(888, 0xDF),
            {Out(888, 6)}})},
+    {"no address", {2, 4, 0}, "", 1, 0, 888, "...",
+     Join({Query, {WithWayOut(NoPortBox)}})},
+    {"no port at all", {2, 4, 0}, "", 0, 0, 888, "...",
+     Join({{Count(), Claim(1, -1), ClaimBox, Info(1), NoPortBox}})},
 };
 // clang-format on
 

@@ -60,6 +60,7 @@ no-port) # the library beside the program is the one used, and /ss is read befor
     holds "$work/err" "GetParallelPortCount()
 ClaimParallelPort(1, -1)
 box \"QV4130\", none: claim parallel port failed
+below: No printer port here? Connect an FTDI USB adapter in bit-bang mode (see man qv4130), or start on the virtual board: qv4130 --virtual-board, or the desktop menu's second action, \"QV4130 on the Virtual Board\".
 GetParallelPortInfo(1, {12})
 box \"GetPortAddress Error\", warning: This PC does not appear to have a Printer Port
 box \"Show Status\", information: Windows Version:Failed
