@@ -39,15 +39,23 @@ as operator sweep qv4130ctl sweep
 as operator program qv4130 /SS
 as operator lpt2 qv4130ctl --port LPT2 write 5 0xA00
 as outsider outsider qv4130ctl write 5 0xA00
-words=$(seq 1000 | sed 's/.*/write 5 &/' | tr '\n' ' ')
-as operator strace-1 strace -c -f qv4130ctl write 5 1
-as operator strace-1000 strace -c -f qv4130ctl "$words"
 
 # The printer driver takes every port: the claim is shared with it.
 insmod /modules/lp.ko
 as operator lp-shared qv4130ctl write 5 0xA00
 # A second program holds the (shared) claim while it reads its script.
-sleep 10 | su -s /bin/sh operator -c "qv4130ctl run -" &
-while [ "$(cat /proc/sys/dev/parport/parport0/devices/active)" = none ]; do sleep 0.1; done
+sleep 30 | su -s /bin/sh operator -c "qv4130ctl run -" &
+for tenth in $(seq 100); do
+    [ "$(cat /proc/sys/dev/parport/parport0/devices/active)" = none ] || break
+    sleep 0.1
+done
 sleep 1 # its start-up done
 as operator held qv4130ctl write 5 0xA00
+kill $(pidof qv4130ctl sleep)
+wait
+rmmod lp
+
+# The system calls of a run of one word and of 1,000: the slowest case, last.
+words=$(seq 1000 | sed 's/.*/write 5 &/' | tr '\n' ' ')
+as operator strace-1 strace -c -f qv4130ctl write 5 1
+as operator strace-1000 strace -c -f qv4130ctl "$words"
