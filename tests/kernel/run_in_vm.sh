@@ -4,10 +4,10 @@
 # off. Leaves in OUT: guest.log (what the cases said), ports.log (QEMU's log of
 # the emulated ports' register writes, each after the I/O address it went to)
 # and console.log (the kernel's).
-#   run_in_vm.sh OUT BIN_DIR PLUGIN_DIR CACHE_DIR
+#   run_in_vm.sh OUT BIN_DIR PLUGIN_DIR CACHE_DIR FTDI_GADGET
 # Exits 77, saying SKIPPED and why, when QEMU, busybox or the kernel cannot be had.
 set -eu
-out=$1 bin=$2 plugins=$3 cache=$4
+out=$1 bin=$2 plugins=$3 cache=$4 gadget=$5
 here=$(dirname "$0")
 
 skip() {
@@ -55,13 +55,14 @@ root=$out/root
 rm -rf "$root" && mkdir -p "$root/bin" "$root/etc" "$root/opt/qv4130/plugins" "$root/modules"
 cp "$busybox" "$root/bin/busybox"
 cp "$(command -v strace)" "$root/bin/strace"
+cp "$gadget" "$root/bin/ftdi_gadget"
 cp "$bin/qv4130ctl" "$bin/qv4130" "$bin/libparllio.so" "$root/opt/qv4130/"
 cp -r "$plugins/generic" "$root/opt/qv4130/plugins/"
 offscreen=$(find /usr/lib -path '*/qt6/plugins/platforms/libqoffscreen.so' | head -n 1)
 mkdir -p "$root$(dirname "$offscreen")"
 cp "$offscreen" "$root$offscreen"
 for elf in "$root"/opt/qv4130/qv4130* "$root"/opt/qv4130/*.so \
-    "$root"/opt/qv4130/plugins/generic/*.so "$root$offscreen" "$root/bin/strace"; do
+    "$root"/opt/qv4130/plugins/generic/*.so "$root$offscreen" "$root/bin/strace" "$root/bin/ftdi_gadget"; do
     LD_LIBRARY_PATH=$root/opt/qv4130 ldd "$elf" |
         sed -n 's/.*=> \(\/[^ ]*\).*/\1/p; s/^[[:space:]]*\(\/[^ ]*\) .*/\1/p'
 done | sort -u | while read -r library; do
@@ -69,12 +70,16 @@ done | sort -u | while read -r library; do
     mkdir -p "$root$(dirname "$library")"
     cp -L "$library" "$root$library"
 done
-for module in parport/parport parport/parport_pc char/ppdev char/lp; do
+for module in parport/parport parport/parport_pc char/ppdev char/lp usb/common/usb-common \
+    usb/core/usbcore usb/gadget/udc/udc-core usb/gadget/udc/dummy_hcd usb/gadget/libcomposite \
+    usb/gadget/function/usb_f_fs usb/serial/usbserial usb/serial/ftdi_sio; do
     cp "$modules/$module.ko" "$root/modules/"
 done
+cp "$(dirname "$modules")/fs/configfs/configfs.ko" "$root/modules/"
 printf '%s\n' root:x:0:0::/:/bin/sh operator:x:1000:1000::/tmp:/bin/sh \
     outsider:x:1001:1001::/tmp:/bin/sh >"$root/etc/passwd"
-printf '%s\n' root:x:0: lp:x:7:operator operator:x:1000: outsider:x:1001: >"$root/etc/group"
+printf '%s\n' root:x:0: lp:x:7:operator plugdev:x:46:operator operator:x:1000: \
+    outsider:x:1001: >"$root/etc/group"
 cp "$here/guest_cases.sh" "$root/cases.sh"
 cat >"$root/init" <<'INIT'
 #!/bin/busybox sh
