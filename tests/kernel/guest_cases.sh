@@ -96,6 +96,12 @@ chmod 660 /dev/bus/usb/001/002
 unplug=$!
 as operator usb-unplug "(echo SOUR:CHAN1:CODE 1; sleep 6; echo SOUR:CHAN2:CODE 2) | qv4130ctl run -"
 wait $unplug
+# QEMU's own FTDI chip (0403:6001), which knows no bit-bang mode.
+load uhci-hcd
+for tenth in $(seq 100); do [ -e /sys/bus/usb/devices/2-1 ] && break; sleep 0.1; done
+chgrp plugdev /dev/bus/usb/002/* && chmod 660 /dev/bus/usb/002/*
+echo 'LPT1 = ftdi:0403:6001' >/tmp/serial.conf
+as operator usb-serial PARLLIO_CONFIG=/tmp/serial.conf qv4130ctl write 5 0xA00
 
 # The system calls of a run of one word and of 1,000, on the printer port
 # again: the slowest case, last.

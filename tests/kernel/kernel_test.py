@@ -222,6 +222,12 @@ class PrinterPortTest(unittest.TestCase):
         self.assertEqual(len(case["stderr"].splitlines()), 1, case["stderr"])
         self.assertIn("stopped taking bytes", case["stderr"])
 
+    def test_an_adapter_without_bit_bang_mode_gets_nothing_and_the_reason(self):
+        case, _ = self.case("usb-serial")
+        self.assertIn("cannot put the FTDI adapter 0403:6001", case["stderr"])
+        self.assertIn("into bit-bang mode", case["stderr"])
+        self.assertEqual(os.path.getsize(os.path.join(OUT, "usb-serial.out")), 0)
+
     REFUSED = [("outsider", "cannot open /dev/parport0: Permission denied (add the user to "
                 "the 'lp' group, then log in again)"),
                ("held", "cannot claim /dev/parport0: the port is busy, held by 'ppdev0' (stop "
@@ -242,7 +248,7 @@ class PrinterPortTest(unittest.TestCase):
     # claim three times (issue 22).
     @unittest.expectedFailure
     def test_dropped_words_are_a_failure_told_once(self):
-        for name in ("outsider", "held", "usb-permission", "usb-unplug"):
+        for name in ("outsider", "held", "usb-permission", "usb-unplug", "usb-serial"):
             with self.subTest(case=name):
                 case, _ = self.case(name)
                 self.assertEqual(case["exit"], 1)

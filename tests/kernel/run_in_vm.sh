@@ -2,8 +2,9 @@
 # Boots Debian's own kernel under QEMU, once, with the built programs and the
 # printer-port drivers our users load, runs guest_cases.sh inside and powers
 # off. Leaves in OUT: guest.log (what the cases said), ports.log (QEMU's log of
-# the emulated ports' register writes, each after the I/O address it went to)
-# and console.log (the kernel's).
+# the emulated ports' register writes, each after the I/O address it went to),
+# usb-serial.out (what reached the serial line of QEMU's own FTDI chip) and
+# console.log (the kernel's).
 #   run_in_vm.sh OUT BIN_DIR PLUGIN_DIR CACHE_DIR FTDI_GADGET
 # Exits 77, saying SKIPPED and why, when QEMU, busybox or the kernel cannot be had.
 set -eu
@@ -72,7 +73,7 @@ done | sort -u | while read -r library; do
 done
 for module in parport/parport parport/parport_pc char/ppdev char/lp usb/common/usb-common \
     usb/core/usbcore usb/gadget/udc/udc-core usb/gadget/udc/dummy_hcd usb/gadget/libcomposite \
-    usb/gadget/function/usb_f_fs usb/serial/usbserial usb/serial/ftdi_sio; do
+    usb/gadget/function/usb_f_fs usb/serial/usbserial usb/serial/ftdi_sio usb/host/uhci-hcd; do
     cp "$modules/$module.ko" "$root/modules/"
 done
 cp "$(dirname "$modules")/fs/configfs/configfs.ko" "$root/modules/"
@@ -117,16 +118,18 @@ if [ -c /dev/kvm ] && (exec 3<>/dev/kvm) 2>/dev/null; then
     accel=$(cat "$cache/kvm.tried")
 fi
 
-rm -f "$out/ports.log" "$out/guest.log" "$out/console.log"
+rm -f "$out/ports.log" "$out/guest.log" "$out/console.log" "$out/usb-serial.out"
 started=$(date +%s)
 # Made in this order, the ports are found by the kernel 0x378 first: parport0,
 # as on a PC.
 # No local APIC: the guest's timer then makes no writes, so tracing every
 # write (for the port addresses) stays cheap. No I/O delay: nothing but the
-# cases writes to port 0x80.
+# cases writes to port 0x80. QEMU's usb-serial, an FTDI chip with no bit-bang
+# mode, waits on the UHCI controller until the guest loads its driver.
 boot 170 "$accel" "-initrd $out/initramfs.cpio" "quiet loglevel=1 nolapic io_delay=none" \
     -serial "file:$out/console.log" -serial "file:$out/guest.log" \
     -chardev null,id=lpt2 -device isa-parallel,index=1,iobase=0x278,irq=5,chardev=lpt2 \
     -chardev null,id=lpt1 -device isa-parallel,index=0,iobase=0x378,irq=7,chardev=lpt1 \
+    -usb -chardev "file,id=serial,path=$out/usb-serial.out" -device usb-serial,chardev=serial \
     -trace parallel_ioport_write -trace memory_region_ops_write -D "$out/ports.log"
 echo "guest ($accel) booted, ran its cases and powered off in $(($(date +%s) - started)) s"
