@@ -11,50 +11,56 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <stdio.h>
-#include <string.h>
 #include <unistd.h>
 
-enum { SetBitMode = 0x0B, PollModemStatus = 0x05, GetLatencyTimer = 0x0A, ReadPins = 0x0C };
+enum { SetBitMode = 0x0B, PollModemStatus = 0x05, GetLatencyTimer = 0x0A };
 
 struct Endpoints {
     struct usb_interface_descriptor interface;
     struct usb_endpoint_descriptor_no_audio in, out;
 } __attribute__((packed));
 
-#define ENDPOINTS(packet)                                                                      \
-    {                                                                                          \
-        {sizeof(struct usb_interface_descriptor), USB_DT_INTERFACE, 0, 0, 2, 0xFF, 0xFF, 0xFF, \
-         1},                                                                                   \
-            {USB_DT_ENDPOINT_SIZE, USB_DT_ENDPOINT, 1 | USB_DIR_IN, USB_ENDPOINT_XFER_BULK,    \
-             packet, 0},                                                                       \
-            {USB_DT_ENDPOINT_SIZE, USB_DT_ENDPOINT, 2 | USB_DIR_OUT, USB_ENDPOINT_XFER_BULK,   \
-             packet, 0},                                                                       \
-    }
+// The interface FTDI's single-channel chips have: vendor-specific, a bulk-IN
+// endpoint 0x81 and a bulk-OUT endpoint 0x02, where libftdi looks for them.
+static struct Endpoints BulkPair(__le16 packetSize) {
+    const struct Endpoints pair = {
+        .interface = {.bLength = USB_DT_INTERFACE_SIZE,
+                      .bDescriptorType = USB_DT_INTERFACE,
+                      .bNumEndpoints = 2,
+                      .bInterfaceClass = USB_CLASS_VENDOR_SPEC,
+                      .bInterfaceSubClass = USB_SUBCLASS_VENDOR_SPEC,
+                      .bInterfaceProtocol = 0xFF,
+                      .iInterface = 1},
+        .in = {.bLength = USB_DT_ENDPOINT_SIZE,
+               .bDescriptorType = USB_DT_ENDPOINT,
+               .bEndpointAddress = 1 | USB_DIR_IN,
+               .bmAttributes = USB_ENDPOINT_XFER_BULK,
+               .wMaxPacketSize = packetSize},
+        .out = {.bLength = USB_DT_ENDPOINT_SIZE,
+                .bDescriptorType = USB_DT_ENDPOINT,
+                .bEndpointAddress = 2 | USB_DIR_OUT,
+                .bmAttributes = USB_ENDPOINT_XFER_BULK,
+                .wMaxPacketSize = packetSize},
+    };
+    return pair;
+}
 
 // Little-endian fields written as they are: the guest is x86.
-static const struct {
+struct Descriptors {
     struct usb_functionfs_descs_head_v2 header;
     __le32 fullSpeedCount, highSpeedCount;
     struct Endpoints fullSpeed, highSpeed;
-} __attribute__((packed)) descriptors = {
-    {FUNCTIONFS_DESCRIPTORS_MAGIC_V2, sizeof descriptors,
-     FUNCTIONFS_HAS_FS_DESC | FUNCTIONFS_HAS_HS_DESC | FUNCTIONFS_ALL_CTRL_RECIP},
-    3,
-    3,
-    ENDPOINTS(64),
-    ENDPOINTS(512),
-};
+} __attribute__((packed));
 
 static const struct {
     struct usb_functionfs_strings_head header;
     __le16 language;
     char interface[sizeof "FT232H"];
-} __attribute__((packed)) strings = {
-    {FUNCTIONFS_STRINGS_MAGIC, sizeof strings, 1, 1}, 0x0409, "FT232H"};
+} __attribute__((packed))
+strings = {{FUNCTIONFS_STRINGS_MAGIC, sizeof strings, 1, 1}, 0x0409, "FT232H"};
 
 static FILE* logFile;
 static pthread_mutex_t logLock = PTHREAD_MUTEX_INITIALIZER;
-static unsigned char pins;
 
 static void Log(const char* prefix, const unsigned char* bytes, size_t count) {
     pthread_mutex_lock(&logLock);
@@ -73,7 +79,6 @@ static void* TakeBulkOut(void* endpoint) {
         const ssize_t got = read(*(int*)endpoint, bytes, sizeof bytes);
         if (got > 0) {
             Log("out", bytes, (size_t)got);
-            pins = bytes[got - 1];
         } else if (got < 0) {
             usleep(10000); // not enabled yet, or unplugged: wait for the host
         }
@@ -90,8 +95,6 @@ static void AnswerControl(int ep0, const struct usb_ctrlrequest* setup) {
             data[1] = 0x60; // transmitter empty
         } else if (setup->bRequest == GetLatencyTimer) {
             data[0] = 16;
-        } else if (setup->bRequest == ReadPins) {
-            data[0] = pins;
         }
         if (write(ep0, data, length) < 0) {
             perror("ftdi_gadget: control reply");
@@ -117,6 +120,16 @@ int main(int argc, char** argv) {
     snprintf(path, sizeof path, "%s/ep0", argv[1]);
     const int ep0 = open(path, O_RDWR);
     logFile = fopen(argv[2], "w");
+    const struct Descriptors descriptors = {
+        .header = {.magic = FUNCTIONFS_DESCRIPTORS_MAGIC_V2,
+                   .length = sizeof descriptors,
+                   .flags = FUNCTIONFS_HAS_FS_DESC | FUNCTIONFS_HAS_HS_DESC |
+                            FUNCTIONFS_ALL_CTRL_RECIP}, // the vendor requests too
+        .fullSpeedCount = 3,
+        .highSpeedCount = 3,
+        .fullSpeed = BulkPair(64),
+        .highSpeed = BulkPair(512),
+    };
     if (ep0 < 0 || logFile == NULL || write(ep0, &descriptors, sizeof descriptors) < 0 ||
         write(ep0, &strings, sizeof strings) < 0) {
         perror("ftdi_gadget");

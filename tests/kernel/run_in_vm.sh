@@ -95,6 +95,7 @@ poweroff -f
 INIT
 chmod +x "$root/init"
 (cd "$root" && find . | busybox cpio -o -H newc >../initramfs.cpio 2>/dev/null)
+rm -rf "$root"
 
 # boot SECONDS ACCEL INITRD APPEND OPTIONS...: one guest, ended by its own power-off
 boot() {
