@@ -91,8 +91,17 @@ as operator usb-conf PARLLIO_CONFIG=/tmp/parllio.conf qv4130ctl write 5 0xA00
 chmod 600 /dev/bus/usb/001/002
 as operator usb-permission qv4130ctl write 5 0xA00
 chmod 660 /dev/bus/usb/001/002
-# Unplugged while a script runs: the gadget unbound between two words.
-(sleep 3 && echo >$gadget/UDC) &
+# Unplugged while a script runs: the gadget unbound once the first word (and
+# the byte before it) has arrived, well before the second.
+logged=$(wc -l <$usb_log)
+(
+    for tenth in $(seq 100); do
+        arrived=$(tail -n +$((logged + 1)) $usb_log | awk '$1 == "out" { n += NF - 1 } END { print n + 0 }')
+        [ "$arrived" -ge 56 ] && break
+        sleep 0.1
+    done
+    echo >$gadget/UDC
+) &
 unplug=$!
 as operator usb-unplug "(echo SOUR:CHAN1:CODE 1; sleep 6; echo SOUR:CHAN2:CODE 2) | qv4130ctl run -"
 wait $unplug
