@@ -1,7 +1,7 @@
 #!/bin/sh
-# Boots Debian's own kernel under QEMU, once, with the built programs and the
-# printer-port drivers our users load, runs guest_cases.sh inside and powers
-# off. Leaves in OUT: guest.log (what the cases said), ports.log (QEMU's log of
+# Boots Debian's own kernel under QEMU, once, with the built programs, the
+# printer-port and USB drivers our users load and the software FTDI chip, runs
+# guest_cases.sh inside and powers off. Leaves in OUT: guest.log (what the cases said), ports.log (QEMU's log of
 # the emulated ports' register writes, each after the I/O address it went to),
 # usb-serial.out (what reached the serial line of QEMU's own FTDI chip) and
 # console.log (the kernel's).
@@ -51,7 +51,7 @@ kernel=$(ls "$cache"/root/boot/vmlinuz-* | head -n 1)
 modules=$(ls -d "$cache"/root/lib/modules/* | head -n 1)/kernel/drivers
 
 # The guest's root: busybox, the programs with every library they load, the
-# drivers, two operators (one in the lp group, one not).
+# drivers, two operators (one in the lp and plugdev groups, one in neither).
 root=$out/root
 rm -rf "$root" && mkdir -p "$root/bin" "$root/etc" "$root/opt/qv4130/plugins" "$root/modules"
 cp "$busybox" "$root/bin/busybox"
