@@ -28,6 +28,11 @@ QV4130_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # the test programs, and GoogleTest's sources to build it for Windows.
 QV4130_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine64 wine googletest)
 
+# The printer-port tests on a real kernel (tests/kernel): QEMU's emulated PC, a
+# static busybox as the guest's shell and tools, strace to count the program's
+# system calls in there. The kernel itself the test fetches with apt-get download.
+QV4130_KERNEL_PACKAGES=(qemu-system-x86 busybox-static strace)
+
 # The Debian package: dpkg-shlibdeps (dpkg-dev) computes its dependencies; the
 # rest check it. readelf comes with binutils, a part of g++.
 QV4130_PACKAGE_PACKAGES=(dpkg-dev lintian desktop-file-utils appstream)

@@ -1,0 +1,121 @@
+# Runs inside the guest, as its init's child: loads the drivers as a Debian
+# system does at boot, then runs each case as an operator would. Before a case
+# it writes the case's number to the POST port 0x80, so the host can cut QEMU's
+# log of port writes into cases. For each case it prints
+#   == case N NAME / -- stdout / ... / -- stderr / ... / -- usb / ... /
+#   -- seconds S / == exit STATUS
+# where the usb part holds what the software FTDI chip logged meanwhile.
+load() { for module in "$@"; do insmod "/modules/$module.ko"; done; }
+load parport parport_pc ppdev
+# What Debian's udev rule does for the port devices.
+chgrp lp /dev/parport* && chmod 660 /dev/parport*
+export PATH=/opt/qv4130:$PATH QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES='default.warning=false'
+export QT_PLUGIN_PATH=/opt/qv4130/plugins QT_QPA_GENERIC_PLUGINS=qv4130-operator
+number=0
+usb_log=/tmp/usb.log
+: >$usb_log
+
+uptime_seconds() { cut -d ' ' -f 1 /proc/uptime; }
+
+# as USER NAME COMMAND: the case, run by USER through a login shell's su
+as() {
+    user=$1 name=$2
+    shift 2
+    number=$((number + 1))
+    printf "\\$(printf %03o $number)" | dd of=/dev/port bs=1 seek=128 2>/dev/null
+    logged=$(wc -l <$usb_log)
+    started=$(uptime_seconds)
+    su -s /bin/sh "$user" -c "XDG_RUNTIME_DIR=/tmp; $*" >/tmp/out 2>/tmp/err
+    status=$?
+    seconds=$(echo "$(uptime_seconds) $started" | awk '{ print $1 - $2 }')
+    printf '== case %d %s\n-- stdout\n' "$number" "$name"
+    cat /tmp/out
+    echo "-- stderr"
+    cat /tmp/err
+    echo "-- usb"
+    tail -n +$((logged + 1)) $usb_log
+    echo "-- seconds $seconds"
+    echo "== exit $status"
+}
+
+as operator write qv4130ctl write 5 0xA00
+as operator step qv4130ctl step 5 -60 step 5 127
+as operator power qv4130ctl power off power on
+as operator reset qv4130ctl reset
+as operator sweep qv4130ctl sweep
+as operator program qv4130 /SS
+as operator lpt2 qv4130ctl --port LPT2 write 5 0xA00
+as outsider outsider qv4130ctl write 5 0xA00
+
+# The printer driver takes every port: the claim is shared with it.
+load lp
+as operator lp-shared qv4130ctl write 5 0xA00
+# A second program holds the (shared) claim while it reads its script.
+sleep 30 | su -s /bin/sh operator -c "qv4130ctl run -" &
+for tenth in $(seq 100); do
+    [ "$(cat /proc/sys/dev/parport/parport0/devices/active)" = none ] || break
+    sleep 0.1
+done
+sleep 1 # its start-up done
+as operator held qv4130ctl write 5 0xA00
+kill $(pidof qv4130ctl sleep)
+wait
+
+# No printer port now: an FT232H (0403:6014, serial FT4ABC12) on dummy_hcd, the
+# software chip behind it, and the kernel's serial driver bound to it first.
+rmmod lp ppdev parport_pc parport
+load configfs usb-common usbcore udc-core dummy_hcd libcomposite usb_f_fs usbserial ftdi_sio
+mount -t configfs none /sys/kernel/config
+gadget=/sys/kernel/config/usb_gadget/ft232h
+mkdir $gadget $gadget/strings/0x409 $gadget/configs/c.1 $gadget/functions/ffs.ftdi
+echo 0x0403 >$gadget/idVendor
+echo 0x6014 >$gadget/idProduct
+echo 0x0900 >$gadget/bcdDevice # how libftdi tells an FT232H
+echo FT4ABC12 >$gadget/strings/0x409/serialnumber
+ln -s $gadget/functions/ffs.ftdi $gadget/configs/c.1/
+mkdir /dev/ffs && mount -t functionfs ftdi /dev/ffs
+ftdi_gadget /dev/ffs $usb_log &
+for tenth in $(seq 50); do [ -e /dev/ffs/ep2 ] && break; sleep 0.1; done
+plug() {
+    ls /sys/class/udc >$gadget/UDC
+    for tenth in $(seq 100); do [ -e /sys/bus/usb/drivers/ftdi_sio/1-1:1.0 ] && break; sleep 0.1; done
+    # What the library's udev rule does.
+    chgrp plugdev /dev/bus/usb/001/* && chmod 660 /dev/bus/usb/001/*
+}
+plug
+serial_driver="ls /sys/bus/usb/drivers/ftdi_sio | grep -c :" # devices bound to it
+as operator usb-write "$serial_driver; qv4130ctl write 5 0xA00; s=\$?; $serial_driver; exit \$s"
+as operator usb-sweep qv4130ctl sweep
+echo 'LPT1 = ftdi:serial=FT4ABC12' >/tmp/parllio.conf
+as operator usb-conf PARLLIO_CONFIG=/tmp/parllio.conf qv4130ctl write 5 0xA00
+chmod 600 /dev/bus/usb/001/002
+as operator usb-permission qv4130ctl write 5 0xA00
+chmod 660 /dev/bus/usb/001/002
+# Unplugged while a script runs: the gadget unbound once the first word (and
+# the byte before it) has arrived, well before the second.
+logged=$(wc -l <$usb_log)
+(
+    for tenth in $(seq 100); do
+        arrived=$(tail -n +$((logged + 1)) $usb_log | awk '$1 == "out" { n += NF - 1 } END { print n + 0 }')
+        [ "$arrived" -ge 56 ] && break
+        sleep 0.1
+    done
+    echo >$gadget/UDC
+) &
+unplug=$!
+as operator usb-unplug "(echo SOUR:CHAN1:CODE 1; sleep 6; echo SOUR:CHAN2:CODE 2) | qv4130ctl run -"
+wait $unplug
+# QEMU's own FTDI chip (0403:6001), which knows no bit-bang mode.
+load uhci-hcd
+for tenth in $(seq 100); do [ -e /sys/bus/usb/devices/2-1 ] && break; sleep 0.1; done
+chgrp plugdev /dev/bus/usb/002/* && chmod 660 /dev/bus/usb/002/*
+echo 'LPT1 = ftdi:0403:6001' >/tmp/serial.conf
+as operator usb-serial PARLLIO_CONFIG=/tmp/serial.conf qv4130ctl write 5 0xA00
+
+# The system calls of a run of one word and of 1,000, on the printer port
+# again: the slowest case, last.
+load parport parport_pc ppdev
+chgrp lp /dev/parport* && chmod 660 /dev/parport*
+words=$(seq 1000 | sed 's/.*/write 5 &/' | tr '\n' ' ')
+as operator strace-1 strace -c -f qv4130ctl write 5 1
+as operator strace-1000 strace -c -f qv4130ctl "$words"

@@ -1,0 +1,291 @@
+"""The printer port and the USB adapter through Debian's own kernel: the built
+qv4130ctl, qv4130 and libparllio.so run in one QEMU guest (run_in_vm.sh,
+guest_cases.sh). What reached the emulated printer ports is read back from QEMU's
+log of their registers; what reached the adapter, from the log of the software
+FTDI chip (ftdi_gadget.c) behind the real libftdi1, libusb and USB stack."""
+
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+from shutil import which
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+OUT = os.environ["QV4130_GUEST_DIR"]
+LPT1, LPT2 = 0x378, 0x278
+DATA, CONTROL = 0, 2
+
+# The kernel's claim through ppdev writes the control register twice (the
+# port's saved state put back, its interrupt enabled); the program's "data
+# lines out" write and the kernel's direction setting then write it twice more.
+# The port is already forward, INIT and SELECT IN high, interrupt on: 0x1C.
+CLAIMED = [(CONTROL, 0x1C)] * 2
+LINES_OUT = [(CONTROL, 0x1C)] * 2
+# Channel 5 given A00 (mode 0): one write per clock edge, SYNC raised at the
+# end; the same bytes the board tests expect of this word.
+WORD_05A00 = [0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x11, 0x13, 0x12,
+              0x10, 0x12, 0x12, 0x11, 0x13, 0x12, 0x11, 0x13, 0x12, 0x10, 0x12, 0x12, 0x11,
+              0x13, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12,
+              0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12, 0x10, 0x12, 0x12,
+              0x10, 0x12, 0x16]
+IDLE = 0x16  # SYNC and SCLK high: the lines set once before a program's first word
+WRITES_PER_WORD = len(WORD_05A00)
+
+
+def port_writes(path):
+    """{case number: [(port, register, value)]}: each parallel_ioport_write line
+    (register offset and value) with the I/O address of the write traced just
+    before it; the case numbers are the guest's writes to port 0x80."""
+    cases, case, address = {}, 0, None
+    write = re.compile(r"memory_region_ops_write .* addr (0x\w+) value (0x\w+) .* '([\w-]+)'$")
+    port = re.compile(r"parallel_ioport_write write \[SW\] addr (0x\w+) val (0x\w+)$")
+    with open(path, encoding="ascii") as log:
+        for line in log:
+            if found := write.match(line):
+                value = int(found[2], 16)
+                if found[3] == "ioport80" and value:
+                    case = value
+                address = int(found[1], 16)
+            elif found := port.match(line):
+                offset = int(found[1], 16)
+                assert address is not None and address & 7 == offset, line
+                cases.setdefault(case, []).append((address - offset, offset, int(found[2], 16)))
+    return cases
+
+
+def guest_cases(path):
+    """{name: {"number", "stdout", "stderr", "usb", "seconds", "exit"}} from guest.log."""
+    cases, current, part = {}, None, None
+    with open(path, encoding="utf-8", errors="replace") as log:
+        for line in log:
+            if found := re.match(r"== case (\d+) (\S+)$", line):
+                current = cases[found[2]] = {"number": int(found[1]), "stdout": "", "stderr": "",
+                                             "usb": ""}
+            elif found := re.match(r"-- (stdout|stderr|usb)$", line):
+                part = found[1]
+            elif found := re.match(r"-- seconds (\S+)$", line):
+                current["seconds"] = float(found[1])
+            elif found := re.match(r"== exit (\d+)$", line):
+                current["exit"] = int(found[1])
+            elif current is not None:
+                current[part] += line
+    return cases
+
+
+def decode_words(data):
+    """The 18-bit words in a run of data-register bytes, by sigrok-cli's SPI
+    decoder as the trace tests read them: one write per microsecond."""
+    lines = {"DIN": 0x01, "SCLK": 0x02, "SYNC": 0x04}
+    with tempfile.NamedTemporaryFile("w", suffix=".vcd", delete=False) as vcd:
+        vcd.write("$timescale 1 us $end\n$scope module port $end\n")
+        for index, name in enumerate(lines):
+            vcd.write(f"$var wire 1 {index} {name} $end\n")
+        vcd.write("$upscope $end\n$enddefinitions $end\n")
+        for time, byte in enumerate(data):
+            levels = "".join(f"{int(bool(byte & bit))}{index}\n"
+                             for index, bit in enumerate(lines.values()))
+            vcd.write(f"#{time}\n{levels}")
+        vcd.write(f"#{len(data)}\n")
+    try:
+        result = subprocess.run(
+            [which("sigrok-cli") or "sigrok-cli", "-I", "vcd", "-i", vcd.name, "-P",
+             "spi:clk=SCLK:mosi=DIN:cs=SYNC:cs_polarity=active-low:cpol=1:cpha=1:wordsize=18",
+             "-A", "spi=mosi-data"], capture_output=True, text=True, check=True, timeout=60)
+    finally:
+        os.remove(vcd.name)
+    return [int(line.removeprefix("spi-1: "), 16) for line in result.stdout.split()
+            if line != "spi-1:"]
+
+
+def syscalls(strace_table):
+    """{system call: count} from `strace -c`'s table."""
+    counts = {}
+    for line in strace_table.splitlines():
+        fields = line.split()
+        if len(fields) >= 5 and fields[0][0].isdigit() and fields[-1] != "total":
+            counts[fields[-1]] = int(fields[3])
+    return counts
+
+
+class GuestTest(unittest.TestCase):
+    """What the tests share: a case's guest output and what reached the ports."""
+
+    def case(self, name):
+        if name not in CASES:
+            self.fail(f"the guest stopped before case {name}: see {OUT}")
+        case = CASES[name]
+        writes = WRITES.get(case["number"], [])
+        return case, writes
+
+    def on(self, writes, port):
+        return [(register, value) for address, register, value in writes if address == port]
+
+    def data(self, writes, port=LPT1):
+        return [value for register, value in self.on(writes, port) if register == DATA]
+
+    def adapter(self, name):
+        """The case, the bit modes asked for and the bulk-OUT transfers."""
+        case, _ = self.case(name)
+        modes, transfers = [], []
+        for line in case["usb"].splitlines():
+            kind, *data = line.split()
+            (modes if kind == "bitmode" else transfers).append([int(byte, 16) for byte in data])
+        return case, modes, transfers
+
+
+class PrinterPortTest(GuestTest):
+    def test_each_command_sends_exactly_its_words(self):
+        sweep = [channel << 12 | 0xC00 for channel in range(16)]  # three quarters of full scale
+        cases = [("write", [0x05A00]),
+                 ("step", [0x2503C, 0x1507F]),  # mode 2: down 60; mode 1: up 127
+                 ("sweep", sweep),
+                 ("lp-shared", [0x05A00])]  # the claim shared with the printer driver
+        for name, words in cases:
+            with self.subTest(case=name):
+                case, writes = self.case(name)
+                self.assertEqual((case["exit"], case["stderr"]), (0, ""))
+                data = self.data(writes)
+                self.assertEqual(len(data), 1 + WRITES_PER_WORD * len(words))
+                self.assertEqual(data[0], IDLE)
+                self.assertEqual(decode_words(data), words)
+                self.assertEqual(self.on(writes, LPT2), [])
+
+    def test_a_write_reaches_the_registers_byte_for_byte(self):
+        _, writes = self.case("write")
+        self.assertEqual(self.on(writes, LPT1),
+                         CLAIMED + LINES_OUT + [(DATA, IDLE)] + [(DATA, b) for b in WORD_05A00])
+
+    def test_power_and_reset_write_their_bytes(self):
+        cases = [("power", [0x1C, 0x14]),  # powered down, then up (PD is bit 3)
+                 ("reset", [0x04, 0x14])]  # RESET (bit 4) low, then high
+        for name, data in cases:
+            with self.subTest(case=name):
+                case, writes = self.case(name)
+                self.assertEqual(case["exit"], 0, case["stderr"])
+                self.assertEqual(self.on(writes, LPT1),
+                                 CLAIMED + LINES_OUT + [(DATA, byte) for byte in data])
+
+    def test_the_program_starts_on_the_first_port(self):
+        case, writes = self.case("program")
+        self.assertEqual(case["exit"], 0)
+        self.assertIn('box "Show Status", information: Windows Version:Failed\n'
+                      "Port Address:0x378\n", case["stderr"])
+        # In the start-up tests' order: the main window's load (lines out, then
+        # powered up), start-up's own control write (0x1C & 0xD4), the status
+        # box, then the board held in reset.
+        self.assertEqual(self.on(writes, LPT1),
+                         CLAIMED + LINES_OUT + [(DATA, 0x14), (CONTROL, 0x14), (DATA, 0x06)])
+        self.assertEqual(self.on(writes, LPT2), [])
+
+    def test_the_second_port_gets_the_word_and_the_first_only_its_claim(self):
+        case, writes = self.case("lpt2")
+        self.assertEqual((case["exit"], case["stderr"]), (0, ""))
+        self.assertEqual(self.on(writes, LPT1), CLAIMED)
+        self.assertEqual(self.on(writes, LPT2)[:4], CLAIMED + LINES_OUT)
+        self.assertEqual(decode_words(self.data(writes, LPT2)), [0x05A00])
+
+    REFUSED = [("outsider", "cannot open /dev/parport0: Permission denied (add the user to "
+                "the 'lp' group, then log in again)"),
+               ("held", "cannot claim /dev/parport0: the port is busy, held by 'ppdev0' (stop "
+                "it, or unload the printer driver: sudo rmmod lp; then start again)")]
+
+    def test_a_refused_port_gets_nothing_and_the_operator_the_advice(self):
+        for name, advice in self.REFUSED:
+            with self.subTest(case=name):
+                case, writes = self.case(name)
+                self.assertEqual(writes, [])
+                self.assertIn(advice, case["stderr"])
+        # The claim waits about two seconds for the holder, not for ever.
+        seconds = self.case("held")[0]["seconds"]
+        self.assertGreaterEqual(seconds, 2.0)
+        self.assertLess(seconds, 6.0)
+
+    def test_each_word_costs_its_port_writes_in_ioctls_and_nothing_else(self):
+        one, thousand = (syscalls(self.case(name)[0]["stderr"])
+                         for name in ("strace-1", "strace-1000"))
+        print(f"\n1,000 words: {thousand['ioctl']:,} ioctls; one word: {one['ioctl']:,}",
+              file=sys.stderr)
+        self.assertEqual(thousand.pop("ioctl") - one.pop("ioctl"), 999 * WRITES_PER_WORD)
+        self.assertEqual(thousand, one)
+
+
+class UsbAdapterTest(GuestTest):
+    def test_the_adapter_takes_the_same_words_as_a_printer_port(self):
+        sweep = [channel << 12 | 0xC00 for channel in range(16)]
+        cases = [("usb-write", [0x05A00]),  # found by itself, the serial driver bound to it
+                 ("usb-sweep", sweep),
+                 ("usb-conf", [0x05A00])]  # named by its serial number in parllio.conf
+        for name, words in cases:
+            with self.subTest(case=name):
+                case, modes, transfers = self.adapter(name)
+                self.assertEqual((case["exit"], case["stderr"]), (0, ""))
+                self.assertEqual(modes, [[0x01, 0xFF]])  # asynchronous bit-bang, 8 outputs
+                data = [byte for transfer in transfers for byte in transfer]
+                self.assertEqual(data[0], IDLE)
+                self.assertEqual(decode_words(data), words)
+                self.assertEqual(len(data), 1 + WRITES_PER_WORD * len(words))
+                # Collected, not one transfer per write; how few depends on how
+                # quickly the (here emulated) processor makes the bytes.
+                print(f"\n{name}: {len(transfers)} transfers for {len(words)} words",
+                      file=sys.stderr)
+                self.assertLess(len(transfers), 10 * len(words) + 1)
+        _, _, transfers = self.adapter("usb-write")
+        self.assertEqual([byte for transfer in transfers for byte in transfer],
+                         [IDLE] + WORD_05A00)
+
+    def test_the_serial_driver_lets_the_adapter_go(self):
+        # Devices bound to ftdi_sio before the run and after it.
+        self.assertEqual(self.case("usb-write")[0]["stdout"], "1\n0\n")
+
+    def test_an_adapter_the_operator_may_not_open_gets_nothing_and_the_advice(self):
+        case, modes, transfers = self.adapter("usb-permission")
+        self.assertEqual((modes, transfers), ([], []))
+        self.assertIn("no permission to use the FTDI adapter 0403:6014 at /dev/bus/usb/001/002 "
+                      "(install the library's udev rule", case["stderr"])
+
+    def test_an_adapter_unplugged_during_a_run_is_told_once(self):
+        case, _, transfers = self.adapter("usb-unplug")
+        data = [byte for transfer in transfers for byte in transfer]
+        self.assertEqual(decode_words(data), [0x01001])  # the word before, not the one after
+        self.assertEqual(len(case["stderr"].splitlines()), 1, case["stderr"])
+        self.assertIn("stopped taking bytes", case["stderr"])
+
+    def test_an_adapter_without_bit_bang_mode_gets_nothing_and_the_reason(self):
+        case, _ = self.case("usb-serial")
+        self.assertIn("cannot put the FTDI adapter 0403:6001", case["stderr"])
+        self.assertIn("into bit-bang mode", case["stderr"])
+        self.assertEqual(os.path.getsize(os.path.join(OUT, "usb-serial.out")), 0)
+
+
+class DroppedWordsTest(GuestTest):
+    # qv4130ctl still exits 0 when its words were dropped, and tells a refused
+    # claim three times (issue 22).
+    @unittest.expectedFailure
+    def test_dropped_words_are_a_failure_told_once(self):
+        for name in ("outsider", "held", "usb-permission", "usb-unplug", "usb-serial"):
+            with self.subTest(case=name):
+                case, _ = self.case(name)
+                self.assertEqual(case["exit"], 1)
+                self.assertEqual(len(case["stderr"].splitlines()), 1, case["stderr"])
+
+
+def main():
+    booted = subprocess.run(["sh", os.path.join(HERE, "run_in_vm.sh"), OUT,
+                             os.environ["QV4130_BIN_DIR"], os.environ["QV4130_PLUGIN_DIR"],
+                             os.environ["QV4130_KERNEL_CACHE"], os.environ["QV4130_FTDI_GADGET"]],
+                            check=False)
+    if booted.returncode == 77:
+        sys.exit(77)  # run_in_vm.sh has said SKIPPED and why
+    if booted.returncode != 0:
+        print("the guest did not run to its end; the cases it ran are checked", file=sys.stderr)
+    global CASES, WRITES
+    CASES = guest_cases(os.path.join(OUT, "guest.log"))
+    WRITES = port_writes(os.path.join(OUT, "ports.log"))
+    checked = unittest.main(verbosity=2, exit=False).result
+    sys.exit(0 if checked.wasSuccessful() and booted.returncode == 0 else 1)
+
+
+if __name__ == "__main__":
+    main()
