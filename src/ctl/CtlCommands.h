@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BoardReach.h"
 #include "CtlArguments.h"
 #include "scpi/Interpreter.h"
 
@@ -11,12 +12,13 @@ namespace qv4130::ctl {
 struct CtlStreams {
     std::ostream& out;
     std::ostream& errors;
-    std::istream& in; // the script of "run -"
 };
 
 // Carries out every command but serve, in order, and stops at the first that
-// fails, with its reason on the error stream. Returns the exit status: 0 or 1.
+// fails, with its reason on the error stream: a refused command, and one whose
+// bytes could not reach the board (`reach`). Returns the exit status: 0 or 1.
+// "run -" reads standard input.
 int RunCtlCommands(const std::vector<CtlCommand>& commands, scpi::Instrument& instrument,
-                   scpi::Interpreter& interpreter, CtlStreams streams);
+                   scpi::Interpreter& interpreter, BoardReach& reach, CtlStreams streams);
 
 } // namespace qv4130::ctl

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     // file is completed when it goes, on every return below.
     const std::unique_ptr<TracedPortLibrary> trace =
         plan.tracePath ? StartTrace(*chosenLibrary, state, *plan.tracePath, std::cerr) : nullptr;
-    PortLibrary& library = trace ? *trace : *chosenLibrary;
+    ctl::BoardReach library(trace ? static_cast<PortLibrary&>(*trace) : *chosenLibrary);
     if (!ctl::FindPort(library, state, plan.port, std::cerr)) {
         return EXIT_FAILURE;
     }
@@ -69,8 +69,8 @@ int main(int argc, char** argv) {
     scpi::Instrument instrument(library, state, std::move(options));
     scpi::Interpreter interpreter(instrument);
 
-    const int status = ctl::RunCtlCommands(plan.commands, instrument, interpreter,
-                                           {std::cout, std::cerr, std::cin});
+    const int status = ctl::RunCtlCommands(plan.commands, instrument, interpreter, library,
+                                           {std::cout, std::cerr});
     if (status != EXIT_SUCCESS || !serving) {
         return status;
     }
