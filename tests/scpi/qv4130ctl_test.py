@@ -3,9 +3,11 @@ output and exit statuses, and PyVISA (pure-Python backend) against its server.""
 
 import os
 import re
+import resource
 import select
 import socket
 import subprocess
+import tempfile
 import unittest
 
 import pyvisa
@@ -29,7 +31,8 @@ class CommandLineTest(unittest.TestCase):
             (["--virtual-board", "--port", "LPT2", "scpi", "syst:port?;*opc?"], 0, "LPT2\n1\n"),
             (["--virtual-board", "power", "off", "write", "1", "1"], 1, "powered down"),
             (["--virtual-board", "scpi", "SOUR:CHAN5:CODE 4096"], 1, '-222,"Data out of range"'),
-            (["--virtual-board", "run", "/nonexistent/script"], 1, "can't read"),
+            (["--virtual-board", "run", "/nonexistent/script"], 1,
+             "can't read /nonexistent/script: No such file or directory"),
             (["--virtual-board", "write", "16", "1"], 2, "Usage: qv4130ctl"),
             (["--virtual-board", "step", "1", "128"], 2, "Usage: qv4130ctl"),
             (["--virtual-board", "frobnicate"], 2, "unknown command 'frobnicate'"),
@@ -46,6 +49,46 @@ class CommandLineTest(unittest.TestCase):
                 self.assertIn(text, result.stdout + result.stderr)
                 if status == 1:
                     self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+
+    def test_run_reads_only_regular_files_and_lines_of_bounded_length(self):
+        with tempfile.TemporaryDirectory() as folder:
+            fifo = os.path.join(folder, "fifo")
+            os.mkfifo(fifo)
+            cases = [
+                (folder, None, "run: can't read " + folder + ": Is a directory"),
+                (fifo, None, "run: can't read " + fifo + ": not a regular file (a FIFO)"),
+                ("/dev/zero", None, "run: can't read /dev/zero: not a regular file (a character "
+                 "device)"),
+                ("-", "/dev/zero", 'standard input, line 1: -223,"Too much data"'),
+            ]
+            for path, stdin, reason in cases:
+                with self.subTest(path=path), open(stdin or os.devnull, "rb") as source:
+                    # Endless input must end at the line bound, long before memory does.
+                    result = subprocess.run(
+                        [CTL, "--virtual-board", "run", path], stdin=source, capture_output=True,
+                        text=True, timeout=60, check=False,
+                        preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_AS, (1 << 30,) * 2))
+                    self.assertEqual(result.returncode, 1, result.stderr)
+                    self.assertEqual(result.stderr, "qv4130ctl: " + reason + "\n")
+
+    def test_a_port_that_was_not_claimed_fails_every_command_that_needs_the_board(self):
+        with tempfile.TemporaryDirectory() as home:
+            config = os.path.join(home, "parllio.conf")
+            with open(config, "w", encoding="ascii") as file:
+                file.write("LPT1 = /dev/parport99\n")
+            environment = {**os.environ, "HOME": home, "PARLLIO_CONFIG": config}
+            cases = [
+                (["write", "1", "1"], 1, "qv4130ctl: write: the printer port is not claimed"),
+                (["scpi", "*IDN?;OUTP OFF"], 1, "qv4130ctl: scpi: the printer port is not claimed"),
+                (["scpi", "*IDN?"], 0, "claim parallel port failed"),
+                (["status"], 0, "port: LPT1 (0x378), not claimed"),
+            ]
+            for arguments, status, text in cases:
+                with self.subTest(arguments=arguments):
+                    result = subprocess.run([CTL, *arguments], capture_output=True, text=True,
+                                            env=environment, timeout=60, check=False)
+                    self.assertEqual(result.returncode, status, result.stderr)
+                    self.assertIn(text, result.stdout + result.stderr.splitlines()[-1])
 
     def test_serving_beyond_the_loopback_warns_first(self):
         with subprocess.Popen([CTL, "--virtual-board", "serve", "--listen", "0.0.0.0:0"],
