@@ -14,6 +14,7 @@
 #include "scpi/Instrument.h"
 #include "scpi/Interpreter.h"
 #include "scpi/qt/StartServing.h"
+#include "scpi/qt/StopSignals.h"
 #include "trace/TracedPortLibrary.h"
 #include "ui/ApplicationIcon.h"
 #include "ui/ChildWindows.h"
@@ -154,6 +155,19 @@ int main(int argc, char** argv) {
     QObject::connect(&server, &qv4130::scpi::ScpiServer::Failed, [](const QString& reason) {
         std::cerr << "qv4130: " << reason.toStdString() << std::endl;
     });
+    // Serving, it may be stopped by a service manager or Ctrl+C: it ends as its
+    // Quit button ends it, the trace completed, once the clients are let go.
+    std::optional<qv4130::scpi::StopSignals> stop;
+    if (listen) {
+        stop.emplace();
+        QObject::connect(&*stop, &qv4130::scpi::StopSignals::Stop, [&server, &hooks] {
+            server.Close();
+            if (hooks.quit) {
+                hooks.quit();
+            }
+            std::_Exit(EXIT_SUCCESS);
+        });
+    }
 
     qv4130::HostRegistry registry;
     qv4130::HostFileFinder files;

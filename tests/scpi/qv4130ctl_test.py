@@ -1,13 +1,16 @@
 """qv4130ctl as its users run it, on the virtual board: the command line with its
 output and exit statuses, and PyVISA (pure-Python backend) against its server."""
 
+import contextlib
 import os
 import re
 import resource
 import select
+import signal
 import socket
 import subprocess
 import tempfile
+import threading
 import unittest
 
 import pyvisa
@@ -18,6 +21,11 @@ CTL = os.environ["QV4130CTL"]
 def ctl(*arguments, stdin=None):
     return subprocess.run([CTL, *arguments], input=stdin, capture_output=True, text=True,
                           timeout=60, check=False)
+
+
+def send_until_reset(client, text):
+    with contextlib.suppress(OSError):
+        client.sendall(text.encode())
 
 
 class CommandLineTest(unittest.TestCase):
@@ -113,6 +121,37 @@ class CommandLineTest(unittest.TestCase):
         self.assertEqual(len(re.findall(rf"^0{re.escape(sclk)}$", text, re.M)), 18)
         self.assertTrue(text.rstrip().splitlines()[-1].startswith("#"))
 
+    def test_a_traced_server_stopped_under_traffic_leaves_every_acknowledged_word(self):
+        path = os.path.join(os.environ.get("TMPDIR", "/tmp"), f"serve-{os.getpid()}.vcd")
+        self.addCleanup(lambda: os.path.exists(path) and os.remove(path))
+        for stop in (signal.SIGTERM, signal.SIGINT):
+            with self.subTest(signal=stop.name), subprocess.Popen(
+                    [CTL, "--virtual-board", "--trace", path, "serve", "--listen", "127.0.0.1:0"],
+                    stdout=subprocess.PIPE, text=True) as server:
+                port = re.search(r":(\d+)$", server.stdout.readline().strip()).group(1)
+                with socket.create_connection(("127.0.0.1", int(port)), timeout=10) as client:
+                    lines = "".join(f"SOUR:CHAN1:CODE {i % 4096};*OPC?\n" for i in range(20000))
+                    sender = threading.Thread(target=send_until_reset, args=(client, lines),
+                                              daemon=True)
+                    sender.start()
+                    replies = client.makefile("r", encoding="ascii")
+                    acknowledged = 0
+                    while acknowledged < 2000 and replies.readline() == "1\n":
+                        acknowledged += 1
+                    server.send_signal(stop)
+                    # Stopping, the server closes on what it has not read: a reset.
+                    with contextlib.suppress(ConnectionResetError):
+                        for reply in replies:
+                            acknowledged += reply == "1\n"
+                self.assertEqual(server.wait(30), 0)
+            with open(path, encoding="ascii") as trace:
+                text = trace.read()
+            sclk = re.search(r"\$var wire 1 (\S+) SCLK ", text).group(1)
+            words = len(re.findall(rf"^0{re.escape(sclk)}$", text, re.M)) // 18
+            self.assertGreaterEqual(words, acknowledged)
+            self.assertGreaterEqual(acknowledged, 2000)
+            self.assertTrue(text.rstrip().splitlines()[-1].startswith("#"))
+
     def test_a_script_stops_at_its_first_error_and_names_the_line(self):
         script = ("# channel 1 to A00\n"
                   "SOUR:CHAN1:CODE #HA00 # a hex number, then a comment\n"
@@ -193,3 +232,5 @@ class ProgramServerTest(unittest.TestCase):
             replies = client.makefile("r", encoding="ascii")
             self.assertEqual([replies.readline().strip() for _ in range(3)],
                              ["1", "0", '-221,"Settings conflict"'])
+        program.terminate()
+        self.assertEqual(program.wait(10), 0)

@@ -14,6 +14,10 @@ bool StartServing(ScpiServer& server, const ListenAddress& address, std::string_
         errors << program << ": warning: listening on " << asked
                << ": anyone who can reach this address can drive the board" << std::endl;
     }
+    QObject::connect(&server, &ScpiServer::Notice, &server,
+                     [&errors, name = std::string(program)](const QString& message) {
+                         errors << name << ": " << message.toStdString() << std::endl;
+                     });
     out << program << ": serving SCPI on "
         << DescribeListenAddress(address.host, server.Port()).toStdString() << std::endl;
     return true;
