@@ -3,6 +3,7 @@
 #include "board/Signals.h"
 #include "host/AppIdentity.h"
 #include "scpi/Instrument.h"
+#include "scpi/Printable.h"
 
 #include <charconv>
 
@@ -113,7 +114,7 @@ std::variant<CtlCommand, UsageError> ReadCommand(std::string_view name, Reader& 
             return CtlCommand{action, 0, 0, {}};
         }
     }
-    return UsageError{"unknown command '" + std::string(name) + "'"};
+    return UsageError{"unknown command '" + scpi::Printable(name) + "'"};
 }
 
 } // namespace

@@ -43,7 +43,7 @@ class CommandLineTest(unittest.TestCase):
              "can't read /nonexistent/script: No such file or directory"),
             (["--virtual-board", "write", "16", "1"], 2, "Usage: qv4130ctl"),
             (["--virtual-board", "step", "1", "128"], 2, "Usage: qv4130ctl"),
-            (["--virtual-board", "frobnicate"], 2, "unknown command 'frobnicate'"),
+            (["--virtual-board", "frob\x1b[2J\\"], 2, "unknown command 'frob\\x1B[2J\\x5C'"),
             (["--virtual-board"], 2, "no command given"),
             (["--virtual-board", "serve", "status"], 2, "must come last"),
             (["--port", "LPT3", "status"], 2, "--port takes"),

@@ -13,7 +13,7 @@ struct ServerLimits {
     // How long a client may stay past that bound before it is disconnected.
     std::chrono::milliseconds stallLimit{30'000};
     // Clients at once; one more is told so and disconnected.
-    int maxClients = 256;
+    int maxClients = 500;
 };
 
 } // namespace qv4130::scpi
