@@ -186,11 +186,14 @@ Commands:
   run FILE             run a SCPI script, one line of commands per line; a # at
                        the start of a line, or after a blank and before a blank,
                        starts a comment; stops at the first error and names its
-                       line. FILE - reads standard input
+                       line. FILE - reads standard input; otherwise FILE must be
+                       a regular file. Lines are at most 64 KiB
   serve [--listen ADDR:PORT]
                        serve SCPI over TCP, one line of commands per line, until
-                       stopped; 127.0.0.1:5025 unless told; port 0 picks a free
-                       port. Prints where it listens. Must be the last command
+                       SIGTERM or SIGINT; 127.0.0.1:5025 unless told; port 0
+                       picks a free port. Prints where it listens. Must be the
+                       last command. Each client has its own error queue; the
+                       board is shared by all
 
 Options:
   --virtual-board      drive a simulated board of this process's own instead of
@@ -212,7 +215,7 @@ SCPI commands (case-insensitive; the upper-case part is the short form; ';'
 separates commands on a line; numbers are decimal or #H, #Q, #B non-decimal):
   *IDN?                           maker, model, serial (0), version
   *RST                            the reset pulse
-  *CLS                            clear the error queue
+  *CLS                            clear this client's error queue
   *OPC?                           1, once every word before it is out
   SOURce:CHANnel<n>:CODE <code>   a mode-0 word; n is the channel 0-15, code 0-4095
   SOURce:CHANnel<n>:CODE?         the channel's code as this process knows it:
@@ -229,7 +232,8 @@ separates commands on a line; numbers are decimal or #H, #Q, #B non-decimal):
 A refused command sends nothing, and an error ends its line.
 
 Exit status: 0 success, 1 the port or a command failed (the reason on standard
-error), 2 a usage error.
+error; a command fails when its bytes could not reach the board, as when the
+port's claim was refused), 2 a usage error.
 )";
 }
 

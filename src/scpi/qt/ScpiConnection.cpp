@@ -55,8 +55,8 @@ bool ScpiConnection::RunNextCommand(Interpreter& interpreter) {
 }
 
 void ScpiConnection::ReadInput() {
-    std::string chunk(ReadChunk, '\0');
-    const ssize_t got = ::recv(socket_.Get(), chunk.data(), chunk.size(), MSG_DONTWAIT);
+    chunk_.resize(ReadChunk);
+    const ssize_t got = ::recv(socket_.Get(), chunk_.data(), chunk_.size(), MSG_DONTWAIT);
     if (got < 0) {
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
             Close({}); // reset by the client
@@ -69,7 +69,7 @@ void ScpiConnection::ReadInput() {
         inputEnded_ = true;
     }
     framer_.Feed(
-        std::string_view(chunk.data(), static_cast<std::size_t>(got)),
+        std::string_view(chunk_.data(), static_cast<std::size_t>(got)),
         [this](std::string_view line) {
             Hold({std::string(line), false});
         },
