@@ -7,6 +7,13 @@ namespace qv4130::scpi {
 
 namespace {
 constexpr std::size_t ReadChunk = 64 * 1024;
+
+// One read buffer for all the clients on this thread (reads never overlap), so a
+// connection costs little more than its socket while it waits.
+std::string& ReadBuffer() {
+    thread_local std::string buffer(ReadChunk, '\0');
+    return buffer;
+}
 } // namespace
 
 ScpiConnection::ScpiConnection(UniqueFd socket, QString peer, const ServerLimits& limits,
@@ -55,8 +62,8 @@ bool ScpiConnection::RunNextCommand(Interpreter& interpreter) {
 }
 
 void ScpiConnection::ReadInput() {
-    chunk_.resize(ReadChunk);
-    const ssize_t got = ::recv(socket_.Get(), chunk_.data(), chunk_.size(), MSG_DONTWAIT);
+    std::string& chunk = ReadBuffer();
+    const ssize_t got = ::recv(socket_.Get(), chunk.data(), chunk.size(), MSG_DONTWAIT);
     if (got < 0) {
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
             Close({}); // reset by the client
@@ -69,7 +76,7 @@ void ScpiConnection::ReadInput() {
         inputEnded_ = true;
     }
     framer_.Feed(
-        std::string_view(chunk_.data(), static_cast<std::size_t>(got)),
+        std::string_view(chunk.data(), static_cast<std::size_t>(got)),
         [this](std::string_view line) {
             Hold({std::string(line), false});
         },

@@ -78,7 +78,6 @@ private:
     QSocketNotifier reader_;
     QSocketNotifier writer_;
     QTimer stall_;
-    std::string chunk_; // what one read takes, kept between reads
     LineFramer framer_{MaxLineBytes};
     Session session_;
     std::deque<Line> lines_;
