@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
