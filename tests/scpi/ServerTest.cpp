@@ -262,7 +262,9 @@ TEST_F(ScpiServerTest, AClientThatNeverReadsHoldsBoundedMemoryAndIsDroppedInTheE
         QCoreApplication::processEvents();
     }
     EXPECT_LT(accepted, 32'000'000u);
-    EXPECT_LT(ResidentBytes() - residentBefore, 16u * 1024 * 1024);
+    // At most a mebibyte of replies held, and the allocator's slack (a sanitizer's
+    // quarantine keeps tens of megabytes); an unbounded server holds hundreds.
+    EXPECT_LT(ResidentBytes() - residentBefore, 96u * 1024 * 1024);
 
     QElapsedTimer answered;
     answered.start();
