@@ -9,6 +9,10 @@
 #include <QTimer>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 namespace {
 
 using namespace qv4130;
@@ -51,6 +55,54 @@ void BM_ScpiLoopbackPipelined(benchmark::State& state) {
 }
 // Commands per second are a matter of the clock on the wall, not of CPU time.
 BENCHMARK(BM_ScpiLoopbackPipelined)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same batch spread over N clients at once, each pipelining its share and an
+// *OPC? behind it: what taking turns a command at a time costs next to one client.
+void BM_ScpiLoopbackClients(benchmark::State& state) {
+    VirtualBoard board;
+    SharedState shared;
+    shared.PortAddress = VirtualBoard::BaseAddress;
+    shared.DevicePowered = 1;
+    scpi::Instrument instrument(board, shared);
+    scpi::Interpreter interpreter(instrument);
+    scpi::ScpiServer server(interpreter);
+    if (!server.Listen(QHostAddress::LocalHost, 0)) {
+        state.SkipWithError("can't listen on the loopback address");
+        return;
+    }
+    const int count = static_cast<int>(state.range(0));
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < count; ++i) {
+        clients.push_back(std::make_unique<QTcpSocket>());
+        clients.back()->connectToHost(QHostAddress::LocalHost, server.Port());
+    }
+    RunEventsUntil([&] {
+        return std::ranges::all_of(clients, [](const auto& client) {
+            return client->state() == QAbstractSocket::ConnectedState;
+        });
+    });
+    QByteArray share;
+    for (int i = 0; i < Batch / count; ++i) {
+        share += "SOUR:CHAN5:CODE " + QByteArray::number(i % 4096) + "\n";
+    }
+    share += "*OPC?\n";
+    for (auto _ : state) {
+        for (const auto& client : clients) {
+            client->write(share);
+        }
+        for (const auto& client : clients) {
+            RunEventsUntil([&] { return client->canReadLine(); });
+            benchmark::DoNotOptimize(client->readLine());
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * (Batch / count) * count);
+}
+BENCHMARK(BM_ScpiLoopbackClients)
+    ->Arg(1)
+    ->Arg(10)
+    ->Arg(100)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 

@@ -1,15 +1,24 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace parllio {
 
+// Files the library reads (sysfs attributes, configuration files) are short;
+// past this much only the start is read.
+inline constexpr std::size_t MaxFileBytes = 64 * 1024;
+
 // A file's text, or the errno that kept us from reading it.
 struct FileText {
     std::string text;
     int error = 0;
+    // Not a regular file (a FIFO, a device): nothing was read, as it may never end.
+    bool irregular = false;
+    // Longer than MaxFileBytes: `text` is its start.
+    bool cut = false;
 };
 
 // Every call the library makes into the operating system. The real one is a
@@ -30,6 +39,7 @@ public:
     // with -EINTR once `patience` has run out.
     virtual int Claim(int fd, std::chrono::milliseconds patience) = 0;
 
+    // A regular file's text, at most MaxFileBytes of it.
     virtual FileText ReadFile(const std::string& path) = 0;
 
     // The names in a directory (without "." and ".."); an errno when it can't be read.

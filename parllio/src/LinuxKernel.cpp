@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace parllio {
@@ -35,13 +36,26 @@ int LinuxKernel::Claim(int fd, std::chrono::milliseconds patience) {
 }
 
 FileText LinuxKernel::ReadFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking, or a FIFO without a writer would hold the program forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return {{}, errno};
     }
     FileText result;
-    char chunk[256];
-    for (;;) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        result.error = errno;
+    } else if (S_ISDIR(status.st_mode)) {
+        result.error = EISDIR;
+    } else {
+        result.irregular = !S_ISREG(status.st_mode);
+    }
+    if (result.error != 0 || result.irregular) {
+        Close(fd);
+        return result;
+    }
+    char chunk[4096];
+    while (result.text.size() <= MaxFileBytes) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR) {
             continue;
@@ -54,6 +68,10 @@ FileText LinuxKernel::ReadFile(const std::string& path) {
             break;
         }
         result.text.append(chunk, static_cast<std::size_t>(got));
+    }
+    if (result.text.size() > MaxFileBytes) {
+        result.text.resize(MaxFileBytes);
+        result.cut = true;
     }
     Close(fd);
     return result;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace parllio {
 namespace {
@@ -70,11 +71,33 @@ std::optional<Device> ParseDevice(std::string_view text) {
     return Device{FtdiSelector{*vendor, *product, ""}};
 }
 
+// The file's text between quotes, as a terminal can show it: a control byte
+// (an escape sequence, a NUL) as \xNN, never raw.
 std::string Quoted(std::string_view text) {
     std::string quoted(1, '"');
-    quoted.append(text);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '"' || c == '\\') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(byte));
+            quoted += escaped;
+        } else {
+            quoted.push_back(c);
+        }
+    }
     quoted.push_back('"');
     return quoted;
+}
+
+// Messages about one file's lines before the rest are only counted: a file
+// full of mistakes must not flood the terminal.
+constexpr int MessagesPerFile = 5;
+
+std::string DeviceText(const Device& device) {
+    if (const int* index = std::get_if<int>(&device)) {
+        return "/dev/parport" + std::to_string(*index);
+    }
+    return SelectorText(std::get<FtdiSelector>(device));
 }
 
 using Slots = std::array<std::optional<Device>, NamedPorts.size()>;
@@ -93,7 +116,9 @@ std::string NamedPortsText() {
 }
 
 // Why the line can't be used, or nothing when it binds a port (or says nothing).
-std::optional<std::string> ReadLine(std::string_view line, Slots& slots) {
+// `lines` keeps the line number of each port's binding in this file.
+std::optional<std::string> ReadLine(std::string_view line, int number, Slots& slots,
+                                    std::array<int, NamedPorts.size()>& lines) {
     line = Trimmed(line.substr(0, line.find('#')));
     if (line.empty()) {
         return std::nullopt;
@@ -103,19 +128,70 @@ std::optional<std::string> ReadLine(std::string_view line, Slots& slots) {
     const std::string_view device =
         equals == std::string_view::npos ? "" : Trimmed(line.substr(equals + 1));
     if (name.empty() || device.empty()) {
-        return Quoted(line) + " is not a binding such as \"LPT1 = ftdi:0403:6014\"";
+        return Quoted(line) + " is not a binding such as \"LPT1 = ftdi:0403:6014\"; line ignored";
     }
     const std::optional<std::size_t> slot = PortSlot(name);
     if (!slot) {
-        return "no port " + Quoted(name) + ": the program's ports are " + NamedPortsText();
+        return "no port " + Quoted(name) + ": the program's ports are " + NamedPortsText() +
+               "; line ignored";
     }
     const std::optional<Device> bound = ParseDevice(device);
     if (!bound) {
         return "unknown device " + Quoted(device) +
-               ": name ftdi, ftdi:VVVV:PPPP, ftdi:serial=SERIAL or /dev/parportN";
+               ": name ftdi, ftdi:VVVV:PPPP, ftdi:serial=SERIAL or /dev/parportN; line ignored";
     }
     slots[*slot] = *bound;
+    const int earlier = std::exchange(lines[*slot], number);
+    if (earlier != 0) {
+        return std::string(NamedPorts[*slot].name) + " is bound again (line " +
+               std::to_string(earlier) + " bound it too); this line counts";
+    }
     return std::nullopt;
+}
+
+// One file's bindings into `slots`, its mistakes told.
+void ReadFileLines(const ConfigFile& file, const FileText& read, Slots& slots,
+                   Complaints& complaints) {
+    std::string_view text = read.text;
+    if (read.cut) {
+        // The last line is likely cut short: leave it out.
+        text = text.substr(0, text.rfind('\n') + 1);
+        complaints.Tell(file.path + ": longer than " + std::to_string(MaxFileBytes / 1024) +
+                        " KiB; only the lines in its first " + std::to_string(MaxFileBytes / 1024) +
+                        " KiB are read");
+    }
+    std::array<int, NamedPorts.size()> lines{};
+    int told = 0;
+    int untold = 0;
+    for (int number = 1; !text.empty(); ++number) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        if (const auto why = ReadLine(text.substr(0, end), number, slots, lines)) {
+            if (told < MessagesPerFile) {
+                ++told;
+                complaints.Tell(file.path + ":" + std::to_string(number) + ": " + *why);
+            } else {
+                ++untold;
+            }
+        }
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    if (untold > 0) {
+        complaints.Tell(file.path + ": " + std::to_string(untold) +
+                        " more lines with mistakes, not told one by one");
+    }
+}
+
+// Two ports on one device would write each other's bytes.
+void TellSharedDevices(const Slots& slots, Complaints& complaints) {
+    for (std::size_t a = 0; a < slots.size(); ++a) {
+        for (std::size_t b = a + 1; b < slots.size(); ++b) {
+            if (slots[a] && slots[b] && *slots[a] == *slots[b]) {
+                complaints.Tell(DeviceText(*slots[a]) + " is bound to both " +
+                                std::string(NamedPorts[a].name) + " and " +
+                                std::string(NamedPorts[b].name));
+            }
+        }
+    }
 }
 
 } // namespace
@@ -158,22 +234,17 @@ std::vector<Binding> ReadConfig(Kernel& kernel, Complaints& complaints,
     Slots slots;
     for (const ConfigFile& file : files) {
         const FileText read = kernel.ReadFile(file.path);
-        if (read.error != 0) {
+        if (read.irregular) {
+            complaints.Tell("cannot read " + file.path + ": not a regular file");
+        } else if (read.error != 0) {
             if (read.error != ENOENT || file.mustExist) {
                 complaints.Tell("cannot read " + file.path + ": " + ErrorText(read.error));
             }
-            continue;
-        }
-        std::string_view text = read.text;
-        for (int number = 1; !text.empty(); ++number) {
-            const std::size_t end = std::min(text.find('\n'), text.size());
-            if (const auto why = ReadLine(text.substr(0, end), slots)) {
-                complaints.Tell(file.path + ":" + std::to_string(number) + ": " + *why +
-                                "; line ignored");
-            }
-            text.remove_prefix(std::min(end + 1, text.size()));
+        } else {
+            ReadFileLines(file, read, slots, complaints);
         }
     }
+    TellSharedDevices(slots, complaints);
     std::vector<Binding> bindings;
     for (std::size_t slot = 0; slot < slots.size(); ++slot) {
         if (slots[slot]) {

@@ -14,6 +14,7 @@
 #include "scpi/Instrument.h"
 #include "scpi/Interpreter.h"
 #include "scpi/qt/StartServing.h"
+#include "scpi/qt/StopSignals.h"
 #include "setup/BoardSetup.h"
 #include "ui/ApplicationIcon.h"
 #include "ui/ChildWindows.h"
@@ -166,6 +167,19 @@ int main(int argc, char** argv) {
         hooks.quit = [trace] { trace->FinishAndExit(EXIT_SUCCESS); };
     }
     RemoteControl remote(board, state);
+    // Serving, it may be stopped by a service manager or Ctrl+C: it ends as its
+    // Quit button ends it, the trace completed, once the clients are let go.
+    std::optional<qv4130::scpi::StopSignals> stop;
+    if (options.listen) {
+        stop.emplace();
+        QObject::connect(&*stop, &qv4130::scpi::StopSignals::Stop, [&remote, &hooks] {
+            remote.server.Close();
+            if (hooks.quit) {
+                hooks.quit();
+            }
+            std::_Exit(EXIT_SUCCESS);
+        });
+    }
 
     qv4130::HostRegistry registry;
     qv4130::HostFileFinder files;

@@ -5,6 +5,7 @@
 #include "board/BoardVocabulary.h"
 #include "host/AppIdentity.h"
 #include "scpi/Instrument.h"
+#include "scpi/Printable.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -146,11 +147,13 @@ constexpr std::array<CommandDeclaration, 9> Commands{{
     {"run", "FILE",
      "run a SCPI script, one line of commands per line; a # at\nthe start of a line, or after a "
      "blank and before a blank,\nstarts a comment; stops at the first error and names its\nline. "
-     "FILE - reads standard input",
+     "FILE - reads standard input; otherwise FILE must be\na regular file. Lines are at most "
+     "64 KiB",
      ReadRun},
     {"serve", "[--listen ADDR:PORT]",
-     "serve SCPI over TCP, one line of commands per line, until\nstopped; 127.0.0.1:5025 unless "
-     "told; port 0 picks a free\nport. Prints where it listens. Must be the last command",
+     "serve SCPI over TCP, one line of commands per line, until\nSIGTERM or SIGINT; "
+     "127.0.0.1:5025 unless told; port 0\npicks a free port. Prints where it listens. Must be "
+     "the\nlast command. Each client has its own error queue; the\nboard is shared by all",
      ReadServe},
 }};
 
@@ -160,7 +163,7 @@ ReadResult ReadCommand(const std::string& word, Reader& reader) {
             return command.read(reader);
         }
     }
-    return UsageError{"unknown command '" + word + "'"};
+    return UsageError{"unknown command '" + scpi::Printable(word) + "'"};
 }
 
 // The options, declared once: the parse and the help both come from here.
@@ -279,7 +282,7 @@ SCPI commands (case-insensitive; the upper-case part is the short form; ';'
 separates commands on a line; numbers are decimal or #H, #Q, #B non-decimal):
   *IDN?                           maker, model, serial (0), version
   *RST                            the reset pulse
-  *CLS                            clear the error queue
+  *CLS                            clear this client's error queue
   *OPC?                           1, once every word before it is out
   SOURce:CHANnel<n>:CODE <code>   a mode-0 word; n is the channel 0-15, code 0-4095
   SOURce:CHANnel<n>:CODE?         the channel's code as this process knows it:
@@ -296,7 +299,8 @@ separates commands on a line; numbers are decimal or #H, #Q, #B non-decimal):
 A refused command sends nothing, and an error ends its line.
 
 Exit status: 0 success, 1 the port or a command failed (the reason on standard
-error), 2 a usage error.
+error; a command fails when its bytes could not reach the board, as when the
+port's claim was refused), 2 a usage error.
 )";
 } // namespace
 

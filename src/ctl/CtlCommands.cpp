@@ -1,9 +1,11 @@
 #include "CtlCommands.h"
 
+#include "ScriptInput.h"
+#include "scpi/LineFramer.h"
 #include "text/PlainText.h"
 
-#include <fstream>
-#include <iostream>
+#include <cstdio>
+#include <ostream>
 #include <string>
 
 namespace qv4130::ctl {
@@ -38,10 +40,28 @@ std::string_view WithoutComment(std::string_view line) {
 
 class Runner {
 public:
-    Runner(scpi::Instrument& instrument, scpi::Interpreter& interpreter, CtlStreams streams)
-        : instrument_(instrument), interpreter_(interpreter), streams_(streams) {}
+    Runner(scpi::Instrument& instrument, scpi::Interpreter& interpreter, BoardReach& reach,
+           CtlStreams streams)
+        : instrument_(instrument), interpreter_(interpreter), reach_(reach), streams_(streams) {}
 
+    // The command, then whether what it sent reached the board.
     bool Run(const CtlCommand& command) {
+        reach_.Checkpoint();
+        if (!Carry(command)) {
+            return false;
+        }
+        const auto lost = reach_.Lost();
+        return !lost || Fail(std::string(Name(command.action)) + ": " + *lost);
+    }
+
+private:
+    static const char* Name(CtlAction action) {
+        constexpr const char* names[] = {"write",  "step", "power", "reset", "sweep",
+                                         "status", "scpi", "run",   "serve"};
+        return names[static_cast<int>(action)];
+    }
+
+    bool Carry(const CtlCommand& command) {
         switch (command.action) {
         case CtlAction::Write:
             return Sent("write", instrument_.WriteCode(command.channel, command.value));
@@ -69,10 +89,9 @@ public:
         return true;
     }
 
-private:
     bool Fail(const std::string& reason) {
         streams_.out.flush();
-        streams_.errors << "qv4130ctl: " << reason << std::endl;
+        streams_.failed(reason);
         return false;
     }
 
@@ -97,22 +116,43 @@ private:
     }
 
     bool RunScript(const std::string& path) {
-        std::ifstream file;
-        if (path != "-") {
-            file.open(path);
-            if (!file) {
-                return Fail("run: can't read " + path);
-            }
+        auto opened = ScriptInput::Open(path);
+        if (auto* reason = std::get_if<std::string>(&opened)) {
+            return Fail("run: can't read " + path + ": " + *reason);
         }
-        std::istream& script = path == "-" ? streams_.in : file;
+        ScriptInput& script = std::get<ScriptInput>(opened);
         const std::string name = path == "-" ? "standard input" : path;
-        std::string line;
-        for (int number = 1; std::getline(script, line); ++number) {
-            if (!Scpi(WithoutComment(line), name + ", line " + std::to_string(number))) {
+        // Lines as long as the server takes, no longer: a file without newlines
+        // must not fill the memory.
+        scpi::LineFramer framer(scpi::MaxLineBytes);
+        int number = 0;
+        bool failed = false;
+        const auto where = [&] { return name + ", line " + std::to_string(number); };
+        for (;;) {
+            auto read = script.Read();
+            if (auto* reason = std::get_if<std::string>(&read)) {
+                return Fail("run: can't read " + path + ": " + *reason);
+            }
+            const std::string_view bytes = std::get<std::string_view>(read);
+            // The last line may lack its newline.
+            framer.Feed(
+                bytes.empty() && framer.Pending() > 0 ? std::string_view("\n") : bytes,
+                [&](std::string_view line) {
+                    ++number;
+                    failed = failed || !Scpi(WithoutComment(line), where());
+                },
+                [&] {
+                    ++number;
+                    failed = failed || !Fail(where() + ": " +
+                                             scpi::FormatError(scpi::ScpiError::TooMuchData));
+                });
+            if (failed) {
                 return false;
             }
+            if (bytes.empty()) {
+                return true;
+            }
         }
-        return true;
     }
 
     void PrintStatus() {
@@ -122,6 +162,7 @@ private:
         std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(address));
         streams_.out << "port: "
                      << (item ? std::string(PortMenuName(*item)) + " (" + hex + ")" : hex)
+                     << (reach_.Claimed() ? "" : ", not claimed: nothing sent reaches the board")
                      << "\noutput: " << (instrument_.Output() ? "on" : "off") << '\n';
         for (int channel = 0; channel < ChannelCount; ++channel) {
             streams_.out << "channel " << channel << ": " << instrument_.Code(channel) << '\n';
@@ -131,6 +172,7 @@ private:
 
     scpi::Instrument& instrument_;
     scpi::Interpreter& interpreter_;
+    BoardReach& reach_;
     CtlStreams streams_;
     std::vector<std::string> replies_;
 };
@@ -138,8 +180,8 @@ private:
 } // namespace
 
 int RunCtlCommands(const std::vector<CtlCommand>& commands, scpi::Instrument& instrument,
-                   scpi::Interpreter& interpreter, CtlStreams streams) {
-    Runner runner(instrument, interpreter, streams);
+                   scpi::Interpreter& interpreter, BoardReach& reach, CtlStreams streams) {
+    Runner runner(instrument, interpreter, reach, streams);
     for (const CtlCommand& command : commands) {
         if (!runner.Run(command)) {
             return 1;

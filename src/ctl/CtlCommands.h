@@ -1,6 +1,8 @@
 #pragma once
 
+#include "BoardReach.h"
 #include "CtlArguments.h"
+#include "host/Report.h"
 #include "scpi/Interpreter.h"
 
 #include <iosfwd>
@@ -8,15 +10,17 @@
 
 namespace qv4130::ctl {
 
+// Where the commands' output goes, and where a failure is told.
 struct CtlStreams {
     std::ostream& out;
-    std::ostream& errors;
-    std::istream& in; // the script of "run -"
+    Report failed;
 };
 
 // Carries out every command but serve, in order, and stops at the first that
-// fails, with its reason on the error stream. Returns the exit status: 0 or 1.
+// fails, with its reason told: a refused command, and one whose
+// bytes could not reach the board (`reach`). Returns the exit status: 0 or 1.
+// "run -" reads standard input.
 int RunCtlCommands(const std::vector<CtlCommand>& commands, scpi::Instrument& instrument,
-                   scpi::Interpreter& interpreter, CtlStreams streams);
+                   scpi::Interpreter& interpreter, BoardReach& reach, CtlStreams streams);
 
 } // namespace qv4130::ctl

@@ -2,6 +2,7 @@
 
 #include "host/qt/ProgramLog.h"
 #include "scpi/qt/StartServing.h"
+#include "scpi/qt/StopSignals.h"
 
 #include <QCoreApplication>
 
@@ -17,6 +18,12 @@ int Serve(scpi::Interpreter& interpreter, const scpi::ListenAddress& address,
     QCoreApplication app(argc, argv);
 
     scpi::ScpiServer server(interpreter);
+    // Stopped, the server lets its clients go and the caller completes the trace.
+    scpi::StopSignals stop;
+    QObject::connect(&stop, &scpi::StopSignals::Stop, &app, [&server] {
+        server.Close();
+        QCoreApplication::exit(0);
+    });
     if (!scpi::StartServing(server, address, "qv4130ctl", std::cout, ProgramReport())) {
         return 1;
     }

@@ -5,9 +5,10 @@
 
 namespace qv4130::ctl {
 
-// Serves SCPI on `address` from this thread's event loop until the process is
-// stopped. Prints where it listens (the port picked, for port 0) on standard
-// output, and warns on standard error when the address is not a loopback one.
+// Serves SCPI on `address` from this thread's event loop until SIGTERM or
+// SIGINT, then returns 0. Prints where it listens (the port picked, for port 0)
+// on standard output, and warns on standard error when the address is not a
+// loopback one.
 // Returns 1 when it can't listen or the port library broke.
 int Serve(scpi::Interpreter& interpreter, const scpi::ListenAddress& address,
           const char* programPath);

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     // A trace's file is completed when the set-up goes, on every return below.
     const Report report = ProgramReport();
     BoardSetup board({plan.virtualBoard, plan.tracePath}, state, ctl::EndForPortLibrary, report);
-    PortLibrary& library = board.Library();
+    ctl::BoardReach library(board.Library());
     if (!ctl::FindPort(library, state, plan.port, report)) {
         return EXIT_FAILURE;
     }
@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
     scpi::Instrument instrument(library, state, scpi::InstrumentOptions{board.ChipCode(), {}});
     scpi::Interpreter interpreter(instrument);
 
-    const int status = ctl::RunCtlCommands(plan.commands, instrument, interpreter,
-                                           {std::cout, std::cerr, std::cin});
+    const int status = ctl::RunCtlCommands(plan.commands, instrument, interpreter, library,
+                                           {std::cout, report});
     if (status != EXIT_SUCCESS || !serving) {
         return status;
     }

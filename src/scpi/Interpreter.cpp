@@ -231,38 +231,50 @@ std::string IdentityReply() {
 Interpreter::Interpreter(Instrument& instrument) : instrument_(instrument) {}
 
 std::optional<ScpiError> Interpreter::ExecuteLine(std::string_view line,
-                                                  std::vector<std::string>& replies) {
+                                                  std::vector<std::string>& replies,
+                                                  Session& session) {
     if (line.size() > MaxLineBytes) {
-        errors_.Push(ScpiError::TooMuchData);
+        session.errors.Push(ScpiError::TooMuchData);
         if (observer_) {
             observer_({Command::None, false, ScpiError::TooMuchData});
         }
         return ScpiError::TooMuchData;
     }
     std::size_t position = 0;
+    std::optional<ScpiError> error;
+    while (ExecuteNextCommand(line, position, session, replies, error)) {
+    }
+    return error;
+}
+
+bool Interpreter::ExecuteNextCommand(std::string_view line, std::size_t& position, Session& session,
+                                     std::vector<std::string>& replies,
+                                     std::optional<ScpiError>& error) {
     while (position < line.size()) {
         CommandOutcome outcome;
-        std::optional<ScpiError> error = ParseCommand(line, position, parsed_);
+        error = ParseCommand(line, position, parsed_);
         if (!error && parsed_.headerLength == 0) {
             continue; // an empty command between semicolons
         }
         if (!error) {
-            error = Execute(parsed_, outcome, replies);
+            error = Execute(parsed_, outcome, session, replies);
         }
         outcome.error = error;
         if (observer_) {
             observer_(outcome);
         }
         if (error) {
-            errors_.Push(*error);
-            return error;
+            session.errors.Push(*error);
+            position = line.size();
+            return false;
         }
+        return position < line.size();
     }
-    return std::nullopt;
+    return false;
 }
 
 std::optional<ScpiError> Interpreter::Execute(const ParsedCommand& parsed, CommandOutcome& outcome,
-                                              std::vector<std::string>& replies) {
+                                              Session& session, std::vector<std::string>& replies) {
     const Match match = parsed.common ? MatchCommon(parsed) : MatchSubsystem(parsed);
     outcome.command = match.command;
     outcome.query = parsed.query;
@@ -301,7 +313,7 @@ std::optional<ScpiError> Interpreter::Execute(const ParsedCommand& parsed, Comma
             replies.push_back(PortReply(instrument_.PortAddress()));
             break;
         default: // SYSTem:ERRor[:NEXT]?, the last query there is
-            replies.push_back(FormatError(errors_.Pop()));
+            replies.push_back(FormatError(session.errors.Pop()));
             break;
         }
         return std::nullopt;
@@ -312,7 +324,7 @@ std::optional<ScpiError> Interpreter::Execute(const ParsedCommand& parsed, Comma
         instrument_.Reset();
         return std::nullopt;
     case Command::ClearStatus:
-        errors_.Clear();
+        session.errors.Clear();
         return std::nullopt;
     case Command::Sweep:
         instrument_.Sweep();

@@ -3,6 +3,7 @@
 #include "CommandParser.h"
 #include "Instrument.h"
 #include "ScpiErrors.h"
+#include "Session.h"
 
 #include <cstddef>
 #include <functional>
@@ -40,7 +41,8 @@ struct CommandOutcome {
 };
 
 // The SCPI commands of the board, over an Instrument. One interpreter per
-// instrument: its error queue is the instrument's, shared by every client.
+// instrument; each client brings its own Session (its error queue). The calls
+// without a session use the interpreter's own, for a process with one client.
 class Interpreter {
 public:
     using Observer = std::function<void(const CommandOutcome&)>;
@@ -51,21 +53,32 @@ public:
     // reply to `replies`. The first error ends the line: it is queued and
     // returned, and the commands after it are not run. A refused command sends
     // nothing to the board.
-    std::optional<ScpiError> ExecuteLine(std::string_view line, std::vector<std::string>& replies);
+    std::optional<ScpiError> ExecuteLine(std::string_view line, std::vector<std::string>& replies) {
+        return ExecuteLine(line, replies, ownSession_);
+    }
+    std::optional<ScpiError> ExecuteLine(std::string_view line, std::vector<std::string>& replies,
+                                         Session& session);
+
+    // The next command of `line` from `position`, which moves past it: a server
+    // runs a line a command at a time so that it can turn to other clients in
+    // between. False once the line is done, at its end or at its first error
+    // (queued in the session and kept in `error`). `line` is at most MaxLineBytes.
+    bool ExecuteNextCommand(std::string_view line, std::size_t& position, Session& session,
+                            std::vector<std::string>& replies, std::optional<ScpiError>& error);
 
     // Queues an error found outside a line's commands (a line too long to keep).
-    void ReportError(ScpiError error) { errors_.Push(error); }
-    ErrorQueue& Errors() { return errors_; }
+    static void ReportError(Session& session, ScpiError error) { session.errors.Push(error); }
+    ErrorQueue& Errors() { return ownSession_.errors; }
 
     // Called after every command, refused ones included.
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
 
 private:
     std::optional<ScpiError> Execute(const ParsedCommand& parsed, CommandOutcome& outcome,
-                                     std::vector<std::string>& replies);
+                                     Session& session, std::vector<std::string>& replies);
 
     Instrument& instrument_;
-    ErrorQueue errors_;
+    Session ownSession_;
     Observer observer_;
     ParsedCommand parsed_;
 };

@@ -208,7 +208,11 @@ class PrinterPortTest(GuestTest):
         print(f"\n1,000 words: {thousand['ioctl']:,} ioctls; one word: {one['ioctl']:,}",
               file=sys.stderr)
         self.assertEqual(thousand.pop("ioctl") - one.pop("ioctl"), 999 * WRITES_PER_WORD)
-        self.assertEqual(thousand, one)
+        # A call made per word would differ by 999 or more; a longer command
+        # line may take the allocator a few more pages, once.
+        self.assertEqual(thousand.keys(), one.keys())
+        for call, count in thousand.items():
+            self.assertLess(abs(count - one[call]), 16, call)
 
 
 class UsbAdapterTest(GuestTest):

@@ -1,6 +1,7 @@
 // The configuration files that bind the program's three addresses to devices,
 // and what the library does with no file at all.
 #include "FakeAdapters.h"
+#include "LinuxKernel.h"
 #include "ParallelPorts.h"
 #include "Paths.h"
 #include "PortBindings.h"
@@ -8,11 +9,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
 namespace parllio {
 namespace {
 
 using namespace ::testing;
 using namespace fakes;
+using namespace std::string_literals;
 
 const ConfigFile SystemFile{"/etc/parllio.conf", false};
 
@@ -68,6 +76,83 @@ TEST(PortConfig, LaterFilesOverrideEarlierOnesPortByPort) {
                 ElementsAre(Binding{888, FtdiSelector{}}, Binding{956, 0}));
     EXPECT_THAT(kernel.told, ElementsAre("parllio: cannot read /tmp/bench.conf: No such file or "
                                          "directory"));
+}
+
+TEST(PortConfig, MistakesAreToldQuotedSafelyAFewPerFileAndClashesAreTold) {
+    FileKernel kernel;
+    std::string many;
+    for (int i = 0; i < 100; ++i) {
+        many += "LPT9 = ftdi\n";
+    }
+    kernel.files = {{"/etc/parllio.conf", "LPT1 = \x1b[2J\0ftdi\nLPT1 = /dev/parport0\n"
+                                          "LPT2 = /dev/parport1\nlpt2 = /dev/parport0\n"s},
+                    {"/tmp/many.conf", many}};
+    Complaints complaints(kernel);
+    ReadConfig(kernel, complaints, {SystemFile, {"/tmp/many.conf", true}});
+    EXPECT_THAT(kernel.told,
+                ElementsAre(HasSubstr(":1: unknown device \"\\x1B[2J\\x00ftdi\": name ftdi"),
+                            "parllio: /etc/parllio.conf:4: LPT2 is bound again (line 3 bound it "
+                            "too); this line counts",
+                            HasSubstr("/tmp/many.conf:1: no port \"LPT9\""), _, _, _,
+                            HasSubstr("/tmp/many.conf:5: no port"),
+                            "parllio: /tmp/many.conf: 95 more lines with mistakes, not told one "
+                            "by one",
+                            "parllio: /dev/parport0 is bound to both LPT1 and LPT2"));
+}
+
+// What never ends, never comes, or goes on for megabytes, read by the real kernel.
+class ToldKernel final : public Kernel {
+public:
+    int Open(const std::string& path) override { return linux.Open(path); }
+    void Close(int fd) override { linux.Close(fd); }
+    int Ioctl(int fd, unsigned long request, void* argument) override {
+        return linux.Ioctl(fd, request, argument);
+    }
+    int Claim(int fd, std::chrono::milliseconds patience) override {
+        return linux.Claim(fd, patience);
+    }
+    FileText ReadFile(const std::string& path) override { return linux.ReadFile(path); }
+    std::vector<std::string> ListDirectory(const std::string& path, int& error) override {
+        return linux.ListDirectory(path, error);
+    }
+    void Tell(const std::string& line) override { told.push_back(line); }
+
+    LinuxKernel linux;
+    std::vector<std::string> told;
+};
+
+TEST(PortConfig, EndlessSilentOrHugeFilesFinishAtOnceWithAFewMessages) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("parllio-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string fifo = folder / "fifo";
+    const std::string huge = folder / "huge.conf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    {
+        std::ofstream file(huge);
+        for (int i = 0; i < 1'000'000; ++i) {
+            file << "LPT9 = ftdi\n";
+        }
+        file << "LPT1 = ftdi\n";
+    }
+    const std::pair<std::string, std::vector<Matcher<std::string>>> cases[] = {
+        {"/dev/zero", {"parllio: cannot read /dev/zero: not a regular file"}},
+        {fifo, {"parllio: cannot read " + fifo + ": not a regular file"}},
+        {folder.string(), {HasSubstr("Is a directory")}},
+        {huge,
+         {HasSubstr("longer than 64 KiB; only the lines in its first 64 KiB are read"), _, _, _, _,
+          _, EndsWith("more lines with mistakes, not told one by one")}},
+    };
+    for (const auto& [path, told] : cases) {
+        SCOPED_TRACE(path);
+        ToldKernel kernel;
+        Complaints complaints(kernel);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_THAT(ReadConfig(kernel, complaints, {{path, true}}), IsEmpty());
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        EXPECT_THAT(kernel.told, ElementsAreArray(told));
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST(PortConfig, BindingsNumberThePortsGiveTheirAddressesAndRouteTheirRegisters) {

@@ -1,11 +1,16 @@
 """qv4130ctl as its users run it, on the virtual board: the command line with its
 output and exit statuses, and PyVISA (pure-Python backend) against its server."""
 
+import contextlib
 import os
 import re
+import resource
 import select
+import signal
 import socket
 import subprocess
+import tempfile
+import threading
 import unittest
 
 import pyvisa
@@ -16,6 +21,11 @@ CTL = os.environ["QV4130CTL"]
 def ctl(*arguments, stdin=None):
     return subprocess.run([CTL, *arguments], input=stdin, capture_output=True, text=True,
                           timeout=60, check=False)
+
+
+def send_until_reset(client, text):
+    with contextlib.suppress(OSError):
+        client.sendall(text.encode())
 
 
 class CommandLineTest(unittest.TestCase):
@@ -29,10 +39,11 @@ class CommandLineTest(unittest.TestCase):
             (["--virtual-board", "--port", "LPT2", "scpi", "syst:port?;*opc?"], 0, "LPT2\n1\n"),
             (["--virtual-board", "power", "off", "write", "1", "1"], 1, "powered down"),
             (["--virtual-board", "scpi", "SOUR:CHAN5:CODE 4096"], 1, '-222,"Data out of range"'),
-            (["--virtual-board", "run", "/nonexistent/script"], 1, "can't read"),
+            (["--virtual-board", "run", "/nonexistent/script"], 1,
+             "can't read /nonexistent/script: No such file or directory"),
             (["--virtual-board", "write", "16", "1"], 2, "Usage: qv4130ctl"),
             (["--virtual-board", "step", "1", "128"], 2, "Usage: qv4130ctl"),
-            (["--virtual-board", "frobnicate"], 2, "unknown command 'frobnicate'"),
+            (["--virtual-board", "frob\x1b[2J\\"], 2, "unknown command 'frob\\x1B[2J\\x5C'"),
             (["--virtual-board"], 2, "no command given"),
             (["--virtual-board", "serve", "status"], 2, "must come last"),
             (["--port", "LPT3", "status"], 2, "--port takes"),
@@ -46,6 +57,46 @@ class CommandLineTest(unittest.TestCase):
                 self.assertIn(text, result.stdout + result.stderr)
                 if status == 1:
                     self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+
+    def test_run_reads_only_regular_files_and_lines_of_bounded_length(self):
+        with tempfile.TemporaryDirectory() as folder:
+            fifo = os.path.join(folder, "fifo")
+            os.mkfifo(fifo)
+            cases = [
+                (folder, None, "run: can't read " + folder + ": Is a directory"),
+                (fifo, None, "run: can't read " + fifo + ": not a regular file (a FIFO)"),
+                ("/dev/zero", None, "run: can't read /dev/zero: not a regular file (a character "
+                 "device)"),
+                ("-", "/dev/zero", 'standard input, line 1: -223,"Too much data"'),
+            ]
+            for path, stdin, reason in cases:
+                with self.subTest(path=path), open(stdin or os.devnull, "rb") as source:
+                    # Endless input must end at the line bound, long before memory does.
+                    result = subprocess.run(
+                        [CTL, "--virtual-board", "run", path], stdin=source, capture_output=True,
+                        text=True, timeout=60, check=False,
+                        preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_AS, (1 << 30,) * 2))
+                    self.assertEqual(result.returncode, 1, result.stderr)
+                    self.assertEqual(result.stderr, "qv4130ctl: " + reason + "\n")
+
+    def test_a_port_that_was_not_claimed_fails_every_command_that_needs_the_board(self):
+        with tempfile.TemporaryDirectory() as home:
+            config = os.path.join(home, "parllio.conf")
+            with open(config, "w", encoding="ascii") as file:
+                file.write("LPT1 = /dev/parport99\n")
+            environment = {**os.environ, "HOME": home, "PARLLIO_CONFIG": config}
+            cases = [
+                (["write", "1", "1"], 1, "qv4130ctl: write: the printer port is not claimed"),
+                (["scpi", "*IDN?;OUTP OFF"], 1, "qv4130ctl: scpi: the printer port is not claimed"),
+                (["scpi", "*IDN?"], 0, "claim parallel port failed"),
+                (["status"], 0, "port: LPT1 (0x378), not claimed"),
+            ]
+            for arguments, status, text in cases:
+                with self.subTest(arguments=arguments):
+                    result = subprocess.run([CTL, *arguments], capture_output=True, text=True,
+                                            env=environment, timeout=60, check=False)
+                    self.assertEqual(result.returncode, status, result.stderr)
+                    self.assertIn(text, result.stdout + result.stderr.splitlines()[-1])
 
     def test_serving_beyond_the_loopback_warns_first(self):
         with subprocess.Popen([CTL, "--virtual-board", "serve", "--listen", "0.0.0.0:0"],
@@ -69,6 +120,37 @@ class CommandLineTest(unittest.TestCase):
         sclk = re.search(r"\$var wire 1 (\S+) SCLK ", text).group(1)
         self.assertEqual(len(re.findall(rf"^0{re.escape(sclk)}$", text, re.M)), 18)
         self.assertTrue(text.rstrip().splitlines()[-1].startswith("#"))
+
+    def test_a_traced_server_stopped_under_traffic_leaves_every_acknowledged_word(self):
+        path = os.path.join(os.environ.get("TMPDIR", "/tmp"), f"serve-{os.getpid()}.vcd")
+        self.addCleanup(lambda: os.path.exists(path) and os.remove(path))
+        for stop in (signal.SIGTERM, signal.SIGINT):
+            with self.subTest(signal=stop.name), subprocess.Popen(
+                    [CTL, "--virtual-board", "--trace", path, "serve", "--listen", "127.0.0.1:0"],
+                    stdout=subprocess.PIPE, text=True) as server:
+                port = re.search(r":(\d+)$", server.stdout.readline().strip()).group(1)
+                with socket.create_connection(("127.0.0.1", int(port)), timeout=10) as client:
+                    lines = "".join(f"SOUR:CHAN1:CODE {i % 4096};*OPC?\n" for i in range(20000))
+                    sender = threading.Thread(target=send_until_reset, args=(client, lines),
+                                              daemon=True)
+                    sender.start()
+                    replies = client.makefile("r", encoding="ascii")
+                    acknowledged = 0
+                    while acknowledged < 2000 and replies.readline() == "1\n":
+                        acknowledged += 1
+                    server.send_signal(stop)
+                    # Stopping, the server closes on what it has not read: a reset.
+                    with contextlib.suppress(ConnectionResetError):
+                        for reply in replies:
+                            acknowledged += reply == "1\n"
+                self.assertEqual(server.wait(30), 0)
+            with open(path, encoding="ascii") as trace:
+                text = trace.read()
+            sclk = re.search(r"\$var wire 1 (\S+) SCLK ", text).group(1)
+            words = len(re.findall(rf"^0{re.escape(sclk)}$", text, re.M)) // 18
+            self.assertGreaterEqual(words, acknowledged)
+            self.assertGreaterEqual(acknowledged, 2000)
+            self.assertTrue(text.rstrip().splitlines()[-1].startswith("#"))
 
     def test_a_script_stops_at_its_first_error_and_names_the_line(self):
         script = ("# channel 1 to A00\n"
@@ -150,3 +232,5 @@ class ProgramServerTest(unittest.TestCase):
             replies = client.makefile("r", encoding="ascii")
             self.assertEqual([replies.readline().strip() for _ in range(3)],
                              ["1", "0", '-221,"Settings conflict"'])
+        program.terminate()
+        self.assertEqual(program.wait(10), 0)

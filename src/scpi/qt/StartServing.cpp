@@ -13,6 +13,8 @@ bool StartServing(ScpiServer& server, const ListenAddress& address, std::string_
         report("warning: listening on " + asked +
                ": anyone who can reach this address can drive the board");
     }
+    QObject::connect(&server, &ScpiServer::Notice, &server,
+                     [report](const QString& message) { report(message.toStdString()); });
     out << program << ": serving SCPI on "
         << DescribeListenAddress(address.host, server.Port()).toStdString() << std::endl;
     return true;

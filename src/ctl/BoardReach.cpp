@@ -1,0 +1,42 @@
+#include "BoardReach.h"
+
+namespace qv4130::ctl {
+
+std::int32_t BoardReach::ClaimParallelPort(std::int32_t port, std::int32_t flags) {
+    const std::int32_t result = library_.ClaimParallelPort(port, flags);
+    // Only the low word counts, as at start-up.
+    claimed_ = (result & 0xFFFF) != 0;
+    return result;
+}
+
+std::int32_t BoardReach::InByte(std::int32_t address) {
+    touched_ = true;
+    return library_.InByte(address);
+}
+
+void BoardReach::OutByte(std::int32_t address, std::int32_t value) {
+    touched_ = true;
+    library_.OutByte(address, value);
+}
+
+void BoardReach::Checkpoint() {
+    touched_ = false;
+    errorAtCheckpoint_ = library_.LastError();
+}
+
+std::optional<std::string> BoardReach::Lost() {
+    if (!touched_) {
+        return std::nullopt;
+    }
+    if (!claimed_) {
+        return "the printer port is not claimed, so nothing reached the board";
+    }
+    // The library keeps its last failure until the next one: a new text is a new failure.
+    std::optional<std::string> error = library_.LastError();
+    if (error && !error->empty() && error != errorAtCheckpoint_) {
+        return "the board was not reached: " + *error;
+    }
+    return std::nullopt;
+}
+
+} // namespace qv4130::ctl

@@ -1,0 +1,76 @@
+#include "ScriptInput.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qv4130::ctl {
+
+namespace {
+std::string SystemReason(int error) {
+    return std::strerror(error);
+}
+
+// The kind of file that is not a script, in the words `ls -l` users know.
+std::string NotRegular(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return SystemReason(EISDIR);
+    }
+    const char* kind = S_ISFIFO(mode)   ? "a FIFO"
+                       : S_ISCHR(mode)  ? "a character device"
+                       : S_ISBLK(mode)  ? "a block device"
+                       : S_ISSOCK(mode) ? "a socket"
+                                        : "not a regular file";
+    return std::string("not a regular file (") + kind + ")";
+}
+} // namespace
+
+std::variant<ScriptInput, std::string> ScriptInput::Open(const std::string& path) {
+    if (path == "-") {
+        return ScriptInput(STDIN_FILENO, false);
+    }
+    // Not blocking: opening a FIFO that has no writer would wait for one forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return SystemReason(errno);
+    }
+    ScriptInput script(fd, true);
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        return SystemReason(errno);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return NotRegular(status.st_mode);
+    }
+    // A regular file never blocks; clear the flag all the same for NFS and the like.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return script;
+}
+
+ScriptInput::ScriptInput(ScriptInput&& other) noexcept
+    : fd_(other.fd_), owned_(other.owned_), buffer_(std::move(other.buffer_)) {
+    other.owned_ = false;
+}
+
+ScriptInput::~ScriptInput() {
+    if (owned_) {
+        ::close(fd_);
+    }
+}
+
+std::variant<std::string_view, std::string> ScriptInput::Read() {
+    buffer_.resize(ChunkBytes);
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
+        if (got >= 0) {
+            return std::string_view(buffer_.data(), static_cast<std::size_t>(got));
+        }
+        if (errno != EINTR) {
+            return SystemReason(errno);
+        }
+    }
+}
+
+} // namespace qv4130::ctl

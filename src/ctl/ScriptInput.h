@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace qv4130::ctl {
+
+// Where `run` reads its script: standard input for "-", otherwise a regular
+// file. A directory, a FIFO or a device is refused when it is opened: a FIFO
+// without a writer would hang the run, and /dev/zero never ends.
+class ScriptInput {
+public:
+    // The opened script, or the reason it can't be read ("Is a directory").
+    static std::variant<ScriptInput, std::string> Open(const std::string& path);
+
+    ScriptInput(ScriptInput&& other) noexcept;
+    ScriptInput& operator=(ScriptInput&&) = delete;
+    ~ScriptInput();
+
+    // The next bytes, up to a chunk, empty at the end; or why the read failed.
+    std::variant<std::string_view, std::string> Read();
+
+private:
+    ScriptInput(int fd, bool owned) : fd_(fd), owned_(owned) {}
+
+    static constexpr std::size_t ChunkBytes = 64 * 1024;
+    int fd_;
+    bool owned_;
+    std::string buffer_;
+};
+
+} // namespace qv4130::ctl

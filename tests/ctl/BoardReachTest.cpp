@@ -1,0 +1,54 @@
+// Whether a command's bytes reached the board: a refused claim, and a library
+// that reports a new failure (an adapter pulled out) after a good claim.
+#include "BoardReach.h"
+#include "support/RecordingPortLibrary.h"
+
+#include <gtest/gtest.h>
+
+namespace qv4130::ctl {
+namespace {
+
+struct Case {
+    const char* what;
+    std::int32_t claimResult;
+    std::optional<std::string> errorBefore;
+    std::optional<std::string> errorAfter;
+    bool touches;
+    const char* lost; // a part of the reason, or nullptr when nothing was lost
+};
+
+TEST(BoardReach, TellsWhenACommandsBytesCouldNotReachTheBoard) {
+    const Case cases[] = {
+        {"claimed, nothing failed", 1, std::nullopt, std::nullopt, true, nullptr},
+        {"claim refused (high word only)", 0x10000, std::nullopt, std::nullopt, true,
+         "not claimed"},
+        {"claim refused, no port touched", 0, "busy", "busy", false, nullptr},
+        {"adapter gone after the claim", 1, std::nullopt, "FT232H stopped taking bytes", true,
+         "FT232H stopped taking bytes"},
+        {"an old failure, not this command's", 1, "config line 3", "config line 3", true, nullptr},
+        {"a library that can't tell", 1, std::nullopt, std::nullopt, true, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::RecordingPortLibrary library;
+        library.claimResult = c.claimResult;
+        BoardReach reach(library);
+        reach.ClaimParallelPort(1, 0);
+        library.lastError = c.errorBefore;
+        reach.Checkpoint();
+        if (c.touches) {
+            reach.OutByte(888, 0x16);
+        }
+        library.lastError = c.errorAfter;
+        const std::optional<std::string> lost = reach.Lost();
+        if (c.lost == nullptr) {
+            EXPECT_EQ(lost, std::nullopt);
+        } else {
+            ASSERT_TRUE(lost.has_value());
+            EXPECT_NE(lost->find(c.lost), std::string::npos) << *lost;
+        }
+    }
+}
+
+} // namespace
+} // namespace qv4130::ctl
