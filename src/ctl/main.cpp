@@ -3,6 +3,7 @@
 #include "BoardOpening.h"
 #include "CtlArguments.h"
 #include "CtlCommands.h"
+#include "OneLineReport.h"
 #include "Serve.h"
 #include "host/qt/ProgramLog.h"
 #include "scpi/Instrument.h"
@@ -53,10 +54,12 @@ int main(int argc, char** argv) {
 
     SharedState state;
     // A trace's file is completed when the set-up goes, on every return below.
-    const Report report = ProgramReport();
-    BoardSetup board({plan.virtualBoard, plan.tracePath}, state, ctl::EndForPortLibrary, report);
+    ctl::OneLineReport lines(ProgramReport());
+    BoardSetup board({plan.virtualBoard, plan.tracePath}, state, ctl::EndForPortLibrary,
+                     lines.Held());
     ctl::BoardReach library(board.Library());
-    if (!ctl::FindPort(library, state, plan.port, report)) {
+    if (!ctl::FindPort(library, state, plan.port, lines.Held())) {
+        lines.Finish(true);
         return EXIT_FAILURE;
     }
     // As the main window assumes when it loads; nothing is written for it.
@@ -66,7 +69,9 @@ int main(int argc, char** argv) {
     scpi::Interpreter interpreter(instrument);
 
     const int status = ctl::RunCtlCommands(plan.commands, instrument, interpreter, library,
-                                           {std::cout, report});
+                                           {std::cout, lines.Failure()});
+    // Serving, the library's news is said as it comes.
+    lines.Finish(false);
     if (status != EXIT_SUCCESS || !serving) {
         return status;
     }

@@ -264,9 +264,8 @@ class UsbAdapterTest(GuestTest):
 
 
 class DroppedWordsTest(GuestTest):
-    # qv4130ctl still exits 0 when its words were dropped, and tells a refused
-    # claim three times (issue 22).
-    @unittest.expectedFailure
+    # A script's `|| exit` must fire when its words were dropped, and the cause
+    # is told once.
     def test_dropped_words_are_a_failure_told_once(self):
         for name in ("outsider", "held", "usb-permission", "usb-unplug", "usb-serial"):
             with self.subTest(case=name):

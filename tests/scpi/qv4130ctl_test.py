@@ -96,7 +96,10 @@ class CommandLineTest(unittest.TestCase):
                     result = subprocess.run([CTL, *arguments], capture_output=True, text=True,
                                             env=environment, timeout=60, check=False)
                     self.assertEqual(result.returncode, status, result.stderr)
-                    self.assertIn(text, result.stdout + result.stderr.splitlines()[-1])
+                    # One line, with the library's reason: the cause told once.
+                    self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+                    self.assertIn("cannot open /dev/parport99", result.stderr)
+                    self.assertIn(text, result.stdout + result.stderr)
 
     def test_serving_beyond_the_loopback_warns_first(self):
         with subprocess.Popen([CTL, "--virtual-board", "serve", "--listen", "0.0.0.0:0"],

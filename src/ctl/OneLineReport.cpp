@@ -1,0 +1,82 @@
+#include "OneLineReport.h"
+
+#include "board/WindowsVersion.h"
+
+#include <algorithm>
+
+namespace qv4130::ctl {
+
+namespace {
+
+constexpr std::string_view LibraryPrefix = "parllio: ";
+
+// The text without the restart advice start-up adds below a refused claim.
+std::string WithoutRestart(std::string text) {
+    if (const std::size_t at = text.find(ClaimRestartText); at != std::string::npos) {
+        text.erase(at, std::string_view(ClaimRestartText).size());
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == ':')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+std::string Cause(std::string text) {
+    return text.starts_with(LibraryPrefix) ? text.substr(LibraryPrefix.size()) : text;
+}
+
+} // namespace
+
+Report OneLineReport::Held() {
+    return [this](const std::string& text) {
+        if (finished_) {
+            say_(text);
+        } else {
+            held_.push_back(WithoutRestart(text));
+        }
+    };
+}
+
+Report OneLineReport::Failure() {
+    return [this](const std::string& text) { SayFailure(text); };
+}
+
+void OneLineReport::SayFailure(const std::string& text) {
+    const auto library = std::ranges::find_if(
+        held_, [](const std::string& held) { return held.starts_with(LibraryPrefix); });
+    const std::string cause = library != held_.end() ? Cause(*library) : std::string();
+    say_(cause.empty() || text.find(cause) != std::string::npos ? text : text + ": " + cause);
+    said_ = true;
+}
+
+void OneLineReport::Finish(bool failed) {
+    if (finished_) {
+        return;
+    }
+    finished_ = true;
+    if (said_) {
+        return;
+    }
+    if (failed && !held_.empty()) {
+        const std::string last = held_.back();
+        held_.pop_back();
+        SayFailure(last);
+        return;
+    }
+    // A cause another held line already quotes is said by that line.
+    for (std::size_t i = 0; i < held_.size(); ++i) {
+        const std::string cause = Cause(held_[i]);
+        const bool quoted = std::ranges::any_of(held_, [&](const std::string& other) {
+            return &other != &held_[i] && other != held_[i] &&
+                   other.find(cause) != std::string::npos;
+        });
+        const bool repeated =
+            std::find(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(i), held_[i]) !=
+            held_.begin() + static_cast<std::ptrdiff_t>(i);
+        if (!quoted && !repeated) {
+            say_(held_[i]);
+        }
+    }
+}
+
+} // namespace qv4130::ctl
