@@ -55,7 +55,7 @@ private:
     qsizetype next_ = 0;
 };
 
-using ReadResult = std::variant<CtlCommand, UsageError>;
+using ReadResult = std::variant<Command, UsageError>;
 
 std::optional<std::int64_t> Channel(Reader& reader) {
     return InRange(Number(reader.Take(), false), 0, ChannelCount - 1);
@@ -67,7 +67,7 @@ ReadResult ReadWrite(Reader& reader) {
     if (!channel || !code) {
         return UsageError{"write takes a channel 0-15 and a code 0-4095 (or 0x000-0xFFF)"};
     }
-    return CtlCommand{CtlAction::Write, *channel, *code, {}};
+    return Command{Action::Write, *channel, *code, {}};
 }
 
 ReadResult ReadStep(Reader& reader) {
@@ -76,7 +76,7 @@ ReadResult ReadStep(Reader& reader) {
     if (!channel || !step) {
         return UsageError{"step takes a channel 0-15 and a step -127 to 127"};
     }
-    return CtlCommand{CtlAction::Step, *channel, *step, {}};
+    return Command{Action::Step, *channel, *step, {}};
 }
 
 ReadResult ReadPower(Reader& reader) {
@@ -84,11 +84,11 @@ ReadResult ReadPower(Reader& reader) {
     if (state != "on" && state != "off") {
         return UsageError{"power takes on or off"};
     }
-    return CtlCommand{CtlAction::Power, 0, state == "on" ? 1 : 0, {}};
+    return Command{Action::Power, 0, state == "on" ? 1 : 0, {}};
 }
 
-template <CtlAction action> ReadResult ReadBare(Reader& /*reader*/) {
-    return CtlCommand{action, 0, 0, {}};
+template <Action action> ReadResult ReadBare(Reader& /*reader*/) {
+    return Command{action, 0, 0, {}};
 }
 
 ReadResult ReadScpi(Reader& reader) {
@@ -96,7 +96,7 @@ ReadResult ReadScpi(Reader& reader) {
     if (!text) {
         return UsageError{"scpi takes the SCPI commands as one argument"};
     }
-    return CtlCommand{CtlAction::Scpi, 0, 0, *text};
+    return Command{Action::Scpi, 0, 0, *text};
 }
 
 ReadResult ReadRun(Reader& reader) {
@@ -104,11 +104,11 @@ ReadResult ReadRun(Reader& reader) {
     if (!path) {
         return UsageError{"run takes a script file, or - for standard input"};
     }
-    return CtlCommand{CtlAction::Run, 0, 0, *path};
+    return Command{Action::Run, 0, 0, *path};
 }
 
 ReadResult ReadServe(Reader& reader) {
-    CtlCommand serve{CtlAction::Serve, 0, 0, {}};
+    Command serve{Action::Serve, 0, 0, {}};
     if (reader.Peek() == "--listen") {
         reader.Take();
         const auto address = reader.Value();
@@ -137,12 +137,12 @@ constexpr std::array<CommandDeclaration, 9> Commands{{
      "step of 0 when N is 0",
      ReadStep},
     {"power", "on|off", "power the chip up (byte 20) or down (byte 28)", ReadPower},
-    {"reset", "", "the reset pulse: every channel to 0 on the chip", ReadBare<CtlAction::Reset>},
+    {"reset", "", "the reset pulse: every channel to 0 on the chip", ReadBare<Action::Reset>},
     {"sweep", "",
      "the test sweep: code 3072 to channels 0 to 15 in turn,\neach word followed by its pause",
-     ReadBare<CtlAction::Sweep>},
+     ReadBare<Action::Sweep>},
     {"status", "", "print the port, the power state and the 16 channel codes",
-     ReadBare<CtlAction::Status>},
+     ReadBare<Action::Status>},
     {"scpi", "'CMD; CMD?'", "run SCPI commands and print each reply on its own line", ReadScpi},
     {"run", "FILE",
      "run a SCPI script, one line of commands per line; a # at\nthe start of a line, or after a "
@@ -216,8 +216,8 @@ std::string CommandsHelp() {
 
 } // namespace
 
-std::variant<CtlPlan, UsageError>
-ParseCtlArguments(const std::vector<std::string_view>& arguments) {
+std::variant<Plan, UsageError>
+ParseArguments(const std::vector<std::string_view>& arguments) {
     QStringList words{"qv4130ctl"};
     for (const std::string_view argument : arguments) {
         words << QString::fromLocal8Bit(argument.data(), static_cast<qsizetype>(argument.size()));
@@ -226,7 +226,7 @@ ParseCtlArguments(const std::vector<std::string_view>& arguments) {
     QCommandLineParser parser;
     declared.AddTo(parser);
     const bool parsed = parser.parse(words);
-    CtlPlan plan;
+    Plan plan;
     plan.help = parser.isSet(declared.help);
     plan.version = parser.isSet(declared.version);
     if (plan.help || plan.version) {
@@ -251,14 +251,14 @@ ParseCtlArguments(const std::vector<std::string_view>& arguments) {
     const QStringList commandWords = parser.positionalArguments();
     Reader reader(commandWords);
     while (!reader.Done()) {
-        if (!plan.commands.empty() && plan.commands.back().action == CtlAction::Serve) {
+        if (!plan.commands.empty() && plan.commands.back().action == Action::Serve) {
             return UsageError{"serve runs until stopped, so it must come last"};
         }
         auto command = ReadCommand(reader.Take(), reader);
         if (auto* error = std::get_if<UsageError>(&command)) {
             return *error;
         }
-        plan.commands.push_back(std::get<CtlCommand>(std::move(command)));
+        plan.commands.push_back(std::get<Command>(std::move(command)));
     }
     if (plan.commands.empty()) {
         return UsageError{"no command given"};
@@ -266,7 +266,7 @@ ParseCtlArguments(const std::vector<std::string_view>& arguments) {
     return plan;
 }
 
-std::string CtlVersionText() {
+std::string VersionText() {
     return std::string("qv4130ctl ") + identity::Version;
 }
 
@@ -304,7 +304,7 @@ port's claim was refused), 2 a usage error.
 )";
 } // namespace
 
-std::string CtlUsageText() {
+std::string UsageText() {
     QCommandLineParser parser;
     Declared{}.AddTo(parser);
     // Without an application object the parser cannot know the program's name.

@@ -11,10 +11,10 @@
 
 namespace qv4130::ctl {
 
-enum class CtlAction { Write, Step, Power, Reset, Sweep, Status, Scpi, Run, Serve };
+enum class Action { Write, Step, Power, Reset, Sweep, Status, Scpi, Run, Serve };
 
-struct CtlCommand {
-    CtlAction action;
+struct Command {
+    Action action;
     std::int64_t channel = 0;
     // The code (write), the step (step), 1 or 0 (power).
     std::int64_t value = 0;
@@ -22,14 +22,14 @@ struct CtlCommand {
     std::string text;
 };
 
-struct CtlPlan {
+struct Plan {
     bool help = false;
     bool version = false;
     bool virtualBoard = false;
     std::optional<PortMenuItem> port;
     // --trace FILE: the data register's writes recorded in a VCD file.
     std::optional<std::string> tracePath;
-    std::vector<CtlCommand> commands;
+    std::vector<Command> commands;
 };
 
 struct UsageError {
@@ -38,12 +38,12 @@ struct UsageError {
 
 // Reads qv4130ctl's arguments (the program's own path left out). Every value is
 // checked here, so a mistake is found before the port is touched.
-std::variant<CtlPlan, UsageError> ParseCtlArguments(const std::vector<std::string_view>& arguments);
+std::variant<Plan, UsageError> ParseArguments(const std::vector<std::string_view>& arguments);
 
 // What --help prints: every option and command, and the SCPI commands.
-std::string CtlUsageText();
+std::string UsageText();
 
 // "qv4130ctl 2.0.1"
-std::string CtlVersionText();
+std::string VersionText();
 
 } // namespace qv4130::ctl

@@ -41,11 +41,11 @@ std::string_view WithoutComment(std::string_view line) {
 class Runner {
 public:
     Runner(scpi::Instrument& instrument, scpi::Interpreter& interpreter, BoardReach& reach,
-           CtlStreams streams)
+           Streams streams)
         : instrument_(instrument), interpreter_(interpreter), reach_(reach), streams_(streams) {}
 
     // The command, then whether what it sent reached the board.
-    bool Run(const CtlCommand& command) {
+    bool Run(const Command& command) {
         reach_.Checkpoint();
         if (!Carry(command)) {
             return false;
@@ -55,35 +55,35 @@ public:
     }
 
 private:
-    static const char* Name(CtlAction action) {
+    static const char* Name(Action action) {
         constexpr const char* names[] = {"write",  "step", "power", "reset", "sweep",
                                          "status", "scpi", "run",   "serve"};
         return names[static_cast<int>(action)];
     }
 
-    bool Carry(const CtlCommand& command) {
+    bool Carry(const Command& command) {
         switch (command.action) {
-        case CtlAction::Write:
+        case Action::Write:
             return Sent("write", instrument_.WriteCode(command.channel, command.value));
-        case CtlAction::Step:
+        case Action::Step:
             return Sent("step", instrument_.Step(command.channel, command.value));
-        case CtlAction::Power:
+        case Action::Power:
             instrument_.SetOutput(command.value != 0);
             return true;
-        case CtlAction::Reset:
+        case Action::Reset:
             instrument_.Reset();
             return true;
-        case CtlAction::Sweep:
+        case Action::Sweep:
             instrument_.Sweep();
             return true;
-        case CtlAction::Status:
+        case Action::Status:
             PrintStatus();
             return true;
-        case CtlAction::Scpi:
+        case Action::Scpi:
             return Scpi(command.text, "scpi");
-        case CtlAction::Run:
+        case Action::Run:
             return RunScript(command.text);
-        case CtlAction::Serve:
+        case Action::Serve:
             break;
         }
         return true;
@@ -144,7 +144,7 @@ private:
                 [&] {
                     ++number;
                     failed = failed || !Fail(where() + ": " +
-                                             scpi::FormatError(scpi::ScpiError::TooMuchData));
+                                             scpi::FormatError(scpi::Error::TooMuchData));
                 });
             if (failed) {
                 return false;
@@ -173,16 +173,16 @@ private:
     scpi::Instrument& instrument_;
     scpi::Interpreter& interpreter_;
     BoardReach& reach_;
-    CtlStreams streams_;
+    Streams streams_;
     std::vector<std::string> replies_;
 };
 
 } // namespace
 
-int RunCtlCommands(const std::vector<CtlCommand>& commands, scpi::Instrument& instrument,
-                   scpi::Interpreter& interpreter, BoardReach& reach, CtlStreams streams) {
+int RunCommands(const std::vector<Command>& commands, scpi::Instrument& instrument,
+                   scpi::Interpreter& interpreter, BoardReach& reach, Streams streams) {
     Runner runner(instrument, interpreter, reach, streams);
-    for (const CtlCommand& command : commands) {
+    for (const Command& command : commands) {
         if (!runner.Run(command)) {
             return 1;
         }

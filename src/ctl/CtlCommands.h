@@ -11,7 +11,7 @@
 namespace qv4130::ctl {
 
 // Where the commands' output goes, and where a failure is told.
-struct CtlStreams {
+struct Streams {
     std::ostream& out;
     Report failed;
 };
@@ -20,7 +20,7 @@ struct CtlStreams {
 // fails, with its reason told: a refused command, and one whose
 // bytes could not reach the board (`reach`). Returns the exit status: 0 or 1.
 // "run -" reads standard input.
-int RunCtlCommands(const std::vector<CtlCommand>& commands, scpi::Instrument& instrument,
-                   scpi::Interpreter& interpreter, BoardReach& reach, CtlStreams streams);
+int RunCommands(const std::vector<Command>& commands, scpi::Instrument& instrument,
+                   scpi::Interpreter& interpreter, BoardReach& reach, Streams streams);
 
 } // namespace qv4130::ctl

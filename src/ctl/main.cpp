@@ -19,7 +19,7 @@ constexpr int UsageStatus = 2;
 
 int UsageFailure(const std::string& reason) {
     qv4130::ProgramReport()(reason);
-    std::cerr << '\n' << qv4130::ctl::CtlUsageText();
+    std::cerr << '\n' << qv4130::ctl::UsageText();
     return UsageStatus;
 }
 
@@ -29,20 +29,20 @@ int main(int argc, char** argv) {
     using namespace qv4130;
     InstallProgramLog("qv4130ctl");
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
-    auto parsed = ctl::ParseCtlArguments(arguments);
+    auto parsed = ctl::ParseArguments(arguments);
     if (const auto* error = std::get_if<ctl::UsageError>(&parsed)) {
         return UsageFailure(error->reason);
     }
-    const ctl::CtlPlan plan = std::get<ctl::CtlPlan>(std::move(parsed));
+    const ctl::Plan plan = std::get<ctl::Plan>(std::move(parsed));
     if (plan.help) {
-        std::cout << ctl::CtlUsageText();
+        std::cout << ctl::UsageText();
         return EXIT_SUCCESS;
     }
     if (plan.version) {
-        std::cout << ctl::CtlVersionText() << '\n';
+        std::cout << ctl::VersionText() << '\n';
         return EXIT_SUCCESS;
     }
-    const bool serving = plan.commands.back().action == ctl::CtlAction::Serve;
+    const bool serving = plan.commands.back().action == ctl::Action::Serve;
     scpi::ListenAddress listen;
     if (serving && !plan.commands.back().text.empty()) {
         const auto address = scpi::ParseListenAddress(plan.commands.back().text);
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     scpi::Instrument instrument(library, state, scpi::InstrumentOptions{board.ChipCode(), {}});
     scpi::Interpreter interpreter(instrument);
 
-    const int status = ctl::RunCtlCommands(plan.commands, instrument, interpreter, library,
+    const int status = ctl::RunCommands(plan.commands, instrument, interpreter, library,
                                            {std::cout, lines.Failure()});
     // Serving, the library's news is said as it comes.
     lines.Finish(false);

@@ -96,20 +96,20 @@ HeaderElement SplitSuffix(std::string_view mnemonic) {
     return element;
 }
 
-std::optional<ScpiError> ParseHeader(Cursor& cursor, ParsedCommand& command) {
+std::optional<Error> ParseHeader(Cursor& cursor, ParsedCommand& command) {
     if (cursor.Take('*')) {
         command.common = true;
         command.header[0] = {cursor.Mnemonic(), std::nullopt};
         command.headerLength = 1;
         if (command.header[0].keyword.empty()) {
-            return ScpiError::SyntaxError;
+            return Error::SyntaxError;
         }
     } else {
         cursor.Take(':');
         do {
             const std::string_view mnemonic = cursor.Mnemonic();
             if (mnemonic.empty()) {
-                return ScpiError::SyntaxError;
+                return Error::SyntaxError;
             }
             if (command.headerLength < MaxHeaderElements) {
                 command.header[command.headerLength] = SplitSuffix(mnemonic);
@@ -122,7 +122,7 @@ std::optional<ScpiError> ParseHeader(Cursor& cursor, ParsedCommand& command) {
 }
 
 // <NRf>: sign, digits with an optional fraction, optional exponent.
-std::optional<ScpiError> ParseDecimal(Cursor& cursor, Parameter& parameter) {
+std::optional<Error> ParseDecimal(Cursor& cursor, Parameter& parameter) {
     const bool negative = cursor.Take('-');
     if (!negative) {
         cursor.Take('+');
@@ -137,7 +137,7 @@ std::optional<ScpiError> ParseDecimal(Cursor& cursor, Parameter& parameter) {
         plainInteger = false;
     }
     if (!anyDigit) {
-        return ScpiError::SyntaxError;
+        return Error::SyntaxError;
     }
     if (cursor.Peek() == 'e' || cursor.Peek() == 'E') {
         cursor.Advance();
@@ -146,7 +146,7 @@ std::optional<ScpiError> ParseDecimal(Cursor& cursor, Parameter& parameter) {
         }
         std::int64_t exponent = 0;
         if (!cursor.Digits(10, exponent)) {
-            return ScpiError::SyntaxError;
+            return Error::SyntaxError;
         }
         plainInteger = false;
     }
@@ -167,7 +167,7 @@ std::optional<ScpiError> ParseDecimal(Cursor& cursor, Parameter& parameter) {
 }
 
 // #H, #Q or #B, then the digits of that base.
-std::optional<ScpiError> ParseNonDecimal(Cursor& cursor, Parameter& parameter) {
+std::optional<Error> ParseNonDecimal(Cursor& cursor, Parameter& parameter) {
     cursor.Advance(); // '#'
     int base = 0;
     switch (cursor.Peek() | 0x20) {
@@ -181,16 +181,16 @@ std::optional<ScpiError> ParseNonDecimal(Cursor& cursor, Parameter& parameter) {
         base = 2;
         break;
     default:
-        return ScpiError::SyntaxError;
+        return Error::SyntaxError;
     }
     cursor.Advance();
     parameter.kind = ParameterKind::Number;
     return cursor.Digits(base, parameter.value) ? std::nullopt
-                                                : std::optional(ScpiError::SyntaxError);
+                                                : std::optional(Error::SyntaxError);
 }
 
 // "..." or '...', the quote doubled inside.
-std::optional<ScpiError> ParseString(Cursor& cursor, Parameter& parameter) {
+std::optional<Error> ParseString(Cursor& cursor, Parameter& parameter) {
     const char quote = cursor.Peek();
     cursor.Advance();
     while (!cursor.AtEnd()) {
@@ -201,10 +201,10 @@ std::optional<ScpiError> ParseString(Cursor& cursor, Parameter& parameter) {
             return std::nullopt;
         }
     }
-    return ScpiError::SyntaxError;
+    return Error::SyntaxError;
 }
 
-std::optional<ScpiError> ParseParameter(Cursor& cursor, Parameter& parameter) {
+std::optional<Error> ParseParameter(Cursor& cursor, Parameter& parameter) {
     parameter = {};
     const char first = cursor.Peek();
     if (first == '"' || first == '\'') {
@@ -218,12 +218,12 @@ std::optional<ScpiError> ParseParameter(Cursor& cursor, Parameter& parameter) {
     }
     parameter.kind = ParameterKind::Character;
     parameter.text = cursor.Mnemonic();
-    return parameter.text.empty() ? std::optional(ScpiError::SyntaxError) : std::nullopt;
+    return parameter.text.empty() ? std::optional(Error::SyntaxError) : std::nullopt;
 }
 
 } // namespace
 
-std::optional<ScpiError> ParseCommand(std::string_view line, std::size_t& position,
+std::optional<Error> ParseCommand(std::string_view line, std::size_t& position,
                                       ParsedCommand& command) {
     command.common = false;
     command.headerLength = 0;
@@ -240,7 +240,7 @@ std::optional<ScpiError> ParseCommand(std::string_view line, std::size_t& positi
     }
     // The header ends the command, or white space parts it from the parameters.
     if (!cursor.AtEnd() && cursor.Peek() != ';' && !IsBlank(cursor.Peek())) {
-        return ScpiError::SyntaxError;
+        return Error::SyntaxError;
     }
     cursor.SkipBlanks();
     if (!cursor.AtEnd() && cursor.Peek() != ';') {
@@ -258,7 +258,7 @@ std::optional<ScpiError> ParseCommand(std::string_view line, std::size_t& positi
                 break;
             }
             if (!cursor.Take(',')) {
-                return ScpiError::SyntaxError;
+                return Error::SyntaxError;
             }
             cursor.SkipBlanks();
         }

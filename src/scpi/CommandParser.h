@@ -48,7 +48,7 @@ struct ParsedCommand {
 // a query; parameters follow after white space, separated by commas: decimal
 // numbers, #H/#Q/#B non-decimal numbers, character mnemonics and quoted strings.
 // A malformed command gives SyntaxError, and `position` is then of no use.
-std::optional<ScpiError> ParseCommand(std::string_view line, std::size_t& position,
+std::optional<Error> ParseCommand(std::string_view line, std::size_t& position,
                                       ParsedCommand& command);
 
 } // namespace qv4130::scpi

@@ -107,7 +107,7 @@ struct Match {
     Command command = Command::None;
     bool settable = false;
     bool queryable = false;
-    std::optional<ScpiError> suffixError;
+    std::optional<Error> suffixError;
     std::int64_t channel = 0;
 };
 
@@ -137,10 +137,10 @@ Match MatchSubsystem(const ParsedCommand& parsed) {
                 if (node.channelSuffix) {
                     match.channel = suffix.value_or(-1);
                     if (!suffix || *suffix >= ChannelCount) {
-                        match.suffixError = ScpiError::HeaderSuffixOutOfRange;
+                        match.suffixError = Error::HeaderSuffixOutOfRange;
                     }
                 } else if (suffix) {
-                    match.suffixError = ScpiError::HeaderSuffixOutOfRange;
+                    match.suffixError = Error::HeaderSuffixOutOfRange;
                 }
                 ++level;
             } else {
@@ -154,49 +154,49 @@ Match MatchSubsystem(const ParsedCommand& parsed) {
     return {};
 }
 
-std::optional<ScpiError> WholeNumber(const Parameter& parameter, std::int64_t& value) {
+std::optional<Error> WholeNumber(const Parameter& parameter, std::int64_t& value) {
     if (parameter.kind != ParameterKind::Number) {
-        return ScpiError::DataTypeError;
+        return Error::DataTypeError;
     }
     if (!parameter.integral) {
-        return ScpiError::DataOutOfRange;
+        return Error::DataOutOfRange;
     }
     value = parameter.value;
     return std::nullopt;
 }
 
-std::optional<ScpiError> Refusal(ActionResult result) {
+std::optional<Error> Refusal(ActionResult result) {
     switch (result) {
     case ActionResult::Done:
         return std::nullopt;
     case ActionResult::OutOfRange:
-        return ScpiError::DataOutOfRange;
+        return Error::DataOutOfRange;
     case ActionResult::PoweredDown:
         break;
     }
-    return ScpiError::SettingsConflict;
+    return Error::SettingsConflict;
 }
 
 // ON, OFF, 1 or 0.
-std::optional<ScpiError> Boolean(const Parameter& parameter, bool& on) {
+std::optional<Error> Boolean(const Parameter& parameter, bool& on) {
     if (parameter.kind == ParameterKind::String) {
-        return ScpiError::DataTypeError;
+        return Error::DataTypeError;
     }
     if (parameter.kind == ParameterKind::Character) {
         on = EqualsIgnoringCase(parameter.text, "ON");
         return on || EqualsIgnoringCase(parameter.text, "OFF")
                    ? std::nullopt
-                   : std::optional(ScpiError::DataOutOfRange);
+                   : std::optional(Error::DataOutOfRange);
     }
     on = parameter.value == 1;
     return parameter.integral && (on || parameter.value == 0)
                ? std::nullopt
-               : std::optional(ScpiError::DataOutOfRange);
+               : std::optional(Error::DataOutOfRange);
 }
 
-std::optional<ScpiError> PortName(const Parameter& parameter, PortMenuItem& item) {
+std::optional<Error> PortName(const Parameter& parameter, PortMenuItem& item) {
     if (parameter.kind != ParameterKind::Character) {
-        return ScpiError::DataTypeError;
+        return Error::DataTypeError;
     }
     for (const PortMenuItem candidate : PortMenuItems) {
         if (EqualsIgnoringCase(parameter.text, PortMenuName(candidate))) {
@@ -204,7 +204,7 @@ std::optional<ScpiError> PortName(const Parameter& parameter, PortMenuItem& item
             return std::nullopt;
         }
     }
-    return ScpiError::DataOutOfRange;
+    return Error::DataOutOfRange;
 }
 
 // A port the menu doesn't name (a card elsewhere in the I/O space) as #H<address>.
@@ -230,18 +230,18 @@ std::string IdentityReply() {
 
 Interpreter::Interpreter(Instrument& instrument) : instrument_(instrument) {}
 
-std::optional<ScpiError> Interpreter::ExecuteLine(std::string_view line,
+std::optional<Error> Interpreter::ExecuteLine(std::string_view line,
                                                   std::vector<std::string>& replies,
                                                   Session& session) {
     if (line.size() > MaxLineBytes) {
-        session.errors.Push(ScpiError::TooMuchData);
+        session.errors.Push(Error::TooMuchData);
         if (observer_) {
-            observer_({Command::None, false, ScpiError::TooMuchData});
+            observer_({Command::None, false, Error::TooMuchData});
         }
-        return ScpiError::TooMuchData;
+        return Error::TooMuchData;
     }
     std::size_t position = 0;
-    std::optional<ScpiError> error;
+    std::optional<Error> error;
     while (ExecuteNextCommand(line, position, session, replies, error)) {
     }
     return error;
@@ -249,7 +249,7 @@ std::optional<ScpiError> Interpreter::ExecuteLine(std::string_view line,
 
 bool Interpreter::ExecuteNextCommand(std::string_view line, std::size_t& position, Session& session,
                                      std::vector<std::string>& replies,
-                                     std::optional<ScpiError>& error) {
+                                     std::optional<Error>& error) {
     while (position < line.size()) {
         CommandOutcome outcome;
         error = ParseCommand(line, position, parsed_);
@@ -273,23 +273,23 @@ bool Interpreter::ExecuteNextCommand(std::string_view line, std::size_t& positio
     return false;
 }
 
-std::optional<ScpiError> Interpreter::Execute(const ParsedCommand& parsed, CommandOutcome& outcome,
+std::optional<Error> Interpreter::Execute(const ParsedCommand& parsed, CommandOutcome& outcome,
                                               Session& session, std::vector<std::string>& replies) {
     const Match match = parsed.common ? MatchCommon(parsed) : MatchSubsystem(parsed);
     outcome.command = match.command;
     outcome.query = parsed.query;
     if (match.command == Command::None) {
-        return ScpiError::UndefinedHeader;
+        return Error::UndefinedHeader;
     }
     if (match.suffixError) {
         return match.suffixError;
     }
     if (parsed.query ? !match.queryable : !match.settable) {
-        return ScpiError::UndefinedHeader;
+        return Error::UndefinedHeader;
     }
     const std::size_t wanted = !parsed.query && TakesParameter(match.command) ? 1 : 0;
     if (parsed.parameterCount != wanted) {
-        return ScpiError::CommandError;
+        return Error::CommandError;
     }
     const Parameter& parameter = parsed.parameters[0];
     const int channel = static_cast<int>(match.channel);

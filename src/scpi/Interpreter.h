@@ -37,7 +37,7 @@ enum class Command {
 struct CommandOutcome {
     Command command = Command::None;
     bool query = false;
-    std::optional<ScpiError> error;
+    std::optional<Error> error;
 };
 
 // The SCPI commands of the board, over an Instrument. One interpreter per
@@ -53,10 +53,10 @@ public:
     // reply to `replies`. The first error ends the line: it is queued and
     // returned, and the commands after it are not run. A refused command sends
     // nothing to the board.
-    std::optional<ScpiError> ExecuteLine(std::string_view line, std::vector<std::string>& replies) {
+    std::optional<Error> ExecuteLine(std::string_view line, std::vector<std::string>& replies) {
         return ExecuteLine(line, replies, ownSession_);
     }
-    std::optional<ScpiError> ExecuteLine(std::string_view line, std::vector<std::string>& replies,
+    std::optional<Error> ExecuteLine(std::string_view line, std::vector<std::string>& replies,
                                          Session& session);
 
     // The next command of `line` from `position`, which moves past it: a server
@@ -64,17 +64,17 @@ public:
     // between. False once the line is done, at its end or at its first error
     // (queued in the session and kept in `error`). `line` is at most MaxLineBytes.
     bool ExecuteNextCommand(std::string_view line, std::size_t& position, Session& session,
-                            std::vector<std::string>& replies, std::optional<ScpiError>& error);
+                            std::vector<std::string>& replies, std::optional<Error>& error);
 
     // Queues an error found outside a line's commands (a line too long to keep).
-    static void ReportError(Session& session, ScpiError error) { session.errors.Push(error); }
+    static void ReportError(Session& session, Error error) { session.errors.Push(error); }
     ErrorQueue& Errors() { return ownSession_.errors; }
 
     // Called after every command, refused ones included.
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
 
 private:
-    std::optional<ScpiError> Execute(const ParsedCommand& parsed, CommandOutcome& outcome,
+    std::optional<Error> Execute(const ParsedCommand& parsed, CommandOutcome& outcome,
                                      Session& session, std::vector<std::string>& replies);
 
     Instrument& instrument_;

@@ -2,51 +2,51 @@
 
 namespace qv4130::scpi {
 
-std::string_view ErrorText(ScpiError error) {
+std::string_view ErrorText(Error error) {
     switch (error) {
-    case ScpiError::CommandError:
+    case Error::CommandError:
         return "Command error";
-    case ScpiError::SyntaxError:
+    case Error::SyntaxError:
         return "Syntax error";
-    case ScpiError::DataTypeError:
+    case Error::DataTypeError:
         return "Data type error";
-    case ScpiError::UndefinedHeader:
+    case Error::UndefinedHeader:
         return "Undefined header";
-    case ScpiError::HeaderSuffixOutOfRange:
+    case Error::HeaderSuffixOutOfRange:
         return "Header suffix out of range";
-    case ScpiError::SettingsConflict:
+    case Error::SettingsConflict:
         return "Settings conflict";
-    case ScpiError::DataOutOfRange:
+    case Error::DataOutOfRange:
         return "Data out of range";
-    case ScpiError::TooMuchData:
+    case Error::TooMuchData:
         return "Too much data";
-    case ScpiError::QueueOverflow:
+    case Error::QueueOverflow:
         break;
     }
     return "Queue overflow";
 }
 
-std::string FormatError(std::optional<ScpiError> error) {
+std::string FormatError(std::optional<Error> error) {
     if (!error) {
         return "0,\"No error\"";
     }
     return std::to_string(static_cast<int>(*error)) + ",\"" + std::string(ErrorText(*error)) + "\"";
 }
 
-void ErrorQueue::Push(ScpiError error) {
+void ErrorQueue::Push(Error error) {
     if (count_ == Capacity) {
-        entries_[(first_ + Capacity - 1) % Capacity] = ScpiError::QueueOverflow;
+        entries_[(first_ + Capacity - 1) % Capacity] = Error::QueueOverflow;
         return;
     }
     entries_[(first_ + count_) % Capacity] = error;
     ++count_;
 }
 
-std::optional<ScpiError> ErrorQueue::Pop() {
+std::optional<Error> ErrorQueue::Pop() {
     if (count_ == 0) {
         return std::nullopt;
     }
-    const ScpiError oldest = entries_[first_];
+    const Error oldest = entries_[first_];
     first_ = (first_ + 1) % Capacity;
     --count_;
     return oldest;

@@ -9,7 +9,7 @@
 namespace qv4130::scpi {
 
 // The standard SCPI error numbers this instrument reports.
-enum class ScpiError {
+enum class Error {
     CommandError = -100,
     SyntaxError = -102,
     DataTypeError = -104,
@@ -22,10 +22,10 @@ enum class ScpiError {
 };
 
 // The standard text of an error: "Undefined header".
-std::string_view ErrorText(ScpiError error);
+std::string_view ErrorText(Error error);
 
 // What SYSTem:ERRor? answers: -113,"Undefined header", or 0,"No error" for none.
-std::string FormatError(std::optional<ScpiError> error);
+std::string FormatError(std::optional<Error> error);
 
 // The instrument's error queue, oldest first. When it is full, the newest entry
 // is replaced by -350 so a client learns that errors were lost.
@@ -33,14 +33,14 @@ class ErrorQueue {
 public:
     static constexpr std::size_t Capacity = 16;
 
-    void Push(ScpiError error);
+    void Push(Error error);
     // The oldest error, taken off the queue; nothing when it is empty.
-    std::optional<ScpiError> Pop();
+    std::optional<Error> Pop();
     void Clear() { count_ = 0; }
     std::size_t Size() const { return count_; }
 
 private:
-    std::array<ScpiError, Capacity> entries_{};
+    std::array<Error, Capacity> entries_{};
     std::size_t first_ = 0;
     std::size_t count_ = 0;
 };

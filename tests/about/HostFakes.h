@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace qv4130::testing {
+namespace qv4130::test {
 
 // One registry value as stored: its type and its bytes, exactly.
 struct StoredValue {
@@ -75,4 +75,4 @@ public:
     }
 };
 
-} // namespace qv4130::testing
+} // namespace qv4130::test

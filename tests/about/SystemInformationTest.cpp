@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace qv4130::testing {
+namespace qv4130::test {
 namespace {
 
 // Each case is a pair of registry values and what starting System Information
@@ -73,4 +73,4 @@ TEST(StartSysInfo, StartsTheToolFromEitherLocationOrShowsTheOneMessage) {
 }
 
 } // namespace
-} // namespace qv4130::testing
+} // namespace qv4130::test

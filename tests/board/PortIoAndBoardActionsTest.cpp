@@ -10,7 +10,7 @@
 namespace qv4130 {
 namespace {
 
-using namespace testing;
+using namespace test;
 using Calls = std::vector<PortCall>;
 
 TEST(PortIo, KeepsTheLowByteWidensWithSignAndNeverTouchesAddressesBelowThree) {

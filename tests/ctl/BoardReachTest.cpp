@@ -30,7 +30,7 @@ TEST(BoardReach, TellsWhenACommandsBytesCouldNotReachTheBoard) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        testing::RecordingPortLibrary library;
+        test::RecordingPortLibrary library;
         library.claimResult = c.claimResult;
         BoardReach reach(library);
         reach.ClaimParallelPort(1, 0);

@@ -15,7 +15,7 @@
 
 #include <cstdlib>
 
-namespace qv4130::testing {
+namespace qv4130::test {
 namespace {
 
 // The window's outer rectangle as the X server has it: the widget's own copy
@@ -94,4 +94,4 @@ TEST_F(DesktopTest, TheVirtualBoardPanelStaysOnTheScreenAndScrollsWhereItMust) {
 }
 
 } // namespace
-} // namespace qv4130::testing
+} // namespace qv4130::test

@@ -20,7 +20,7 @@
 #include <array>
 #include <functional>
 
-namespace qv4130::testing {
+namespace qv4130::test {
 namespace {
 
 void Click(QWidget& window, const QString& name) {
@@ -114,4 +114,4 @@ TEST(VirtualBoardRun, TheChipEndsWhereTheOperatorExpects) {
 }
 
 } // namespace
-} // namespace qv4130::testing
+} // namespace qv4130::test

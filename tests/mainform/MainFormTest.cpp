@@ -13,7 +13,7 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 
-namespace qv4130::testing {
+namespace qv4130::test {
 namespace {
 
 using Calls = std::vector<PortCall>;
@@ -220,4 +220,4 @@ TEST(ProgramIcon, TheIconFileIsTheWindowsIcon) {
 }
 
 } // namespace
-} // namespace qv4130::testing
+} // namespace qv4130::test

@@ -22,7 +22,7 @@ inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
 }
 
-namespace qv4130::testing {
+namespace qv4130::test {
 
 // The operator's hands on the windows, with the board on LPT1 behind a recording
 // port and message sink. DataValue starts at a value no entry gives.
@@ -94,4 +94,4 @@ public:
 
 using ModeWindowTest = WindowTest;
 
-} // namespace qv4130::testing
+} // namespace qv4130::test

@@ -2,7 +2,7 @@
 // how their checked entry field behaves, and how they load, open and close.
 #include "ModeWindowHarness.h"
 
-namespace qv4130::testing {
+namespace qv4130::test {
 namespace {
 
 using ModeWindows = WindowTest;
@@ -105,4 +105,4 @@ TEST_F(ModeWindows, OnlyAFocusedButtonAndAnAcceptedEntrySend) {
 }
 
 } // namespace
-} // namespace qv4130::testing
+} // namespace qv4130::test

@@ -23,7 +23,7 @@ namespace {
 
 using namespace ::testing;
 using namespace fakes;
-using qv4130::testing::PortCall;
+using qv4130::test::PortCall;
 
 // The library's core, called as the program calls libparllio.so.
 struct CoreLibrary final : qv4130::PortLibrary {
@@ -60,8 +60,8 @@ void RunProgram(qv4130::PortLibrary& library, const std::function<void()>& pause
         }
     };
     qv4130::SharedState state;
-    qv4130::testing::RecordingMessageSink boxes;
-    qv4130::testing::FixedOsVersion windows2000({2, 5, 1});
+    qv4130::test::RecordingMessageSink boxes;
+    qv4130::test::FixedOsVersion windows2000({2, 5, 1});
     Window window(library, state);
     qv4130::StartupContext context{library, state, boxes, windows2000, window, "", ""};
     qv4130::Main(context);
@@ -77,14 +77,14 @@ void RunProgram(qv4130::PortLibrary& library, const std::function<void()>& pause
 // What the program writes to the data register at 888, in bursts: a burst ends
 // at a read of any register and at a pause.
 std::vector<Bytes> ExpectedBursts() {
-    qv4130::testing::RecordingPortLibrary recording;
+    qv4130::test::RecordingPortLibrary recording;
     std::vector<Bytes> bursts;
     const auto pause = [&] {
         bursts.emplace_back();
         for (const PortCall& call : recording.Take()) {
             if (call.function == PortCall::Function::In) {
                 bursts.emplace_back();
-            } else if (call == qv4130::testing::Out(888, call.second)) {
+            } else if (call == qv4130::test::Out(888, call.second)) {
                 bursts.back().push_back(static_cast<std::uint8_t>(call.second));
             }
         }

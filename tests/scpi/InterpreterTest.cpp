@@ -12,11 +12,11 @@
 namespace qv4130::scpi {
 namespace {
 
-using testing::In;
-using testing::Out;
-using testing::PortCall;
-using testing::RecordingPortLibrary;
-using testing::WordWrites;
+using test::In;
+using test::Out;
+using test::PortCall;
+using test::RecordingPortLibrary;
+using test::WordWrites;
 using Calls = std::vector<PortCall>;
 using Lines = std::vector<std::string>;
 

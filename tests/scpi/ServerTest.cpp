@@ -25,10 +25,10 @@
 namespace qv4130::scpi {
 namespace {
 
-using testing::In;
-using testing::Out;
-using testing::PortCall;
-using testing::WordWrites;
+using test::In;
+using test::Out;
+using test::PortCall;
+using test::WordWrites;
 using Calls = std::vector<PortCall>;
 
 constexpr int Patience = 5000; // ms
@@ -163,7 +163,7 @@ protected:
         return WaitFor([&] { return port.calls.size() >= calls; });
     }
 
-    testing::RecordingPortLibrary port;
+    test::RecordingPortLibrary port;
     SharedState state;
     Instrument instrument{port, state, {{}, SlowPause}};
     Interpreter interpreter{instrument};

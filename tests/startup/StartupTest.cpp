@@ -16,7 +16,7 @@
 namespace qv4130 {
 namespace {
 
-using namespace testing;
+using namespace test;
 using Event = std::variant<PortCall, ShownMessage>;
 using Events = std::vector<Event>;
 

@@ -2,7 +2,7 @@
 
 #include "host/OsVersion.h"
 
-namespace qv4130::testing {
+namespace qv4130::test {
 
 // A host that always reports the same version, so a test picks start-up's path.
 class FixedOsVersion final : public OsVersionSource {
@@ -14,4 +14,4 @@ private:
     OsVersionInfo version_;
 };
 
-} // namespace qv4130::testing
+} // namespace qv4130::test

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace qv4130::testing {
+namespace qv4130::test {
 
 // One box as the operator would have seen it: the title is already resolved
 // (a box with no title of its own shows the application title).
@@ -45,4 +45,4 @@ public:
     std::function<void(const ShownMessage&)> onShow;
 };
 
-} // namespace qv4130::testing
+} // namespace qv4130::test

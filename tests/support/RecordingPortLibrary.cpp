@@ -1,6 +1,6 @@
 #include "RecordingPortLibrary.h"
 
-namespace qv4130::testing {
+namespace qv4130::test {
 
 void PrintTo(const PortCall& call, std::ostream* os) {
     using enum PortCall::Function;
@@ -30,4 +30,4 @@ std::vector<PortCall> WordWrites(std::int32_t address, std::int32_t word, int bi
     return writes;
 }
 
-} // namespace qv4130::testing
+} // namespace qv4130::test

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace qv4130::testing {
+namespace qv4130::test {
 
 // One call into the port library, as a test expects it.
 struct PortCall {
@@ -81,4 +81,4 @@ private:
     }
 };
 
-} // namespace qv4130::testing
+} // namespace qv4130::test

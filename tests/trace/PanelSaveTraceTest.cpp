@@ -25,7 +25,7 @@ TEST(PanelSaveTrace, SavesTheWordsTheBoardHasSeen) {
     EXPECT_EQ(button->text(), QStringLiteral("Save Trace\u2026"));
     button->click();
 
-    EXPECT_EQ(testing::DecodeWords(path), (std::vector<std::uint32_t>{0x2A5C3, 0x0F123}));
+    EXPECT_EQ(test::DecodeWords(path), (std::vector<std::uint32_t>{0x2A5C3, 0x0F123}));
 }
 
 } // namespace

@@ -31,7 +31,7 @@ void SendModeOneWrite(PortLibrary& library, SharedState& state) {
 }
 
 TEST(TraceDecode, TheSweepAndAModeOneWriteAreDecodedAsSent) {
-    testing::RecordingPortLibrary port;
+    test::RecordingPortLibrary port;
     SharedState state;
     state.PortAddress = Lpt1;
     const std::string path = ::testing::TempDir() + "sweep.vcd";
@@ -51,7 +51,7 @@ TEST(TraceDecode, TheSweepAndAModeOneWriteAreDecodedAsSent) {
         expected.push_back(channel << 12 | 0xC00);
     }
     expected.push_back(0x05A00);
-    EXPECT_EQ(testing::DecodeWords(path), expected);
+    EXPECT_EQ(test::DecodeWords(path), expected);
     EXPECT_EQ(said, "");
 }
 
@@ -61,7 +61,7 @@ TEST(TraceDecode, QuitsImmediateExitLeavesTheFileWhole) {
     std::remove(path.c_str());
     EXPECT_EXIT(
         {
-            testing::RecordingPortLibrary port;
+            test::RecordingPortLibrary port;
             SharedState state;
             state.PortAddress = Lpt1;
             const auto trace = StartTrace(port, state, path, {});
@@ -70,7 +70,7 @@ TEST(TraceDecode, QuitsImmediateExitLeavesTheFileWhole) {
             trace->FinishAndExit(0);
         },
         ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(testing::DecodeWords(path), std::vector<std::uint32_t>{0x05A00});
+    EXPECT_EQ(test::DecodeWords(path), std::vector<std::uint32_t>{0x05A00});
     std::ifstream file(path);
     std::string last;
     for (std::string line; std::getline(file, line);) {

@@ -15,7 +15,7 @@ namespace qv4130 {
 namespace {
 
 TEST(TraceFile, OnlyTheDataRegisterOfThePortInUseIsTraced) {
-    testing::RecordingPortLibrary port;
+    test::RecordingPortLibrary port;
     SharedState state;
     state.PortAddress = 888;
     const std::string path = ::testing::TempDir() + "ports.vcd";
@@ -29,7 +29,7 @@ TEST(TraceFile, OnlyTheDataRegisterOfThePortInUseIsTraced) {
     trace->OutByte(632, -235); // widened from 16 bits: 0x15 reaches the port
     auto states = [&path] {
         std::vector<std::uint16_t> seen;
-        for (const auto& [time, levels] : testing::LevelsByTime(path)) {
+        for (const auto& [time, levels] : test::LevelsByTime(path)) {
             if (seen.empty() || levels != seen.back()) {
                 seen.push_back(levels);
             }
@@ -54,17 +54,17 @@ TEST(TraceFile, AFileThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
 #endif
     for (const std::string& path : paths) {
         SCOPED_TRACE(path);
-        testing::RecordingPortLibrary port;
+        test::RecordingPortLibrary port;
         SharedState state;
         state.PortAddress = 888;
         std::vector<std::string> said;
         const auto trace =
             StartTrace(port, state, path, [&](const std::string& text) { said.push_back(text); });
-        std::vector<testing::PortCall> expected;
+        std::vector<test::PortCall> expected;
         for (const std::int32_t word : {0x15A5A, 0x2A5A5, 0x0F0F0}) {
             SendSerialWord(*trace, word, 888, 18);
             std::this_thread::sleep_for(std::chrono::milliseconds(5)); // a pause: a flush
-            const auto calls = testing::WordWrites(888, word);
+            const auto calls = test::WordWrites(888, word);
             expected.insert(expected.end(), calls.begin(), calls.end());
         }
         trace->Finish();

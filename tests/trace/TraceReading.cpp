@@ -10,7 +10,7 @@
 #include <optional>
 #include <string_view>
 
-namespace qv4130::testing {
+namespace qv4130::test {
 
 LineLevels LevelsByTime(const std::string& path) {
     const std::map<std::string, std::uint16_t> lineByName{{"DIN", line::Din},
@@ -71,4 +71,4 @@ std::vector<std::uint32_t> DecodeWords(const std::string& path) {
 }
 #endif
 
-} // namespace qv4130::testing
+} // namespace qv4130::test

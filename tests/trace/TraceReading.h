@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace qv4130::testing {
+namespace qv4130::test {
 
 // The board's five lines after every timestamp of a VCD file, read the plain
 // way, in data-register bits.
@@ -16,4 +16,4 @@ LineLevels LevelsByTime(const std::string& path);
 // read with the command the README gives (not on Windows).
 std::vector<std::uint32_t> DecodeWords(const std::string& path);
 
-} // namespace qv4130::testing
+} // namespace qv4130::test

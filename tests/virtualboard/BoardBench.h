@@ -3,7 +3,7 @@
 #include "board/CommsFunctions.h"
 #include "virtualboard/VirtualBoard.h"
 
-namespace qv4130::testing {
+namespace qv4130::test {
 
 constexpr std::uint16_t Lpt1 = 888;
 
@@ -20,4 +20,4 @@ struct BoardBench {
     VirtualBoard board;
 };
 
-} // namespace qv4130::testing
+} // namespace qv4130::test

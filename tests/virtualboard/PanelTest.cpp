@@ -27,7 +27,7 @@ protected:
     // The panel redraws from the event loop, never inside a port write.
     static void LetTheEventLoopRun() { QCoreApplication::processEvents(); }
 
-    testing::BoardBench bench;
+    test::BoardBench bench;
     std::unique_ptr<VirtualBoardPanel> panel = std::make_unique<VirtualBoardPanel>(bench.board);
 };
 
@@ -50,7 +50,7 @@ TEST_F(PanelTest, AWindowOfItsOwnShowingChannelsStateAndTheLastWord) {
     EXPECT_EQ(panel->findChild<TimingDiagram*>()->Samples(), bench.chip().LastWord()->lineLevels);
 
     // Powered down the bar shows the output, not the code.
-    bench.board.OutByte(testing::Lpt1, board_byte::PoweredDown);
+    bench.board.OutByte(test::Lpt1, board_byte::PoweredDown);
     LetTheEventLoopRun();
     EXPECT_EQ(Text("channelHex5") + Text("channelDecimal5"), "A002560");
     EXPECT_EQ(Bar(5), 0);

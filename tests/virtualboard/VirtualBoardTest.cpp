@@ -9,8 +9,8 @@
 namespace qv4130 {
 namespace {
 
-using testing::BoardBench;
-using testing::Lpt1;
+using test::BoardBench;
+using test::Lpt1;
 
 // The port answers at its three registers. Nothing answers anywhere else, as on
 // a real bench: a write there is dropped (and counted) and a read floats high.
@@ -78,7 +78,7 @@ TEST(VirtualBoard, ResetPulseKeepsPowerDownAndDropsAWordInProgress) {
     EXPECT_EQ(bench.chip().Output(7), 0x0F0);
 
     // Ten bits into a word the reset pulses; the rest follows and SYNC rises.
-    const auto writes = testing::WordWrites(Lpt1, 0x07FFF);
+    const auto writes = test::WordWrites(Lpt1, 0x07FFF);
     for (std::size_t i = 0; i < writes.size(); ++i) {
         if (i == 30) {
             PulseReset(bench.board, Lpt1);

@@ -14,7 +14,7 @@
 #include <type_traits>
 #include <vector>
 
-namespace qv4130::testing {
+namespace qv4130::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -179,4 +179,4 @@ TEST(WindowsProgramFiles, EachCarriesTheVersionRecordAndTheIcon) {
 }
 
 } // namespace
-} // namespace qv4130::testing
+} // namespace qv4130::test

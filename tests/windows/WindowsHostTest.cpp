@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
-namespace qv4130::testing {
+namespace qv4130::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -181,4 +181,4 @@ TEST(WindowsProgramStart, ReturnsAtOnceWhileTheProgramRunsOn) {
 }
 
 } // namespace
-} // namespace qv4130::testing
+} // namespace qv4130::test

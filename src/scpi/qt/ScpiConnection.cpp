@@ -43,9 +43,9 @@ bool ScpiConnection::RunNextCommand(Interpreter& interpreter) {
     }
     bool more = false;
     if (current_->overlong) {
-        Interpreter::ReportError(session_, ScpiError::TooMuchData);
+        Interpreter::ReportError(session_, Error::TooMuchData);
     } else {
-        std::optional<ScpiError> error;
+        std::optional<Error> error;
         more = interpreter.ExecuteNextCommand(current_->text, position_, session_, replies_, error);
     }
     if (!more) {
