@@ -68,7 +68,6 @@ public:
 
     // Queues an error found outside a line's commands (a line too long to keep).
     static void ReportError(Session& session, Error error) { session.errors.Push(error); }
-    ErrorQueue& Errors() { return ownSession_.errors; }
 
     // Called after every command, refused ones included.
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
