@@ -25,14 +25,22 @@ template <typename Predicate> void RunEventsUntil(Predicate done) {
     }
 }
 
-void BM_ScpiLoopbackPipelined(benchmark::State& state) {
+// The server on the virtual board, powered up, as a client finds it.
+struct LoopbackServer {
+    LoopbackServer() {
+        shared.PortAddress = VirtualBoard::BaseAddress;
+        shared.DevicePowered = 1;
+    }
     VirtualBoard board;
     SharedState shared;
-    shared.PortAddress = VirtualBoard::BaseAddress;
-    shared.DevicePowered = 1;
-    scpi::Instrument instrument(board, shared);
-    scpi::Interpreter interpreter(instrument);
-    scpi::ScpiServer server(interpreter);
+    scpi::Instrument instrument{board, shared};
+    scpi::Interpreter interpreter{instrument};
+    scpi::ScpiServer server{interpreter};
+};
+
+void BM_ScpiLoopbackPipelined(benchmark::State& state) {
+    LoopbackServer served;
+    scpi::ScpiServer& server = served.server;
     if (!server.Listen(QHostAddress::LocalHost, 0)) {
         state.SkipWithError("can't listen on the loopback address");
         return;
@@ -59,13 +67,8 @@ BENCHMARK(BM_ScpiLoopbackPipelined)->Unit(benchmark::kMillisecond)->UseRealTime(
 // The same batch spread over N clients at once, each pipelining its share and an
 // *OPC? behind it: what taking turns a command at a time costs next to one client.
 void BM_ScpiLoopbackClients(benchmark::State& state) {
-    VirtualBoard board;
-    SharedState shared;
-    shared.PortAddress = VirtualBoard::BaseAddress;
-    shared.DevicePowered = 1;
-    scpi::Instrument instrument(board, shared);
-    scpi::Interpreter interpreter(instrument);
-    scpi::ScpiServer server(interpreter);
+    LoopbackServer served;
+    scpi::ScpiServer& server = served.server;
     if (!server.Listen(QHostAddress::LocalHost, 0)) {
         state.SkipWithError("can't listen on the loopback address");
         return;
