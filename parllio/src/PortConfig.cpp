@@ -74,19 +74,7 @@ std::optional<Device> ParseDevice(std::string_view text) {
 // The file's text between quotes, as a terminal can show it: a control byte
 // (an escape sequence, a NUL) as \xNN, never raw.
 std::string Quoted(std::string_view text) {
-    std::string quoted(1, '"');
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || c == '"' || c == '\\') {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(byte));
-            quoted += escaped;
-        } else {
-            quoted.push_back(c);
-        }
-    }
-    quoted.push_back('"');
-    return quoted;
+    return '"' + qv4130::text::Printable(text, '"') + '"';
 }
 
 // Messages about one file's lines before the rest are only counted: a file

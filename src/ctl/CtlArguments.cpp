@@ -5,7 +5,6 @@
 #include "board/BoardVocabulary.h"
 #include "host/AppIdentity.h"
 #include "scpi/Instrument.h"
-#include "scpi/Printable.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -163,7 +162,7 @@ ReadResult ReadCommand(const std::string& word, Reader& reader) {
             return command.read(reader);
         }
     }
-    return UsageError{"unknown command '" + scpi::Printable(word) + "'"};
+    return UsageError{"unknown command '" + qv4130::text::Printable(word) + "'"};
 }
 
 // The options, declared once: the parse and the help both come from here.
@@ -216,8 +215,7 @@ std::string CommandsHelp() {
 
 } // namespace
 
-std::variant<Plan, UsageError>
-ParseArguments(const std::vector<std::string_view>& arguments) {
+std::variant<Plan, UsageError> ParseArguments(const std::vector<std::string_view>& arguments) {
     QStringList words{"qv4130ctl"};
     for (const std::string_view argument : arguments) {
         words << QString::fromLocal8Bit(argument.data(), static_cast<qsizetype>(argument.size()));

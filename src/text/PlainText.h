@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace qv4130::text {
@@ -27,6 +28,25 @@ constexpr char AsciiUpper(char c) {
 
 constexpr bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return std::ranges::equal(a, b, [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
+}
+
+// Text from a client, a command line or a file as a terminal can safely show
+// it: a control byte (an escape sequence, a NUL, a newline), a backslash and
+// `alsoEscaped` as \xNN, never raw, so that echoing a mistake can't clear the
+// screen or forge another line.
+inline std::string Printable(std::string_view text, char alsoEscaped = '\\') {
+    constexpr char Digits[] = "0123456789ABCDEF";
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '\\' || c == alsoEscaped) {
+            shown += {'\\', 'x', Digits[byte >> 4], Digits[byte & 0xF]};
+        } else {
+            shown.push_back(c);
+        }
+    }
+    return shown;
 }
 
 // `text` without the blanks and line endings at either end.
