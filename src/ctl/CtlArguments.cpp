@@ -119,6 +119,24 @@ ReadResult ReadServe(Reader& reader) {
     return serve;
 }
 
+// Everything after "characterise" up to the next word that is not an option.
+ReadResult ReadCharacterise(Reader& reader) {
+    std::vector<std::string> words;
+    while (!reader.Done() && reader.Peek().starts_with("--")) {
+        words.push_back(reader.Take());
+        if (words.back() != "--meas" && !reader.Done()) {
+            words.push_back(reader.Take());
+        }
+    }
+    auto options = ParseCharacteriseOptions(words);
+    if (auto* reason = std::get_if<std::string>(&options)) {
+        return UsageError{*reason};
+    }
+    CtlCommand command{CtlAction::Characterise, 0, 0, {}};
+    command.characterise = std::get<CharacteriseOptions>(std::move(options));
+    return command;
+}
+
 // A command of qv4130ctl: its word, what follows it, what it does (the help's
 // lines, each after the first indented under the first), and how it is read.
 struct CommandDeclaration {
@@ -128,7 +146,7 @@ struct CommandDeclaration {
     ReadResult (*read)(Reader&);
 };
 
-constexpr std::array<CommandDeclaration, 9> Commands{{
+constexpr std::array<CommandDeclaration, 10> Commands{{
     {"write", "CH CODE", "a mode-0 word: CODE (0-4095, decimal or 0x...) to channel\nCH (0-15)",
      ReadWrite},
     {"step", "CH N",
@@ -148,6 +166,7 @@ constexpr std::array<CommandDeclaration, 9> Commands{{
      "blank and before a blank,\nstarts a comment; stops at the first error and names its\nline. "
      "FILE - reads standard input",
      ReadRun},
+    {"characterise", "--channel N --csv FILE [...]", CharacteriseHelp, ReadCharacterise},
     {"serve", "[--listen ADDR:PORT]",
      "serve SCPI over TCP, one line of commands per line, until\nstopped; 127.0.0.1:5025 unless "
      "told; port 0 picks a free\nport. Prints where it listens. Must be the last command",

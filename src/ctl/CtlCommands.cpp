@@ -1,6 +1,9 @@
 #include "CtlCommands.h"
 
+#include "CharacteriseCommand.h"
 #include "text/PlainText.h"
+
+#include <unistd.h>
 
 #include <fstream>
 #include <iostream>
@@ -38,8 +41,10 @@ std::string_view WithoutComment(std::string_view line) {
 
 class Runner {
 public:
-    Runner(scpi::Instrument& instrument, scpi::Interpreter& interpreter, CtlStreams streams)
-        : instrument_(instrument), interpreter_(interpreter), streams_(streams) {}
+    Runner(scpi::Instrument& instrument, scpi::Interpreter& interpreter, CtlStreams streams,
+           VirtualBoard* virtualBoard)
+        : instrument_(instrument), interpreter_(interpreter), streams_(streams),
+          virtualBoard_(virtualBoard) {}
 
     bool Run(const CtlCommand& command) {
         switch (command.action) {
@@ -63,6 +68,10 @@ public:
             return Scpi(command.text, "scpi");
         case CtlAction::Run:
             return RunScript(command.text);
+        case CtlAction::Characterise:
+            return RunCharacteriseCommand(*command.characterise, instrument_, virtualBoard_,
+                                          streams_.out, streams_.errors,
+                                          &streams_.out == &std::cout && isatty(STDOUT_FILENO));
         case CtlAction::Serve:
             break;
         }
@@ -132,14 +141,15 @@ private:
     scpi::Instrument& instrument_;
     scpi::Interpreter& interpreter_;
     CtlStreams streams_;
+    VirtualBoard* virtualBoard_;
     std::vector<std::string> replies_;
 };
 
 } // namespace
 
 int RunCtlCommands(const std::vector<CtlCommand>& commands, scpi::Instrument& instrument,
-                   scpi::Interpreter& interpreter, CtlStreams streams) {
-    Runner runner(instrument, interpreter, streams);
+                   scpi::Interpreter& interpreter, CtlStreams streams, VirtualBoard* virtualBoard) {
+    Runner runner(instrument, interpreter, streams, virtualBoard);
     for (const CtlCommand& command : commands) {
         if (!runner.Run(command)) {
             return 1;

@@ -2,6 +2,7 @@
 
 #include "CtlArguments.h"
 #include "scpi/Interpreter.h"
+#include "virtualboard/VirtualBoard.h"
 
 #include <iosfwd>
 #include <vector>
@@ -16,7 +17,10 @@ struct CtlStreams {
 
 // Carries out every command but serve, in order, and stops at the first that
 // fails, with its reason on the error stream. Returns the exit status: 0 or 1.
+// `virtualBoard` is the simulated board when it is the one driven (characterise
+// then has its simulated meter), null on hardware.
 int RunCtlCommands(const std::vector<CtlCommand>& commands, scpi::Instrument& instrument,
-                   scpi::Interpreter& interpreter, CtlStreams streams);
+                   scpi::Interpreter& interpreter, CtlStreams streams,
+                   VirtualBoard* virtualBoard = nullptr);
 
 } // namespace qv4130::ctl

@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     scpi::Interpreter interpreter(instrument);
 
     const int status = ctl::RunCtlCommands(plan.commands, instrument, interpreter,
-                                           {std::cout, std::cerr, std::cin});
+                                           {std::cout, std::cerr, std::cin}, board.Board());
     if (status != EXIT_SUCCESS || !serving) {
         return status;
     }

@@ -9,20 +9,21 @@ namespace {
 
 constexpr int CodeCount = FullScaleCode + 1;
 
-// A bow of `bowLsb` at mid-scale plus a random walk of steps within +-dnlLsb,
-// then tilted so both end codes sit at 0.
+// A bow of `bowLsb` at mid-scale, each code then off it by up to half of
+// `dnlLsb` either way (so neighbours differ by up to `dnlLsb`), and the whole
+// tilted so both end codes sit at 0.
 std::vector<double> DrawPattern(std::mt19937_64& random, double bowLsb, double dnlLsb) {
-    std::uniform_real_distribution<double> wobble(-dnlLsb, dnlLsb);
+    std::uniform_real_distribution<double> wobble(-dnlLsb / 2, dnlLsb / 2);
     std::vector<double> pattern(CodeCount);
-    double walk = 0.0;
     for (int code = 0; code < CodeCount; ++code) {
         const double x = static_cast<double>(code) / FullScaleCode;
-        pattern[static_cast<std::size_t>(code)] = bowLsb * std::sin(std::numbers::pi * x) + walk;
-        walk += wobble(random);
+        pattern[static_cast<std::size_t>(code)] =
+            bowLsb * std::sin(std::numbers::pi * x) + wobble(random);
     }
+    const double first = pattern.front();
     const double last = pattern.back();
     for (int code = 0; code < CodeCount; ++code) {
-        pattern[static_cast<std::size_t>(code)] -= last * code / FullScaleCode;
+        pattern[static_cast<std::size_t>(code)] -= first + (last - first) * code / FullScaleCode;
     }
     return pattern;
 }

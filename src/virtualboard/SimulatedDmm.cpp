@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cstdio>
+#include <cmath>
 #include <vector>
 
 namespace qv4130 {
@@ -104,9 +104,16 @@ void SimulatedDmm::PushError(int code, std::string_view text) {
 }
 
 std::string SimulatedDmm::Reading() {
-    char text[32];
-    std::snprintf(text, sizeof text, "%+.9E", model_.Output(chip_, channel_));
-    return text;
+    // "+1.234567890E-01", as bench meters send it, whatever the process's locale.
+    const double volts = model_.Output(chip_, channel_);
+    char text[32] = {volts < 0 ? '-' : '+'};
+    const auto [end, failure] = std::to_chars(text + 1, text + sizeof text, std::abs(volts),
+                                              std::chars_format::scientific, 9);
+    std::string reading(text, failure == std::errc{} ? end : text + 1);
+    for (char& c : reading) {
+        c = c == 'e' ? 'E' : c;
+    }
+    return reading;
 }
 
 std::optional<std::string> SimulatedDmm::Handle(std::string_view message) {
