@@ -97,11 +97,11 @@ void ScpiMeter::Configure() {
     }
     std::string configure = "CONF:VOLT:DC";
     if (settings_.rangeVolts) {
-        configure += " " + Number(*settings_.rangeVolts);
+        configure.append(" ").append(Number(*settings_.rangeVolts));
     }
     Send(configure);
     if (settings_.nplc) {
-        Send("VOLT:DC:NPLC " + Number(*settings_.nplc));
+        Send(std::string("VOLT:DC:NPLC ").append(Number(*settings_.nplc)));
     }
     CheckErrorQueue(configure);
 }

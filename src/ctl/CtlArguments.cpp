@@ -219,7 +219,10 @@ std::string CommandsHelp() {
     constexpr std::size_t Column = 23;
     for (const CommandDeclaration& command : Commands) {
         std::string head = "  " + std::string(command.word);
-        head += command.syntax.empty() ? "" : " " + std::string(command.syntax);
+        if (!command.syntax.empty()) {
+            // Appended, not " " + syntax: GCC 12 at -O3 takes that for an overlapping copy.
+            head.append(" ").append(command.syntax);
+        }
         text += head.size() < Column - 1 ? head + std::string(Column - head.size(), ' ')
                                          : head + "\n" + std::string(Column, ' ');
         for (const char c : command.description) {
