@@ -5,10 +5,12 @@ simulated meter, against a meter on loopback that hangs up, and on a terminal
 import csv
 import os
 import pty
+import signal
 import socket
 import subprocess
 import tempfile
 import threading
+import time
 import unittest
 
 CTL = os.environ["QV4130CTL"]
@@ -110,6 +112,21 @@ class CharacteriseTest(unittest.TestCase):
         # status never ran (the command before it failed), and the virtual board
         # goes with the process: the message is what tells where the channel is.
         self.assertIn("channel 2 back at 321", errors[0])
+
+    def test_ctrl_c_stops_the_run_and_keeps_what_it_measured(self):
+        # 5 ms per code: the whole channel would take 20 s.
+        with subprocess.Popen([CTL, "--virtual-board", "write", "4", "99", "characterise",
+                               "--channel", "4", "--settle", "5", "--csv", self.csv],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True) as run:
+            time.sleep(0.5)
+            run.send_signal(signal.SIGINT)
+            out, errors = run.communicate(timeout=30)
+        self.assertEqual(run.returncode, 1, errors)
+        kept = len(read_csv(self.csv))
+        self.assertTrue(0 < kept < 4096, kept)
+        self.assertIn(f"channel 4, {kept} codes\n", out)
+        self.assertEqual(errors, f"qv4130ctl: characterise: stopped; {kept} codes kept in "
+                                 f"{self.csv}; channel 4 back at 99\n")
 
     def test_a_terminal_sees_the_progress_line(self):
         pid, terminal = pty.fork()
