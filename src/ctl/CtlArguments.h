@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CharacteriseOptions.h"
 #include "board/PrinterPorts.h"
 
 #include <cstdint>
@@ -11,7 +12,7 @@
 
 namespace qv4130::ctl {
 
-enum class Action { Write, Step, Power, Reset, Sweep, Status, Scpi, Run, Serve };
+enum class Action { Write, Step, Power, Reset, Sweep, Status, Scpi, Run, Characterise, Serve };
 
 struct Command {
     Action action;
@@ -20,6 +21,8 @@ struct Command {
     std::int64_t value = 0;
     // The SCPI text (scpi), the script's path or "-" (run), the --listen text (serve).
     std::string text;
+    // What characterise was asked (characterise only).
+    std::optional<CharacteriseOptions> characterise{};
 };
 
 struct Plan {

@@ -1,10 +1,14 @@
 #include "CtlCommands.h"
 
+#include "CharacteriseCommand.h"
 #include "ScriptInput.h"
 #include "scpi/LineFramer.h"
 #include "text/PlainText.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <iostream>
 #include <ostream>
 #include <string>
 
@@ -41,8 +45,9 @@ std::string_view WithoutComment(std::string_view line) {
 class Runner {
 public:
     Runner(scpi::Instrument& instrument, scpi::Interpreter& interpreter, BoardReach& reach,
-           Streams streams)
-        : instrument_(instrument), interpreter_(interpreter), reach_(reach), streams_(streams) {}
+           Streams streams, VirtualBoard* virtualBoard)
+        : instrument_(instrument), interpreter_(interpreter), reach_(reach), streams_(streams),
+          virtualBoard_(virtualBoard) {}
 
     // The command, then whether what it sent reached the board.
     bool Run(const Command& command) {
@@ -56,8 +61,8 @@ public:
 
 private:
     static const char* Name(Action action) {
-        constexpr const char* names[] = {"write",  "step", "power", "reset", "sweep",
-                                         "status", "scpi", "run",   "serve"};
+        constexpr const char* names[] = {"write", "step", "power",        "reset", "sweep",
+                                         "status", "scpi", "run", "characterise", "serve"};
         return names[static_cast<int>(action)];
     }
 
@@ -83,6 +88,10 @@ private:
             return Scpi(command.text, "scpi");
         case Action::Run:
             return RunScript(command.text);
+        case Action::Characterise:
+            return RunCharacteriseCommand(*command.characterise, instrument_, virtualBoard_,
+                                          streams_.out, streams_.failed,
+                                          &streams_.out == &std::cout && isatty(STDOUT_FILENO));
         case Action::Serve:
             break;
         }
@@ -174,14 +183,16 @@ private:
     scpi::Interpreter& interpreter_;
     BoardReach& reach_;
     Streams streams_;
+    VirtualBoard* virtualBoard_;
     std::vector<std::string> replies_;
 };
 
 } // namespace
 
 int RunCommands(const std::vector<Command>& commands, scpi::Instrument& instrument,
-                   scpi::Interpreter& interpreter, BoardReach& reach, Streams streams) {
-    Runner runner(instrument, interpreter, reach, streams);
+                scpi::Interpreter& interpreter, BoardReach& reach, Streams streams,
+                VirtualBoard* virtualBoard) {
+    Runner runner(instrument, interpreter, reach, streams, virtualBoard);
     for (const Command& command : commands) {
         if (!runner.Run(command)) {
             return 1;

@@ -4,6 +4,7 @@
 #include "CtlArguments.h"
 #include "host/Report.h"
 #include "scpi/Interpreter.h"
+#include "virtualboard/VirtualBoard.h"
 
 #include <iosfwd>
 #include <vector>
@@ -19,8 +20,11 @@ struct Streams {
 // Carries out every command but serve, in order, and stops at the first that
 // fails, with its reason told: a refused command, and one whose
 // bytes could not reach the board (`reach`). Returns the exit status: 0 or 1.
-// "run -" reads standard input.
+// "run -" reads standard input. `virtualBoard` is the simulated board when it
+// is the one driven (characterise then has its simulated meter), null on
+// hardware.
 int RunCommands(const std::vector<Command>& commands, scpi::Instrument& instrument,
-                   scpi::Interpreter& interpreter, BoardReach& reach, Streams streams);
+                scpi::Interpreter& interpreter, BoardReach& reach, Streams streams,
+                VirtualBoard* virtualBoard = nullptr);
 
 } // namespace qv4130::ctl

@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     scpi::Interpreter interpreter(instrument);
 
     const int status = ctl::RunCommands(plan.commands, instrument, interpreter, library,
-                                           {std::cout, lines.Failure()});
+                                        {std::cout, lines.Failure()}, board.Board());
     // Serving, the library's news is said as it comes.
     lines.Finish(false);
     if (status != EXIT_SUCCESS || !serving) {

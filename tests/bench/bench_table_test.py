@@ -119,6 +119,22 @@ class RowsTest(unittest.TestCase):
                 served = rows["SCPI over loopback: one pipelining client, virtual board"]
                 self.assertEqual(served.verdict, rate_verdict)
 
+    def test_characterise_rows_take_the_words_off_per_code(self):
+        cases = [
+            # (whole run, its words alone) in ms: own work per code, its verdict
+            ((20.0, 8.736), ("2,750.0 ns/code", "5.00% of 55 µs", "met")),
+            ((20.0, 8.0), ("2,929.7 ns/code", "5.33% of 55 µs", "MISSED")),
+        ]
+        for (whole, words), own_row in cases:
+            with self.subTest(whole=whole, words=words):
+                rows = rows_by_measure(run("BM_CharacteriseWholeChannel", whole, "ms"),
+                                       run("BM_CharacteriseWordsAlone", words, "ms"))
+                own = rows["Characterise: the run's own work per code, simulated meter"]
+                self.assertEqual((own.figure, own.ratio, own.verdict), own_row)
+        rows = rows_by_measure(run("BM_CharacteriseWholeChannel", 2001, "ms"))
+        whole = rows["Characterise: a whole channel (4,096 codes) on the virtual board"]
+        self.assertEqual((whole.figure, whole.verdict), ("2,001 ms", "MISSED"))
+
     def test_missing_figures_are_said_not_invented(self):
         rows = rows_by_measure(run("BM_MainWindow", 100, "us"))
         self.assertEqual(rows["Bare Qt window: create, show, destroy"].figure, "not run")

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "Linearity.h"
+#include "Meter.h"
+#include "board/BoardVocabulary.h"
+#include "scpi/Instrument.h"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+namespace qv4130::characterise {
+
+struct RunSettings {
+    int channel = 0;
+    // From `from` towards `to` (either way) in steps of `step` codes; `to` itself
+    // is always measured, so the end-point line spans the whole range.
+    int from = 0;
+    int to = FullScaleCode;
+    int step = 1;
+    // How long the output is left to settle after each word before it is read.
+    std::chrono::microseconds settle{0};
+    // Readings per code, averaged.
+    int average = 1;
+    // The code the channel is left at. None: the code it had before the run, or
+    // `from` when nobody knows that (a real board this process has not written).
+    std::optional<int> endCode{};
+};
+
+// Why the settings cannot be run, worded for the operator; none when they can.
+std::optional<std::string> CheckSettings(const RunSettings& settings);
+
+// The codes a run visits, in order.
+std::vector<int> RunCodes(const RunSettings& settings);
+
+struct RunProgress {
+    int done = 0;  // codes measured so far
+    int total = 0; // codes the run visits
+    int code = 0;  // the code just measured
+    double volts = 0.0;
+};
+
+struct RunHooks {
+    // Waits out the settle time; a test passes one that only counts.
+    std::function<void(std::chrono::microseconds)> wait{};
+    // Told after each code. It runs on the run's thread: keep it short.
+    std::function<void(const RunProgress&)> progress{};
+    // Asked before each code; a stopped run keeps what it measured.
+    std::stop_token stop{};
+};
+
+struct RunOutcome {
+    std::vector<Point> points;
+    bool complete = false;
+    bool stopped = false;
+    // Why the run ended early, when something failed; empty otherwise.
+    std::string failure;
+    int endCode = 0;
+    // False when even the last word could not be sent (the chip powered down).
+    bool endCodeWritten = false;
+};
+
+// Steps the channel through the settings' codes, one mode-0 word each through
+// `instrument`, waits, reads `meter`. Whatever happens (a stop, a meter that
+// fails), the channel is then written its end code, so it never stays at a code
+// the operator did not ask for. The settings must have passed CheckSettings.
+RunOutcome RunCharacterisation(scpi::Instrument& instrument, Meter& meter,
+                               const RunSettings& settings, const RunHooks& hooks = {});
+
+} // namespace qv4130::characterise

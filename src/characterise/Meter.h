@@ -1,0 +1,22 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace qv4130::characterise {
+
+// A voltmeter on the channel being measured. Each call takes one reading.
+class Meter {
+public:
+    virtual ~Meter() = default;
+    // DC volts now; throws MeterError when the meter gives no reading.
+    virtual double ReadVolts() = 0;
+};
+
+// Why a meter gave no reading, worded for the operator and naming the meter.
+class MeterError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace qv4130::characterise

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "FileDescriptor.h"
+#include "MeterTransport.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace qv4130::characterise {
+
+// SCPI over a raw TCP socket (the "socket" port instruments open, 5025 by
+// custom): messages end with a newline both ways.
+class TcpTransport final : public MeterTransport {
+public:
+    // Connects, or throws TransportError saying why.
+    TcpTransport(const std::string& host, std::uint16_t port, std::chrono::milliseconds timeout);
+
+    void Send(std::string_view message) override;
+    std::string Receive(std::chrono::milliseconds timeout) override;
+
+private:
+    FileDescriptor socket_;
+    std::string pending_; // received bytes after the last whole line
+};
+
+} // namespace qv4130::characterise

@@ -1,0 +1,234 @@
+#include "CharacteriseCommand.h"
+
+#include "characterise/InProcessTransport.h"
+#include "characterise/MeterAddress.h"
+#include "characterise/ScpiMeter.h"
+#include "virtualboard/AnalogModel.h"
+#include "virtualboard/SimulatedDmm.h"
+
+#include <atomic>
+#include <charconv>
+#include <csignal>
+#include <fstream>
+#include <memory>
+#include <ostream>
+
+namespace qv4130::ctl {
+
+namespace {
+
+using namespace characterise;
+using Clock = std::chrono::steady_clock;
+
+// Set by Ctrl-C; the run looks at it between codes.
+std::atomic<bool> interrupted{false};
+
+extern "C" void NoteInterrupt(int) {
+    interrupted = true;
+}
+
+// Ctrl-C stops the run instead of the process while it lives.
+class InterruptStopsRun {
+public:
+    InterruptStopsRun() {
+        interrupted = false;
+        previous_ = std::signal(SIGINT, NoteInterrupt);
+    }
+    ~InterruptStopsRun() { std::signal(SIGINT, previous_); }
+    InterruptStopsRun(const InterruptStopsRun&) = delete;
+    InterruptStopsRun& operator=(const InterruptStopsRun&) = delete;
+
+private:
+    void (*previous_)(int);
+};
+
+// The board's own meter: the analog model of the virtual board's outputs, read
+// by the simulated DMM, spoken to in SCPI as any other meter.
+struct SimulatedBench {
+    SimulatedBench(const VirtualBoard& board) : dmm(board.Chip(), model) {}
+    AnalogModel model;
+    SimulatedDmm dmm;
+};
+
+struct MeterConnection {
+    std::unique_ptr<SimulatedBench> bench;
+    std::unique_ptr<ScpiMeter> meter;
+};
+
+MeterConnection ConnectMeter(const CharacteriseOptions& options, VirtualBoard* virtualBoard) {
+    MeterConnection connection;
+    ScpiMeterSettings settings{.name = options.meter.value_or("simulated"),
+                               .rangeVolts = options.rangeVolts,
+                               .nplc = options.nplc,
+                               .measureEachReading = options.measureEachReading,
+                               .routeChannel = std::nullopt,
+                               .timeout = options.timeout};
+    std::unique_ptr<MeterTransport> transport;
+    if (options.meter) {
+        try {
+            transport = OpenMeterTransport(*ParseMeterAddress(*options.meter), options.timeout);
+        } catch (const TransportError& error) {
+            throw MeterError("meter " + *options.meter + " " + error.what());
+        }
+    } else {
+        connection.bench = std::make_unique<SimulatedBench>(*virtualBoard);
+        transport = std::make_unique<InProcessTransport>(connection.bench->dmm);
+        settings.routeChannel = options.run.channel;
+    }
+    connection.meter = std::make_unique<ScpiMeter>(std::move(transport), std::move(settings));
+    connection.meter->Configure();
+    return connection;
+}
+
+std::string Number(double value) {
+    char text[32];
+    const auto [end, failure] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 10);
+    return failure == std::errc{} ? std::string(text, end) : std::string("nan");
+}
+
+std::string Fixed(double value, int decimals) {
+    char text[48];
+    const auto [end, failure] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return failure == std::errc{} ? std::string(text, end) : std::string("nan");
+}
+
+void WriteCsv(std::ostream& csv, const Linearity& result) {
+    csv << "code,volts,error_lsb,inl_endpoint_lsb,inl_bestfit_lsb,dnl_lsb\n";
+    for (const CodeResult& c : result.codes) {
+        csv << c.code << ',' << Number(c.volts) << ',' << Fixed(c.errorLsb, 4) << ','
+            << Fixed(c.inlEndPointLsb, 4) << ',' << Fixed(c.inlBestFitLsb, 4) << ','
+            << (c.dnlLsb ? Fixed(*c.dnlLsb, 4) : std::string()) << '\n';
+    }
+}
+
+std::string WorstText(const Worst& worst) {
+    return Fixed(worst.lsb, 3) + " LSB at code " + std::to_string(worst.code);
+}
+
+void PrintSummary(std::ostream& out, const Linearity& result, int channel) {
+    if (!result.summary) {
+        out << "channel " << channel << ": too few codes measured for the figures\n";
+        return;
+    }
+    const Summary& s = *result.summary;
+    out << "channel " << channel << ", " << result.codes.size() << " codes\n"
+        << "offset: " << Fixed(s.offsetLsb, 3) << " LSB\n"
+        << "gain error: " << Fixed(s.gainErrorLsb, 3) << " LSB (" << Fixed(s.gainErrorPercent, 4)
+        << " %)\n"
+        << "INL (end-point): " << WorstText(s.inlEndPoint) << '\n'
+        << "INL (best-fit): " << WorstText(s.inlBestFit) << '\n'
+        << "DNL: " << WorstText(s.dnl) << '\n'
+        << "monotonic: "
+        << (s.monotonic ? std::string("yes")
+                        : "no, first step down at code " + std::to_string(*s.firstNonMonotonicCode))
+        << '\n';
+}
+
+// "characterise:  45% 1843/4096 codes, 2345 codes/s, 1 s left", redrawn in place
+// at most ten times a second.
+class ProgressLine {
+public:
+    ProgressLine(std::ostream& out, bool enabled) : out_(out), enabled_(enabled) {}
+
+    void Show(const RunProgress& progress) {
+        if (!enabled_) {
+            return;
+        }
+        const auto now = Clock::now();
+        if (progress.done != progress.total && now - lastDrawn_ < std::chrono::milliseconds(100)) {
+            return;
+        }
+        lastDrawn_ = now;
+        const double seconds = std::chrono::duration<double>(now - start_).count();
+        const double rate = seconds > 0 ? progress.done / seconds : 0.0;
+        const int left =
+            rate > 0 ? static_cast<int>((progress.total - progress.done) / rate + 0.5) : 0;
+        out_ << "\rcharacterise: " << (100 * progress.done / progress.total) << "% "
+             << progress.done << '/' << progress.total << " codes, " << static_cast<long>(rate)
+             << " codes/s, " << left << " s left  " << std::flush;
+        drawn_ = true;
+    }
+
+    ~ProgressLine() {
+        if (drawn_) {
+            out_ << '\n';
+        }
+    }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+
+private:
+    std::ostream& out_;
+    bool enabled_;
+    bool drawn_ = false;
+    Clock::time_point start_ = Clock::now();
+    Clock::time_point lastDrawn_{};
+};
+
+std::string EndingText(const RunOutcome& outcome, const CharacteriseOptions& options) {
+    std::string text = outcome.failure.empty() ? "stopped" : outcome.failure;
+    text += "; " + std::to_string(outcome.points.size()) + " codes kept in " + options.csvPath;
+    text += outcome.endCodeWritten
+                ? "; channel " + std::to_string(options.run.channel) + " back at " +
+                      std::to_string(outcome.endCode)
+                : "; channel " + std::to_string(options.run.channel) + " could not be written back";
+    return text;
+}
+
+} // namespace
+
+bool RunCharacteriseCommand(const CharacteriseOptions& options, scpi::Instrument& instrument,
+                            VirtualBoard* virtualBoard, std::ostream& out, const Report& failed,
+                            bool progressLine) {
+    auto fail = [&](const std::string& reason) {
+        out.flush();
+        failed("characterise: " + reason);
+        return false;
+    };
+    if (!options.meter && virtualBoard == nullptr) {
+        return fail("--meter ADDR is needed (the simulated meter is only on the virtual board)");
+    }
+    std::ofstream csv(options.csvPath);
+    if (!csv) {
+        return fail("can't write " + options.csvPath);
+    }
+    MeterConnection connection;
+    try {
+        connection = ConnectMeter(options, virtualBoard);
+    } catch (const MeterError& error) {
+        return fail(error.what());
+    }
+
+    const InterruptStopsRun interruptStopsRun;
+    std::stop_source stop;
+    RunOutcome outcome;
+    {
+        ProgressLine progress(out, progressLine);
+        RunHooks hooks{.wait = {},
+                       .progress =
+                           [&](const RunProgress& p) {
+                               progress.Show(p);
+                               if (interrupted) {
+                                   stop.request_stop();
+                               }
+                           },
+                       .stop = stop.get_token()};
+        outcome = RunCharacterisation(instrument, *connection.meter, options.run, hooks);
+    }
+    const Linearity result = Analyse(outcome.points, options.ideal);
+    WriteCsv(csv, result);
+    csv.flush();
+    if (!csv) {
+        return fail("can't write " + options.csvPath);
+    }
+    PrintSummary(out, result, options.run.channel);
+    out.flush();
+    if (!outcome.complete || !outcome.endCodeWritten) {
+        return fail(EndingText(outcome, options));
+    }
+    return true;
+}
+
+} // namespace qv4130::ctl

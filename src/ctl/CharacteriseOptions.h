@@ -1,0 +1,48 @@
+#pragma once
+
+#include "characterise/CharacterisationRun.h"
+#include "characterise/Linearity.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace qv4130::ctl {
+
+// What "characterise" was asked to do.
+struct CharacteriseOptions {
+    // HOST[:PORT] or /dev/usbtmcN; none: the virtual board's simulated meter.
+    std::optional<std::string> meter;
+    characterise::RunSettings run;
+    characterise::IdealTransfer ideal;
+    std::string csvPath;
+    std::optional<double> rangeVolts;
+    std::optional<double> nplc;
+    bool measureEachReading = false;
+    std::chrono::milliseconds timeout{5000};
+};
+
+// Reads the words after "characterise" (each --option with its value); a
+// reason when they are wrong.
+std::variant<CharacteriseOptions, std::string>
+ParseCharacteriseOptions(const std::vector<std::string>& words);
+
+// What the help says of the command, one line of the help per line.
+inline constexpr std::string_view CharacteriseHelp =
+    "measure the channel's output at each code with a meter\n"
+    "and write every code to the CSV, then print offset, gain\n"
+    "error, INL, DNL and whether it is monotonic. --meter\n"
+    "HOST[:PORT] (5025 by default) or /dev/usbtmcN: a SCPI DMM\n"
+    "on the output; without it, on the virtual board, its\n"
+    "simulated meter. --from, --to (0, 4095), --step (1) codes;\n"
+    "--settle MS after each word (0); --average K readings per\n"
+    "code (1); --vref V of the ideal code/4096 x V (2.5);\n"
+    "--end-code C to leave the channel at (the code it had);\n"
+    "--range V, --nplc N, --meas (MEAS:VOLT:DC? per reading),\n"
+    "--timeout MS (5000) for the meter. Ctrl-C stops the run\n"
+    "and keeps what it measured";
+
+} // namespace qv4130::ctl

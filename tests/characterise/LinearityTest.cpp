@@ -1,0 +1,155 @@
+// The linearity figures of channels whose faults are known exactly, so each
+// figure can be checked against what was put in.
+#include "characterise/Linearity.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qv4130::characterise {
+namespace {
+
+constexpr IdealTransfer Ideal{};
+constexpr double Lsb = 2.5 / 4096;
+constexpr double Tolerance = 1e-6;
+
+// A channel's transfer in LSB of the ideal one: what it puts out for a code.
+using TransferLsb = std::function<double(int code)>;
+
+struct Case {
+    std::string name;
+    TransferLsb transfer;
+    int from = 0, to = 4095, step = 1;
+    double offsetLsb = 0, gainErrorLsb = 0;
+    Worst inlEndPoint{}, inlBestFit{}, dnl{}, error{};
+    bool monotonic = true;
+    std::optional<int> firstNonMonotonicCode{};
+};
+
+std::vector<Point> Measure(const Case& c) {
+    std::vector<Point> points;
+    for (int code = c.from; code <= c.to; code += c.step) {
+        points.push_back({code, c.transfer(code) * Lsb});
+    }
+    return points;
+}
+
+// The bow is symmetric: its worst codes come in pairs, either may be named.
+constexpr int Tie = -1;
+
+// A bow of one LSB at mid-scale over an otherwise perfect transfer. The
+// least-squares line sits a third of the bow above the ends, so the best-fit
+// INL is worst at the ends (-2/3) and only +1/3 in the middle.
+double Bow(int code) {
+    const double x = code / 4095.0;
+    return code + 4.0 * x * (1.0 - x);
+}
+
+const std::vector<Case>& Cases() {
+    static const std::vector<Case> cases{
+        {.name = "perfect", .transfer = [](int code) { return double(code); }},
+        {.name = "pure offset",
+         .transfer = [](int code) { return code + 3.0; },
+         .offsetLsb = 3.0,
+         .error = {3.0, 0}},
+        {.name = "gain error of 2 LSB at full scale",
+         .transfer = [](int code) { return code * (1.0 + 2.0 / 4095); },
+         .gainErrorLsb = 2.0,
+         .error = {2.0, 4095}},
+        {.name = "a run stopped at code 1000 still sees the whole gain error",
+         .transfer = [](int code) { return 0.5 + code * (1.0 + 2.0 / 4095); },
+         .to = 1000,
+         .offsetLsb = 0.5,
+         .gainErrorLsb = 2.0,
+         .error = {0.5 + 2000.0 / 4095, 1000}},
+        {.name = "code 2048 missing: it puts out what 2047 does",
+         .transfer = [](int code) { return code == 2048 ? 2047.0 : code; },
+         .inlEndPoint = {-1.0, 2048},
+         .inlBestFit = {-1.0, 2048},
+         .dnl = {-1.0, 2048},
+         .error = {-1.0, 2048}},
+        {.name = "a step down at code 2048",
+         .transfer = [](int code) { return code == 2048 ? 2046.5 : code; },
+         .inlEndPoint = {-1.5, 2048},
+         .inlBestFit = {-1.5, 2048},
+         .dnl = {-1.5, 2048},
+         .error = {-1.5, 2048},
+         .monotonic = false,
+         .firstNonMonotonicCode = 2048},
+        {.name = "a bow: end-point and best-fit INL differ",
+         .transfer = Bow,
+         .inlEndPoint = {1.0, Tie},
+         .inlBestFit = {-2.0 / 3, Tie},
+         .dnl = {4.0 / 4095, Tie},
+         .error = {1.0, Tie}},
+    };
+    return cases;
+}
+
+void ExpectWorst(const char* what, const Worst& actual, const Worst& expected, double tolerance) {
+    if (expected.code == Tie) {
+        // The pair may differ in sign (a bow's first and last steps): only the size counts.
+        EXPECT_NEAR(std::abs(actual.lsb), std::abs(expected.lsb), tolerance) << what;
+        return;
+    }
+    EXPECT_NEAR(actual.lsb, expected.lsb, tolerance) << what;
+    if (expected.lsb != 0.0) {
+        EXPECT_EQ(actual.code, expected.code) << what;
+    }
+}
+
+TEST(Linearity, FiguresOfKnownChannels) {
+    for (const Case& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        const std::vector<Point> points = Measure(c);
+        const Linearity result = Analyse(points, Ideal);
+        ASSERT_EQ(result.codes.size(), points.size());
+        ASSERT_TRUE(result.summary.has_value());
+        const Summary& s = *result.summary;
+        EXPECT_NEAR(s.offsetLsb, c.offsetLsb, Tolerance);
+        EXPECT_NEAR(s.gainErrorLsb, c.gainErrorLsb, Tolerance);
+        ExpectWorst("end-point INL", s.inlEndPoint, c.inlEndPoint, 1e-3);
+        ExpectWorst("best-fit INL", s.inlBestFit, c.inlBestFit, 1e-3);
+        ExpectWorst("DNL", s.dnl, c.dnl, 1e-3);
+        ExpectWorst("error", s.error, c.error, 1e-3);
+        EXPECT_EQ(s.monotonic, c.monotonic);
+        EXPECT_EQ(s.firstNonMonotonicCode, c.firstNonMonotonicCode);
+    }
+}
+
+TEST(Linearity, CodesComeOutInOrderWithTheMeanDnlOfEachGap) {
+    // Every second code, measured downwards as a run from the top would.
+    const std::vector<Point> points{{4, 4 * Lsb}, {2, 1 * Lsb}, {0, 0.0}};
+    const Linearity result = Analyse(points, Ideal);
+    ASSERT_EQ(result.codes.size(), 3u);
+    EXPECT_EQ(result.codes[0].code, 0);
+    EXPECT_FALSE(result.codes[0].dnlLsb.has_value());
+    // One LSB over two codes, then three over two.
+    EXPECT_NEAR(*result.codes[1].dnlLsb, -0.5, Tolerance);
+    EXPECT_NEAR(*result.codes[2].dnlLsb, 0.5, Tolerance);
+}
+
+TEST(Linearity, TooFewCodesGiveTheCodesButNoLines) {
+    for (const std::vector<Point>& points : {std::vector<Point>{}, std::vector<Point>{{7, 1.0}},
+                                             std::vector<Point>{{7, 1.0}, {7, 1.1}}}) {
+        const Linearity result = Analyse(points, Ideal);
+        EXPECT_EQ(result.codes.size(), points.size());
+        EXPECT_FALSE(result.summary.has_value());
+    }
+}
+
+TEST(Linearity, TheIdealTransferFollowsItsReference) {
+    const IdealTransfer fourVolts{.vref = 4.096};
+    const std::vector<Point> points{{0, 0.0}, {1000, 1.0}, {4095, 4.095}};
+    const Linearity result = Analyse(points, fourVolts);
+    EXPECT_NEAR(result.summary->offsetLsb, 0.0, Tolerance);
+    EXPECT_NEAR(result.summary->gainErrorLsb, 0.0, Tolerance);
+    EXPECT_NEAR(result.codes[1].errorLsb, 0.0, Tolerance);
+}
+
+} // namespace
+} // namespace qv4130::characterise

@@ -1,0 +1,58 @@
+#pragma once
+
+// The virtual board with its analog outputs, the board link over it and a meter
+// on one of its channels that can be made to fail: what every run test stands on.
+#include "board/SharedState.h"
+#include "characterise/Meter.h"
+#include "scpi/Instrument.h"
+#include "virtualboard/AnalogModel.h"
+#include "virtualboard/VirtualBoard.h"
+
+#include <optional>
+
+namespace qv4130::characterise {
+
+class BoardMeter final : public Meter {
+public:
+    BoardMeter(const VirtualBoard& board, AnalogModel& model, int channel)
+        : board_(board), model_(model), channel_(channel) {}
+
+    double ReadVolts() override {
+        if (failAtReading_ && readings_ + 1 == *failAtReading_) {
+            throw MeterError("meter 127.0.0.1:5025 did not answer READ? within 2000 ms");
+        }
+        ++readings_;
+        return model_.Output(board_.Chip(), channel_);
+    }
+
+    void FailAtReading(int reading) { failAtReading_ = reading; }
+    int Readings() const { return readings_; }
+
+private:
+    const VirtualBoard& board_;
+    AnalogModel& model_;
+    int channel_;
+    int readings_ = 0;
+    std::optional<int> failAtReading_;
+};
+
+inline scpi::InstrumentOptions ReadBack(const VirtualBoard& board) {
+    scpi::InstrumentOptions options;
+    options.chipCode = [&board](int channel) { return board.Chip().Code(channel); };
+    return options;
+}
+
+struct RunRig {
+    explicit RunRig(int channel, AnalogSettings analog = {})
+        : model(analog), meter(board, model, channel) {
+        instrument.SetOutput(true);
+    }
+
+    VirtualBoard board;
+    SharedState state{.PortAddress = VirtualBoard::BaseAddress};
+    scpi::Instrument instrument{board, state, ReadBack(board)};
+    AnalogModel model;
+    BoardMeter meter;
+};
+
+} // namespace qv4130::characterise

@@ -1,0 +1,147 @@
+// Characterisation runs on the virtual board: what they measure, and how they
+// end when stopped or when the meter or the chip fails them. However a run
+// ends, the channel must be left at the code the operator asked for.
+#include "RunRig.h"
+#include "characterise/CharacterisationRun.h"
+
+#include <gtest/gtest.h>
+
+#include <stop_token>
+#include <string>
+#include <vector>
+
+namespace qv4130::characterise {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int Channel = 5;
+constexpr int CodeBefore = 1234; // where the channel stands when the run starts
+
+struct Case {
+    std::string name;
+    RunSettings settings;
+    bool powerDown = false;         // the chip powered down before the run
+    std::optional<int> failAt{};    // the meter's reading that fails
+    std::optional<int> stopAfter{}; // codes measured before the operator stops
+    std::vector<int> codes;         // the codes measured, in order
+    std::string failure{};          // part of the failure's message
+    int chipCodeAfter = CodeBefore;
+};
+
+std::vector<int> Range(int from, int to) {
+    std::vector<int> codes;
+    for (int code = from; code <= to; ++code) {
+        codes.push_back(code);
+    }
+    return codes;
+}
+
+TEST(CharacterisationRun, HowRunsEnd) {
+    const std::vector<Case> cases{
+        {.name = "complete, then back to the code it had",
+         .settings = {.channel = Channel, .from = 0, .to = 9},
+         .codes = Range(0, 9)},
+        {.name = "downwards in steps, the last code measured too",
+         .settings = {.channel = Channel, .from = 4095, .to = 0, .step = 1000},
+         .codes = {4095, 3095, 2095, 1095, 95, 0}},
+        {.name = "left at the code the operator chose",
+         .settings = {.channel = Channel, .from = 0, .to = 3, .endCode = 777},
+         .codes = Range(0, 3),
+         .chipCodeAfter = 777},
+        {.name = "stopped by the operator",
+         .settings = {.channel = Channel, .from = 100, .to = 4095},
+         .stopAfter = 5,
+         .codes = Range(100, 104)},
+        {.name = "the meter fails at its 7th reading, 3 per code",
+         .settings = {.channel = Channel, .from = 10, .to = 20, .average = 3},
+         .failAt = 7,
+         .codes = Range(10, 11),
+         .failure = "did not answer READ?"},
+        {.name = "the chip is powered down",
+         .settings = {.channel = Channel, .from = 0, .to = 9},
+         .powerDown = true,
+         .codes = {},
+         .failure = "powered down"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunRig rig(Channel);
+        ASSERT_EQ(rig.instrument.WriteCode(Channel, CodeBefore), scpi::ActionResult::Done);
+        if (c.powerDown) {
+            rig.instrument.SetOutput(false);
+        }
+        if (c.failAt) {
+            rig.meter.FailAtReading(*c.failAt);
+        }
+        std::stop_source stop;
+        RunHooks hooks{.progress =
+                           [&](const RunProgress& progress) {
+                               if (c.stopAfter && progress.done == *c.stopAfter) {
+                                   stop.request_stop();
+                               }
+                           },
+                       .stop = stop.get_token()};
+        ASSERT_FALSE(CheckSettings(c.settings).has_value());
+        const RunOutcome outcome =
+            RunCharacterisation(rig.instrument, rig.meter, c.settings, hooks);
+
+        std::vector<int> measured;
+        for (const Point& p : outcome.points) {
+            measured.push_back(p.code);
+            EXPECT_DOUBLE_EQ(p.volts, rig.model.Volts(Channel, p.code));
+        }
+        EXPECT_EQ(measured, c.codes);
+        EXPECT_EQ(outcome.stopped, c.stopAfter.has_value());
+        EXPECT_EQ(outcome.complete, !c.stopAfter && c.failure.empty());
+        if (c.failure.empty()) {
+            EXPECT_EQ(outcome.failure, "");
+        } else {
+            EXPECT_NE(outcome.failure.find(c.failure), std::string::npos) << outcome.failure;
+        }
+        EXPECT_EQ(rig.board.Chip().Code(Channel), c.chipCodeAfter);
+        EXPECT_EQ(outcome.endCodeWritten, !c.powerDown);
+    }
+}
+
+TEST(CharacterisationRun, OnARealBoardNobodyWroteItEndsAtTheFirstCode) {
+    RunRig rig(Channel);
+    scpi::Instrument blind(rig.board, rig.state); // the chip cannot be read back
+    const RunOutcome outcome =
+        RunCharacterisation(blind, rig.meter, {.channel = Channel, .from = 300, .to = 310});
+    EXPECT_EQ(outcome.endCode, 300);
+    EXPECT_EQ(rig.board.Chip().Code(Channel), 300);
+}
+
+TEST(CharacterisationRun, EachCodeSettlesThenIsReadAsOften) {
+    RunRig rig(Channel);
+    std::vector<std::chrono::microseconds> waits;
+    const RunOutcome outcome = RunCharacterisation(
+        rig.instrument, rig.meter,
+        {.channel = Channel, .from = 0, .to = 4, .settle = 1500us, .average = 4},
+        {.wait = [&](std::chrono::microseconds time) { waits.push_back(time); }});
+    EXPECT_EQ(waits, std::vector<std::chrono::microseconds>(5, 1500us));
+    EXPECT_EQ(rig.meter.Readings(), 20);
+}
+
+// The whole channel on the virtual board, noisy and averaged: the figures the
+// run reports are the ones the model put in.
+TEST(CharacterisationRun, AWholeChannelGivesBackTheModelsFaults) {
+    RunRig rig(Channel, {.seed = 25, .noiseLsb = 0.01});
+    const RunOutcome outcome = RunCharacterisation(
+        rig.instrument, rig.meter, {.channel = Channel, .from = 0, .to = 4095, .average = 4});
+    ASSERT_TRUE(outcome.complete);
+    const Linearity result = Analyse(outcome.points, {.vref = rig.model.Vref()});
+    const ChannelFaults& faults = rig.model.Faults(Channel);
+    EXPECT_NEAR(result.summary->offsetLsb, faults.offsetLsb, 0.05);
+    EXPECT_NEAR(result.summary->gainErrorLsb, faults.gainErrorLsb, 0.05);
+    double worstInl = 0.0;
+    for (const CodeResult& c : result.codes) {
+        worstInl = std::max(
+            worstInl, std::abs(c.inlEndPointLsb - faults.inlLsb[static_cast<std::size_t>(c.code)]));
+    }
+    EXPECT_LT(worstInl, 0.05);
+}
+
+} // namespace
+} // namespace qv4130::characterise

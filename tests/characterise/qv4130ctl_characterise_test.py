@@ -1,0 +1,171 @@
+"""qv4130ctl characterise as an operator runs it: on the virtual board with its
+simulated meter, against a meter on loopback that hangs up, and on a terminal
+(the progress line) and off one (no progress line)."""
+
+import csv
+import os
+import pty
+import signal
+import socket
+import subprocess
+import tempfile
+import threading
+import time
+import unittest
+
+CTL = os.environ["QV4130CTL"]
+
+
+def ctl(*arguments):
+    return subprocess.run([CTL, *arguments], capture_output=True, text=True, timeout=60,
+                          check=False)
+
+
+def read_csv(path):
+    with open(path, newline="", encoding="ascii") as file:
+        return list(csv.DictReader(file))
+
+
+def channel_code(status_text, channel):
+    prefix = f"channel {channel}: "
+    return int(next(line for line in status_text.splitlines()
+                    if line.startswith(prefix))[len(prefix):])
+
+
+class HangingUpMeter:
+    """A SCPI meter on 127.0.0.1 that gives `readings` readings, then hangs up."""
+
+    def __init__(self, readings):
+        self.readings = readings
+        self.listener = socket.create_server(("127.0.0.1", 0))
+        self.listener.settimeout(30)
+        self.port = self.listener.getsockname()[1]
+        self.thread = threading.Thread(target=self.serve, daemon=True)
+        self.thread.start()
+
+    def serve(self):
+        connection, _ = self.listener.accept()
+        with connection, connection.makefile("rw", newline="\n") as stream:
+            given = 0
+            for line in stream:
+                query = line.strip().upper()
+                if query == "READ?":
+                    if given == self.readings:
+                        return
+                    given += 1
+                    stream.write(f"+{given * 1e-3:.9E}\n")
+                elif query == "SYST:ERR?":
+                    stream.write('+0,"No error"\n')
+                elif query.endswith("?"):
+                    stream.write("0\n")
+                stream.flush()
+
+    def close(self):
+        self.thread.join(timeout=30)
+        self.listener.close()
+
+
+class CharacteriseTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.csv = os.path.join(self.folder.name, "run.csv")
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def test_runs_on_the_virtual_board(self):
+        cases = [
+            # arguments after --channel 3, codes in the CSV, channel 3 afterwards
+            ([], list(range(4096)), 1000),
+            (["--meas", "--from", "4000", "--to", "10", "--step", "1000", "--end-code", "7"],
+             [10, 1000, 2000, 3000, 4000], 7),
+        ]
+        for extra, codes, after in cases:
+            with self.subTest(extra=extra):
+                result = ctl("--virtual-board", "write", "3", "1000", "characterise",
+                             "--channel", "3", *extra, "--csv", self.csv, "status")
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertEqual(result.stderr, "")
+                self.assertNotIn("\r", result.stdout)
+                self.assertRegex(result.stdout, r"^channel 3, \d+ codes\noffset: -?\d+\.\d+ LSB\n"
+                                 r"gain error: .*\nINL \(end-point\): .*\nINL \(best-fit\): .*\n"
+                                 r"DNL: .*\nmonotonic: (yes|no.*)\n")
+                rows = read_csv(self.csv)
+                self.assertEqual([int(row["code"]) for row in rows], codes)
+                self.assertEqual(rows[0]["dnl_lsb"], "")
+                self.assertEqual(channel_code(result.stdout, 3), after)
+
+    def test_a_meter_that_hangs_up_ends_the_run_with_one_line(self):
+        meter = HangingUpMeter(readings=5)
+        try:
+            result = ctl("--virtual-board", "write", "2", "321", "characterise", "--channel", "2",
+                         "--meter", f"127.0.0.1:{meter.port}", "--timeout", "2000",
+                         "--csv", self.csv, "status")
+        finally:
+            meter.close()
+        self.assertEqual(result.returncode, 1)
+        errors = result.stderr.splitlines()
+        self.assertEqual(len(errors), 1, result.stderr)
+        self.assertRegex(errors[0], rf"^qv4130ctl: characterise: meter 127\.0\.0\.1:{meter.port} "
+                         r"did not answer READ\?: the meter closed the connection; 5 codes kept")
+        self.assertEqual([row["code"] for row in read_csv(self.csv)], ["0", "1", "2", "3", "4"])
+        # status never ran (the command before it failed), and the virtual board
+        # goes with the process: the message is what tells where the channel is.
+        self.assertIn("channel 2 back at 321", errors[0])
+
+    def test_ctrl_c_stops_the_run_and_keeps_what_it_measured(self):
+        # 5 ms per code: the whole channel would take 20 s.
+        with subprocess.Popen([CTL, "--virtual-board", "write", "4", "99", "characterise",
+                               "--channel", "4", "--settle", "5", "--csv", self.csv],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True) as run:
+            time.sleep(0.5)
+            run.send_signal(signal.SIGINT)
+            out, errors = run.communicate(timeout=30)
+        self.assertEqual(run.returncode, 1, errors)
+        kept = len(read_csv(self.csv))
+        self.assertTrue(0 < kept < 4096, kept)
+        self.assertIn(f"channel 4, {kept} codes\n", out)
+        self.assertEqual(errors, f"qv4130ctl: characterise: stopped; {kept} codes kept in "
+                                 f"{self.csv}; channel 4 back at 99\n")
+
+    def test_a_terminal_sees_the_progress_line(self):
+        pid, terminal = pty.fork()
+        if pid == 0:
+            os.execv(CTL, [CTL, "--virtual-board", "characterise", "--channel", "0",
+                           "--csv", self.csv])
+        output = b""
+        while True:
+            try:
+                chunk = os.read(terminal, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            output += chunk
+        _, status = os.waitpid(pid, 0)
+        self.assertEqual(os.waitstatus_to_exitcode(status), 0, output)
+        self.assertRegex(output.decode(), r"\rcharacterise: 100% 4096/4096 codes, \d+ codes/s, "
+                         r"0 s left")
+
+    def test_usage_mistakes(self):
+        cases = [
+            (["characterise", "--csv", "x.csv"], "needs --channel"),
+            (["characterise", "--channel", "3"], "needs --csv"),
+            (["characterise", "--channel", "16", "--csv", "x.csv"], "channel must be 0 to 15"),
+            (["characterise", "--channel", "1", "--to", "4096", "--csv", "x.csv"], "last code"),
+            (["characterise", "--channel", "1", "--meter", "a:b:c", "--csv", "x.csv"],
+             "--meter takes"),
+            (["characterise", "--channel", "1", "--average", "0", "--csv", "x.csv"],
+             "one reading"),
+            (["characterise", "--channel", "1", "--volts", "1", "--csv", "x.csv"],
+             "no option --volts"),
+        ]
+        for arguments, reason in cases:
+            with self.subTest(arguments=arguments):
+                result = ctl("--virtual-board", *arguments)
+                self.assertEqual(result.returncode, 2, result.stderr)
+                self.assertIn(reason, result.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
