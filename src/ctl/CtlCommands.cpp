@@ -61,8 +61,8 @@ public:
 
 private:
     static const char* Name(Action action) {
-        constexpr const char* names[] = {"write", "step", "power",        "reset", "sweep",
-                                         "status", "scpi", "run", "characterise", "serve"};
+        constexpr const char* names[] = {"write",  "step", "power", "reset",        "sweep",
+                                         "status", "scpi", "run",   "characterise", "serve"};
         return names[static_cast<int>(action)];
     }
 
@@ -152,8 +152,8 @@ private:
                 },
                 [&] {
                     ++number;
-                    failed = failed || !Fail(where() + ": " +
-                                             scpi::FormatError(scpi::Error::TooMuchData));
+                    failed = failed ||
+                             !Fail(where() + ": " + scpi::FormatError(scpi::Error::TooMuchData));
                 });
             if (failed) {
                 return false;
