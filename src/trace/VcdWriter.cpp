@@ -140,9 +140,13 @@ void VcdWriter::Finish(std::uint64_t ns) {
         return;
     }
     if (!started_) {
-        WriteHeader();
+        // A run that never wrote to the port (none was found, or its claim was
+        // refused) leaves no file: a header alone would pass for a recording.
+        file_.reset();
+        std::remove(path_.c_str());
+        return;
     }
-    AppendTime(started_ ? std::max(ns, last_ + 1) : ns);
+    AppendTime(std::max(ns, last_ + 1));
     Flush();
     if (file_ && std::fclose(file_.release()) != 0) {
         Fail();

@@ -26,7 +26,8 @@ public:
     // Hands everything written so far to the operating system.
     void Flush();
     // Writes the closing timestamp (never before the last change), flushes and
-    // closes the file; nothing is written after it.
+    // closes the file; nothing is written after it. Without a single write the
+    // file is removed instead.
     void Finish(std::uint64_t ns);
 
     // Empty while every write has worked; otherwise what went wrong, for the operator.

@@ -45,6 +45,17 @@ TEST(TraceFile, OnlyTheDataRegisterOfThePortInUseIsTraced) {
     EXPECT_EQ(states(), expected);
 }
 
+TEST(TraceFile, ARunThatNeverWroteToThePortLeavesNoFile) {
+    test::RecordingPortLibrary port;
+    SharedState state;
+    state.PortAddress = 888;
+    const std::string path = ::testing::TempDir() + "nothing.vcd";
+    const auto trace = StartTrace(port, state, path, {});
+    trace->OutByte(890, 0x04); // the control register alone
+    trace->Finish();
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
 TEST(TraceFile, AFileThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
     const std::string folder = ::testing::TempDir() + "no-such-folder";
     std::filesystem::remove_all(folder);
