@@ -67,7 +67,9 @@ TEST(CharacterisationRun, HowRunsEnd) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RunRig rig(Channel);
-        ASSERT_EQ(rig.instrument.WriteCode(Channel, CodeBefore), scpi::ActionResult::Done);
+        // Set by another program: only the chip, read back, knows where to return.
+        ASSERT_EQ(scpi::Instrument(rig.board, rig.state).WriteCode(Channel, CodeBefore),
+                  scpi::ActionResult::Done);
         if (c.powerDown) {
             rig.instrument.SetOutput(false);
         }
