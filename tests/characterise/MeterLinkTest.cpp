@@ -9,10 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
@@ -82,16 +78,9 @@ TEST(MeterLink, AMeterThatFailsStopsTheRunCleanly) {
 }
 
 TEST(MeterLink, NobodyListeningIsSaidAtOnce) {
-    // A port that was free a moment ago: nothing listens there now.
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), length), 0);
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    close(probe);
-    const TcpAddress target{"127.0.0.1", ntohs(address.sin_port)};
+    RunRig rig(Channel);
+    const TcpAddress target{"127.0.0.1", StandInMeter(rig.board.Chip(), rig.model).Port()};
+    // The stand-in has gone: nothing listens at its port now.
     try {
         OpenMeterTransport(target, 1000ms);
         FAIL() << "connected to nobody";

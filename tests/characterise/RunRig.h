@@ -36,12 +36,6 @@ private:
     std::optional<int> failAtReading_;
 };
 
-inline scpi::InstrumentOptions ReadBack(const VirtualBoard& board) {
-    scpi::InstrumentOptions options;
-    options.chipCode = [&board](int channel) { return board.Chip().Code(channel); };
-    return options;
-}
-
 struct RunRig {
     explicit RunRig(int channel, AnalogSettings analog = {})
         : model(analog), meter(board, model, channel) {
@@ -50,7 +44,9 @@ struct RunRig {
 
     VirtualBoard board;
     SharedState state{.PortAddress = VirtualBoard::BaseAddress};
-    scpi::Instrument instrument{board, state, ReadBack(board)};
+    // The virtual board is read back: a run ends at the code the chip really had.
+    scpi::Instrument instrument{
+        board, state, {[this](int channel) { return board.Chip().Code(channel); }, {}}};
     AnalogModel model;
     BoardMeter meter;
 };

@@ -24,7 +24,6 @@ public:
     StandInMeter& operator=(const StandInMeter&) = delete;
 
     std::uint16_t Port() const { return port_; }
-    SimulatedDmm& Dmm() { return dmm_; }
 
 private:
     void Serve();

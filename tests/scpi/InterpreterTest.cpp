@@ -2,7 +2,6 @@
 // lines in, replies, queued errors and the exact port calls out.
 #include "scpi/Interpreter.h"
 #include "support/RecordingPortLibrary.h"
-#include "virtualboard/VirtualBoard.h"
 
 #include <gtest/gtest.h>
 
@@ -203,37 +202,6 @@ TEST(Interpreter, ErrorQueueKeepsTheOldestAndSaysWhenItOverflowed) {
     expected.push_back("-350,\"Queue overflow\"");
     EXPECT_EQ(bench.Run(Lines(20, "NOPE")).second, expected);
     EXPECT_EQ(bench.Run({"NOPE", "*CLS"}).second, Lines{});
-}
-
-TEST(Interpreter, IdentifiesTheBoardAndTheProgram) {
-    Bench bench;
-    const std::string reply = bench.Run({"*idn?"}).first.at(0);
-    std::vector<std::string> fields;
-    for (std::size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 1) {
-        comma = reply.find(',', start);
-        fields.push_back(reply.substr(start, comma - start));
-    }
-    ASSERT_EQ(fields.size(), 4u) << reply;
-    EXPECT_NE(fields[1].find("QV4130"), std::string::npos);
-    EXPECT_EQ(fields[2], "0");
-    EXPECT_EQ(fields[3], "2.0.1");
-}
-
-TEST(Interpreter, OnTheVirtualBoardCodesAreTheChipsOwn) {
-    // The chip starts held in reset: the idle byte before the first word lets it run.
-    VirtualBoard board;
-    SharedState state;
-    state.PortAddress = VirtualBoard::BaseAddress;
-    state.DevicePowered = 1;
-    Instrument instrument(
-        board, state, {[&board](int channel) { return int{board.Chip().Code(channel)}; }, [] {}});
-    Interpreter interpreter(instrument);
-    Lines replies;
-    interpreter.ExecuteLine("SOUR:CHAN5:CODE 2560;SOUR:CHAN5:STEP 127;SOUR:CHAN5:CODE?;"
-                            "SOUR:CHAN6:CODE?;*RST;SOUR:CHAN5:CODE?",
-                            replies);
-    EXPECT_EQ(replies, (Lines{"2687", "0", "0"}));
-    EXPECT_EQ(board.Chip().WordsApplied(), 2u);
 }
 
 TEST(Interpreter, TellsItsObserverWhatEachCommandDid) {
