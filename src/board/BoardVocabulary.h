@@ -86,5 +86,7 @@ inline constexpr std::array<NamedPort, 3> NamedPorts{{
     {"PRN", 956},  // 0x3BC
 }};
 inline constexpr std::uint16_t Lpt1Address = NamedPorts[0].address;
+// The port library numbers ports from 1; the board is always on the first one.
+inline constexpr std::int32_t BoardPortNumber = 1;
 
 } // namespace qv4130

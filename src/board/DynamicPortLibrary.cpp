@@ -70,6 +70,14 @@ void DynamicPortLibrary::OutByte(std::int32_t address, std::int32_t value) {
     Bind(outByte_, "OutByte")(address, value);
 }
 
+std::int32_t DynamicPortLibrary::ReleaseParallelPort(std::int32_t port) {
+    if (!releaseParallelPort_) {
+        releaseParallelPort_ = reinterpret_cast<decltype(&::ReleaseParallelPort)>(
+            OptionalSymbol("ReleaseParallelPort"));
+    }
+    return *releaseParallelPort_ != nullptr ? (*releaseParallelPort_)(port) : 0;
+}
+
 void* DynamicPortLibrary::OptionalSymbol(const char* symbol) {
     try {
         return Loaded().Symbol(symbol);

@@ -42,6 +42,8 @@ public:
     std::int32_t GetParallelPortInfo(std::int32_t port, ParallelPortInfo* info) override;
     std::int32_t InByte(std::int32_t address) override;
     void OutByte(std::int32_t address, std::int32_t value) override;
+    // Through ReleaseParallelPort when the library has it.
+    std::int32_t ReleaseParallelPort(std::int32_t port) override;
     // Through the optional GetParallelPortError: a library without it is no failure.
     std::optional<std::string> LastError() override;
 
@@ -62,6 +64,7 @@ private:
     decltype(&::InByte) inByte_ = nullptr;
     decltype(&::OutByte) outByte_ = nullptr;
     std::optional<decltype(&::GetParallelPortError)> getParallelPortError_; // looked up once
+    std::optional<decltype(&::ReleaseParallelPort)> releaseParallelPort_;   // looked up once
 };
 
 // Says so through `report` and in a critical box (the report first, so the

@@ -8,7 +8,7 @@
 
 namespace qv4130 {
 
-// The five port-library calls the program makes. The real binding loads the
+// The port-library calls the programs make. The real binding loads the
 // shared library by name; tests and the virtual board put their own in its place.
 class PortLibrary {
 public:
@@ -19,6 +19,12 @@ public:
     virtual std::int32_t GetParallelPortInfo(std::int32_t port, ParallelPortInfo* info) = 0;
     virtual std::int32_t InByte(std::int32_t address) = 0;
     virtual void OutByte(std::int32_t address, std::int32_t value) = 0;
+
+    // Gives the claim back, after sending what the library still holds for the
+    // port (a USB adapter sends its bytes a moment after the write). The windows
+    // never call it: their claim lasts the run. A one-shot command does, so
+    // that a failure to send its last bytes is its own. Nothing by default.
+    virtual std::int32_t ReleaseParallelPort(std::int32_t /*port*/) { return 0; }
 
     // The library's own words on its last failure (why a claim was refused and
     // what to do), for a library that can give them; nothing otherwise.

@@ -16,8 +16,6 @@ namespace {
 constexpr std::uint32_t PlatformWin32Windows = 1; // VER_PLATFORM_WIN32_WINDOWS
 constexpr std::uint32_t PlatformWin32Nt = 2;      // VER_PLATFORM_WIN32_NT
 
-// The library numbers ports from 1; the board is always on the first one.
-constexpr std::int32_t BoardPortNumber = 1;
 // All bits set: every claim flag the library knows, so no mode is left out.
 constexpr std::int32_t ClaimFlags = -1;
 

@@ -19,6 +19,11 @@ void BoardReach::OutByte(std::int32_t address, std::int32_t value) {
     library_.OutByte(address, value);
 }
 
+std::int32_t BoardReach::ReleaseParallelPort(std::int32_t port) {
+    // Sends nothing of its own: what it may fail to send is the last command's.
+    return library_.ReleaseParallelPort(port);
+}
+
 void BoardReach::Checkpoint() {
     touched_ = false;
     errorAtCheckpoint_ = library_.LastError();

@@ -24,6 +24,7 @@ public:
     }
     std::int32_t InByte(std::int32_t address) override;
     void OutByte(std::int32_t address, std::int32_t value) override;
+    std::int32_t ReleaseParallelPort(std::int32_t port) override;
     std::optional<std::string> LastError() override { return library_.LastError(); }
 
     // Whether the board's port was claimed (the last claim asked for succeeded).

@@ -2,6 +2,7 @@
 
 #include "CharacteriseCommand.h"
 #include "ScriptInput.h"
+#include "board/BoardVocabulary.h"
 #include "scpi/LineFramer.h"
 #include "text/PlainText.h"
 
@@ -57,6 +58,15 @@ public:
         }
         const auto lost = reach_.Lost();
         return !lost || Fail(std::string(Name(command.action)) + ": " + *lost);
+    }
+
+    // After the last command: the claim given back, and with it whatever the
+    // library still held sent, so that a failure to send it (an adapter pulled
+    // out during the run) is that command's, not a silent one after the exit.
+    bool LetGo(const Command& last) {
+        reach_.ReleaseParallelPort(BoardPortNumber);
+        const auto lost = reach_.Lost();
+        return !lost || Fail(std::string(Name(last.action)) + ": " + *lost);
     }
 
 private:
@@ -194,11 +204,14 @@ int RunCommands(const std::vector<Command>& commands, scpi::Instrument& instrume
                 VirtualBoard* virtualBoard) {
     Runner runner(instrument, interpreter, reach, streams, virtualBoard);
     for (const Command& command : commands) {
+        if (command.action == Action::Serve) {
+            return 0; // the server keeps the claim for as long as it serves
+        }
         if (!runner.Run(command)) {
             return 1;
         }
     }
-    return 0;
+    return commands.empty() || runner.LetGo(commands.back()) ? 0 : 1;
 }
 
 } // namespace qv4130::ctl

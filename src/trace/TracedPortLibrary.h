@@ -32,6 +32,9 @@ public:
     std::int32_t GetParallelPortInfo(std::int32_t port, ParallelPortInfo* info) override;
     std::int32_t InByte(std::int32_t address) override;
     void OutByte(std::int32_t address, std::int32_t value) override;
+    std::int32_t ReleaseParallelPort(std::int32_t port) override {
+        return library_.ReleaseParallelPort(port);
+    }
     std::optional<std::string> LastError() override { return library_.LastError(); }
 
     // Returns once every write so far is in the file.

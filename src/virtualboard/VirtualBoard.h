@@ -30,7 +30,7 @@ protected:
 // give 0xFF, an undriven bus.
 class VirtualBoard final : public PortLibrary {
 public:
-    static constexpr std::int32_t PortNumber = 1;
+    static constexpr std::int32_t PortNumber = BoardPortNumber;
     static constexpr std::uint16_t BaseAddress = Lpt1Address;
     static constexpr std::uint16_t StatusAddress = BaseAddress + StatusRegisterOffset;
     static constexpr std::uint16_t ControlAddress = BaseAddress + ControlRegisterOffset;
