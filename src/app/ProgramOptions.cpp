@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <string_view>
+#include <vector>
 
 namespace qv4130 {
 
@@ -45,16 +46,24 @@ struct Declared {
     }
 };
 
-// "--trace" or "--listen", alone or with "=VALUE".
-bool CarriesValue(std::string_view argument, bool& valueFollows) {
-    for (const QCommandLineOption& option : {Declared{}.trace, Declared{}.listen}) {
-        const std::string name = "--" + option.names().constFirst().toStdString();
-        if (argument == name) {
-            valueFollows = true;
-            return true;
+// "--trace", "--listen": every declared option that takes a value, made once.
+const std::vector<std::string>& ValueOptionNames() {
+    static const std::vector<std::string> names = [] {
+        const Declared declared;
+        std::vector<std::string> found;
+        for (const QCommandLineOption& option : {declared.trace, declared.listen}) {
+            found.push_back("--" + option.names().constFirst().toStdString());
         }
-        if (argument.starts_with(name + "=")) {
-            valueFollows = false;
+        return found;
+    }();
+    return names;
+}
+
+// A value-carrying option, alone (its value follows) or with "=VALUE".
+bool CarriesValue(std::string_view argument, bool& valueFollows) {
+    for (const std::string& name : ValueOptionNames()) {
+        if (argument == name || argument.starts_with(name + "=")) {
+            valueFollows = argument == name;
             return true;
         }
     }
