@@ -179,7 +179,7 @@ std::string EndingText(const RunOutcome& outcome, const CharacteriseOptions& opt
 
 } // namespace
 
-bool RunCharacteriseCommand(const CharacteriseOptions& options, scpi::Instrument& instrument,
+bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& output,
                             VirtualBoard* virtualBoard, std::ostream& out, const Report& failed,
                             bool progressLine) {
     auto fail = [&](const std::string& reason) {
@@ -215,7 +215,7 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, scpi::Instrument
                                }
                            },
                        .stop = stop.get_token()};
-        outcome = RunCharacterisation(instrument, *connection.meter, options.run, hooks);
+        outcome = RunCharacterisation(output, *connection.meter, options.run, hooks);
     }
     const Linearity result = Analyse(outcome.points, options.ideal);
     WriteCsv(csv, result);

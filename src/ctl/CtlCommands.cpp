@@ -3,6 +3,7 @@
 #include "CharacteriseCommand.h"
 #include "ScriptInput.h"
 #include "board/BoardVocabulary.h"
+#include "characterise/InstrumentOutput.h"
 #include "scpi/LineFramer.h"
 #include "text/PlainText.h"
 
@@ -98,10 +99,12 @@ private:
             return Scpi(command.text, "scpi");
         case Action::Run:
             return RunScript(command.text);
-        case Action::Characterise:
-            return RunCharacteriseCommand(*command.characterise, instrument_, virtualBoard_,
+        case Action::Characterise: {
+            characterise::InstrumentOutput output(instrument_);
+            return RunCharacteriseCommand(*command.characterise, output, virtualBoard_,
                                           streams_.out, streams_.failed,
                                           &streams_.out == &std::cout && isatty(STDOUT_FILENO));
+        }
         case Action::Serve:
             break;
         }
