@@ -29,6 +29,14 @@ struct Declared {
         "address unless ADDR is given; port 0 picks a free port. Prints where it listens; what "
         "clients change shows in the windows.",
         "[ADDR:]PORT"};
+    QCommandLineOption vref{"vref",
+                            "The virtual board's reference in volts (2.5): what its outputs put "
+                            "out. Only with --virtual-board.",
+                            "V"};
+    QCommandLineOption analogSeed{"analog-seed",
+                                  "Draws the virtual board's per-channel offset, gain error and "
+                                  "non-linearity from N (1). Only with --virtual-board.",
+                                  "N"};
     QCommandLineOption help{"help", "Print this text and exit."};
     QCommandLineOption version{"version", "Print the program's version and exit."};
 
@@ -37,7 +45,7 @@ struct Declared {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(
             "Exercises a QV4130 evaluation board on the PC's printer port.");
-        parser.addOptions({virtualBoard, trace, listen, help, version});
+        parser.addOptions({virtualBoard, trace, listen, vref, analogSeed, help, version});
         parser.addPositionalArgument(
             "/SS",
             "Show the operating system and port address at start-up (any letter case, anywhere "
@@ -46,12 +54,13 @@ struct Declared {
     }
 };
 
-// "--trace", "--listen": every declared option that takes a value, made once.
+// "--trace", "--listen", ...: every declared option that takes a value, made once.
 const std::vector<std::string>& ValueOptionNames() {
     static const std::vector<std::string> names = [] {
         const Declared declared;
         std::vector<std::string> found;
-        for (const QCommandLineOption& option : {declared.trace, declared.listen}) {
+        for (const QCommandLineOption& option :
+             {declared.trace, declared.listen, declared.vref, declared.analogSeed}) {
             found.push_back("--" + option.names().constFirst().toStdString());
         }
         return found;
@@ -104,9 +113,13 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
     if (parser.isSet(declared.trace)) {
         options.tracePath = parser.value(declared.trace).toStdString();
     }
-    if (parser.isSet(declared.listen)) {
-        options.listenText = parser.value(declared.listen).toStdString();
-    }
+    const auto given = [&](const QCommandLineOption& option) {
+        return parser.isSet(option) ? std::optional(parser.value(option).toStdString())
+                                    : std::nullopt;
+    };
+    options.listenText = given(declared.listen);
+    options.vrefText = given(declared.vref);
+    options.analogSeedText = given(declared.analogSeed);
     return options;
 }
 

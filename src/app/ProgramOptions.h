@@ -15,6 +15,8 @@ struct ProgramOptions {
     bool virtualBoard = false;
     std::optional<std::string> tracePath;  // empty when "--trace" ends the line
     std::optional<std::string> listenText; // "[ADDR:]PORT"
+    std::optional<std::string> vrefText;   // the virtual board's reference, volts
+    std::optional<std::string> analogSeedText;
 };
 
 ProgramOptions ParseProgramOptions(int argc, const char* const* argv);

@@ -15,6 +15,7 @@
 #include "scpi/Interpreter.h"
 #include "scpi/qt/StartServing.h"
 #include "scpi/qt/StopSignals.h"
+#include "setup/AnalogOptions.h"
 #include "setup/BoardSetup.h"
 #include "ui/ApplicationIcon.h"
 #include "ui/ChildWindows.h"
@@ -58,9 +59,9 @@ qv4130::Report ReportAndShowLater(qv4130::MessageSink& messages) {
 
 // The virtual board's window, beside the main window once the event loop runs
 // (start-up creates the main window before it shows it).
-std::unique_ptr<qv4130::VirtualBoardPanel> ShowPanel(qv4130::VirtualBoard& board,
+std::unique_ptr<qv4130::VirtualBoardPanel> ShowPanel(qv4130::BoardSetup& board,
                                                      const qv4130::LazyMainWindow& mainWindow) {
-    auto panel = std::make_unique<qv4130::VirtualBoardPanel>(board);
+    auto panel = std::make_unique<qv4130::VirtualBoardPanel>(*board.Board(), board.Analog());
     QTimer::singleShot(0, panel.get(), [panel = panel.get(), &mainWindow] {
         if (const QWidget* anchor = mainWindow.Loaded()) {
             panel->ShowBeside(*anchor);
@@ -93,9 +94,13 @@ std::variant<StartOptions, int> ReadOptions(int& argc, char** argv) {
         std::cout << (given.help ? qv4130::UsageText() : qv4130::VersionText() + '\n');
         return EXIT_SUCCESS;
     }
-    StartOptions options{{given.virtualBoard, given.tracePath}, std::nullopt, {}};
+    StartOptions options{{given.virtualBoard, given.tracePath, {}}, std::nullopt, {}};
     if (given.tracePath && given.tracePath->empty()) {
         return UsageFailure("--trace needs a file name");
+    }
+    if (auto reason = qv4130::ApplyAnalogOptions({given.vrefText, given.analogSeedText},
+                                                 given.virtualBoard, options.board.analog)) {
+        return UsageFailure(*reason);
     }
     if (given.listenText) {
         options.listen = qv4130::scpi::ParseListenAddress(*given.listenText);
@@ -195,8 +200,8 @@ int main(int argc, char** argv) {
         return form;
     });
     std::unique_ptr<qv4130::VirtualBoardPanel> panel;
-    if (qv4130::VirtualBoard* simulated = board.Board()) {
-        panel = ShowPanel(*simulated, mainWindow);
+    if (board.Board() != nullptr) {
+        panel = ShowPanel(board, mainWindow);
     }
 
     const std::unique_ptr<qv4130::OsVersionSource> osVersion = qv4130::MakeHostOsVersionSource();

@@ -3,7 +3,6 @@
 #include "characterise/InProcessTransport.h"
 #include "characterise/MeterAddress.h"
 #include "characterise/ScpiMeter.h"
-#include "virtualboard/AnalogModel.h"
 #include "virtualboard/SimulatedDmm.h"
 
 #include <atomic>
@@ -42,20 +41,14 @@ private:
     void (*previous_)(int);
 };
 
-// The board's own meter: the analog model of the virtual board's outputs, read
-// by the simulated DMM, spoken to in SCPI as any other meter.
-struct SimulatedBench {
-    SimulatedBench(const VirtualBoard& board) : dmm(board.Chip(), model) {}
-    AnalogModel model;
-    SimulatedDmm dmm;
-};
-
+// The board's own meter, the simulated DMM on the analog model of the virtual
+// board's outputs, is spoken to in SCPI as any other meter.
 struct MeterConnection {
-    std::unique_ptr<SimulatedBench> bench;
+    std::unique_ptr<SimulatedDmm> simulated;
     std::unique_ptr<ScpiMeter> meter;
 };
 
-MeterConnection ConnectMeter(const CharacteriseOptions& options, VirtualBoard* virtualBoard) {
+MeterConnection ConnectMeter(const CharacteriseOptions& options, BoardSetup& board) {
     MeterConnection connection;
     ScpiMeterSettings settings{.name = options.meter.value_or("simulated"),
                                .rangeVolts = options.rangeVolts,
@@ -71,8 +64,9 @@ MeterConnection ConnectMeter(const CharacteriseOptions& options, VirtualBoard* v
             throw MeterError("meter " + *options.meter + " " + error.what());
         }
     } else {
-        connection.bench = std::make_unique<SimulatedBench>(*virtualBoard);
-        transport = std::make_unique<InProcessTransport>(connection.bench->dmm);
+        connection.simulated =
+            std::make_unique<SimulatedDmm>(board.Board()->Chip(), *board.Analog());
+        transport = std::make_unique<InProcessTransport>(*connection.simulated);
         settings.routeChannel = options.run.channel;
     }
     connection.meter = std::make_unique<ScpiMeter>(std::move(transport), std::move(settings));
@@ -180,14 +174,14 @@ std::string EndingText(const RunOutcome& outcome, const CharacteriseOptions& opt
 } // namespace
 
 bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& output,
-                            VirtualBoard* virtualBoard, std::ostream& out, const Report& failed,
+                            BoardSetup& board, std::ostream& out, const Report& failed,
                             bool progressLine) {
     auto fail = [&](const std::string& reason) {
         out.flush();
         failed("characterise: " + reason);
         return false;
     };
-    if (!options.meter && virtualBoard == nullptr) {
+    if (!options.meter && board.Analog() == nullptr) {
         return fail("--meter ADDR is needed (the simulated meter is only on the virtual board)");
     }
     std::ofstream csv(options.csvPath);
@@ -196,7 +190,7 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
     }
     MeterConnection connection;
     try {
-        connection = ConnectMeter(options, virtualBoard);
+        connection = ConnectMeter(options, board);
     } catch (const MeterError& error) {
         return fail(error.what());
     }
@@ -217,7 +211,11 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
                        .stop = stop.get_token()};
         outcome = RunCharacterisation(output, *connection.meter, options.run, hooks);
     }
-    const Linearity result = Analyse(outcome.points, options.ideal);
+    IdealTransfer ideal = options.ideal;
+    if (!options.vrefGiven && board.Analog() != nullptr) {
+        ideal.vref = board.Analog()->Vref();
+    }
+    const Linearity result = Analyse(outcome.points, ideal);
     WriteCsv(csv, result);
     csv.flush();
     if (!csv) {

@@ -3,21 +3,19 @@
 #include "CharacteriseOptions.h"
 #include "characterise/ChannelOutput.h"
 #include "host/Report.h"
-#include "virtualboard/VirtualBoard.h"
+#include "setup/BoardSetup.h"
 
 #include <iosfwd>
 
 namespace qv4130::ctl {
 
 // Runs "characterise": connects the meter (or, on the virtual board and with no
-// --meter, its simulated meter), steps the channel through `output`, writes the
-// CSV and prints
-// the channel's figures. Ctrl-C stops the run and keeps what it measured. A
-// progress line is drawn on `out` only when `progressLine` (a terminal).
-// Returns false, after telling `failed` why in one line, when the run could not
-// be done whole.
+// --meter, its simulated meter, measuring the board's analog model), steps the channel through
+// `output`, writes the CSV and prints the channel's figures. Ctrl-C stops the run and keeps what it
+// measured. A progress line is drawn on `out` only when `progressLine` (a terminal). Returns false,
+// after telling `failed` why in one line, when the run could not be done whole.
 bool RunCharacteriseCommand(const CharacteriseOptions& options, characterise::ChannelOutput& output,
-                            VirtualBoard* virtualBoard, std::ostream& out, const Report& failed,
+                            BoardSetup& board, std::ostream& out, const Report& failed,
                             bool progressLine);
 
 } // namespace qv4130::ctl

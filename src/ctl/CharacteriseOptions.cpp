@@ -3,8 +3,6 @@
 #include "characterise/MeterAddress.h"
 #include "text/PlainText.h"
 
-#include <charconv>
-#include <cmath>
 #include <string_view>
 
 namespace qv4130::ctl {
@@ -13,16 +11,6 @@ namespace {
 
 std::optional<int> Whole(const std::string& text) {
     return text::ParseWhole<int>(text, 10);
-}
-
-std::optional<double> Positive(const std::string& text) {
-    double value = 0.0;
-    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (failure != std::errc{} || end != text.data() + text.size() || !std::isfinite(value) ||
-        value <= 0.0) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 using Result = std::variant<CharacteriseOptions, std::string>;
@@ -39,7 +27,7 @@ std::optional<std::string> Take(CharacteriseOptions& o, std::string_view option,
         return std::nullopt;
     };
     auto positive = [&](std::optional<double>& into) -> std::optional<std::string> {
-        into = Positive(value);
+        into = text::ParsePositive(value);
         return into ? std::nullopt : std::optional(std::string(option) + " takes a number above 0");
     };
     if (option == "--meter") {
@@ -79,6 +67,7 @@ std::optional<std::string> Take(CharacteriseOptions& o, std::string_view option,
         std::optional<double> vref;
         auto error = positive(vref);
         o.ideal.vref = vref.value_or(o.ideal.vref);
+        o.vrefGiven = true;
         return error;
     } else if (option == "--range") {
         return positive(o.rangeVolts);

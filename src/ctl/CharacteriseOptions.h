@@ -18,6 +18,8 @@ struct CharacteriseOptions {
     std::optional<std::string> meter;
     characterise::RunSettings run;
     characterise::IdealTransfer ideal;
+    // Without --vref the ideal's reference is the virtual board's, on that board.
+    bool vrefGiven = false;
     std::string csvPath;
     std::optional<double> rangeVolts;
     std::optional<double> nplc;
@@ -39,10 +41,10 @@ inline constexpr std::string_view CharacteriseHelp =
     "on the output; without it, on the virtual board, its\n"
     "simulated meter. --from, --to (0, 4095), --step (1) codes;\n"
     "--settle MS after each word (0); --average K readings per\n"
-    "code (1); --vref V of the ideal code/4096 x V (2.5);\n"
-    "--end-code C to leave the channel at (the code it had);\n"
-    "--range V, --nplc N, --meas (MEAS:VOLT:DC? per reading),\n"
-    "--timeout MS (5000) for the meter. Ctrl-C stops the run\n"
-    "and keeps what it measured";
+    "code (1); --vref V of the ideal code/4096 x V (2.5, or\n"
+    "the virtual board's); --end-code C to leave the channel\n"
+    "at (the code it had); --range V, --nplc N, --meas\n"
+    "(MEAS:VOLT:DC? per reading), --timeout MS (5000) for the\n"
+    "meter. Ctrl-C stops the run and keeps what it measured";
 
 } // namespace qv4130::ctl

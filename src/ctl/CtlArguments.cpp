@@ -5,6 +5,7 @@
 #include "board/BoardVocabulary.h"
 #include "host/AppIdentity.h"
 #include "scpi/Instrument.h"
+#include "setup/AnalogOptions.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -198,6 +199,15 @@ struct Declared {
                              "Value Change Dump (DIN, SCLK, SYNC, PD, RESET) that PulseView, "
                              "sigrok-cli and GTKWave open.",
                              "FILE.vcd"};
+    QCommandLineOption vref{"vref",
+                            "The virtual board's reference in volts (2.5): its outputs, and the "
+                            "simulated meter's readings, scale with it. Only with --virtual-board.",
+                            "V"};
+    QCommandLineOption analogSeed{
+        "analog-seed",
+        "Draws the virtual board's per-channel offset, gain error and non-linearity from N "
+        "(1), so a run can be repeated. Only with --virtual-board.",
+        "N"};
     QCommandLineOption help{{"h", "help"}, "Print this text and exit."};
     QCommandLineOption version{"version", "Print the version and exit."};
 
@@ -210,7 +220,7 @@ struct Declared {
         parser.setApplicationDescription(
             "Drives a QV4130 evaluation board on the PC's printer port from scripts and\nSCPI "
             "clients. The commands run in the order given.");
-        parser.addOptions({virtualBoard, port, trace, help, version});
+        parser.addOptions({virtualBoard, port, trace, vref, analogSeed, help, version});
         parser.addPositionalArgument("COMMAND", "One of the commands below, with its values.",
                                      "COMMAND...");
     }
@@ -267,6 +277,14 @@ std::variant<Plan, UsageError> ParseArguments(const std::vector<std::string_view
             return UsageError{"--trace takes a file name"};
         }
         plan.tracePath = parser.value(declared.trace).toStdString();
+    }
+    const auto given = [&](const QCommandLineOption& option) {
+        return parser.isSet(option) ? std::optional(parser.value(option).toStdString())
+                                    : std::nullopt;
+    };
+    if (auto reason = ApplyAnalogOptions({given(declared.vref), given(declared.analogSeed)},
+                                         plan.virtualBoard, plan.analog)) {
+        return UsageError{*reason};
     }
     const QStringList commandWords = parser.positionalArguments();
     Reader reader(commandWords);

@@ -2,6 +2,7 @@
 
 #include "CharacteriseOptions.h"
 #include "board/PrinterPorts.h"
+#include "virtualboard/AnalogModel.h"
 
 #include <cstdint>
 #include <optional>
@@ -32,6 +33,8 @@ struct Plan {
     std::optional<PortMenuItem> port;
     // --trace FILE: the data register's writes recorded in a VCD file.
     std::optional<std::string> tracePath;
+    // --vref, --analog-seed: the virtual board's outputs.
+    AnalogSettings analog;
     std::vector<Command> commands;
 };
 

@@ -47,9 +47,9 @@ std::string_view WithoutComment(std::string_view line) {
 class Runner {
 public:
     Runner(scpi::Instrument& instrument, scpi::Interpreter& interpreter, BoardReach& reach,
-           Streams streams, VirtualBoard* virtualBoard)
+           Streams streams, BoardSetup& board)
         : instrument_(instrument), interpreter_(interpreter), reach_(reach), streams_(streams),
-          virtualBoard_(virtualBoard) {}
+          board_(board) {}
 
     // The command, then whether what it sent reached the board.
     bool Run(const Command& command) {
@@ -101,8 +101,8 @@ private:
             return RunScript(command.text);
         case Action::Characterise: {
             characterise::InstrumentOutput output(instrument_);
-            return RunCharacteriseCommand(*command.characterise, output, virtualBoard_,
-                                          streams_.out, streams_.failed,
+            return RunCharacteriseCommand(*command.characterise, output, board_, streams_.out,
+                                          streams_.failed,
                                           &streams_.out == &std::cout && isatty(STDOUT_FILENO));
         }
         case Action::Serve:
@@ -196,7 +196,7 @@ private:
     scpi::Interpreter& interpreter_;
     BoardReach& reach_;
     Streams streams_;
-    VirtualBoard* virtualBoard_;
+    BoardSetup& board_;
     std::vector<std::string> replies_;
 };
 
@@ -204,8 +204,8 @@ private:
 
 int RunCommands(const std::vector<Command>& commands, scpi::Instrument& instrument,
                 scpi::Interpreter& interpreter, BoardReach& reach, Streams streams,
-                VirtualBoard* virtualBoard) {
-    Runner runner(instrument, interpreter, reach, streams, virtualBoard);
+                BoardSetup& board) {
+    Runner runner(instrument, interpreter, reach, streams, board);
     for (const Command& command : commands) {
         if (command.action == Action::Serve) {
             return 0; // the server keeps the claim for as long as it serves

@@ -4,7 +4,7 @@
 #include "CtlArguments.h"
 #include "host/Report.h"
 #include "scpi/Interpreter.h"
-#include "virtualboard/VirtualBoard.h"
+#include "setup/BoardSetup.h"
 
 #include <iosfwd>
 #include <vector>
@@ -20,11 +20,10 @@ struct Streams {
 // Carries out every command but serve, in order, and stops at the first that
 // fails, with its reason told: a refused command, and one whose
 // bytes could not reach the board (`reach`). Returns the exit status: 0 or 1.
-// "run -" reads standard input. `virtualBoard` is the simulated board when it
-// is the one driven (characterise then has its simulated meter), null on
-// hardware.
+// "run -" reads standard input. On the virtual board `board` gives
+// characterise its simulated meter.
 int RunCommands(const std::vector<Command>& commands, scpi::Instrument& instrument,
                 scpi::Interpreter& interpreter, BoardReach& reach, Streams streams,
-                VirtualBoard* virtualBoard = nullptr);
+                BoardSetup& board);
 
 } // namespace qv4130::ctl

@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
     SharedState state;
     // A trace's file is completed when the set-up goes, on every return below.
     ctl::OneLineReport lines(ProgramReport());
-    BoardSetup board({plan.virtualBoard, plan.tracePath}, state, ctl::EndForPortLibrary,
-                     lines.Held());
+    BoardSetup board({plan.virtualBoard, plan.tracePath, plan.analog}, state,
+                     ctl::EndForPortLibrary, lines.Held());
     ctl::BoardReach library(board.Library());
     if (!ctl::FindPort(library, state, plan.port, lines.Held())) {
         lines.Finish(true);
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     scpi::Interpreter interpreter(instrument);
 
     const int status = ctl::RunCommands(plan.commands, instrument, interpreter, library,
-                                        {std::cout, lines.Failure()}, board.Board());
+                                        {std::cout, lines.Failure()}, board);
     // Serving, the library's news is said as it comes.
     lines.Finish(false);
     if (status != EXIT_SUCCESS || !serving) {

@@ -7,6 +7,7 @@ BoardSetup::BoardSetup(const BoardChoice& choice, const SharedState& state,
     if (choice.virtualBoard) {
         auto board = std::make_unique<VirtualBoard>();
         board_ = board.get();
+        analog_ = std::make_unique<AnalogModel>(choice.analog);
         chosen_ = std::move(board);
     } else {
         chosen_ = std::make_unique<DynamicPortLibrary>(DefaultPortLibraryName,

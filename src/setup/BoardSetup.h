@@ -4,6 +4,7 @@
 #include "board/PortLibrary.h"
 #include "board/SharedState.h"
 #include "trace/TracedPortLibrary.h"
+#include "virtualboard/AnalogModel.h"
 #include "virtualboard/VirtualBoard.h"
 
 #include <functional>
@@ -17,6 +18,7 @@ namespace qv4130 {
 struct BoardChoice {
     bool virtualBoard = false;            // the simulated board instead of the port library
     std::optional<std::string> tracePath; // a trace of every data-register write, when given
+    AnalogSettings analog;                // the virtual board's outputs in volts
 };
 
 // The one place both programs set up the board: the port library loaded by
@@ -37,6 +39,9 @@ public:
     PortLibrary& Library() { return trace_ ? *trace_ : *chosen_; }
     // The virtual board, when it was chosen; null on hardware.
     VirtualBoard* Board() { return board_; }
+    // What the virtual board's outputs put out in volts, over its chip; null on
+    // hardware, whose outputs only a real meter can see.
+    AnalogModel* Analog() { return analog_.get(); }
     // The trace, when one is kept; null otherwise.
     TracedPortLibrary* Trace() { return trace_.get(); }
     // What the simulated chip holds on a channel; empty on hardware, where
@@ -46,6 +51,7 @@ public:
 private:
     std::unique_ptr<PortLibrary> chosen_;
     VirtualBoard* board_ = nullptr; // chosen_, when it is the virtual board
+    std::unique_ptr<AnalogModel> analog_;
     std::unique_ptr<TracedPortLibrary> trace_;
 };
 

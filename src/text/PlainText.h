@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -67,6 +68,19 @@ template <typename Number> std::optional<Number> ParseWhole(std::string_view tex
     const char* const end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value, base);
     if (text.empty() || error != std::errc{} || stop != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// A finite decimal number above 0 (a voltage, a time), when the whole of
+// `text` is one.
+inline std::optional<double> ParsePositive(std::string_view text) {
+    double value = 0.0;
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc{} || stop != end || !std::isfinite(value) ||
+        value <= 0.0) {
         return std::nullopt;
     }
     return value;

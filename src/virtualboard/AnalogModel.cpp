@@ -52,12 +52,13 @@ double AnalogModel::Volts(int channel, int code) const {
     return lsb * (f.offsetLsb + gain * (code + f.inlLsb[static_cast<std::size_t>(code)]));
 }
 
+double AnalogModel::SteadyOutput(const Qv4130Chip& chip, int channel) const {
+    return chip.PoweredDown() ? 0.0 : Volts(channel, chip.Code(channel));
+}
+
 double AnalogModel::Output(const Qv4130Chip& chip, int channel) {
-    if (chip.PoweredDown()) {
-        return 0.0;
-    }
-    const double volts = Volts(channel, chip.Code(channel));
-    if (settings_.noiseLsb <= 0.0) {
+    const double volts = SteadyOutput(chip, channel);
+    if (chip.PoweredDown() || settings_.noiseLsb <= 0.0) {
         return volts;
     }
     std::normal_distribution<double> noise(0.0, settings_.noiseLsb * settings_.vref / CodeCount);

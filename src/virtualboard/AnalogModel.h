@@ -45,8 +45,10 @@ public:
 
     // The channel's output for a code, without noise.
     double Volts(int channel, int code) const;
-    // What a meter on the channel reads now: 0 V while the chip holds its outputs
-    // powered down, otherwise the code's volts plus noise.
+    // What the channel puts out now, without noise: 0 V while the chip holds its
+    // outputs powered down, otherwise its code's volts.
+    double SteadyOutput(const Qv4130Chip& chip, int channel) const;
+    // What a meter on the channel reads now: the steady output plus noise.
     double Output(const Qv4130Chip& chip, int channel);
 
 private:

@@ -5,6 +5,7 @@ simulated meter, against a meter on loopback that hangs up, and on a terminal
 import csv
 import os
 import pty
+import re
 import signal
 import socket
 import subprocess
@@ -94,6 +95,20 @@ class CharacteriseTest(unittest.TestCase):
                 self.assertEqual([int(row["code"]) for row in rows], codes)
                 self.assertEqual(rows[0]["dnl_lsb"], "")
                 self.assertEqual(channel_code(result.stdout, 3), after)
+
+    def test_the_board_s_reference_and_seed_shape_what_is_measured(self):
+        runs = {}
+        for seed in ("5", "6"):
+            result = ctl("--virtual-board", "--vref", "3.3", "--analog-seed", seed,
+                         "characterise", "--channel", "1", "--step", "512", "--csv", self.csv)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            runs[seed] = read_csv(self.csv)
+            top = float(runs[seed][-1]["volts"])
+            self.assertAlmostEqual(top, 3.3 * 4095 / 4096, delta=8 * 3.3 / 4096)
+            # The ideal follows the board's reference: only the drawn faults remain.
+            gain = re.search(r"^gain error: (\S+) LSB", result.stdout, re.M)
+            self.assertLess(abs(float(gain.group(1))), 4.0, result.stdout)
+        self.assertNotEqual(runs["5"], runs["6"])
 
     def test_a_meter_that_hangs_up_ends_the_run_with_one_line(self):
         meter = HangingUpMeter(readings=5)

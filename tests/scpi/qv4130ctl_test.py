@@ -48,6 +48,9 @@ class CommandLineTest(unittest.TestCase):
             (["--virtual-board", "serve", "status"], 2, "must come last"),
             (["--port", "LPT3", "status"], 2, "--port takes"),
             (["--virtual-board", "serve", "--listen", "nowhere:1"], 2, "--listen takes"),
+            (["--vref", "3", "status"], 2, "--vref sets the virtual board's outputs: it needs"),
+            (["--virtual-board", "--vref", "0", "status"], 2, "--vref takes"),
+            (["--virtual-board", "--analog-seed", "-1", "status"], 2, "--analog-seed takes"),
             (["--help"], 0, "SYSTem:ERRor[:NEXT]?"),
         ]
         for arguments, status, text in cases:

@@ -21,19 +21,22 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
         // A value is the next argument even when it looks like an option; the last wins.
         {{"--trace", "-reverse", "-platform", "offscreen", "--listen", "/SS", "--trace",
           "--listen"},
-         {false, false, false, "--listen", "/SS"},
+         {false, false, false, "--listen", "/SS", {}, {}},
          "-platform offscreen",
          {"-platform", "offscreen"}},
-        {{"--trace=a.vcd", "/ss", "--virtual-board"},
-         {false, false, true, "a.vcd", std::nullopt},
+        {{"--trace=a.vcd", "/ss", "--virtual-board", "--vref", "-3", "--analog-seed=7"},
+         {false, false, true, "a.vcd", std::nullopt, "-3", "7"},
          "/ss --virtual-board",
          {"/ss", "--virtual-board"}},
-        {{"/SS", "--version"}, {false, true, false, {}, {}}, "/SS --version", {"/SS", "--version"}},
+        {{"/SS", "--version"},
+         {false, true, false, {}, {}, {}, {}},
+         "/SS --version",
+         {"/SS", "--version"}},
         {{"--version", "--help"},
-         {true, true, false, {}, {}},
+         {true, true, false, {}, {}, {}, {}},
          "--version --help",
          {"--version", "--help"}},
-        {{"--trace"}, {false, false, false, "", {}}, "", {}},
+        {{"--trace"}, {false, false, false, "", {}, {}, {}}, "", {}},
         {{"/S", "S", "", "a b"}, {}, "/S S  a b", {"/S", "S", "", "a b"}},
     };
     for (const Row& row : rows) {
@@ -53,6 +56,8 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
         EXPECT_EQ(options.virtualBoard, row.options.virtualBoard) << label;
         EXPECT_EQ(options.tracePath, row.options.tracePath) << label;
         EXPECT_EQ(options.listenText, row.options.listenText) << label;
+        EXPECT_EQ(options.vrefText, row.options.vrefText) << label;
+        EXPECT_EQ(options.analogSeedText, row.options.analogSeedText) << label;
         EXPECT_EQ(ArgumentText(argc, argv.data()), row.argumentText) << label;
 
         const int kept = RemoveValueOptions(argc, argv.data());
@@ -67,7 +72,7 @@ TEST(ProgramOptions, UsageNamesTheProgramAndEveryOption) {
     const std::string usage = UsageText();
     EXPECT_EQ(usage.rfind("Usage: qv4130 [options] [/SS]\n", 0), 0u) << usage;
     for (const char* option : {"--virtual-board", "--trace <FILE.vcd>", "--listen <[ADDR:]PORT>",
-                               "--help", "--version", "/SS"}) {
+                               "--vref <V>", "--analog-seed <N>", "--help", "--version", "/SS"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }

@@ -28,7 +28,9 @@ protected:
     static void LetTheEventLoopRun() { QCoreApplication::processEvents(); }
 
     test::BoardBench bench;
-    std::unique_ptr<VirtualBoardPanel> panel = std::make_unique<VirtualBoardPanel>(bench.board);
+    AnalogModel analog;
+    std::unique_ptr<VirtualBoardPanel> panel =
+        std::make_unique<VirtualBoardPanel>(bench.board, &analog);
 };
 
 TEST_F(PanelTest, AWindowOfItsOwnShowingChannelsStateAndTheLastWord) {
@@ -44,6 +46,7 @@ TEST_F(PanelTest, AWindowOfItsOwnShowingChannelsStateAndTheLastWord) {
     EXPECT_EQ(Text("channelHex5"), "A00");
     EXPECT_EQ(Text("channelDecimal5"), "2560");
     EXPECT_EQ(Bar(5), 2560);
+    EXPECT_EQ(Text("channelVolts5"), QStringLiteral("%1 V").arg(analog.Volts(5, 2560), 0, 'f', 4));
     EXPECT_EQ(Text("chipState"), "Running, powered up");
     EXPECT_EQ(Text("dataRegister"), "0x16: RESET 1  PD 0  SYNC 1  SCLK 1  DIN 0");
     EXPECT_EQ(Text("decodedWord"), "Word 0x05A00: mode 0 (write), channel 5, code 0xA00 (2560)");
@@ -54,6 +57,7 @@ TEST_F(PanelTest, AWindowOfItsOwnShowingChannelsStateAndTheLastWord) {
     LetTheEventLoopRun();
     EXPECT_EQ(Text("channelHex5") + Text("channelDecimal5"), "A002560");
     EXPECT_EQ(Bar(5), 0);
+    EXPECT_EQ(Text("channelVolts5"), "0.0000 V");
 
     bench.Send(2, 5, 1);
     LetTheEventLoopRun();

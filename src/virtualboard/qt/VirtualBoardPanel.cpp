@@ -29,7 +29,7 @@ namespace {
 // The channels sit in two blocks of eight side by side, so the window stays
 // short enough to stand beside the main window.
 constexpr int ChannelsPerBlock = ChannelCount / 2;
-constexpr int ColumnsPerBlock = 5; // number, hex, decimal, output, gap
+constexpr int ColumnsPerBlock = 6; // number, hex, decimal, volts, output, gap
 
 // Asks for room for all of its content, where QScrollArea asks for at most
 // 24 lines: the panel is shrunk to the screen only where the screen is smaller.
@@ -72,8 +72,9 @@ QLabel* NewCodeLabel(const QString& objectName, const QFont& font, QWidget* pare
 }
 } // namespace
 
-VirtualBoardPanel::VirtualBoardPanel(VirtualBoard& board, QWidget* parent)
-    : QWidget(parent, Qt::Window), board_(board) {
+VirtualBoardPanel::VirtualBoardPanel(VirtualBoard& board, const AnalogModel* analog,
+                                     QWidget* parent)
+    : QWidget(parent, Qt::Window), board_(board), analog_(analog) {
     setObjectName(QStringLiteral("virtualBoardPanel"));
     setWindowTitle(QString::fromLatin1(WindowTitle));
     // The program's life follows the main window; this one only watches.
@@ -138,8 +139,12 @@ QWidget* VirtualBoardPanel::BuildChannelsGroup() {
         grid->addWidget(new QLabel(QStringLiteral("Ch"), group), 0, column);
         grid->addWidget(new QLabel(QStringLiteral("Hex"), group), 0, column + 1, Qt::AlignRight);
         grid->addWidget(new QLabel(QStringLiteral("Dec"), group), 0, column + 2, Qt::AlignRight);
-        grid->addWidget(new QLabel(QStringLiteral("Output"), group), 0, column + 3);
-        grid->setColumnStretch(column + 3, 1);
+        if (analog_ != nullptr) {
+            grid->addWidget(new QLabel(QStringLiteral("Volts"), group), 0, column + 3,
+                            Qt::AlignRight);
+        }
+        grid->addWidget(new QLabel(QStringLiteral("Output"), group), 0, column + 4);
+        grid->setColumnStretch(column + 4, 1);
         if (block > 0) {
             grid->setColumnMinimumWidth(column - 1, 12);
         }
@@ -160,7 +165,11 @@ QWidget* VirtualBoardPanel::BuildChannelsGroup() {
         grid->addWidget(new QLabel(n, group), row, column);
         grid->addWidget(widgets.hex, row, column + 1);
         grid->addWidget(widgets.decimal, row, column + 2);
-        grid->addWidget(widgets.output, row, column + 3);
+        if (analog_ != nullptr) {
+            widgets.volts = NewCodeLabel(QStringLiteral("channelVolts") + n, fixed, group);
+            grid->addWidget(widgets.volts, row, column + 3);
+        }
+        grid->addWidget(widgets.output, row, column + 4);
     }
     return group;
 }
@@ -259,6 +268,11 @@ void VirtualBoardPanel::Refresh() {
         widgets.hex->setText(CodeHex(code));
         widgets.decimal->setText(QString::number(code));
         widgets.output->setValue(chip.Output(channel));
+        if (widgets.volts != nullptr) {
+            // Steady: the panel must not draw from the noise a meter reads.
+            widgets.volts->setText(
+                QStringLiteral("%1 V").arg(analog_->SteadyOutput(chip, channel), 0, 'f', 4));
+        }
     }
 
     timing_->SetWord(chip.LastWord());

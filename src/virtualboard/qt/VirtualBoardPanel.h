@@ -1,5 +1,6 @@
 #pragma once
 
+#include "virtualboard/AnalogModel.h"
 #include "virtualboard/VirtualBoard.h"
 
 #include <QTimer>
@@ -23,14 +24,16 @@ class TimingDiagram;
 // It follows every change of the board, but only marks itself stale when told and
 // redraws from the event loop: a sweep that keeps the GUI thread busy pays nothing
 // per write, and the panel catches up as soon as the loop runs again.
-// The board must outlive the panel.
+// The board and the analog model must outlive the panel.
 class VirtualBoardPanel final : public QWidget, private VirtualBoardObserver {
     Q_OBJECT
 
 public:
     static constexpr const char* WindowTitle = "QV4130 Virtual Board";
 
-    explicit VirtualBoardPanel(VirtualBoard& board, QWidget* parent = nullptr);
+    // With `analog`, each channel's output is shown in volts beside its code.
+    explicit VirtualBoardPanel(VirtualBoard& board, const AnalogModel* analog = nullptr,
+                               QWidget* parent = nullptr);
     ~VirtualBoardPanel() override;
 
     VirtualBoardPanel(const VirtualBoardPanel&) = delete;
@@ -56,6 +59,7 @@ private:
     struct ChannelRow {
         QLabel* hex = nullptr;
         QLabel* decimal = nullptr;
+        QLabel* volts = nullptr; // with an analog model only
         QProgressBar* output = nullptr;
     };
 
@@ -67,6 +71,7 @@ private:
     QWidget* BuildWordsGroup();
 
     VirtualBoard& board_;
+    const AnalogModel* analog_;
     QTimer refreshTimer_;
     bool stale_ = false;
 
