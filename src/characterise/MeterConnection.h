@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Meter.h"
+#include "ScpiMeter.h"
+#include "virtualboard/AnalogModel.h"
+#include "virtualboard/VirtualBoard.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace qv4130::characterise {
+
+// Which meter a run reads, and how it is spoken to.
+struct MeterChoice {
+    // HOST[:PORT] or /dev/usbtmcN; none: the virtual board's simulated meter.
+    std::optional<std::string> address;
+    // The name and the route are filled in by ConnectMeter.
+    ScpiMeterSettings settings;
+    // The outputs the simulated meter measures.
+    AnalogSettings analog{};
+};
+
+// Connects and configures the meter for `channel`: a SCPI DMM at the address,
+// or, without one, the analog model of `board`'s outputs read by its simulated
+// DMM in SCPI like any other meter. Throws MeterError naming the meter; with no
+// address `board` must be the virtual board.
+std::unique_ptr<Meter> ConnectMeter(MeterChoice choice, int channel, const VirtualBoard* board);
+
+} // namespace qv4130::characterise
