@@ -16,7 +16,7 @@ struct MeterChoice {
     // HOST[:PORT] or /dev/usbtmcN; none: the virtual board's simulated meter.
     std::optional<std::string> address;
     // The name and the route are filled in by ConnectMeter.
-    ScpiMeterSettings settings;
+    ScpiMeterSettings settings{};
     // The outputs the simulated meter measures.
     AnalogSettings analog{};
 };
