@@ -144,7 +144,12 @@ TEST(CharacteriseWindow, SavesTheResultsAndPlots) {
              return file.open(QIODevice::ReadOnly) && file.readAll().toStdString() == csv.str();
          }},
         {"savePng", "plots.png", [](const QString& path) { return !QImage(path).isNull(); }},
-        {"saveSvg", "plots.svg", [](const QString& path) { return QSvgRenderer(path).isValid(); }},
+        {"saveSvg", "plots.svg",
+         [](const QString& path) {
+             QFile file(path); // a valid drawing, and one of the plots in it
+             return QSvgRenderer(path).isValid() && file.open(QIODevice::ReadOnly) &&
+                    file.readAll().contains("INL, best-fit line");
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
