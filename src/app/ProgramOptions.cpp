@@ -29,6 +29,10 @@ struct Declared {
         "address unless ADDR is given; port 0 picks a free port. Prints where it listens; what "
         "clients change shows in the windows.",
         "[ADDR:]PORT"};
+    QCommandLineOption characterise{
+        "characterise",
+        "Open the Characterise window beside the main window, on the port start-up found, to "
+        "measure a channel's linearity with a meter (on the virtual board, its simulated one)."};
     QCommandLineOption help{"help", "Print this text and exit."};
     QCommandLineOption version{"version", "Print the program's version and exit."};
 
@@ -37,7 +41,7 @@ struct Declared {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(
             "Exercises a QV4130 evaluation board on the PC's printer port.");
-        parser.addOptions({virtualBoard, trace, listen, help, version});
+        parser.addOptions({virtualBoard, trace, listen, characterise, help, version});
         parser.addPositionalArgument(
             "/SS",
             "Show the operating system and port address at start-up (any letter case, anywhere "
@@ -100,6 +104,7 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
     options.help = parser.isSet(declared.help);
     options.version = parser.isSet(declared.version);
     options.virtualBoard = parser.isSet(declared.virtualBoard);
+    options.characterise = parser.isSet(declared.characterise);
     // The last value given wins; "--trace" ending the line gives an empty one.
     if (parser.isSet(declared.trace)) {
         options.tracePath = parser.value(declared.trace).toStdString();

@@ -15,6 +15,7 @@ struct ProgramOptions {
     bool virtualBoard = false;
     std::optional<std::string> tracePath;  // empty when "--trace" ends the line
     std::optional<std::string> listenText; // "[ADDR:]PORT"
+    bool characterise = false;
 };
 
 ProgramOptions ParseProgramOptions(int argc, const char* const* argv);

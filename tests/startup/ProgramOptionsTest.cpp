@@ -28,6 +28,10 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
          {false, false, true, "a.vcd", std::nullopt},
          "/ss --virtual-board",
          {"/ss", "--virtual-board"}},
+        {{"--characterise", "--virtual-board"},
+         {false, false, true, {}, {}, true},
+         "--characterise --virtual-board",
+         {"--characterise", "--virtual-board"}},
         {{"/SS", "--version"}, {false, true, false, {}, {}}, "/SS --version", {"/SS", "--version"}},
         {{"--version", "--help"},
          {true, true, false, {}, {}},
@@ -53,6 +57,7 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
         EXPECT_EQ(options.virtualBoard, row.options.virtualBoard) << label;
         EXPECT_EQ(options.tracePath, row.options.tracePath) << label;
         EXPECT_EQ(options.listenText, row.options.listenText) << label;
+        EXPECT_EQ(options.characterise, row.options.characterise) << label;
         EXPECT_EQ(ArgumentText(argc, argv.data()), row.argumentText) << label;
 
         const int kept = RemoveValueOptions(argc, argv.data());
@@ -67,7 +72,7 @@ TEST(ProgramOptions, UsageNamesTheProgramAndEveryOption) {
     const std::string usage = UsageText();
     EXPECT_EQ(usage.rfind("Usage: qv4130 [options] [/SS]\n", 0), 0u) << usage;
     for (const char* option : {"--virtual-board", "--trace <FILE.vcd>", "--listen <[ADDR:]PORT>",
-                               "--help", "--version", "/SS"}) {
+                               "--characterise", "--help", "--version", "/SS"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }

@@ -1,0 +1,33 @@
+#include "CharacteriseLauncher.h"
+
+#include "characterise/MeterConnection.h"
+#include "virtualboard/qt/PanelPlacement.h"
+
+namespace qv4130 {
+
+CharacteriseLauncher::CharacteriseLauncher(scpi::Instrument& instrument, VirtualBoard* virtualBoard)
+    : output_(instrument), virtualBoard_(virtualBoard) {}
+
+CharacteriseLauncher::~CharacteriseLauncher() = default;
+
+void CharacteriseLauncher::Open(const QWidget* anchor) {
+    if (!window_) {
+        window_ = std::make_unique<characterise::CharacteriseWindow>(
+            characterise::CharacteriseWindowSetup{
+                .output = &output_,
+                .connectMeter =
+                    [this](std::optional<std::string> address, int channel) {
+                        return characterise::ConnectMeter({.address = std::move(address)}, channel,
+                                                          virtualBoard_);
+                    },
+                .simulatedMeter = virtualBoard_ != nullptr});
+        if (anchor != nullptr) {
+            PlaceBeside(*window_, *anchor);
+        }
+    }
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+} // namespace qv4130
