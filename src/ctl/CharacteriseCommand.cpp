@@ -1,5 +1,7 @@
 #include "CharacteriseCommand.h"
 
+#include "CharacterisePlotFile.h"
+
 #include "characterise/LinearityReport.h"
 #include "characterise/MeterConnection.h"
 
@@ -139,6 +141,9 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
     csv.flush();
     if (!csv) {
         return fail("can't write " + options.csvPath);
+    }
+    if (options.pngPath && !SavePlotsPng(result, options.ideal, *options.pngPath)) {
+        return fail("can't write " + *options.pngPath);
     }
     out << SummaryText(result, options.run.channel);
     out.flush();

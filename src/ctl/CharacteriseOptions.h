@@ -19,6 +19,8 @@ struct CharacteriseOptions {
     characterise::RunSettings run;
     characterise::IdealTransfer ideal;
     std::string csvPath;
+    // Where the output, INL and DNL plots go as a PNG image; none: no image.
+    std::optional<std::string> pngPath;
     std::optional<double> rangeVolts;
     std::optional<double> nplc;
     bool measureEachReading = false;
@@ -42,7 +44,8 @@ inline constexpr std::string_view CharacteriseHelp =
     "code (1); --vref V of the ideal code/4096 x V (2.5);\n"
     "--end-code C to leave the channel at (the code it had);\n"
     "--range V, --nplc N, --meas (MEAS:VOLT:DC? per reading),\n"
-    "--timeout MS (5000) for the meter. Ctrl-C stops the run\n"
-    "and keeps what it measured";
+    "--timeout MS (5000) for the meter. --png FILE: the\n"
+    "output, INL and DNL plots as an image too. Ctrl-C stops\n"
+    "the run and keeps what it measured";
 
 } // namespace qv4130::ctl

@@ -18,11 +18,17 @@ namespace qv4130::characterise {
 
 namespace {
 
-// A value axis spanning the points, with a little room so no line runs along
-// the frame; a single value gets a span of its own.
+// A value axis spanning the values, widened to round numbers so no line runs
+// along the frame; a single value gets a span of its own.
 void Span(QValueAxis& axis, double low, double high) {
     const double margin = high > low ? (high - low) * 0.05 : 0.5;
     axis.setRange(low - margin, high + margin);
+    axis.applyNiceNumbers();
+}
+
+// The codes axis ends at the first and last code measured.
+void SpanCodes(QValueAxis& axis, double low, double high) {
+    axis.setRange(low, high > low ? high : low + 1);
 }
 
 struct Bounds {
@@ -58,7 +64,7 @@ LinearityPlots::LinearityPlots(QWidget* parent) : QWidget(parent) {
 LinearityPlots::Plot LinearityPlots::AddPlot(const QString& title, const QString& unit) {
     Plot plot{new QChart, new QValueAxis, new QValueAxis};
     plot.chart->setTitle(title);
-    plot.chart->legend()->setAlignment(Qt::AlignRight);
+    plot.chart->legend()->setAlignment(Qt::AlignTop); // the plots keep one width
     plot.codes->setTitleText(QStringLiteral("code"));
     plot.codes->setLabelFormat(QStringLiteral("%d"));
     plot.values->setTitleText(unit);
@@ -114,7 +120,7 @@ void LinearityPlots::Show(const Linearity& result, const IdealTransfer& ideal) {
     inlBestFit_->replace(bestFit);
     dnlSeries_->replace(dnl);
     for (const Plot* plot : {&output_, &inl_, &dnl_}) {
-        Span(*plot->codes, codes.low, codes.high);
+        SpanCodes(*plot->codes, codes.low, codes.high);
     }
     Span(*output_.values, voltBounds.low, voltBounds.high);
     Span(*inl_.values, inlBounds.low, inlBounds.high);
