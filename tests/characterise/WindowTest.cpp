@@ -5,6 +5,7 @@
 #include "characterise/LinearityReport.h"
 #include "characterise/MeterConnection.h"
 #include "characterise/qt/CharacteriseWindow.h"
+#include "characterise/qt/Envelope.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -177,6 +178,32 @@ TEST(CharacteriseWindow, OtherEventsRunBetweenCodes) {
     EXPECT_LT(*doneWhenAnEventRan, 1000);
     EXPECT_GE(measured, 999); // every code its own turn (the last one ends the run)
     EXPECT_LT(w.window.Redraws(), measured / 10);
+}
+
+// The plots draw a thinned series: a one-code spike must survive the thinning.
+TEST(CharacteriseWindow, PlotsThinLongSeriesKeepingEveryExtreme) {
+    struct Case {
+        const char* name;
+        QList<QPointF> points;
+        qsizetype buckets;
+        QList<QPointF> drawn;
+    };
+    const QList<QPointF> spikes{{0, 0}, {1, 5}, {2, 1}, {3, -4}, {4, 2}, {5, 0}};
+    const std::vector<Case> cases{
+        {"short enough: whole", spikes, 3, spikes},
+        {"two buckets: each one's low and high, in code order",
+         spikes,
+         2,
+         {{0, 0}, {1, 5}, {3, -4}, {4, 2}}},
+        {"flat buckets: their ends",
+         {{0, 1}, {1, 1}, {2, 1}, {3, 7}, {4, 7}, {5, 7}},
+         2,
+         {{0, 1}, {2, 1}, {3, 7}, {5, 7}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Envelope(c.points, c.buckets), c.drawn);
+    }
 }
 
 } // namespace

@@ -211,20 +211,28 @@ void CharacteriseWindow::StartRun() {
         status_->setText(QStringLiteral("Name the meter: HOST[:PORT] or /dev/usbtmcN."));
         return;
     }
-    try {
-        meter_ = setup_.connectMeter(address.isEmpty() ? std::nullopt
-                                                       : std::optional(address.toStdString()),
-                                     settings->channel);
-    } catch (const MeterError& error) {
-        status_->setText(QString::fromStdString(error.what()));
-        return;
+    // The meter of the last run is kept for the next on the same channel,
+    // unless it failed: connecting (and configuring) again is for a new meter.
+    const MeterKey key{address, settings->channel};
+    if (!meter_ || meterKey_ != key) {
+        meter_.reset();
+        try {
+            meter_ = setup_.connectMeter(address.isEmpty() ? std::nullopt
+                                                           : std::optional(address.toStdString()),
+                                         settings->channel);
+        } catch (const MeterError& error) {
+            status_->setText(QString::fromStdString(error.what()));
+            return;
+        }
+        meterKey_ = key;
     }
     runIdeal_ = Ideal();
     status_->clear();
+    summary_->clear();
+    plots_->Clear();
     runClock_.start();
     stepper_.Start(std::make_unique<CharacterisationRun>(*setup_.output, *meter_, *settings));
     ShowRunning(true);
-    Redraw();
 }
 
 void CharacteriseWindow::StopRun() {
@@ -276,6 +284,9 @@ void CharacteriseWindow::RunEnded() {
     Redraw();
     const CharacterisationRun& run = *stepper_.Run();
     status_->setText(EndingText(run.Outcome(), run.Settings().channel));
+    if (!run.Outcome().failure.empty()) {
+        meter_.reset();
+    }
     ShowRunning(false);
 }
 
@@ -317,6 +328,7 @@ void CharacteriseWindow::keyPressEvent(QKeyEvent* event) {
 
 void CharacteriseWindow::closeEvent(QCloseEvent* event) {
     stepper_.Stop(); // a closed window leaves no run going, and the channel at its end code
+    meter_.reset();  // nor a meter held
     QWidget::closeEvent(event);
 }
 

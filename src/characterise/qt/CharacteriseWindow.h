@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 class QCheckBox;
 class QDoubleSpinBox;
@@ -93,6 +94,9 @@ private:
     CharacteriseWindowSetup setup_;
     RunStepper stepper_;
     std::unique_ptr<Meter> meter_;
+    // The address and channel meter_ was connected for.
+    using MeterKey = std::pair<QString, int>;
+    MeterKey meterKey_;
     IdealTransfer runIdeal_;
     Linearity result_;
     QTimer redrawTimer_;

@@ -1,5 +1,6 @@
 #include "LinearityPlots.h"
 
+#include "Envelope.h"
 #include "SaveWhole.h"
 
 #include <QBuffer>
@@ -18,17 +19,32 @@ namespace qv4130::characterise {
 
 namespace {
 
+// About one bucket to every two pixels of a plot's width: each is drawn as a
+// vertical stroke from its lowest to its highest point, so nothing is lost to
+// the eye, and a redraw stays a few milliseconds.
+constexpr qsizetype EnvelopeBuckets = 200;
+
 // A value axis spanning the values, widened to round numbers so no line runs
-// along the frame; a single value gets a span of its own.
+// along the frame; a single value gets a span of its own. An axis that already
+// holds the values, and is not far too wide for them, is left as it is: every
+// new range lays out all of the axis' labels again, the dearest part of a redraw.
 void Span(QValueAxis& axis, double low, double high) {
     const double margin = high > low ? (high - low) * 0.05 : 0.5;
-    axis.setRange(low - margin, high + margin);
+    low -= margin;
+    high += margin;
+    if (axis.min() <= low && axis.max() >= high && axis.max() - axis.min() <= 2 * (high - low)) {
+        return;
+    }
+    axis.setRange(low, high);
     axis.applyNiceNumbers();
 }
 
 // The codes axis ends at the first and last code measured.
 void SpanCodes(QValueAxis& axis, double low, double high) {
-    axis.setRange(low, high > low ? high : low + 1);
+    high = high > low ? high : low + 1;
+    if (axis.min() != low || axis.max() != high) {
+        axis.setRange(low, high);
+    }
 }
 
 struct Bounds {
@@ -72,7 +88,9 @@ LinearityPlots::Plot LinearityPlots::AddPlot(const QString& title, const QString
     plot.chart->addAxis(plot.values, Qt::AlignLeft);
     auto* view = new QChartView(plot.chart, this); // the view owns the chart
     view->setObjectName(title.toLower() + QStringLiteral("Plot"));
-    view->setRenderHint(QPainter::Antialiasing);
+    // Drawn rough while a run goes (smoothing costs more than the run itself
+    // on a fast board); the saved images are smoothed.
+    view->setRenderHint(QPainter::Antialiasing, false);
     view->setFocusPolicy(Qt::NoFocus);
     layout()->addWidget(view);
     return plot;
@@ -114,24 +132,40 @@ void LinearityPlots::Show(const Linearity& result, const IdealTransfer& ideal) {
         voltBounds.Take(idealLine.front().y());
         voltBounds.Take(idealLine.back().y());
     }
-    measured_->replace(volts);
-    ideal_->replace(idealLine);
-    inlEndPoint_->replace(endPoint);
-    inlBestFit_->replace(bestFit);
-    dnlSeries_->replace(dnl);
+    // The axes first: the lines are then laid out once, on their final axes.
     for (const Plot* plot : {&output_, &inl_, &dnl_}) {
         SpanCodes(*plot->codes, codes.low, codes.high);
     }
     Span(*output_.values, voltBounds.low, voltBounds.high);
     Span(*inl_.values, inlBounds.low, inlBounds.high);
     Span(*dnl_.values, dnlBounds.low, dnlBounds.high);
+    measured_->replace(Envelope(volts, EnvelopeBuckets));
+    ideal_->replace(idealLine);
+    inlEndPoint_->replace(Envelope(endPoint, EnvelopeBuckets));
+    inlBestFit_->replace(Envelope(bestFit, EnvelopeBuckets));
+    dnlSeries_->replace(Envelope(dnl, EnvelopeBuckets));
+}
+
+void LinearityPlots::Smooth(bool smooth) {
+    for (QChartView* view : findChildren<QChartView*>()) {
+        view->setRenderHint(QPainter::Antialiasing, smooth);
+    }
+}
+
+void LinearityPlots::Clear() {
+    for (QLineSeries* series : {measured_, ideal_, inlEndPoint_, inlBestFit_, dnlSeries_}) {
+        series->clear();
+    }
 }
 
 bool LinearityPlots::SavePng(const QString& path) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    return grab().save(&buffer, "PNG") && SaveWhole(path, bytes);
+    Smooth(true);
+    const QPixmap image = grab();
+    Smooth(false);
+    return image.save(&buffer, "PNG") && SaveWhole(path, bytes);
 }
 
 bool LinearityPlots::SaveSvg(const QString& path) {
@@ -146,7 +180,9 @@ bool LinearityPlots::SaveSvg(const QString& path) {
     if (!painter.begin(&svg)) {
         return false;
     }
+    Smooth(true);
     render(&painter);
+    Smooth(false);
     painter.end();
     return SaveWhole(path, bytes);
 }

@@ -23,6 +23,8 @@ public:
     // Redraws every plot from the result: the whole series at once, which the
     // caller does a few times a second at most, never per code.
     void Show(const Linearity& result, const IdealTransfer& ideal);
+    // Takes the lines away, leaving the axes as they are.
+    void Clear();
 
     // The plots as they stand, at the widget's size; false when the file could
     // not be written.
@@ -41,6 +43,7 @@ private:
     };
     Plot AddPlot(const QString& title, const QString& unit);
     QLineSeries* AddSeries(const Plot& plot, const QString& name);
+    void Smooth(bool smooth);
 
     Plot output_;
     Plot inl_;
