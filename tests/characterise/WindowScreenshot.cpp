@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     QObject::connect(&window.Stepper(), &RunStepper::Ended, &loop, &QEventLoop::quit);
     window.findChild<QPushButton*>("start")->click();
     loop.exec();
+    QCoreApplication::processEvents(); // the figures laid out
     if (!window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG")) {
         std::cerr << "can't write " << argv[1] << '\n';
         return 1;

@@ -72,6 +72,7 @@ CharacteriseWindow::CharacteriseWindow(CharacteriseWindowSetup setup, QWidget* p
     side->addWidget(BuildRunControls());
     summary_ = NewTextLabel(QStringLiteral("summary"), this);
     summary_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    summary_->setWordWrap(false); // short lines, in columns
     status_ = NewTextLabel(QStringLiteral("status"), this);
     side->addWidget(summary_);
     side->addWidget(status_);
@@ -106,11 +107,14 @@ QWidget* CharacteriseWindow::BuildSettings() {
     meterAddress_ = new QLineEdit(group);
     meterAddress_->setObjectName(QStringLiteral("meterAddress"));
     meterAddress_->setPlaceholderText(setup_.simulatedMeter
-                                          ? QStringLiteral("empty: the simulated meter")
+                                          ? QStringLiteral("empty: simulated meter")
                                           : QStringLiteral("HOST[:PORT] or /dev/usbtmcN"));
     meterAddress_->setToolTip(QStringLiteral(
         "A SCPI voltmeter on the channel's output: HOST[:PORT] (port 5025 by default) or "
         "/dev/usbtmcN"));
+    meterAddress_->setMinimumWidth(meterAddress_->fontMetrics().horizontalAdvance(
+                                       QStringLiteral("HOST[:PORT] or /dev/usbtmcN")) +
+                                   24);
     form->addRow(QStringLiteral("&Meter:"), meterAddress_);
     channel_ = NewSpinBox(QStringLiteral("channel"), 0, ChannelCount - 1, 0, group);
     form->addRow(QStringLiteral("C&hannel:"), channel_);
