@@ -42,11 +42,7 @@ void CountCodes(benchmark::State& state) {
 void BM_CharacteriseWholeChannel(benchmark::State& state) {
     Bench bench;
     CharacteriseWindow window({.output = &bench.output,
-                               .connectMeter =
-                                   [&](std::optional<std::string> address, int channel) {
-                                       return ConnectMeter({.address = std::move(address)}, channel,
-                                                           &bench.board);
-                                   },
+                               .connectMeter = ConnectorFor(&bench.board),
                                .simulatedMeter = true});
     window.findChild<QSpinBox*>("channel")->setValue(Channel);
     window.show();

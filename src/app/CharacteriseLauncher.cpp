@@ -13,14 +13,10 @@ CharacteriseLauncher::~CharacteriseLauncher() = default;
 void CharacteriseLauncher::Open(const QWidget* anchor) {
     if (!window_) {
         window_ = std::make_unique<characterise::CharacteriseWindow>(
-            characterise::CharacteriseWindowSetup{
-                .output = &output_,
-                .connectMeter =
-                    [this](std::optional<std::string> address, int channel) {
-                        return characterise::ConnectMeter({.address = std::move(address)}, channel,
-                                                          virtualBoard_);
-                    },
-                .simulatedMeter = virtualBoard_ != nullptr});
+            characterise::CharacteriseWindowSetup{.output = &output_,
+                                                  .connectMeter =
+                                                      characterise::ConnectorFor(virtualBoard_),
+                                                  .simulatedMeter = virtualBoard_ != nullptr});
         if (anchor != nullptr) {
             PlaceBeside(*window_, *anchor);
         }

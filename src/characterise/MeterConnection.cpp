@@ -56,4 +56,10 @@ std::unique_ptr<Meter> ConnectMeter(MeterChoice choice, int channel, const Virtu
     return meter;
 }
 
+MeterConnector ConnectorFor(const VirtualBoard* board) {
+    return [board](std::optional<std::string> address, int channel) {
+        return ConnectMeter({.address = std::move(address)}, channel, board);
+    };
+}
+
 } // namespace qv4130::characterise

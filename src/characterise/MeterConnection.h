@@ -5,6 +5,7 @@
 #include "virtualboard/AnalogModel.h"
 #include "virtualboard/VirtualBoard.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,5 +27,11 @@ struct MeterChoice {
 // DMM in SCPI like any other meter. Throws MeterError naming the meter; with no
 // address `board` must be the virtual board.
 std::unique_ptr<Meter> ConnectMeter(MeterChoice choice, int channel, const VirtualBoard* board);
+
+// Connects the meter at an address (none: `board`'s simulated one) for a channel,
+// with the meter's own range and integration time; throws MeterError.
+using MeterConnector =
+    std::function<std::unique_ptr<Meter>(std::optional<std::string> address, int channel)>;
+MeterConnector ConnectorFor(const VirtualBoard* board);
 
 } // namespace qv4130::characterise

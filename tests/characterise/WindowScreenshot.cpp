@@ -22,13 +22,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     constexpr int Channel = 3;
     RunRig rig(Channel);
-    CharacteriseWindow window({.output = &rig.output,
-                               .connectMeter =
-                                   [&](std::optional<std::string> address, int channel) {
-                                       return ConnectMeter({.address = std::move(address)}, channel,
-                                                           &rig.board);
-                                   },
-                               .simulatedMeter = true});
+    CharacteriseWindow window(
+        {.output = &rig.output, .connectMeter = ConnectorFor(&rig.board), .simulatedMeter = true});
     window.findChild<QSpinBox*>("channel")->setValue(Channel);
     window.show();
     QEventLoop loop;

@@ -35,10 +35,7 @@ constexpr int CodeBefore = 1234;
 struct WindowRig {
     WindowRig()
         : window({.output = &rig.output,
-                  .connectMeter =
-                      [this](std::optional<std::string> address, int channel) {
-                          return ConnectMeter({.address = std::move(address)}, channel, &rig.board);
-                      },
+                  .connectMeter = ConnectorFor(&rig.board),
                   .simulatedMeter = true}) {
         EXPECT_EQ(rig.instrument.WriteCode(Channel, CodeBefore), scpi::ActionResult::Done);
         Spin("channel")->setValue(Channel);

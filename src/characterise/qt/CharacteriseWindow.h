@@ -4,6 +4,7 @@
 #include "characterise/ChannelOutput.h"
 #include "characterise/Linearity.h"
 #include "characterise/Meter.h"
+#include "characterise/MeterConnection.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -33,8 +34,7 @@ struct CharacteriseWindowSetup {
     ChannelOutput* output = nullptr;
     // Connects and configures the meter the operator named (none: the virtual
     // board's simulated meter) on `channel`; throws MeterError.
-    std::function<std::unique_ptr<Meter>(std::optional<std::string> address, int channel)>
-        connectMeter;
+    MeterConnector connectMeter;
     // On the virtual board an empty address means its simulated meter.
     bool simulatedMeter = false;
 };
