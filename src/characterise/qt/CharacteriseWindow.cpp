@@ -234,6 +234,8 @@ void CharacteriseWindow::StartRun() {
     status_->clear();
     summary_->clear();
     plots_->Clear();
+    progress_->reset();
+    timeLeft_->setText(QStringLiteral("Starting\u2026"));
     runClock_.start();
     stepper_.Start(std::make_unique<CharacterisationRun>(*setup_.output, *meter_, *settings));
     ShowRunning(true);
