@@ -1,19 +1,20 @@
 // What a characterisation run adds to the words it sends: a whole channel
-// (4,096 codes) on the virtual board with its simulated meter spoken to in SCPI
-// and no settle time, beside the same 4,096 words alone on the same board. The
-// difference is the run's own work per code: the meter's query and reply, the
-// error-queue check, the bookkeeping and the analysis.
-#include "characterise/CharacterisationRun.h"
-#include "characterise/InProcessTransport.h"
+// (4,096 codes) on the virtual board, run by the "Characterise…" window as an
+// operator runs it (its simulated meter spoken to in SCPI, no settle time, the
+// run stepped in turns on the GUI thread, the plots and figures redrawn as it
+// goes), beside the same 4,096 words alone on the same board. The difference is
+// the run's own work per code: the meter's query and reply, the error-queue
+// check, the bookkeeping, the analysis and the plot updates.
 #include "characterise/InstrumentOutput.h"
-#include "characterise/ScpiMeter.h"
-#include "virtualboard/AnalogModel.h"
-#include "virtualboard/SimulatedDmm.h"
+#include "characterise/MeterConnection.h"
+#include "characterise/qt/CharacteriseWindow.h"
 #include "virtualboard/VirtualBoard.h"
 
+#include <QApplication>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QSpinBox>
 #include <benchmark/benchmark.h>
-
-#include <memory>
 
 namespace {
 
@@ -30,8 +31,7 @@ struct Bench {
     SharedState state{.PortAddress = VirtualBoard::BaseAddress};
     scpi::Instrument instrument{board, state};
     InstrumentOutput output{instrument};
-    AnalogModel model;
-    SimulatedDmm dmm{board.Chip(), model};
+    AnalogModel model{AnalogSettings{}};
 };
 
 void CountCodes(benchmark::State& state) {
@@ -42,13 +42,20 @@ void CountCodes(benchmark::State& state) {
 
 void BM_CharacteriseWholeChannel(benchmark::State& state) {
     Bench bench;
-    ScpiMeter meter(std::make_unique<InProcessTransport>(bench.dmm),
-                    {.name = "simulated", .routeChannel = Channel});
-    meter.Configure();
-    const RunSettings settings{.channel = Channel, .from = 0, .to = FullScaleCode};
+    CharacteriseWindow window({.output = &bench.output,
+                               .connectMeter = ConnectorFor(&bench.board, &bench.model),
+                               .simulatedMeter = true});
+    window.findChild<QSpinBox*>("channel")->setValue(Channel);
+    window.show();
+    auto* start = window.findChild<QPushButton*>("start");
+    QEventLoop loop;
+    QObject::connect(&window.Stepper(), &RunStepper::Ended, &loop, &QEventLoop::quit);
     for (auto _ : state) {
-        const RunOutcome outcome = RunCharacterisation(bench.output, meter, settings);
-        benchmark::DoNotOptimize(Analyse(outcome.points, {}));
+        start->click();
+        loop.exec();
+    }
+    if (window.Result().codes.size() != CodesPerChannel) {
+        state.SkipWithError("the run did not measure the whole channel");
     }
     CountCodes(state);
 }
@@ -69,4 +76,13 @@ BENCHMARK(BM_CharacteriseWordsAlone)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -37,6 +37,10 @@ struct Declared {
                                   "Draws the virtual board's per-channel offset, gain error and "
                                   "non-linearity from N (1). Only with --virtual-board.",
                                   "N"};
+    QCommandLineOption characterise{
+        "characterise",
+        "Open the Characterise window beside the main window, on the port start-up found, to "
+        "measure a channel's linearity with a meter (on the virtual board, its simulated one)."};
     QCommandLineOption help{"help", "Print this text and exit."};
     QCommandLineOption version{"version", "Print the program's version and exit."};
 
@@ -45,7 +49,7 @@ struct Declared {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(
             "Exercises a QV4130 evaluation board on the PC's printer port.");
-        parser.addOptions({virtualBoard, trace, listen, vref, analogSeed, help, version});
+        parser.addOptions({virtualBoard, trace, listen, vref, analogSeed, characterise, help, version});
         parser.addPositionalArgument(
             "/SS",
             "Show the operating system and port address at start-up (any letter case, anywhere "
@@ -109,6 +113,7 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
     options.help = parser.isSet(declared.help);
     options.version = parser.isSet(declared.version);
     options.virtualBoard = parser.isSet(declared.virtualBoard);
+    options.characterise = parser.isSet(declared.characterise);
     // The last value given wins; "--trace" ending the line gives an empty one.
     if (parser.isSet(declared.trace)) {
         options.tracePath = parser.value(declared.trace).toStdString();

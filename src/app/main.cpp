@@ -1,5 +1,6 @@
 // qv4130: exercises a QV4130 evaluation board on the PC's printer port.
 
+#include "CharacteriseLauncher.h"
 #include "ProgramOptions.h"
 #include "board/Declare.h"
 #include "board/SharedState.h"
@@ -76,6 +77,7 @@ std::unique_ptr<qv4130::VirtualBoardPanel> ShowPanel(qv4130::BoardSetup& board,
 struct StartOptions {
     qv4130::BoardChoice board;
     std::optional<qv4130::scpi::ListenAddress> listen;
+    bool characterise = false;
     std::string argumentText; // for start-up's "/SS" search
 };
 
@@ -94,7 +96,8 @@ std::variant<StartOptions, int> ReadOptions(int& argc, char** argv) {
         std::cout << (given.help ? qv4130::UsageText() : qv4130::VersionText() + '\n');
         return EXIT_SUCCESS;
     }
-    StartOptions options{{given.virtualBoard, given.tracePath, {}}, std::nullopt, {}};
+    StartOptions options{
+        {given.virtualBoard, given.tracePath, {}}, std::nullopt, given.characterise, {}};
     if (given.tracePath && given.tracePath->empty()) {
         return UsageFailure("--trace needs a file name");
     }
@@ -199,9 +202,18 @@ int main(int argc, char** argv) {
         }
         return form;
     });
+    qv4130::CharacteriseLauncher characterise(remote.instrument, board.Board(), board.Analog());
     std::unique_ptr<qv4130::VirtualBoardPanel> panel;
     if (board.Board() != nullptr) {
         panel = ShowPanel(board, mainWindow);
+        panel->SetCharacteriseOpener([&characterise, &panel] { characterise.Open(panel.get()); });
+    }
+    if (options.characterise) {
+        // Beside the main window once start-up has shown it (and the panel, if any).
+        QTimer::singleShot(0, [&characterise, &panel, &mainWindow] {
+            characterise.Open(panel ? static_cast<const QWidget*>(panel.get())
+                                    : mainWindow.Loaded());
+        });
     }
 
     const std::unique_ptr<qv4130::OsVersionSource> osVersion = qv4130::MakeHostOsVersionSource();

@@ -66,41 +66,87 @@ std::vector<int> RunCodes(const RunSettings& s) {
     return codes;
 }
 
+CharacterisationRun::CharacterisationRun(ChannelOutput& output, Meter& meter,
+                                         const RunSettings& settings)
+    : output_(output), meter_(meter), settings_(settings), codes_(RunCodes(settings)) {
+    outcome_.endCode = EndCode(output, settings);
+    outcome_.points.reserve(codes_.size());
+}
+
+CharacterisationRun::~CharacterisationRun() {
+    Finish();
+}
+
+bool CharacterisationRun::Over() const {
+    return finished_ || outcome_.stopped || !outcome_.failure.empty() || next_ == codes_.size();
+}
+
+bool CharacterisationRun::WriteNext() {
+    if (Over()) {
+        return false;
+    }
+    if (auto failure = output_.WriteCode(settings_.channel, codes_[next_])) {
+        outcome_.failure = std::move(*failure);
+        return false;
+    }
+    ++next_;
+    return true;
+}
+
+void CharacterisationRun::ReadWritten() {
+    const int code = codes_[next_ - 1];
+    try {
+        outcome_.points.push_back({code, AveragedReading(meter_, settings_.average)});
+    } catch (const MeterError& error) {
+        outcome_.failure = error.what();
+    }
+}
+
+void CharacterisationRun::Stop() {
+    if (!Over()) {
+        outcome_.stopped = true;
+    }
+}
+
+const RunOutcome& CharacterisationRun::Finish() {
+    if (!finished_) {
+        finished_ = true;
+        outcome_.complete = outcome_.points.size() == codes_.size();
+        outcome_.endCodeWritten =
+            !output_.WriteCode(settings_.channel, outcome_.endCode).has_value();
+    }
+    return outcome_;
+}
+
+RunProgress CharacterisationRun::Progress() const {
+    RunProgress progress{.done = static_cast<int>(outcome_.points.size()),
+                         .total = static_cast<int>(codes_.size())};
+    if (!outcome_.points.empty()) {
+        progress.code = outcome_.points.back().code;
+        progress.volts = outcome_.points.back().volts;
+    }
+    return progress;
+}
+
 RunOutcome RunCharacterisation(ChannelOutput& output, Meter& meter, const RunSettings& settings,
                                const RunHooks& hooks) {
-    RunOutcome outcome;
-    outcome.endCode = EndCode(output, settings);
-    const std::vector<int> codes = RunCodes(settings);
-    outcome.points.reserve(codes.size());
     const auto wait = hooks.wait ? hooks.wait : [](std::chrono::microseconds time) {
         std::this_thread::sleep_for(time);
     };
-    try {
-        for (const int code : codes) {
-            if (hooks.stop.stop_requested()) {
-                outcome.stopped = true;
-                break;
-            }
-            if (auto failure = output.WriteCode(settings.channel, code)) {
-                outcome.failure = std::move(*failure);
-                break;
-            }
-            if (settings.settle.count() > 0) {
-                wait(settings.settle);
-            }
-            const double volts = AveragedReading(meter, settings.average);
-            outcome.points.push_back({code, volts});
-            if (hooks.progress) {
-                hooks.progress({static_cast<int>(outcome.points.size()),
-                                static_cast<int>(codes.size()), code, volts});
-            }
+    CharacterisationRun run(output, meter, settings);
+    while (!hooks.stop.stop_requested() && run.WriteNext()) {
+        if (settings.settle.count() > 0) {
+            wait(settings.settle);
         }
-    } catch (const MeterError& error) {
-        outcome.failure = error.what();
+        run.ReadWritten();
+        if (hooks.progress && run.Outcome().failure.empty()) {
+            hooks.progress(run.Progress());
+        }
     }
-    outcome.complete = outcome.points.size() == codes.size();
-    outcome.endCodeWritten = !output.WriteCode(settings.channel, outcome.endCode).has_value();
-    return outcome;
+    if (hooks.stop.stop_requested()) {
+        run.Stop();
+    }
+    return run.Finish();
 }
 
 } // namespace qv4130::characterise

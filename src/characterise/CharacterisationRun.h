@@ -6,6 +6,7 @@
 #include "board/BoardVocabulary.h"
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <stop_token>
@@ -61,6 +62,44 @@ struct RunOutcome {
     int endCode = 0;
     // False when even the last word could not be sent (the chip powered down).
     bool endCodeWritten = false;
+};
+
+// A run taken one step at a time, so that its caller decides when to wait and
+// may hand the thread back between codes (a window runs it on the GUI thread,
+// which the board link belongs to). Each code is WriteNext, the settle time,
+// then ReadWritten. The channel is written its end code by Finish, or when the
+// run is dropped unfinished, so it never stays at a code nobody asked for.
+class CharacterisationRun {
+public:
+    // The settings must have passed CheckSettings.
+    CharacterisationRun(ChannelOutput& output, Meter& meter, const RunSettings& settings);
+    ~CharacterisationRun();
+    CharacterisationRun(const CharacterisationRun&) = delete;
+    CharacterisationRun& operator=(const CharacterisationRun&) = delete;
+
+    // Sends the next code's word; false, sending nothing, when no code is left
+    // or the run has stopped or failed.
+    bool WriteNext();
+    // Reads the code just written and keeps it; a meter that fails ends the run.
+    void ReadWritten();
+    // The operator's stop: no further code is written; what was measured stays.
+    void Stop();
+    // Writes the end code (once) and gives the whole outcome.
+    const RunOutcome& Finish();
+
+    bool Over() const;
+    const RunSettings& Settings() const { return settings_; }
+    RunProgress Progress() const;
+    const RunOutcome& Outcome() const { return outcome_; }
+
+private:
+    ChannelOutput& output_;
+    Meter& meter_;
+    RunSettings settings_;
+    std::vector<int> codes_;
+    std::size_t next_ = 0; // index into codes_ of the code WriteNext sends
+    bool finished_ = false;
+    RunOutcome outcome_;
 };
 
 // Steps the channel through the settings' codes, one mode-0 word each through

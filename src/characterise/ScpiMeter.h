@@ -12,7 +12,7 @@ namespace qv4130::characterise {
 
 struct ScpiMeterSettings {
     // How the operator named the meter: every message about it starts with this.
-    std::string name;
+    std::string name{};
     // The DC range in volts and the integration time in power-line cycles; the
     // meter's own choice (autorange, its default NPLC) where not given.
     std::optional<double> rangeVolts{};

@@ -1,12 +1,11 @@
 #include "CharacteriseCommand.h"
 
-#include "characterise/InProcessTransport.h"
-#include "characterise/MeterAddress.h"
-#include "characterise/ScpiMeter.h"
-#include "virtualboard/SimulatedDmm.h"
+#include "CharacterisePlotFile.h"
+
+#include "characterise/LinearityReport.h"
+#include "characterise/MeterConnection.h"
 
 #include <atomic>
-#include <charconv>
 #include <csignal>
 #include <fstream>
 #include <memory>
@@ -40,85 +39,6 @@ public:
 private:
     void (*previous_)(int);
 };
-
-// The board's own meter, the simulated DMM on the analog model of the virtual
-// board's outputs, is spoken to in SCPI as any other meter.
-struct MeterConnection {
-    std::unique_ptr<SimulatedDmm> simulated;
-    std::unique_ptr<ScpiMeter> meter;
-};
-
-MeterConnection ConnectMeter(const CharacteriseOptions& options, BoardSetup& board) {
-    MeterConnection connection;
-    ScpiMeterSettings settings{.name = options.meter.value_or("simulated"),
-                               .rangeVolts = options.rangeVolts,
-                               .nplc = options.nplc,
-                               .measureEachReading = options.measureEachReading,
-                               .routeChannel = std::nullopt,
-                               .timeout = options.timeout};
-    std::unique_ptr<MeterTransport> transport;
-    if (options.meter) {
-        try {
-            transport = OpenMeterTransport(*ParseMeterAddress(*options.meter), options.timeout);
-        } catch (const TransportError& error) {
-            throw MeterError("meter " + *options.meter + " " + error.what());
-        }
-    } else {
-        connection.simulated =
-            std::make_unique<SimulatedDmm>(board.Board()->Chip(), *board.Analog());
-        transport = std::make_unique<InProcessTransport>(*connection.simulated);
-        settings.routeChannel = options.run.channel;
-    }
-    connection.meter = std::make_unique<ScpiMeter>(std::move(transport), std::move(settings));
-    connection.meter->Configure();
-    return connection;
-}
-
-std::string Number(double value) {
-    char text[32];
-    const auto [end, failure] =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 10);
-    return failure == std::errc{} ? std::string(text, end) : std::string("nan");
-}
-
-std::string Fixed(double value, int decimals) {
-    char text[48];
-    const auto [end, failure] =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return failure == std::errc{} ? std::string(text, end) : std::string("nan");
-}
-
-void WriteCsv(std::ostream& csv, const Linearity& result) {
-    csv << "code,volts,error_lsb,inl_endpoint_lsb,inl_bestfit_lsb,dnl_lsb\n";
-    for (const CodeResult& c : result.codes) {
-        csv << c.code << ',' << Number(c.volts) << ',' << Fixed(c.errorLsb, 4) << ','
-            << Fixed(c.inlEndPointLsb, 4) << ',' << Fixed(c.inlBestFitLsb, 4) << ','
-            << (c.dnlLsb ? Fixed(*c.dnlLsb, 4) : std::string()) << '\n';
-    }
-}
-
-std::string WorstText(const Worst& worst) {
-    return Fixed(worst.lsb, 3) + " LSB at code " + std::to_string(worst.code);
-}
-
-void PrintSummary(std::ostream& out, const Linearity& result, int channel) {
-    if (!result.summary) {
-        out << "channel " << channel << ": too few codes measured for the figures\n";
-        return;
-    }
-    const Summary& s = *result.summary;
-    out << "channel " << channel << ", " << result.codes.size() << " codes\n"
-        << "offset: " << Fixed(s.offsetLsb, 3) << " LSB\n"
-        << "gain error: " << Fixed(s.gainErrorLsb, 3) << " LSB (" << Fixed(s.gainErrorPercent, 4)
-        << " %)\n"
-        << "INL (end-point): " << WorstText(s.inlEndPoint) << '\n'
-        << "INL (best-fit): " << WorstText(s.inlBestFit) << '\n'
-        << "DNL: " << WorstText(s.dnl) << '\n'
-        << "monotonic: "
-        << (s.monotonic ? std::string("yes")
-                        : "no, first step down at code " + std::to_string(*s.firstNonMonotonicCode))
-        << '\n';
-}
 
 // "characterise:  45% 1843/4096 codes, 2345 codes/s, 1 s left", redrawn in place
 // at most ten times a second.
@@ -188,9 +108,14 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
     if (!csv) {
         return fail("can't write " + options.csvPath);
     }
-    MeterConnection connection;
+    std::unique_ptr<Meter> meter;
     try {
-        connection = ConnectMeter(options, board);
+        meter = ConnectMeter({.address = options.meter,
+                              .settings = {.rangeVolts = options.rangeVolts,
+                                           .nplc = options.nplc,
+                                           .measureEachReading = options.measureEachReading,
+                                           .timeout = options.timeout}},
+                             options.run.channel, board.Board(), board.Analog());
     } catch (const MeterError& error) {
         return fail(error.what());
     }
@@ -209,7 +134,7 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
                                }
                            },
                        .stop = stop.get_token()};
-        outcome = RunCharacterisation(output, *connection.meter, options.run, hooks);
+        outcome = RunCharacterisation(output, *meter, options.run, hooks);
     }
     IdealTransfer ideal = options.ideal;
     if (!options.vrefGiven && board.Analog() != nullptr) {
@@ -221,7 +146,10 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
     if (!csv) {
         return fail("can't write " + options.csvPath);
     }
-    PrintSummary(out, result, options.run.channel);
+    if (options.pngPath && !SavePlotsPng(result, options.ideal, *options.pngPath)) {
+        return fail("can't write " + *options.pngPath);
+    }
+    out << SummaryText(result, options.run.channel);
     out.flush();
     if (!outcome.complete || !outcome.endCodeWritten) {
         return fail(EndingText(outcome, options));

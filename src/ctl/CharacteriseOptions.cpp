@@ -76,6 +76,9 @@ std::optional<std::string> Take(CharacteriseOptions& o, std::string_view option,
     } else if (option == "--csv") {
         o.csvPath = value;
         return value.empty() ? std::optional<std::string>("--csv takes a file name") : std::nullopt;
+    } else if (option == "--png") {
+        o.pngPath = value;
+        return value.empty() ? std::optional<std::string>("--png takes a file name") : std::nullopt;
     } else {
         return "characterise has no option " + std::string(option);
     }

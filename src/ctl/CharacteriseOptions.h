@@ -21,6 +21,8 @@ struct CharacteriseOptions {
     // Without --vref the ideal's reference is the virtual board's, on that board.
     bool vrefGiven = false;
     std::string csvPath;
+    // Where the output, INL and DNL plots go as a PNG image; none: no image.
+    std::optional<std::string> pngPath;
     std::optional<double> rangeVolts;
     std::optional<double> nplc;
     bool measureEachReading = false;
@@ -45,6 +47,7 @@ inline constexpr std::string_view CharacteriseHelp =
     "the virtual board's); --end-code C to leave the channel\n"
     "at (the code it had); --range V, --nplc N, --meas\n"
     "(MEAS:VOLT:DC? per reading), --timeout MS (5000) for the\n"
-    "meter. Ctrl-C stops the run and keeps what it measured";
+    "meter. --png FILE: the output, INL and DNL plots as an\n"
+    "image too. Ctrl-C stops the run and keeps what it measured";
 
 } // namespace qv4130::ctl

@@ -168,7 +168,8 @@ constexpr std::array<CommandDeclaration, 10> Commands{{
      "FILE - reads standard input; otherwise FILE must be\na regular file. Lines are at most "
      "64 KiB",
      ReadRun},
-    {"characterise", "--channel N --csv FILE [...]", CharacteriseHelp, ReadCharacterise},
+    {"characterise", "--channel N --csv FILE [--png FILE] [...]", CharacteriseHelp,
+     ReadCharacterise},
     {"serve", "[--listen ADDR:PORT]",
      "serve SCPI over TCP, one line of commands per line, until\nSIGTERM or SIGINT; "
      "127.0.0.1:5025 unless told; port 0\npicks a free port. Prints where it listens. Must be "

@@ -126,5 +126,18 @@ TEST(CharacterisationRun, EachCodeSettlesThenIsReadAsOften) {
     EXPECT_EQ(rig.meter.Readings(), 20);
 }
 
+// A window closed in the middle of a run drops it between a word and its reading.
+TEST(CharacterisationRun, ARunDroppedHalfWayStillEndsAtItsEndCode) {
+    RunRig rig(Channel);
+    {
+        CharacterisationRun run(rig.output, rig.meter,
+                                {.channel = Channel, .from = 0, .to = 99, .endCode = 42});
+        ASSERT_TRUE(run.WriteNext());
+        run.ReadWritten();
+        ASSERT_TRUE(run.WriteNext());
+    }
+    EXPECT_EQ(rig.board.Chip().Code(Channel), 42);
+}
+
 } // namespace
 } // namespace qv4130::characterise

@@ -110,6 +110,21 @@ class CharacteriseTest(unittest.TestCase):
             self.assertLess(abs(float(gain.group(1))), 4.0, result.stdout)
         self.assertNotEqual(runs["5"], runs["6"])
 
+    def test_the_plots_as_an_image(self):
+        png = os.path.join(self.folder.name, "plots.png")
+        cases = [(png, 0), (os.path.join(self.folder.name, "no such folder", "plots.png"), 1)]
+        for path, status in cases:
+            with self.subTest(path=path):
+                result = ctl("--virtual-board", "characterise", "--channel", "1", "--step", "16",
+                             "--csv", self.csv, "--png", path)
+                self.assertEqual(result.returncode, status, result.stderr)
+                self.assertEqual(len(read_csv(self.csv)), 257)
+                if status == 0:
+                    with open(path, "rb") as image:
+                        self.assertEqual(image.read(8), b"\x89PNG\r\n\x1a\n")
+                else:
+                    self.assertIn(f"characterise: can't write {path}", result.stderr)
+
     def test_a_meter_that_hangs_up_ends_the_run_with_one_line(self):
         meter = HangingUpMeter(readings=5)
         try:

@@ -32,6 +32,10 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
          {false, true, false, {}, {}, {}, {}},
          "/SS --version",
          {"/SS", "--version"}},
+        {{"--characterise", "--virtual-board"},
+         {false, false, true, {}, {}, {}, {}, true},
+         "--characterise --virtual-board",
+         {"--characterise", "--virtual-board"}},
         {{"--version", "--help"},
          {true, true, false, {}, {}, {}, {}},
          "--version --help",
@@ -58,6 +62,7 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
         EXPECT_EQ(options.listenText, row.options.listenText) << label;
         EXPECT_EQ(options.vrefText, row.options.vrefText) << label;
         EXPECT_EQ(options.analogSeedText, row.options.analogSeedText) << label;
+        EXPECT_EQ(options.characterise, row.options.characterise) << label;
         EXPECT_EQ(ArgumentText(argc, argv.data()), row.argumentText) << label;
 
         const int kept = RemoveValueOptions(argc, argv.data());
@@ -72,7 +77,8 @@ TEST(ProgramOptions, UsageNamesTheProgramAndEveryOption) {
     const std::string usage = UsageText();
     EXPECT_EQ(usage.rfind("Usage: qv4130 [options] [/SS]\n", 0), 0u) << usage;
     for (const char* option : {"--virtual-board", "--trace <FILE.vcd>", "--listen <[ADDR:]PORT>",
-                               "--vref <V>", "--analog-seed <N>", "--help", "--version", "/SS"}) {
+                               "--vref <V>", "--analog-seed <N>", "--characterise", "--help",
+                               "--version", "/SS"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }

@@ -71,6 +71,11 @@ virtual-board) # stands where the library would, at LPT1
     holds "$work/err" "box \"Show Status\", information: Windows Version:Failed
 Port Address:0x378"
     ;;
+characterise) # its window beside the others, gone with them
+    run 0 "$program" --virtual-board --characterise /SS
+    holds "$work/err" "box \"Show Status\", information: Windows Version:Failed
+Port Address:0x378"
+    ;;
 *)
     echo "no case $1"
     exit 2

@@ -4,9 +4,11 @@
 #include "virtualboard/qt/TimingDiagram.h"
 #include "virtualboard/qt/VirtualBoardPanel.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -91,6 +93,22 @@ TEST_F(PanelTest, OutlivedByTheBoardWithoutDanglingObserver) {
     panel.reset();
     bench.Send(0, 1, 1); // would reach a destroyed panel if it had not let go
     EXPECT_EQ(bench.chip().Code(1), 1);
+}
+
+// The program that can open the "Characterise…" window gives the button its use.
+TEST_F(PanelTest, TheCharacteriseButtonOnlyWhereItOpensSomething) {
+    auto* button = panel->findChild<QPushButton*>(QStringLiteral("characterise"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_FALSE(button->isVisibleTo(panel.get()));
+    int opened = 0;
+    panel->SetCharacteriseOpener([&] { ++opened; });
+    EXPECT_TRUE(button->isVisibleTo(panel.get()));
+    panel->show();
+    panel->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel.get()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return opened == 1; })); // the button shows itself pressed first
 }
 
 TEST(PanelPlacement, BesideTheAnchorWithinTheScreen) {

@@ -13,6 +13,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
@@ -100,7 +101,16 @@ VirtualBoardPanel::VirtualBoardPanel(VirtualBoard& board, const AnalogModel* ana
     saveTrace->setToolTip(QStringLiteral("Save the data register's writes, with their times, "
                                          "as a Value Change Dump"));
     connect(saveTrace, &QPushButton::clicked, this, &VirtualBoardPanel::SaveTrace);
-    layout->addWidget(saveTrace, 0, Qt::AlignRight);
+    characterise_ = new QPushButton(QStringLiteral("&Characterise\u2026"), this);
+    characterise_->setObjectName(QStringLiteral("characterise"));
+    characterise_->setToolTip(
+        QStringLiteral("Measure a channel's linearity with the board's simulated meter"));
+    characterise_->hide();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(saveTrace);
+    buttons->addWidget(characterise_);
+    layout->addLayout(buttons);
     chooseTraceFile_ = [](QWidget* parent) {
         return QFileDialog::getSaveFileName(parent, QStringLiteral("Save Trace"), QString(),
                                             QStringLiteral("Value Change Dump (*.vcd)"));
@@ -277,6 +287,12 @@ void VirtualBoardPanel::Refresh() {
 
     timing_->SetWord(chip.LastWord());
     decodedWord_->setText(DescribeWord(chip.LastWord()));
+}
+
+void VirtualBoardPanel::SetCharacteriseOpener(std::function<void()> open) {
+    disconnect(characterise_, &QPushButton::clicked, nullptr, nullptr);
+    connect(characterise_, &QPushButton::clicked, this, std::move(open));
+    characterise_->show();
 }
 
 void VirtualBoardPanel::SaveTrace() {

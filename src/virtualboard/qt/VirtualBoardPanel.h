@@ -11,6 +11,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 namespace qv4130 {
 
@@ -55,6 +56,9 @@ public:
     using TraceFileChooser = std::function<QString(QWidget* parent)>;
     void SetTraceFileChooser(TraceFileChooser chooser) { chooseTraceFile_ = std::move(chooser); }
 
+    // Shows the "Characterise…" button, which calls `open`; hidden without one.
+    void SetCharacteriseOpener(std::function<void()> open);
+
 private:
     struct ChannelRow {
         QLabel* hex = nullptr;
@@ -86,6 +90,7 @@ private:
     TimingDiagram* timing_ = nullptr;
     QLabel* decodedWord_ = nullptr;
     TraceFileChooser chooseTraceFile_;
+    QPushButton* characterise_ = nullptr;
 };
 
 } // namespace qv4130

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "characterise/InstrumentOutput.h"
+#include "characterise/qt/CharacteriseWindow.h"
+#include "scpi/Instrument.h"
+#include "virtualboard/VirtualBoard.h"
+
+#include <memory>
+
+class QWidget;
+
+namespace qv4130 {
+
+// The program's one "Characterise…" window, made the first time it is asked
+// for. Its codes go through the same board link as the SCPI clients', so the
+// windows, the server and the run share one board and one state on one thread.
+// The instrument (and the virtual board and its outputs, if any) must outlive this.
+class CharacteriseLauncher {
+public:
+    CharacteriseLauncher(scpi::Instrument& instrument, VirtualBoard* virtualBoard,
+                         AnalogModel* analog);
+    ~CharacteriseLauncher();
+    CharacteriseLauncher(const CharacteriseLauncher&) = delete;
+    CharacteriseLauncher& operator=(const CharacteriseLauncher&) = delete;
+
+    // Shows the window, beside `anchor` the first time, and brings it to the front.
+    void Open(const QWidget* anchor);
+
+private:
+    characterise::InstrumentOutput output_;
+    VirtualBoard* virtualBoard_;
+    AnalogModel* analog_;
+    std::unique_ptr<characterise::CharacteriseWindow> window_;
+};
+
+} // namespace qv4130

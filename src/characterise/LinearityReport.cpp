@@ -1,0 +1,60 @@
+#include "LinearityReport.h"
+
+#include <charconv>
+#include <ostream>
+#include <sstream>
+
+namespace qv4130::characterise {
+
+namespace {
+
+std::string Number(double value) {
+    char text[32];
+    const auto [end, failure] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 10);
+    return failure == std::errc{} ? std::string(text, end) : std::string("nan");
+}
+
+std::string Fixed(double value, int decimals) {
+    char text[48];
+    const auto [end, failure] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return failure == std::errc{} ? std::string(text, end) : std::string("nan");
+}
+
+std::string WorstText(const Worst& worst) {
+    return Fixed(worst.lsb, 3) + " LSB at code " + std::to_string(worst.code);
+}
+
+} // namespace
+
+void WriteCsv(std::ostream& csv, const Linearity& result) {
+    csv << "code,volts,error_lsb,inl_endpoint_lsb,inl_bestfit_lsb,dnl_lsb\n";
+    for (const CodeResult& c : result.codes) {
+        csv << c.code << ',' << Number(c.volts) << ',' << Fixed(c.errorLsb, 4) << ','
+            << Fixed(c.inlEndPointLsb, 4) << ',' << Fixed(c.inlBestFitLsb, 4) << ','
+            << (c.dnlLsb ? Fixed(*c.dnlLsb, 4) : std::string()) << '\n';
+    }
+}
+
+std::string SummaryText(const Linearity& result, int channel) {
+    if (!result.summary) {
+        return "channel " + std::to_string(channel) + ": too few codes measured for the figures\n";
+    }
+    const Summary& s = *result.summary;
+    std::ostringstream out;
+    out << "channel " << channel << ", " << result.codes.size() << " codes\n"
+        << "offset: " << Fixed(s.offsetLsb, 3) << " LSB\n"
+        << "gain error: " << Fixed(s.gainErrorLsb, 3) << " LSB (" << Fixed(s.gainErrorPercent, 4)
+        << " %)\n"
+        << "INL (end-point): " << WorstText(s.inlEndPoint) << '\n'
+        << "INL (best-fit): " << WorstText(s.inlBestFit) << '\n'
+        << "DNL: " << WorstText(s.dnl) << '\n'
+        << "monotonic: "
+        << (s.monotonic ? std::string("yes")
+                        : "no, first step down at code " + std::to_string(*s.firstNonMonotonicCode))
+        << '\n';
+    return out.str();
+}
+
+} // namespace qv4130::characterise

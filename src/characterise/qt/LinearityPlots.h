@@ -1,0 +1,58 @@
+#pragma once
+
+#include "characterise/Linearity.h"
+
+#include <QWidget>
+
+class QChart;
+class QLineSeries;
+class QValueAxis;
+
+namespace qv4130::characterise {
+
+// The three plots of a channel against code, one above the other: the measured
+// output in volts beside the ideal line, the INL against both lines (end-point
+// and best-fit, labelled), and the DNL. The same widget is drawn on screen in
+// the window and, unseen, into the files qv4130ctl saves, so the two match.
+class LinearityPlots final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit LinearityPlots(QWidget* parent = nullptr);
+
+    // Redraws every plot from the result: the whole series at once, which the
+    // caller does a few times a second at most, never per code.
+    void Show(const Linearity& result, const IdealTransfer& ideal);
+    // Takes the lines away, leaving the axes as they are.
+    void Clear();
+
+    // The plots as they stand, at the widget's size; false when the file could
+    // not be written.
+    bool SavePng(const QString& path);
+    bool SaveSvg(const QString& path);
+
+    // The plots drawn unseen at `size`, for a program without a window.
+    static bool SavePng(const Linearity& result, const IdealTransfer& ideal, const QString& path,
+                        QSize size = {900, 900});
+
+private:
+    struct Plot {
+        QChart* chart = nullptr;
+        QValueAxis* codes = nullptr;
+        QValueAxis* values = nullptr;
+    };
+    Plot AddPlot(const QString& title, const QString& unit);
+    QLineSeries* AddSeries(const Plot& plot, const QString& name);
+    void Smooth(bool smooth);
+
+    Plot output_;
+    Plot inl_;
+    Plot dnl_;
+    QLineSeries* measured_ = nullptr;
+    QLineSeries* ideal_ = nullptr;
+    QLineSeries* inlEndPoint_ = nullptr;
+    QLineSeries* inlBestFit_ = nullptr;
+    QLineSeries* dnlSeries_ = nullptr;
+};
+
+} // namespace qv4130::characterise

@@ -1,0 +1,207 @@
+// The "Characterise…" window on the virtual board with its simulated meter, run
+// as an operator runs it: the figures it shows, how its runs end, the files it
+// saves, and that the other windows' events go on between its codes.
+#include "RunRig.h"
+#include "characterise/LinearityReport.h"
+#include "characterise/MeterConnection.h"
+#include "characterise/qt/CharacteriseWindow.h"
+#include "characterise/qt/Envelope.h"
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+namespace qv4130::characterise {
+namespace {
+
+constexpr int Channel = 5;
+constexpr int CodeBefore = 1234;
+
+struct WindowRig {
+    WindowRig()
+        : window({.output = &rig.output,
+                  .connectMeter = ConnectorFor(&rig.board, &rig.model),
+                  .simulatedMeter = true}) {
+        EXPECT_EQ(rig.instrument.WriteCode(Channel, CodeBefore), scpi::ActionResult::Done);
+        Spin("channel")->setValue(Channel);
+        window.show();
+    }
+
+    QSpinBox* Spin(const char* name) { return window.findChild<QSpinBox*>(name); }
+    QPushButton* Button(const char* name) { return window.findChild<QPushButton*>(name); }
+    QString Text(const char* name) { return window.findChild<QLabel*>(name)->text(); }
+
+    void Range(int from, int to, int step) {
+        Spin("fromCode")->setValue(from);
+        Spin("toCode")->setValue(to);
+        Spin("step")->setValue(step);
+    }
+
+    // Starts the run and waits for its end.
+    void RunWhole() {
+        QSignalSpy ended(&window.Stepper(), &RunStepper::Ended);
+        Button("start")->click();
+        ASSERT_TRUE(ended.wait(30'000)) << Text("status").toStdString();
+    }
+
+    RunRig rig{Channel};
+    CharacteriseWindow window;
+};
+
+TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFigures) {
+    WindowRig w;
+    w.Range(0, FullScaleCode, 64);
+    w.window.findChild<QDoubleSpinBox*>("vref")->setValue(2.0);
+    w.Spin("codeSpan")->setValue(4000);
+    w.RunWhole();
+
+    std::vector<Point> expected;
+    for (const int code :
+         RunCodes({.channel = Channel, .from = 0, .to = FullScaleCode, .step = 64})) {
+        expected.push_back({code, w.rig.model.Volts(Channel, code)});
+    }
+    const Linearity figures = Analyse(expected, {.vref = 2.0, .codeSpan = 4000});
+    EXPECT_EQ(w.Text("summary").toStdString(), SummaryText(figures, Channel));
+    ASSERT_EQ(w.window.Result().codes.size(), expected.size());
+    EXPECT_TRUE(w.Text("status").startsWith("Done; 65 codes kept; channel 5 back at 1234"))
+        << w.Text("status").toStdString();
+    EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
+}
+
+// However the operator ends a run, it keeps its points and leaves the channel
+// at the end code.
+TEST(CharacteriseWindow, AStoppedRunKeepsItsPointsAndEndsAtTheEndCode) {
+    struct Case {
+        const char* name;
+        std::function<void(WindowRig&)> stop;
+        std::optional<int> endCode;
+        bool closed;
+    };
+    const std::vector<Case> cases{
+        {"Stop clicked", [](WindowRig& w) { w.Button("stop")->click(); }, {}, false},
+        {"Space on the focused button, at a chosen code",
+         [](WindowRig& w) { QTest::keyClick(w.window.focusWidget(), Qt::Key_Space); }, 777, false},
+        {"Esc closes the window",
+         [](WindowRig& w) { QTest::keyClick(w.window.focusWidget(), Qt::Key_Escape); },
+         {},
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowRig w;
+        w.window.Stepper().SetTurnLength({}); // one code a turn
+        if (c.endCode) {
+            w.window.findChild<QCheckBox*>("endAtCode")->setChecked(true);
+            w.Spin("endCode")->setValue(*c.endCode);
+        }
+        int measured = 0;
+        QObject::connect(&w.window.Stepper(), &RunStepper::Measured, [&] {
+            if (++measured == 5) {
+                c.stop(w);
+            }
+        });
+        w.RunWhole();
+        EXPECT_EQ(w.window.Result().codes.size(), 5u);
+        EXPECT_EQ(w.rig.board.Chip().Code(Channel), c.endCode.value_or(CodeBefore));
+        EXPECT_TRUE(w.Text("status").startsWith("Stopped; 5 codes kept"));
+        EXPECT_EQ(w.window.isVisible(), !c.closed);
+    }
+}
+
+TEST(CharacteriseWindow, SavesTheResultsAndPlots) {
+    WindowRig w;
+    w.Range(1000, 1100, 1);
+    w.RunWhole();
+    const QTemporaryDir dir;
+    struct Case {
+        const char* button;
+        QString file;
+        std::function<bool(const QString&)> valid;
+    };
+    std::ostringstream csv;
+    WriteCsv(csv, w.window.Result());
+    const std::vector<Case> cases{
+        {"saveCsv", "run.csv",
+         [&](const QString& path) {
+             QFile file(path);
+             return file.open(QIODevice::ReadOnly) && file.readAll().toStdString() == csv.str();
+         }},
+        {"savePng", "plots.png", [](const QString& path) { return !QImage(path).isNull(); }},
+        {"saveSvg", "plots.svg",
+         [](const QString& path) {
+             QFile file(path); // a valid drawing, and one of the plots in it
+             return QSvgRenderer(path).isValid() && file.open(QIODevice::ReadOnly) &&
+                    file.readAll().contains("INL, best-fit line");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        QString chosen = dir.filePath(c.file);
+        w.window.SetFileChooser([&](QWidget*, const QString&, const QString&) { return chosen; });
+        w.Button(c.button)->click();
+        EXPECT_TRUE(c.valid(chosen));
+        chosen = dir.filePath("no such folder/" + c.file);
+        w.Button(c.button)->click();
+        EXPECT_EQ(w.Text("status"), "Could not write " + chosen + ".");
+    }
+}
+
+// The run gives the event loop a turn between codes, and redraws far less often than per code.
+TEST(CharacteriseWindow, OtherEventsRunBetweenCodes) {
+    WindowRig w;
+    w.Range(0, 999, 1);
+    w.window.Stepper().SetTurnLength({});
+    std::optional<int> doneWhenAnEventRan;
+    QTimer::singleShot(0, [&] { doneWhenAnEventRan = w.window.Stepper().Run()->Progress().done; });
+    int measured = 0;
+    QObject::connect(&w.window.Stepper(), &RunStepper::Measured, [&] { ++measured; });
+    w.RunWhole();
+    ASSERT_TRUE(doneWhenAnEventRan.has_value());
+    EXPECT_LT(*doneWhenAnEventRan, 1000);
+    EXPECT_GE(measured, 999); // every code its own turn (the last one ends the run)
+    EXPECT_LT(w.window.Redraws(), measured / 10);
+}
+
+// The plots draw a thinned series: a one-code spike must survive the thinning.
+TEST(CharacteriseWindow, PlotsThinLongSeriesKeepingEveryExtreme) {
+    struct Case {
+        const char* name;
+        QList<QPointF> points;
+        qsizetype buckets;
+        QList<QPointF> drawn;
+    };
+    const QList<QPointF> spikes{{0, 0}, {1, 5}, {2, 1}, {3, -4}, {4, 2}, {5, 0}};
+    const std::vector<Case> cases{
+        {"short enough: whole", spikes, 3, spikes},
+        {"two buckets: each one's low and high, in code order",
+         spikes,
+         2,
+         {{0, 0}, {1, 5}, {3, -4}, {4, 2}}},
+        {"flat buckets: their ends",
+         {{0, 1}, {1, 1}, {2, 1}, {3, 7}, {4, 7}, {5, 7}},
+         2,
+         {{0, 1}, {2, 1}, {3, 7}, {5, 7}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Envelope(c.points, c.buckets), c.drawn);
+    }
+}
+
+} // namespace
+} // namespace qv4130::characterise
