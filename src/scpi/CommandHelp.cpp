@@ -1,26 +1,22 @@
 #include "CommandHelp.h"
 
+#include "ParameterReading.h"
 #include "board/PrinterPorts.h"
-
-#include <cmath>
 
 namespace qv4130::scpi {
 
 namespace {
-
-std::string Number(double value) {
-    return value == std::trunc(value) ? std::to_string(static_cast<long long>(value))
-                                      : std::to_string(value);
-}
 
 std::string ParameterSyntax(const ParameterSpec& parameter) {
     switch (parameter.kind) {
     case ValueKind::None:
         return {};
     case ValueKind::Integer:
-        return " <" + Number(parameter.limits.min) + ".." + Number(parameter.limits.max) + ">";
     case ValueKind::Real:
-        return " <number>";
+        // Limits that follow a setting are told in the command's help.
+        return parameter.limitsNow != nullptr ? " <number>"
+                                              : " <" + FormatReal(parameter.limits.min) + ".." +
+                                                    FormatReal(parameter.limits.max) + ">";
     case ValueKind::Boolean:
         return " ON|OFF|1|0";
     case ValueKind::Port:
@@ -89,8 +85,7 @@ std::string CommandListText() {
 std::string CommandListMarkdown() {
     std::string text = "| Command | Does |\n|---|---|\n";
     for (const CommandRow& row : CommandTable()) {
-        text += "| `" + Replaced(Forms(row), '|', "\\|") + "` | " + std::string(row.help) +
-                " |\n";
+        text += "| `" + Replaced(Forms(row), '|', "\\|") + "` | " + std::string(row.help) + " |\n";
     }
     return text;
 }

@@ -33,6 +33,13 @@ struct ParameterSpec {
 constexpr ParameterSpec Integer(double min, double max, double def) {
     return {ValueKind::Integer, {min, max, def}};
 }
+constexpr ParameterSpec Real(double min, double max, double def) {
+    return {ValueKind::Real, {min, max, def}};
+}
+// A real number whose limits follow a setting of the instrument.
+constexpr ParameterSpec Real(Limits (*limitsNow)(const Instrument&)) {
+    return {ValueKind::Real, {}, limitsNow};
+}
 
 // A setting's parameter, read and checked against its row before the handler runs.
 struct Value {
