@@ -14,9 +14,15 @@ std::string ParameterSyntax(const ParameterSpec& parameter) {
     case ValueKind::Integer:
     case ValueKind::Real:
         // Limits that follow a setting are told in the command's help.
-        return parameter.limitsNow != nullptr ? " <number>"
-                                              : " <" + FormatReal(parameter.limits.min) + ".." +
-                                                    FormatReal(parameter.limits.max) + ">";
+        if (parameter.limitsNow != nullptr) {
+            return " <number>";
+        }
+        // Appended, not added: GCC 12 at -O3 takes a chain of + for an overlapping copy.
+        return std::string(" <")
+            .append(FormatReal(parameter.limits.min))
+            .append("..")
+            .append(FormatReal(parameter.limits.max))
+            .append(">");
     case ValueKind::Boolean:
         return " ON|OFF|1|0";
     case ValueKind::Port:
@@ -24,7 +30,7 @@ std::string ParameterSyntax(const ParameterSpec& parameter) {
     }
     std::string names;
     for (const PortMenuItem item : PortMenuItems) {
-        names += (names.empty() ? " " : "|") + std::string(PortMenuName(item));
+        names.append(names.empty() ? " " : "|").append(PortMenuName(item));
     }
     return names;
 }
@@ -33,14 +39,14 @@ std::string ParameterSyntax(const ParameterSpec& parameter) {
 std::string Forms(const CommandRow& row) {
     std::string header;
     for (const char c : row.header) {
-        header += c == '#' ? std::string("<n>") : std::string(1, c);
+        header.append(c == '#' ? "<n>" : std::string_view(&c, 1));
     }
     std::string forms;
     if (row.set != nullptr) {
-        forms = header + ParameterSyntax(row.parameter);
+        forms.append(header).append(ParameterSyntax(row.parameter));
     }
     if (row.query != nullptr) {
-        forms += (forms.empty() ? "" : ", ") + header + "?";
+        forms.append(forms.empty() ? "" : ", ").append(header).append("?");
     }
     return forms;
 }
@@ -56,8 +62,7 @@ std::string Wrapped(std::string_view text, std::size_t width, std::string_view i
             lines += '\n';
             lineLength = 0;
         }
-        lines += lineLength == 0 ? std::string(indent) : " ";
-        lines += word;
+        lines.append(lineLength == 0 ? indent : " ").append(word);
         lineLength += (lineLength == 0 ? indent.size() : 1) + word.size();
         text.remove_prefix(std::min(end + 1, text.size()));
     }
@@ -67,7 +72,7 @@ std::string Wrapped(std::string_view text, std::size_t width, std::string_view i
 std::string Replaced(std::string_view text, char from, std::string_view to) {
     std::string out;
     for (const char c : text) {
-        out += c == from ? std::string(to) : std::string(1, c);
+        out.append(c == from ? to : std::string_view(&c, 1));
     }
     return out;
 }

@@ -2,11 +2,16 @@
 
 #include "board/BoardVocabulary.h"
 
+#include <algorithm>
+#include <array>
+
 namespace qv4130::scpi {
 
 namespace {
 
-CommandMatch FindRow(const SentHeader& header, bool common) {
+using Header = std::span<const HeaderElement>;
+
+CommandMatch FindRow(Header header, bool common) {
     for (const CommandRow* row : CommandsOfKind(common)) {
         const HeaderFit fit = Fit(row->pattern, header);
         if (fit.fits) {
@@ -18,30 +23,24 @@ CommandMatch FindRow(const SentHeader& header, bool common) {
     return {};
 }
 
-void Append(SentHeader& header, const ParsedCommand& parsed) {
-    for (std::size_t level = 0; level < parsed.headerLength; ++level) {
-        header.Append(parsed.header[level]);
-    }
-}
-
-// The header read on from the path, when the two together are not too long.
-bool ReadOnFromPath(std::string_view line, const HeaderPath& path, const ParsedCommand& parsed,
-                    SentHeader& header) {
-    if (path.length == 0 || path.length + parsed.headerLength > MaxHeaderElements) {
-        return false;
+// The path's levels, then the header's: empty when the two are too long together.
+Header ReadOnFromPath(std::string_view line, const HeaderPath& path, Header sent,
+                      std::array<HeaderElement, MaxHeaderElements>& joined) {
+    if (path.length + sent.size() > MaxHeaderElements) {
+        return {};
     }
     for (std::size_t level = 0; level < path.length; ++level) {
         const HeaderPath::Level& kept = path.levels[level];
-        header.Append({line.substr(kept.start, kept.size), kept.suffix});
+        joined[level] = {line.substr(kept.start, kept.size), kept.suffix};
     }
-    Append(header, parsed);
-    return true;
+    std::copy(sent.begin(), sent.end(), joined.begin() + static_cast<std::ptrdiff_t>(path.length));
+    return Header(joined).first(path.length + sent.size());
 }
 
-void KeepPath(std::string_view line, const SentHeader& header, HeaderPath& path) {
-    path.length = header.length - 1;
+void KeepPath(std::string_view line, Header header, HeaderPath& path) {
+    path.length = header.size() - 1;
     for (std::size_t level = 0; level < path.length; ++level) {
-        const HeaderElement& element = header.elements[level];
+        const HeaderElement& element = header[level];
         path.levels[level] = {static_cast<std::size_t>(element.keyword.data() - line.data()),
                               element.keyword.size(), element.suffix};
     }
@@ -53,22 +52,21 @@ CommandMatch FindCommand(std::string_view line, const ParsedCommand& parsed, Hea
     if (parsed.headerLength > MaxHeaderElements) {
         return {};
     }
-    SentHeader header;
+    const Header sent = Header(parsed.header).first(parsed.headerLength);
     if (parsed.common) {
-        Append(header, parsed);
-        return FindRow(header, true);
+        return FindRow(sent, true);
     }
-    if (!parsed.rooted && ReadOnFromPath(line, path, parsed, header)) {
+    if (!parsed.rooted && path.length > 0) {
+        std::array<HeaderElement, MaxHeaderElements> joined;
+        const Header header = ReadOnFromPath(line, path, sent, joined);
         if (const CommandMatch match = FindRow(header, false); match.row != nullptr) {
             KeepPath(line, header, path);
             return match;
         }
-        header.length = 0;
     }
-    Append(header, parsed);
-    const CommandMatch match = FindRow(header, false);
+    const CommandMatch match = FindRow(sent, false);
     if (match.row != nullptr) {
-        KeepPath(line, header, path);
+        KeepPath(line, sent, path);
     }
     return match;
 }

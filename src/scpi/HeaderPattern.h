@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace qv4130::scpi {
@@ -101,37 +102,20 @@ constexpr HeaderPattern CompileHeader(std::string_view text) {
     return pattern;
 }
 
-// A header as sent, each level with its prefix keys ready (index: letters 1-4).
-struct SentHeader {
-    std::array<HeaderElement, MaxHeaderElements> elements{};
-    std::array<std::array<std::uint32_t, 5>, MaxHeaderElements> keys{};
-    std::size_t length = 0;
-
-    void Append(const HeaderElement& element) {
-        auto& key = keys[length];
-        key = {};
-        const std::size_t letters = std::min<std::size_t>(element.keyword.size(), 4);
-        for (std::size_t n = 1; n <= letters; ++n) {
-            key[n] = key[n - 1] << 8 |
-                     static_cast<std::uint8_t>(text::AsciiUpper(element.keyword[n - 1]));
-        }
-        elements[length++] = element;
+// Whether a level of a header as sent names the node: its key turns most
+// others away, and settles a short form of up to four letters.
+constexpr bool Names(const HeaderElement& element, const PatternNode& node) {
+    const std::string_view keyword = element.keyword;
+    if (keyword.size() < node.keyLetters || PrefixKey(keyword, node.keyLetters) != node.key) {
+        return false;
     }
-    // The keys settle the first four letters: a short form no longer than that
-    // needs only the length to match.
-    bool Names(std::size_t level, const PatternNode& node) const {
-        const std::string_view keyword = elements[level].keyword;
-        if (keys[level][node.keyLetters] != node.key) {
-            return false;
-        }
-        if (keyword.size() == node.shortForm.size()) {
-            return node.keyLetters == node.shortForm.size() ||
-                   text::EqualsIgnoringCase(keyword, node.shortForm);
-        }
-        return keyword.size() == node.longForm.size() &&
-               text::EqualsIgnoringCase(keyword, node.longForm);
+    if (keyword.size() == node.shortForm.size()) {
+        return node.keyLetters == node.shortForm.size() ||
+               text::EqualsIgnoringCase(keyword, node.shortForm);
     }
-};
+    return keyword.size() == node.longForm.size() &&
+           text::EqualsIgnoringCase(keyword, node.longForm);
+}
 
 struct HeaderFit {
     bool fits = false;
@@ -140,13 +124,13 @@ struct HeaderFit {
 };
 
 // Every level must name the pattern's node in turn; optional nodes may be left out.
-constexpr HeaderFit Fit(const HeaderPattern& pattern, const SentHeader& header) {
+constexpr HeaderFit Fit(const HeaderPattern& pattern, std::span<const HeaderElement> header) {
     HeaderFit fit;
     std::size_t level = 0;
     for (std::size_t n = 0; n < pattern.length; ++n) {
         const PatternNode& node = pattern.nodes[n];
-        if (level < header.length && header.Names(level, node)) {
-            const auto& suffix = header.elements[level].suffix;
+        if (level < header.size() && Names(header[level], node)) {
+            const auto& suffix = header[level].suffix;
             fit.suffixMisplaced |= node.suffix != suffix.has_value();
             if (node.suffix) {
                 fit.suffix = suffix;
@@ -156,7 +140,7 @@ constexpr HeaderFit Fit(const HeaderPattern& pattern, const SentHeader& header) 
             return {};
         }
     }
-    fit.fits = level == header.length;
+    fit.fits = level == header.size();
     return fit;
 }
 
