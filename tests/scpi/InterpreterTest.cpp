@@ -85,8 +85,9 @@ void CheckAll(std::initializer_list<Case> cases) {
     }
 }
 
-TEST(Conformance, BoardCommandsSendTheirWords) {
+TEST(Conformance, CommandLinesDoWhatTheStandardsSay) {
     CheckAll({
+        // ==== The board's commands and the words they send ====
         {"SOUR:CHAN5:CODE 2560\nsource:channel5:code #HA00\n:Sour:Chan05:Code #b101000000000\n"
          "SOUR:CHAN5:CODE #Q5000;SOUR:CHAN5:CODE 2.56E3",
          "", "", Prepared(888) + Words(888, {0x05A00, 0x05A00, 0x05A00, 0x05A00, 0x05A00})},
@@ -107,17 +108,47 @@ TEST(Conformance, BoardCommandsSendTheirWords) {
         {"SOUR:CHAN1:CODE 1;BOGUS;SOUR:CHAN2:CODE 2;*OPC?", "", "-113",
          Prepared(888) + Words(888, {0x01001})},
         {"\n  \t\n;;\n ; *OPC?; ", "1", ""},
-    });
-}
-
-TEST(Conformance, MinMaxAndDefaultStandForTheLimits) {
-    CheckAll({
+        // ==== MIN, MAX and DEFault stand for a number's limits ====
         {"SOUR:CHAN1:CODE MAX;CODE?;CODE MINimum;CODE?;CODE? MAX;CODE? min;CODE? DEF",
          "4095;0;4095;0;0", "", Prepared(888) + Words(888, {0x01FFF, 0x01000})},
         // Steps alone leave a code unknown.
         {"SOUR:CHAN1:STEP MIN;STEP DEFAULT;STEP MAX;STEP +0;CODE?", "-1", "",
          Prepared(888) + Words(888, {0x2107F, 0x11001, 0x1107F, 0x11000})},
         {"*ESE MAX;*ESE?;*SRE DEF;*SRE?;STAT:OPER:ENAB MAX;ENAB?;ENAB? MIN", "255;0;32767;0", ""},
+        // ==== IEEE 488.2 common commands and the status model ====
+        // Each error class sets its own bit: CME 32, EXE 16, DDE 8 (a full queue).
+        {"*ESR?\nBOGUS\n*ESR?;*ESR?\nSOUR:CHAN1:CODE 5000\n*ESR?", "0|32;0|16", "-113,-222"},
+        {"NOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\n"
+         "NOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\n*ESR?",
+         "40", "-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-350"},
+        // EAV with an error queued; MAV while this line's replies wait; ESB through *ESE.
+        {"*STB?\nBOGUS\n*STB?;*STB?\n*ESE 32;*STB?;*ESE?", "0|4;20|36;32", "-113"},
+        // MSS when an enabled bit is set; *SRE keeps bit 6 out.
+        {"BOGUS\n*SRE 255;*SRE?;*STB?\n*CLS;*STB?;*ESR?", "191;84|0;0", ""},
+        {"*OPC;*ESR?;*ESR?;*OPC?;*WAI", "1;0;1", ""},
+        // On hardware: the port's control register, read back after it was set.
+        {"*TST?", "0", "", Calls{In(890), Out(890, 0xDF), In(890)}},
+        // ==== SCPI-99's SYSTem and STATus ====
+        {"SYST:VERS?;:SYSTEM:ERROR:COUNT?\nNOPE\nNOPE\nSYST:ERR:COUN?;NEXT?;COUN?",
+         "1999.0;0|2;-113,\"Undefined header\";1", "-113"},
+        {"DIAG:SWE;STAT:OPER:COND?;STAT:OPER?;STAT:OPER:EVEN?;:SOUR:CHAN9:CODE?", "0;8;0;3072", ""},
+        {"STAT:OPER:ENAB 8;*STB?\nDIAG:SWE\n*STB?\nSTAT:OPER?\n*STB?", "0|128|8|0", ""},
+        {"OUTP 0;STAT:QUES:COND?\nSTAT:QUES:ENAB 1;*STB?\nSTAT:QUES?;STAT:QUES?\n"
+         "OUTP 1;STAT:QUES:COND?",
+         "1|8|1;0|0", ""},
+        {"STAT:OPER:ENAB 9;STAT:QUES:ENAB 1;STAT:PRES;STAT:OPER:ENAB?;STAT:QUES:ENAB?", "0;0", ""},
+        {"OUTP 0;*CLS;STAT:QUES?", "0", ""},
+        // ==== Compound headers read on from the path ====
+        // From the last header's parent, and from the root when that names nothing.
+        {"SOUR:CHAN1:CODE 5;CODE?;SOUR:CHAN1:CODE?", "5;5", ""},
+        {"SOUR:CHAN5:CODE 2560; SOUR:CHAN5:CODE?", "2560", ""},
+        // A leading colon goes to the root; a common command keeps the path.
+        {"SOUR:CHAN1:CODE 5;:CODE?", "", "-113"},
+        {"SOUR:CHAN1:CODE 5;*OPC?;CODE?", "1;5", ""},
+        {"SYST:PORT?;ERR?;ERR:COUN?", "LPT1;0,\"No error\";0", ""},
+        // A new line starts at the root.
+        {"SOUR:CHAN1:CODE 5\nCODE?", "", "-113"},
+        {"STAT:OPER:ENAB 8;ENAB?;:STAT:QUES:ENAB 1;ENAB?", "8;1", ""},
     });
 }
 
@@ -149,23 +180,6 @@ TEST(Conformance, RefusedCommandsSendNothing) {
     }
 }
 
-TEST(Conformance, CommonCommandsAndTheStatusModel) {
-    CheckAll({
-        // Each error class sets its own bit: CME 32, EXE 16, DDE 8 (a full queue).
-        {"*ESR?\nBOGUS\n*ESR?;*ESR?\nSOUR:CHAN1:CODE 5000\n*ESR?", "0|32;0|16", "-113,-222"},
-        {"NOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\n"
-         "NOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\n*ESR?",
-         "40", "-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-350"},
-        // EAV with an error queued; MAV while this line's replies wait; ESB through *ESE.
-        {"*STB?\nBOGUS\n*STB?;*STB?\n*ESE 32;*STB?;*ESE?", "0|4;20|36;32", "-113"},
-        // MSS when an enabled bit is set; *SRE keeps bit 6 out.
-        {"BOGUS\n*SRE 255;*SRE?;*STB?\n*CLS;*STB?;*ESR?", "191;84|0;0", ""},
-        {"*OPC;*ESR?;*ESR?;*OPC?;*WAI", "1;0;1", ""},
-        // On hardware: the port's control register, read back after it was set.
-        {"*TST?", "0", "", Calls{In(890), Out(890, 0xDF), In(890)}},
-    });
-}
-
 TEST(Conformance, SelfTestReadsTheChipBack) {
     VirtualBoard board;
     Bench bench({[&](int channel) { return board.Chip().Code(channel); }, {}}, &board);
@@ -174,35 +188,6 @@ TEST(Conformance, SelfTestReadsTheChipBack) {
     liar.Check({"*TST?", "2", ""});
     liar.state.PortAddress = 0; // no port found
     liar.Check({"*TST?", "3", ""});
-}
-
-TEST(Conformance, Scpi1999SystemAndStatus) {
-    CheckAll({
-        {"SYST:VERS?;:SYSTEM:ERROR:COUNT?\nNOPE\nNOPE\nSYST:ERR:COUN?;NEXT?;COUN?",
-         "1999.0;0|2;-113,\"Undefined header\";1", "-113"},
-        {"DIAG:SWE;STAT:OPER:COND?;STAT:OPER?;STAT:OPER:EVEN?;:SOUR:CHAN9:CODE?", "0;8;0;3072", ""},
-        {"STAT:OPER:ENAB 8;*STB?\nDIAG:SWE\n*STB?\nSTAT:OPER?\n*STB?", "0|128|8|0", ""},
-        {"OUTP 0;STAT:QUES:COND?\nSTAT:QUES:ENAB 1;*STB?\nSTAT:QUES?;STAT:QUES?\n"
-         "OUTP 1;STAT:QUES:COND?",
-         "1|8|1;0|0", ""},
-        {"STAT:OPER:ENAB 9;STAT:QUES:ENAB 1;STAT:PRES;STAT:OPER:ENAB?;STAT:QUES:ENAB?", "0;0", ""},
-        {"OUTP 0;*CLS;STAT:QUES?", "0", ""},
-    });
-}
-
-TEST(Conformance, CompoundHeadersReadOnFromThePath) {
-    CheckAll({
-        // From the last header's parent, and from the root when that names nothing.
-        {"SOUR:CHAN1:CODE 5;CODE?;SOUR:CHAN1:CODE?", "5;5", ""},
-        {"SOUR:CHAN5:CODE 2560; SOUR:CHAN5:CODE?", "2560", ""},
-        // A leading colon goes to the root; a common command keeps the path.
-        {"SOUR:CHAN1:CODE 5;:CODE?", "", "-113"},
-        {"SOUR:CHAN1:CODE 5;*OPC?;CODE?", "1;5", ""},
-        {"SYST:PORT?;ERR?;ERR:COUN?", "LPT1;0,\"No error\";0", ""},
-        // A new line starts at the root.
-        {"SOUR:CHAN1:CODE 5\nCODE?", "", "-113"},
-        {"STAT:OPER:ENAB 8;ENAB?;:STAT:QUES:ENAB 1;ENAB?", "8;1", ""},
-    });
 }
 
 TEST(Conformance, TellsItsObserverWhatEachCommandDid) {
