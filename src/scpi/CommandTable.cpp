@@ -1,9 +1,11 @@
 #include "CommandTable.h"
 
+#include "ParameterReading.h"
 #include "host/AppIdentity.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 
 namespace qv4130::scpi {
@@ -105,6 +107,30 @@ Result AskCode(Call& call) {
 Result Step(Call& call) {
     return Refusal(call.instrument.Step(call.suffix, call.value.integer));
 }
+// Volts: a code is code/4096 of the reference.
+constexpr double CodeSteps = FullScaleCode + 1;
+Limits VoltageLimits(const Instrument& instrument) {
+    return {0, instrument.ReferenceVolts() * FullScaleCode / CodeSteps, 0};
+}
+Result SetVoltage(Call& call) {
+    const long code = std::lround(call.value.real / call.instrument.ReferenceVolts() * CodeSteps);
+    return Refusal(
+        call.instrument.WriteCode(call.suffix, std::clamp(code, 0L, long{FullScaleCode})));
+}
+Result AskVoltage(Call& call) {
+    const int code = call.instrument.Code(call.suffix);
+    // An unknown code has no voltage: SCPI's not-a-number.
+    return Reply(call, code == Instrument::UnknownCode
+                           ? "9.91E+37"
+                           : FormatReal(code * call.instrument.ReferenceVolts() / CodeSteps));
+}
+Result SetReference(Call& call) {
+    call.instrument.SetReferenceVolts(call.value.real);
+    return std::nullopt;
+}
+Result AskReference(Call& call) {
+    return Reply(call, FormatReal(call.instrument.ReferenceVolts()));
+}
 Result SetOutput(Call& call) {
     call.instrument.SetOutput(call.value.integer != 0);
     return std::nullopt;
@@ -201,6 +227,14 @@ constexpr CommandRow Rows[] = {
      {},
      Integer(-MaxStep, MaxStep, 1),
      "a step word: up (mode 1) or down (mode 2)"},
+    {"SOURce:CHANnel#:VOLTage", SetVoltage, AskVoltage, Real(VoltageLimits),
+     "the code nearest that voltage, code/4096 of the reference, up to the full-scale code's "
+     "(-222 beyond); the query gives the code's voltage, 9.91E+37 while the code is unknown"},
+    {"SOURce:VREFerence", SetReference, AskReference,
+     Real(Instrument::MinReferenceVolts, Instrument::MaxReferenceVolts,
+          Instrument::DefaultReferenceVolts),
+     "the board's reference voltage that VOLTage reckons with, 0.5 to 5 V (2.5 at start); it "
+     "changes no output"},
     {"OUTPut[:STATe]",
      SetOutput,
      AskOutput,

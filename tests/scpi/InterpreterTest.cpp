@@ -149,6 +149,12 @@ TEST(Conformance, CommandLinesDoWhatTheStandardsSay) {
         // A new line starts at the root.
         {"SOUR:CHAN1:CODE 5\nCODE?", "", "-113"},
         {"STAT:OPER:ENAB 8;ENAB?;:STAT:QUES:ENAB 1;ENAB?", "8;1", ""},
+        // ==== Volts, reckoned with the reference ====
+        {"SOUR:VREF?;VREF? MIN;VREF? MAX;:SOUR:CHAN1:VOLT?\nSOUR:VREF 5.1\nSOUR:CHAN1:VOLT 2.5",
+         "2.5;0.5;5;9.91E+37", "-222,-222"},
+        {"SOUR:VREF 4.096;CHAN1:VOLT 1;CODE?;VOLT?;VOLT 0.0026;CODE?;VOLT 0.0024;CODE?;VOLT MAX;"
+         "CODE?\nSOUR:VREF DEF;VREF?;CHAN1:VOLT?",
+         "1000;1;3;2;4095|2.5;2.49938965", ""},
     });
 }
 
