@@ -4,6 +4,7 @@
 
 #include "board/BoardVocabulary.h"
 #include "host/AppIdentity.h"
+#include "scpi/CommandHelp.h"
 #include "scpi/Instrument.h"
 #include "setup/AnalogOptions.h"
 
@@ -310,7 +311,8 @@ std::string VersionText() {
 }
 
 namespace {
-// What the help says after the commands; the SCPI part lists the interpreter's commands.
+// What the help says after the commands; the SCPI commands come from the
+// interpreter's own table.
 constexpr const char* Notes =
     R"(The port is found as the program's start-up finds it (claim port 1, ask its base
 address), and the control register's data lines are made outputs. RESET never
@@ -318,24 +320,14 @@ goes low and PD never goes high unless asked for (reset, power off); before the
 first word the lines go to the idle state a word starts from (byte 22).
 
 SCPI commands (case-insensitive; the upper-case part is the short form; ';'
-separates commands on a line; numbers are decimal or #H, #Q, #B non-decimal):
-  *IDN?                           maker, model, serial (0), version
-  *RST                            the reset pulse
-  *CLS                            clear this client's error queue
-  *OPC?                           1, once every word before it is out
-  SOURce:CHANnel<n>:CODE <code>   a mode-0 word; n is the channel 0-15, code 0-4095
-  SOURce:CHANnel<n>:CODE?         the channel's code as this process knows it:
-                                  the chip's own on the virtual board, otherwise
-                                  the last sent (after steps, 0 after a reset),
-                                  -1 while unknown
-  SOURce:CHANnel<n>:STEP <step>   a step word, -127 to 127
-  OUTPut[:STATe] ON|OFF|1|0       power up (20) or down (28); while powered down
-  OUTPut[:STATe]?                 CODE and STEP are refused (-221); 1 at start
-  DIAGnostic:SWEep                the test sweep
-  SYSTem:PORT LPT1|LPT2|PRN       use another port
-  SYSTem:PORT?
-  SYSTem:ERRor[:NEXT]?            the oldest error, or 0,"No error"
-A refused command sends nothing, and an error ends its line.
+separates commands, and a header without a leading ':' goes on from the last
+one's parent; numbers are decimal or #H, #Q, #B non-decimal, and MIN, MAX,
+DEFault stand for a number's limits, which its query answers too: CODE? MAX):
+)";
+
+// After the SCPI commands.
+constexpr const char* ClosingNotes =
+    R"(A refused command sends nothing, and an error ends its line.
 
 Exit status: 0 success, 1 the port or a command failed (the reason on standard
 error; a command fails when its bytes could not reach the board, as when the
@@ -349,7 +341,7 @@ std::string UsageText() {
     // Without an application object the parser cannot know the program's name.
     const QString options = parser.helpText();
     return "Usage: qv4130ctl" + options.mid(options.indexOf(" [options]")).toStdString() + '\n' +
-           CommandsHelp() + '\n' + Notes;
+           CommandsHelp() + '\n' + Notes + scpi::CommandListText() + ClosingNotes;
 }
 
 } // namespace qv4130::ctl

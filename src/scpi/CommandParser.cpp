@@ -105,7 +105,7 @@ std::optional<Error> ParseHeader(Cursor& cursor, ParsedCommand& command) {
             return Error::SyntaxError;
         }
     } else {
-        cursor.Take(':');
+        command.rooted = cursor.Take(':');
         do {
             const std::string_view mnemonic = cursor.Mnemonic();
             if (mnemonic.empty()) {
@@ -153,6 +153,7 @@ std::optional<Error> ParseDecimal(Cursor& cursor, Parameter& parameter) {
     parameter.kind = ParameterKind::Number;
     if (plainInteger) {
         parameter.value = negative ? -whole : whole;
+        parameter.number = static_cast<double>(parameter.value);
         return std::nullopt;
     }
     const std::string_view digits = cursor.From(unsignedStart);
@@ -161,6 +162,7 @@ std::optional<Error> ParseDecimal(Cursor& cursor, Parameter& parameter) {
     const double value = negative ? -magnitude : magnitude;
     // Beyond a double's range counts as no whole number we could take.
     parameter.integral = parsed.ec == std::errc{} && value == std::trunc(value);
+    parameter.number = parsed.ec == std::errc{} ? value : std::copysign(HUGE_VAL, value);
     parameter.value = static_cast<std::int64_t>(
         std::clamp(value, -static_cast<double>(NumberLimit), static_cast<double>(NumberLimit)));
     return std::nullopt;
@@ -185,8 +187,9 @@ std::optional<Error> ParseNonDecimal(Cursor& cursor, Parameter& parameter) {
     }
     cursor.Advance();
     parameter.kind = ParameterKind::Number;
-    return cursor.Digits(base, parameter.value) ? std::nullopt
-                                                : std::optional(Error::SyntaxError);
+    const bool anyDigit = cursor.Digits(base, parameter.value);
+    parameter.number = static_cast<double>(parameter.value);
+    return anyDigit ? std::nullopt : std::optional(Error::SyntaxError);
 }
 
 // "..." or '...', the quote doubled inside.
@@ -224,8 +227,9 @@ std::optional<Error> ParseParameter(Cursor& cursor, Parameter& parameter) {
 } // namespace
 
 std::optional<Error> ParseCommand(std::string_view line, std::size_t& position,
-                                      ParsedCommand& command) {
+                                  ParsedCommand& command) {
     command.common = false;
+    command.rooted = false;
     command.headerLength = 0;
     command.query = false;
     command.parameterCount = 0;

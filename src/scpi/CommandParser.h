@@ -31,10 +31,13 @@ struct Parameter {
     // when it is too large to matter.
     bool integral = true;
     std::int64_t value = 0;
+    // The number as read, fraction and all.
+    double number = 0;
 };
 
 struct ParsedCommand {
     bool common = false; // *IDN? and the like: header[0] is the mnemonic after '*'
+    bool rooted = false; // a leading ':': the header starts from the root, not the path
     std::array<HeaderElement, MaxHeaderElements> header{};
     std::size_t headerLength = 0; // 0: an empty command
     bool query = false;
@@ -49,6 +52,6 @@ struct ParsedCommand {
 // numbers, #H/#Q/#B non-decimal numbers, character mnemonics and quoted strings.
 // A malformed command gives SyntaxError, and `position` is then of no use.
 std::optional<Error> ParseCommand(std::string_view line, std::size_t& position,
-                                      ParsedCommand& command);
+                                  ParsedCommand& command);
 
 } // namespace qv4130::scpi

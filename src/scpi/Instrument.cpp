@@ -100,6 +100,32 @@ void Instrument::SelectPort(PortMenuItem item) {
     }
 }
 
+bool Instrument::ChipReadsBack(int code) {
+    return WriteCode(0, code) == ActionResult::Done && options_.chipCode(0) == code;
+}
+
+int Instrument::SelfTest() {
+    int failures = 0;
+    DriveDataLines();
+    const auto control = static_cast<std::uint16_t>(state_.PortAddress + ControlRegisterOffset);
+    if (state_.PortAddress == 0 || (PortIn(library_, control) & ControlDirectionBit) != 0) {
+        failures |= PortFailed;
+    }
+    if (!options_.chipCode) {
+        return failures;
+    }
+    if (!Output()) {
+        return failures | ChipPoweredDown;
+    }
+    const int kept = options_.chipCode(0);
+    // 1010 0101 1010 and its complement: every data bit at both levels.
+    if (!ChipReadsBack(0xA5A) || !ChipReadsBack(0x5A5)) {
+        failures |= ChipFailed;
+    }
+    WriteCode(0, std::max(kept, 0));
+    return failures;
+}
+
 int Instrument::Code(int channel) const {
     if (options_.chipCode) {
         return options_.chipCode(channel);

@@ -58,8 +58,24 @@ public:
     // UnknownCode when nothing was sent to it since the process started.
     int Code(int channel) const;
 
+    // The board's reference voltage: a code puts code/4096 of it on its channel.
+    static constexpr double MinReferenceVolts = 0.5;
+    static constexpr double MaxReferenceVolts = 5.0;
+    static constexpr double DefaultReferenceVolts = 2.5;
+    double ReferenceVolts() const { return referenceVolts_; }
+    void SetReferenceVolts(double volts) { referenceVolts_ = volts; }
+
+    // What *TST? answers: 0 when everything that can be checked passed. The port
+    // must be there and hold its data lines as outputs (the control register
+    // read back); on a board that can be read back, two codes that between them
+    // flip every data bit are written to channel 0 and read from the chip, and
+    // the channel's code is put back.
+    enum SelfTestFailure { PortFailed = 1, ChipFailed = 2, ChipPoweredDown = 4 };
+    int SelfTest();
+
 private:
     void DriveDataLines();
+    bool ChipReadsBack(int code);
     void PrepareForWords();
     ActionResult SendWord(std::int64_t channel, std::int16_t mode, std::int64_t data,
                           std::int64_t highest);
@@ -72,6 +88,7 @@ private:
     std::optional<std::uint16_t> drivenPort_;
     // True once this process has written a whole idle-state byte (or a word) there.
     bool linesKnown_ = false;
+    double referenceVolts_ = DefaultReferenceVolts;
 };
 
 } // namespace qv4130::scpi

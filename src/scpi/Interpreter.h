@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandParser.h"
+#include "CommandTable.h"
 #include "Instrument.h"
 #include "ScpiErrors.h"
 #include "Session.h"
@@ -18,31 +19,18 @@ namespace qv4130::scpi {
 // must not make the instrument hold unbounded input.
 inline constexpr std::size_t MaxLineBytes = 64 * 1024;
 
-enum class Command {
-    None, // not recognised
-    Identify,
-    Reset,
-    ClearStatus,
-    OperationComplete,
-    Code,
-    Step,
-    Output,
-    Sweep,
-    Port,
-    NextError,
-};
-
 // What one command did, for whoever watches the interpreter (a window that
 // shows the board's state, a fuzzer that checks what was sent).
 struct CommandOutcome {
-    Command command = Command::None;
+    const CommandRow* command = nullptr; // none: not recognised
     bool query = false;
     std::optional<Error> error;
 };
 
-// The SCPI commands of the board, over an Instrument. One interpreter per
-// instrument; each client brings its own Session (its error queue). The calls
-// without a session use the interpreter's own, for a process with one client.
+// The SCPI commands of the board (CommandTable), over an Instrument. One
+// interpreter per instrument; each client brings its own Session (its error
+// queue, status registers and header path). The calls without a session use the
+// interpreter's own, for a process with one client.
 class Interpreter {
 public:
     using Observer = std::function<void(const CommandOutcome&)>;
@@ -57,32 +45,30 @@ public:
         return ExecuteLine(line, replies, ownSession_);
     }
     std::optional<Error> ExecuteLine(std::string_view line, std::vector<std::string>& replies,
-                                         Session& session);
+                                     Session& session);
 
     // The next command of `line` from `position`, which moves past it: a server
     // runs a line a command at a time so that it can turn to other clients in
     // between. False once the line is done, at its end or at its first error
-    // (queued in the session and kept in `error`). `line` is at most MaxLineBytes.
+    // (queued in the session and kept in `error`). `line` is at most MaxLineBytes;
+    // `replies` holds this line's replies so far.
     bool ExecuteNextCommand(std::string_view line, std::size_t& position, Session& session,
                             std::vector<std::string>& replies, std::optional<Error>& error);
 
     // Queues an error found outside a line's commands (a line too long to keep).
-    static void ReportError(Session& session, Error error) { session.errors.Push(error); }
+    static void ReportError(Session& session, Error error) { session.Report(error); }
 
     // Called after every command, refused ones included.
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
 
 private:
-    std::optional<Error> Execute(const ParsedCommand& parsed, CommandOutcome& outcome,
-                                     Session& session, std::vector<std::string>& replies);
+    std::optional<Error> Execute(std::string_view line, CommandOutcome& outcome, Session& session,
+                                 std::vector<std::string>& replies);
 
     Instrument& instrument_;
     Session ownSession_;
     Observer observer_;
     ParsedCommand parsed_;
 };
-
-// "maker,model,serial,version" as *IDN? answers.
-std::string IdentityReply();
 
 } // namespace qv4130::scpi

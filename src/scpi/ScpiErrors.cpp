@@ -10,6 +10,10 @@ std::string_view ErrorText(Error error) {
         return "Syntax error";
     case Error::DataTypeError:
         return "Data type error";
+    case Error::ParameterNotAllowed:
+        return "Parameter not allowed";
+    case Error::MissingParameter:
+        return "Missing parameter";
     case Error::UndefinedHeader:
         return "Undefined header";
     case Error::HeaderSuffixOutOfRange:

@@ -13,6 +13,8 @@ enum class Error {
     CommandError = -100,
     SyntaxError = -102,
     DataTypeError = -104,
+    ParameterNotAllowed = -108,
+    MissingParameter = -109,
     UndefinedHeader = -113,
     HeaderSuffixOutOfRange = -114,
     SettingsConflict = -221,

@@ -1,10 +1,12 @@
-// The SCPI interpreter as a pure function over a recording port library: command
-// lines in, replies, queued errors and the exact port calls out.
+// The SCPI instrument's conformance table: command lines in; each line's
+// replies, the error queue and the exact port calls out, one table per area.
 #include "scpi/Interpreter.h"
 #include "support/RecordingPortLibrary.h"
+#include "virtualboard/VirtualBoard.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,207 +15,195 @@ namespace {
 
 using test::In;
 using test::Out;
-using test::PortCall;
-using test::RecordingPortLibrary;
 using test::WordWrites;
-using Calls = std::vector<PortCall>;
-using Lines = std::vector<std::string>;
+using Calls = std::vector<test::PortCall>;
 
+Calls operator+(Calls calls, const Calls& more) {
+    calls.insert(calls.end(), more.begin(), more.end());
+    return calls;
+}
 // Before its first word on a port, the instrument makes the data lines outputs
 // (bit 5 of the control register cleared, the rest kept) and puts the lines in
 // the idle state a word starts from.
 Calls Prepared(std::int32_t base) {
     return {In(base + 2), Out(base + 2, 0xDF), Out(base, 0x16)};
 }
-Calls Join(std::initializer_list<Calls> parts) {
-    Calls all;
-    for (const Calls& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
+Calls Words(std::int32_t base, std::initializer_list<std::int32_t> words) {
+    Calls calls;
+    for (const std::int32_t word : words) {
+        calls = calls + WordWrites(base, word);
     }
-    return all;
-}
-Calls Sweep(std::int32_t base) {
-    Calls words;
-    for (int channel = 0; channel < 16; ++channel) {
-        const Calls word = WordWrites(base, channel << 12 | 0xC00);
-        words.insert(words.end(), word.begin(), word.end());
-    }
-    return words;
+    return calls;
 }
 
+struct Case {
+    std::string_view lines; // '\n' between lines
+    const char* replies;    // each line's replies as the server sends them, '|' between lines
+    const char* errors;     // the error queue's numbers afterwards, oldest first
+    std::optional<Calls> calls = std::nullopt;
+};
+
 struct Bench {
-    Bench() {
-        for (const int control : {890, 634, 958}) {
-            port.registers[control] = 0xFF;
-        }
+    // The recording library, or the one given.
+    explicit Bench(InstrumentOptions options = {{}, [] {}}, PortLibrary* library = nullptr)
+        : instrument(library ? *library : port, state, options) {
+        port.registers[890] = port.registers[634] = 0xFF;
         state.PortAddress = 888;
         state.DevicePowered = 1;
     }
-    // Every line in turn; then the error queue, drained.
-    std::pair<Lines, Lines> Run(const Lines& lines) {
-        Lines replies;
-        for (const std::string& line : lines) {
-            interpreter.ExecuteLine(line, replies);
-        }
-        Lines errors;
-        for (int i = 0; i < 100; ++i) {
-            Lines reply;
-            interpreter.ExecuteLine("SYST:ERR:NEXT?", reply);
-            if (reply.at(0) == "0,\"No error\"") {
-                break;
+    void Check(const Case& c) {
+        SCOPED_TRACE(c.lines.substr(0, 60));
+        std::string replies;
+        for (std::size_t start = 0, end = 0; end < c.lines.size(); start = end + 1) {
+            end = std::min(c.lines.find('\n', start), c.lines.size());
+            std::vector<std::string> line;
+            interpreter.ExecuteLine(c.lines.substr(start, end - start), line, session);
+            for (std::size_t i = 0; i < line.size(); ++i) {
+                replies += (i > 0 ? ";" : replies.empty() ? "" : "|") + line[i];
             }
-            errors.push_back(reply[0]);
         }
-        return {replies, errors};
-    }
-    RecordingPortLibrary port;
-    SharedState state;
-    Instrument instrument{port, state, {{}, [] {}}};
-    Interpreter interpreter{instrument};
-};
-
-const std::string SettingsConflict = "-221,\"Settings conflict\"";
-
-struct Case {
-    const char* name;
-    Lines lines;
-    Lines replies;
-    Lines errors;
-    Calls calls;
-};
-
-TEST(Interpreter, CarriesOutCommandLines) {
-    const Case cases[] = {
-        {"a code in every form of header and number",
-         {"SOUR:CHAN5:CODE 2560", "source:channel5:code #HA00", ":Sour:Chan05:Code #b101000000000",
-          "SOUR:CHAN5:CODE #Q5000", "SOUR:CHAN5:CODE 2.56E3"},
-         {},
-         {},
-         Join({Prepared(888), WordWrites(888, 0x05A00), WordWrites(888, 0x05A00),
-               WordWrites(888, 0x05A00), WordWrites(888, 0x05A00), WordWrites(888, 0x05A00)})},
-        {"the queries of a line reply in order",
-         {"SOUR:CHAN15:CODE 4095;SOUR:CHAN15:CODE?;SOUR:CHAN14:CODE?;OUTP?;OUTP:STAT?;"
-          "SYST:PORT?;*OPC?"},
-         {"4095", "-1", "1", "1", "LPT1", "1"},
-         {},
-         Join({Prepared(888), WordWrites(888, 0x0FFFF)})},
-        {"steps up, down and of 0; a code stays unknown after steps alone",
-         {"SOUR:CHAN3:STEP 5", "SOUR:CHAN3:STEP -127", "SOUR:CHAN3:STEP +0", "SOUR:CHAN3:CODE?"},
-         {"-1"},
-         {},
-         Join({Prepared(888), WordWrites(888, 0x13005), WordWrites(888, 0x2307F),
-               WordWrites(888, 0x13000)})},
-        {"a known code follows steps to either end, and the reset pulse",
-         {"SOUR:CHAN2:CODE 4090;SOUR:CHAN2:STEP 10;SOUR:CHAN2:CODE?",
-          "SOUR:CHAN2:CODE 100;SOUR:CHAN2:STEP -127;SOUR:CHAN2:CODE?",
-          "SOUR:CHAN2:CODE 7;*RST;SOUR:CHAN2:CODE?"},
-         {"4095", "0", "0"},
-         {},
-         Join({Prepared(888),
-               WordWrites(888, 0x02FFA),
-               WordWrites(888, 0x1200A),
-               WordWrites(888, 0x02064),
-               WordWrites(888, 0x2207F),
-               WordWrites(888, 0x02007),
-               {In(888), Out(888, 0x06), Out(888, 0x16)}})},
-        {"powered down, codes and steps are refused and nothing is sent",
-         {"OUTP OFF;OUTP?", "SOUR:CHAN1:CODE 5", "SOUR:CHAN1:STEP 1",
-          "OUTPUT:STATE 1;SOUR:CHAN1:CODE 5"},
-         {"0"},
-         {SettingsConflict, SettingsConflict},
-         Join({{In(890), Out(890, 0xDF), Out(888, 0x1C), Out(888, 0x14)},
-               WordWrites(888, 0x01005)})},
-        {"the test sweep",
-         {"DIAG:SWE", "SOUR:CHAN9:CODE?"},
-         {"3072"},
-         {},
-         Join({Prepared(888), Sweep(888)})},
-        {"another port is set up before its first word, and its codes are unknown",
-         {"SOUR:CHAN0:CODE 9", "SYST:PORT lpt2;SYST:PORT?;SOUR:CHAN0:CODE?", "SOUR:CHAN0:CODE 1",
-          "SYST:PORT LPT3", "SYST:PORT 1"},
-         {"LPT2", "-1"},
-         {"-222,\"Data out of range\"", "-104,\"Data type error\""},
-         Join({Prepared(888), WordWrites(888, 0x00009), Prepared(632), WordWrites(632, 0x00001)})},
-        {"an error ends its line",
-         {"SOUR:CHAN1:CODE 1;BOGUS;SOUR:CHAN2:CODE 2;*OPC?"},
-         {},
-         {"-113,\"Undefined header\""},
-         Join({Prepared(888), WordWrites(888, 0x01001)})},
-        {"empty lines and commands", {"", "  \t", ";;", " ; *OPC?; "}, {"1"}, {}, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Bench bench;
-        const auto [replies, errors] = bench.Run(c.lines);
         EXPECT_EQ(replies, c.replies);
+        std::string errors;
+        while (const auto error = session.errors.Pop()) {
+            errors += (errors.empty() ? "" : ",") + std::to_string(static_cast<int>(*error));
+        }
         EXPECT_EQ(errors, c.errors);
-        EXPECT_EQ(bench.port.calls, c.calls);
+        if (c.calls) {
+            EXPECT_EQ(port.calls, *c.calls);
+        }
+    }
+    test::RecordingPortLibrary port;
+    SharedState state;
+    Instrument instrument;
+    Interpreter interpreter{instrument};
+    Session session;
+};
+
+void CheckAll(std::initializer_list<Case> cases) {
+    for (const Case& c : cases) {
+        Bench().Check(c);
     }
 }
 
-TEST(Interpreter, RefusedCommandsSendNothing) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"SOUR:CHAN16:CODE 1", "-114,\"Header suffix out of range\""},
-        {"SOUR:CHAN:CODE 1", "-114,\"Header suffix out of range\""},
-        {"SOUR2:CHAN1:CODE 1", "-114,\"Header suffix out of range\""},
-        {"SOUR:CHAN1:CODE 4096", "-222,\"Data out of range\""},
-        {"SOUR:CHAN1:CODE -1", "-222,\"Data out of range\""},
-        {"SOUR:CHAN1:CODE 1.5", "-222,\"Data out of range\""},
-        {"SOUR:CHAN1:CODE 1e99999", "-222,\"Data out of range\""},
-        {"SOUR:CHAN1:CODE 99999999999999999999999", "-222,\"Data out of range\""},
-        {"SOUR:CHAN1:STEP 128", "-222,\"Data out of range\""},
-        {"SOUR:CHAN1:STEP -128", "-222,\"Data out of range\""},
-        {"OUTP 2", "-222,\"Data out of range\""},
-        {"OUTP MAYBE", "-222,\"Data out of range\""},
-        {"SOUR:CHAN1:CODE ON", "-104,\"Data type error\""},
-        {"SOUR:CHAN1:CODE \"1\"", "-104,\"Data type error\""},
-        {"SYST:PORT 'LPT1'", "-104,\"Data type error\""},
-        {"SOUR:CHAN1:CODE", "-100,\"Command error\""},
-        {"SOUR:CHAN1:CODE 1,2", "-100,\"Command error\""},
-        {"SOUR:CHAN1:CODE? 1", "-100,\"Command error\""},
-        {"*RST 1", "-100,\"Command error\""},
-        {"SOUR:CHAN1:STEP?", "-113,\"Undefined header\""},
-        {"SOUR:CHAN1:CODX 1", "-113,\"Undefined header\""},
-        {"SOURC:CHAN1:CODE 1", "-113,\"Undefined header\""},
-        {"SOUR:CHAN1:CODE:CODE 1", "-113,\"Undefined header\""},
-        {"*IDN", "-113,\"Undefined header\""},
-        {"SYST:ERR", "-113,\"Undefined header\""},
-        {"SOUR:CHAN1:CODE 1 2", "-102,\"Syntax error\""},
-        {"SOUR:CHAN1:CODE 12abc", "-102,\"Syntax error\""},
-        {"SOUR:CHAN1:CODE #HXYZ", "-102,\"Syntax error\""},
-        {"SOUR:CHAN1:CODE,1", "-102,\"Syntax error\""},
-        {"SOUR:CHAN1:CODE 'open", "-102,\"Syntax error\""},
-        {"SOUR::CHAN1:CODE 1", "-102,\"Syntax error\""},
-        {std::string("\x01\xff\x00garbage", 10), "-102,\"Syntax error\""},
-        {"SOUR:CHAN1:CODE " + std::string(64 * 1024, '1'), "-223,\"Too much data\""},
-    };
-    for (const auto& [line, error] : cases) {
-        SCOPED_TRACE(line.substr(0, 40));
-        Bench bench;
-        const auto [replies, errors] = bench.Run({line});
-        EXPECT_EQ(errors, Lines{error});
-        EXPECT_TRUE(bench.port.calls.empty());
-    }
-}
-
-TEST(Interpreter, ErrorQueueKeepsTheOldestAndSaysWhenItOverflowed) {
-    Bench bench;
-    Lines expected(15, "-113,\"Undefined header\"");
-    expected.push_back("-350,\"Queue overflow\"");
-    EXPECT_EQ(bench.Run(Lines(20, "NOPE")).second, expected);
-    EXPECT_EQ(bench.Run({"NOPE", "*CLS"}).second, Lines{});
-}
-
-TEST(Interpreter, TellsItsObserverWhatEachCommandDid) {
-    Bench bench;
-    std::vector<std::pair<Command, bool>> seen;
-    bench.interpreter.SetObserver([&](const CommandOutcome& outcome) {
-        seen.emplace_back(outcome.command, outcome.error.has_value());
+TEST(Conformance, CommandLinesDoWhatTheStandardsSay) {
+    CheckAll({
+        // ==== The board's commands and the words they send ====
+        {"SOUR:CHAN5:CODE 2560\nsource:channel5:code #HA00\n:Sour:Chan05:Code #b101000000000\n"
+         "SOUR:CHAN5:CODE #Q5000;SOUR:CHAN5:CODE 2.56E3",
+         "", "", Prepared(888) + Words(888, {0x05A00, 0x05A00, 0x05A00, 0x05A00, 0x05A00})},
+        {"SOUR:CHAN15:CODE 4095;SOUR:CHAN15:CODE?;SOUR:CHAN14:CODE?;OUTP?;OUTP:STAT?;SYST:PORT?",
+         "4095;-1;1;1;LPT1", "", Prepared(888) + Words(888, {0x0FFFF})},
+        {"SOUR:CHAN2:CODE 4090;STEP 10;CODE?\nSOUR:CHAN2:CODE 100;STEP -127;CODE?\n"
+         "SOUR:CHAN2:CODE 7;*RST;SOUR:CHAN2:CODE?",
+         "4095|0|0", "",
+         Prepared(888) + Words(888, {0x02FFA, 0x1200A, 0x02064, 0x2207F, 0x02007}) +
+             Calls{In(888), Out(888, 0x06), Out(888, 0x16)}},
+        {"OUTP OFF;OUTP?\nSOUR:CHAN1:CODE 5\nSOUR:CHAN1:STEP 1\nOUTPUT:STATE 1;SOUR:CHAN1:CODE 5",
+         "0", "-221,-221",
+         Calls{In(890), Out(890, 0xDF), Out(888, 0x1C), Out(888, 0x14)} + Words(888, {0x01005})},
+        {"SOUR:CHAN0:CODE 9\nSYST:PORT lpt2;SYST:PORT?;SOUR:CHAN0:CODE?\nSOUR:CHAN0:CODE 1\n"
+         "SYST:PORT LPT3\nSYST:PORT 1",
+         "LPT2;-1", "-222,-104",
+         Prepared(888) + Words(888, {0x00009}) + Prepared(632) + Words(632, {0x00001})},
+        {"SOUR:CHAN1:CODE 1;BOGUS;SOUR:CHAN2:CODE 2;*OPC?", "", "-113",
+         Prepared(888) + Words(888, {0x01001})},
+        {"\n  \t\n;;\n ; *OPC?; ", "1", ""},
+        // ==== MIN, MAX and DEFault stand for a number's limits ====
+        {"SOUR:CHAN1:CODE MAX;CODE?;CODE MINimum;CODE?;CODE? MAX;CODE? min;CODE? DEF",
+         "4095;0;4095;0;0", "", Prepared(888) + Words(888, {0x01FFF, 0x01000})},
+        // Steps alone leave a code unknown.
+        {"SOUR:CHAN1:STEP MIN;STEP DEFAULT;STEP MAX;STEP +0;CODE?", "-1", "",
+         Prepared(888) + Words(888, {0x2107F, 0x11001, 0x1107F, 0x11000})},
+        {"*ESE MAX;*ESE?;*SRE DEF;*SRE?;STAT:OPER:ENAB MAX;ENAB?;ENAB? MIN", "255;0;32767;0", ""},
+        // ==== IEEE 488.2 common commands and the status model ====
+        // Each error class sets its own bit: CME 32, EXE 16, DDE 8 (a full queue).
+        {"*ESR?\nBOGUS\n*ESR?;*ESR?\nSOUR:CHAN1:CODE 5000\n*ESR?", "0|32;0|16", "-113,-222"},
+        {"NOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\n"
+         "NOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\nNOPE\n*ESR?",
+         "40", "-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-113,-350"},
+        // EAV with an error queued; MAV while this line's replies wait; ESB through *ESE.
+        {"*STB?\nBOGUS\n*STB?;*STB?\n*ESE 32;*STB?;*ESE?", "0|4;20|36;32", "-113"},
+        // MSS when an enabled bit is set; *SRE keeps bit 6 out.
+        {"BOGUS\n*SRE 255;*SRE?;*STB?\n*CLS;*STB?;*ESR?", "191;84|0;0", ""},
+        {"*OPC;*ESR?;*ESR?;*OPC?;*WAI", "1;0;1", ""},
+        // On hardware: the port's control register, read back after it was set.
+        {"*TST?", "0", "", Calls{In(890), Out(890, 0xDF), In(890)}},
+        // ==== SCPI-99's SYSTem and STATus ====
+        {"SYST:VERS?;:SYSTEM:ERROR:COUNT?\nNOPE\nNOPE\nSYST:ERR:COUN?;NEXT?;COUN?",
+         "1999.0;0|2;-113,\"Undefined header\";1", "-113"},
+        {"DIAG:SWE;STAT:OPER:COND?;STAT:OPER?;STAT:OPER:EVEN?;:SOUR:CHAN9:CODE?", "0;8;0;3072", ""},
+        {"STAT:OPER:ENAB 8;*STB?\nDIAG:SWE\n*STB?\nSTAT:OPER?\n*STB?", "0|128|8|0", ""},
+        {"OUTP 0;STAT:QUES:COND?\nSTAT:QUES:ENAB 1;*STB?\nSTAT:QUES?;STAT:QUES?\n"
+         "OUTP 1;STAT:QUES:COND?",
+         "1|8|1;0|0", ""},
+        {"STAT:OPER:ENAB 9;STAT:QUES:ENAB 1;STAT:PRES;STAT:OPER:ENAB?;STAT:QUES:ENAB?", "0;0", ""},
+        {"OUTP 0;*CLS;STAT:QUES?", "0", ""},
+        // ==== Compound headers read on from the path ====
+        // From the last header's parent, and from the root when that names nothing.
+        {"SOUR:CHAN1:CODE 5;CODE?;SOUR:CHAN1:CODE?", "5;5", ""},
+        {"SOUR:CHAN5:CODE 2560; SOUR:CHAN5:CODE?", "2560", ""},
+        // A leading colon goes to the root; a common command keeps the path.
+        {"SOUR:CHAN1:CODE 5;:CODE?", "", "-113"},
+        {"SOUR:CHAN1:CODE 5;*OPC?;CODE?", "1;5", ""},
+        {"SYST:PORT?;ERR?;ERR:COUN?", "LPT1;0,\"No error\";0", ""},
+        // A new line starts at the root.
+        {"SOUR:CHAN1:CODE 5\nCODE?", "", "-113"},
+        {"STAT:OPER:ENAB 8;ENAB?;:STAT:QUES:ENAB 1;ENAB?", "8;1", ""},
+        // ==== Volts, reckoned with the reference ====
+        {"SOUR:VREF?;VREF? MIN;VREF? MAX;:SOUR:CHAN1:VOLT?\nSOUR:VREF 5.1\nSOUR:CHAN1:VOLT 2.5",
+         "2.5;0.5;5;9.91E+37", "-222,-222"},
+        {"SOUR:VREF 4.096;CHAN1:VOLT 1;CODE?;VOLT?;VOLT 0.0026;CODE?;VOLT 0.0024;CODE?;VOLT MAX;"
+         "CODE?\nSOUR:VREF DEF;VREF?;CHAN1:VOLT?",
+         "1000;1;3;2;4095|2.5;2.49938965", ""},
     });
-    Lines replies;
-    bench.interpreter.ExecuteLine("OUTP?;SOUR:CHAN1:CODE 1;SOUR:CHAN1:STEP 300;*OPC?", replies);
-    EXPECT_EQ(seen, (std::vector<std::pair<Command, bool>>{
-                        {Command::Output, false}, {Command::Code, false}, {Command::Step, true}}));
+}
+
+TEST(Conformance, RefusedCommandsSendNothing) {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"-114", {"SOUR:CHAN16:CODE 1", "SOUR:CHAN:CODE 1", "SOUR2:CHAN1:CODE 1"}},
+        {"-222",
+         {"SOUR:CHAN1:CODE 4096", "SOUR:CHAN1:CODE -1", "SOUR:CHAN1:CODE 1.5",
+          "SOUR:CHAN1:CODE 1e99999", "SOUR:CHAN1:CODE 99999999999999999999999",
+          "SOUR:CHAN1:STEP 128", "OUTP 2", "OUTP MAYBE"}},
+        {"-104", {"SOUR:CHAN1:CODE ON", "SOUR:CHAN1:CODE \"1\"", "SYST:PORT 'LPT1'"}},
+        {"-109", {"SOUR:CHAN1:CODE", "OUTP"}},
+        {"-108",
+         {"SOUR:CHAN1:CODE 1,2", "SOUR:CHAN1:CODE? 1", "SOUR:CHAN1:CODE? ON", "OUTP? MAX",
+          "*RST 1"}},
+        {"-113",
+         {"SOUR:CHAN1:STEP?", "SOUR:CHAN1:CODX 1", "SOURC:CHAN1:CODE 1", "SOURXY:CHAN1:CODE 1",
+          "SOUR:CHAN1:CODE:CODE 1", "A:B:C:D:E:F:G", "*IDN", "SYST:ERR"}},
+        {"-102",
+         {"SOUR:CHAN1:CODE 1 2", "SOUR:CHAN1:CODE 12abc", "SOUR:CHAN1:CODE #HXYZ",
+          "SOUR:CHAN1:CODE,1", "SOUR:CHAN1:CODE 'open", "SOUR::CHAN1:CODE 1",
+          std::string("\x01\xff\x00garbage", 10)}},
+        {"-223", {"SOUR:CHAN1:CODE " + std::string(64 * 1024, '1')}},
+    };
+    for (const auto& [error, lines] : cases) {
+        for (const std::string& line : lines) {
+            Bench().Check({line, "", error, Calls{}});
+        }
+    }
+}
+
+TEST(Conformance, SelfTestReadsTheChipBack) {
+    VirtualBoard board;
+    Bench bench({[&](int channel) { return board.Chip().Code(channel); }, {}}, &board);
+    bench.Check({"SOUR:CHAN0:CODE 1234;*TST?;SOUR:CHAN0:CODE?;OUTP 0;*TST?", "0;1234;4", ""});
+    Bench liar({[](int) { return 0; }, {}}); // a chip that answers 0 to everything
+    liar.Check({"*TST?", "2", ""});
+    liar.state.PortAddress = 0; // no port found
+    liar.Check({"*TST?", "3", ""});
+}
+
+TEST(Conformance, TellsItsObserverWhatEachCommandDid) {
+    Bench bench;
+    std::string seen;
+    bench.interpreter.SetObserver([&](const CommandOutcome& outcome) {
+        seen += std::string(outcome.command->header) + (outcome.error ? "! " : " ");
+    });
+    bench.Check({"OUTP?;SOUR:CHAN1:CODE 1;STEP 300;*OPC?", "1", "-222"});
+    EXPECT_EQ(seen, "OUTPut[:STATe] SOURce:CHANnel#:CODE SOURce:CHANnel#:STEP! ");
 }
 
 } // namespace

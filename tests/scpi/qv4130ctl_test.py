@@ -215,6 +215,16 @@ class PyVisaTest(unittest.TestCase):
         self.assertEqual(board.query("OUTP?;SYST:ERR?"), '0;-221,"Settings conflict"')
         self.assertEqual(board.query("SOUR:CHAN1:CODE?"), "273")
 
+    def test_status_registers_and_a_compound_line(self):
+        board = self.open()
+        self.assertEqual(board.query("*ESR?;*STB?"), "0;16")  # MAV: the first reply waits
+        board.write("SOUR:CHAN1:CODE 5000")
+        self.assertEqual(board.query("*STB?"), "4")  # EAV: -222 waits in the queue
+        self.assertEqual(board.query("*ESR?;*ESR?"), "16;0")  # EXE, then read and cleared
+        self.assertEqual(board.query("SOUR:CHAN1:CODE 100;STEP 3;*WAI;CODE?;SOUR:CHAN1:CODE?"),
+                         "103;103")
+        self.assertEqual(board.query("SYST:ERR?;ERR:COUN?"), '-222,"Data out of range";0')
+
     def test_four_clients_at_once(self):
         boards = [self.open() for _ in range(4)]
         for channel, board in enumerate(boards):
