@@ -128,7 +128,8 @@ void SetUpApplication() {
 // the same event loop, so the windows refuse Mode 1/2 after "OUTPut OFF" too.
 struct RemoteControl {
     RemoteControl(qv4130::BoardSetup& board, qv4130::SharedState& state)
-        : instrument(board.Library(), state, qv4130::scpi::InstrumentOptions{board.ChipCode(), {}}),
+        : instrument(board.Library(), state,
+                     qv4130::scpi::InstrumentOptions{board.ChipCode(), {}, board.ReferenceVolts()}),
           interpreter(instrument), server(interpreter) {
         QObject::connect(&server, &qv4130::scpi::ScpiServer::Failed, [](const QString& reason) {
             qv4130::ProgramReport()(reason.toStdString());

@@ -73,6 +73,16 @@ inline constexpr int ChannelCount = 16;
 // The highest 12-bit code, and the largest step a Mode 2 word may carry.
 inline constexpr std::int16_t FullScaleCode = 4095;
 inline constexpr std::int16_t MaxStep = 127;
+// The codes divide the reference into this many steps: code N puts out N/4096 of it.
+inline constexpr int CodeSteps = FullScaleCode + 1;
+
+// The reference voltage the outputs are scaled to: the board's own 2.500 V, or
+// what an operator has fitted instead, within what the chip's reference input takes.
+namespace reference_volts {
+inline constexpr double Default = 2.5;
+inline constexpr double Min = 0.5;
+inline constexpr double Max = 5.0;
+} // namespace reference_volts
 
 // The printer ports the program knows by name, in the order the main window's
 // "Printer Port" menu lists them; the first is the one a lone port stands for.

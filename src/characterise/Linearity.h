@@ -1,5 +1,7 @@
 #pragma once
 
+#include "board/BoardVocabulary.h"
+
 #include <optional>
 #include <span>
 #include <vector>
@@ -10,8 +12,8 @@ namespace qv4130::characterise {
 // reference is 2.500 V and the chip has 4096 codes, but an operator with another
 // reference (or a divider on the output) edits them.
 struct IdealTransfer {
-    double vref = 2.5;
-    int codeSpan = 4096;
+    double vref = reference_volts::Default;
+    int codeSpan = CodeSteps;
 
     double LsbVolts() const { return vref / codeSpan; }
     double Volts(int code) const { return code * LsbVolts(); }

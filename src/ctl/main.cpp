@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
     // As the main window assumes when it loads; nothing is written for it.
     state.DevicePowered = 1;
 
-    scpi::Instrument instrument(library, state, scpi::InstrumentOptions{board.ChipCode(), {}});
+    scpi::Instrument instrument(
+        library, state, scpi::InstrumentOptions{board.ChipCode(), {}, board.ReferenceVolts()});
     scpi::Interpreter interpreter(instrument);
 
     const int status = ctl::RunCommands(plan.commands, instrument, interpreter, library,

@@ -108,7 +108,6 @@ Result Step(Call& call) {
     return Refusal(call.instrument.Step(call.suffix, call.value.integer));
 }
 // Volts: a code is code/4096 of the reference.
-constexpr double CodeSteps = FullScaleCode + 1;
 Limits VoltageLimits(const Instrument& instrument) {
     return {0, instrument.ReferenceVolts() * FullScaleCode / CodeSteps, 0};
 }
@@ -231,8 +230,7 @@ constexpr CommandRow Rows[] = {
      "the code nearest that voltage, code/4096 of the reference, up to the full-scale code's "
      "(-222 beyond); the query gives the code's voltage, 9.91E+37 while the code is unknown"},
     {"SOURce:VREFerence", SetReference, AskReference,
-     Real(Instrument::MinReferenceVolts, Instrument::MaxReferenceVolts,
-          Instrument::DefaultReferenceVolts),
+     Real(reference_volts::Min, reference_volts::Max, reference_volts::Default),
      "the board's reference voltage that VOLTage reckons with, 0.5 to 5 V (2.5 at start); it "
      "changes no output"},
     {"OUTPut[:STATe]",

@@ -15,7 +15,8 @@ bool ValidChannel(std::int64_t channel) {
 } // namespace
 
 Instrument::Instrument(PortLibrary& library, SharedState& state, InstrumentOptions options)
-    : library_(library), state_(state), options_(std::move(options)) {
+    : library_(library), state_(state), options_(std::move(options)),
+      referenceVolts_(options_.referenceVolts) {
     codes_.fill(UnknownCode);
 }
 

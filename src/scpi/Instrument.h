@@ -21,6 +21,9 @@ struct InstrumentOptions {
     std::function<int(int channel)> chipCode;
     // The test sweep's pause after each word; empty: the windows' bare count.
     std::function<void()> sweepPause;
+    // The reference the outputs are scaled to in volts, until SOURce:VREFerence
+    // says otherwise: the virtual board's own, or the board's usual 2.500 V.
+    double referenceVolts = reference_volts::Default;
 };
 
 // The board as a remote or scripted instrument: every action goes through the
@@ -59,9 +62,6 @@ public:
     int Code(int channel) const;
 
     // The board's reference voltage: a code puts code/4096 of it on its channel.
-    static constexpr double MinReferenceVolts = 0.5;
-    static constexpr double MaxReferenceVolts = 5.0;
-    static constexpr double DefaultReferenceVolts = 2.5;
     double ReferenceVolts() const { return referenceVolts_; }
     void SetReferenceVolts(double volts) { referenceVolts_ = volts; }
 
@@ -88,7 +88,7 @@ private:
     std::optional<std::uint16_t> drivenPort_;
     // True once this process has written a whole idle-state byte (or a word) there.
     bool linesKnown_ = false;
-    double referenceVolts_ = DefaultReferenceVolts;
+    double referenceVolts_;
 };
 
 } // namespace qv4130::scpi

@@ -2,9 +2,20 @@
 
 #include "text/PlainText.h"
 
+#include <charconv>
 #include <cstdint>
 
 namespace qv4130 {
+
+namespace {
+
+std::string Volts(double volts) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, volts).ptr;
+    return std::string(text, end) + " V";
+}
+
+} // namespace
 
 std::optional<std::string> ApplyAnalogOptions(const AnalogOptionTexts& given, bool virtualBoard,
                                               AnalogSettings& settings) {
@@ -14,8 +25,9 @@ std::optional<std::string> ApplyAnalogOptions(const AnalogOptionTexts& given, bo
     }
     if (given.vref) {
         const auto vref = text::ParsePositive(*given.vref);
-        if (!vref) {
-            return "--vref takes the reference in volts, a number above 0";
+        if (!vref || *vref < reference_volts::Min || *vref > reference_volts::Max) {
+            return "--vref takes the reference in volts, " + Volts(reference_volts::Min) + " to " +
+                   Volts(reference_volts::Max);
         }
         settings.vref = *vref;
     }

@@ -47,6 +47,9 @@ public:
     // What the simulated chip holds on a channel; empty on hardware, where
     // nothing can be read back.
     std::function<int(int channel)> ChipCode() const;
+    // The reference the outputs are scaled to: the virtual board's, or the
+    // board's usual one on hardware, where it cannot be read.
+    double ReferenceVolts() const { return analog_ ? analog_->Vref() : reference_volts::Default; }
 
 private:
     std::unique_ptr<PortLibrary> chosen_;

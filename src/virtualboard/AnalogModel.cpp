@@ -7,22 +7,20 @@ namespace qv4130 {
 
 namespace {
 
-constexpr int CodeCount = FullScaleCode + 1;
-
 // A bow of `bowLsb` at mid-scale, each code then off it by up to half of
 // `dnlLsb` either way (so neighbours differ by up to `dnlLsb`), and the whole
 // tilted so both end codes sit at 0.
 std::vector<double> DrawPattern(std::mt19937_64& random, double bowLsb, double dnlLsb) {
     std::uniform_real_distribution<double> wobble(-dnlLsb / 2, dnlLsb / 2);
-    std::vector<double> pattern(CodeCount);
-    for (int code = 0; code < CodeCount; ++code) {
+    std::vector<double> pattern(CodeSteps);
+    for (int code = 0; code < CodeSteps; ++code) {
         const double x = static_cast<double>(code) / FullScaleCode;
         pattern[static_cast<std::size_t>(code)] =
             bowLsb * std::sin(std::numbers::pi * x) + wobble(random);
     }
     const double first = pattern.front();
     const double last = pattern.back();
-    for (int code = 0; code < CodeCount; ++code) {
+    for (int code = 0; code < CodeSteps; ++code) {
         pattern[static_cast<std::size_t>(code)] -= first + (last - first) * code / FullScaleCode;
     }
     return pattern;
@@ -47,7 +45,7 @@ const ChannelFaults& AnalogModel::Faults(int channel) const {
 
 double AnalogModel::Volts(int channel, int code) const {
     const ChannelFaults& f = Faults(channel);
-    const double lsb = settings_.vref / CodeCount;
+    const double lsb = settings_.vref / CodeSteps;
     const double gain = 1.0 + f.gainErrorLsb / FullScaleCode;
     return lsb * (f.offsetLsb + gain * (code + f.inlLsb[static_cast<std::size_t>(code)]));
 }
@@ -61,7 +59,7 @@ double AnalogModel::Output(const Qv4130Chip& chip, int channel) {
     if (chip.PoweredDown() || settings_.noiseLsb <= 0.0) {
         return volts;
     }
-    std::normal_distribution<double> noise(0.0, settings_.noiseLsb * settings_.vref / CodeCount);
+    std::normal_distribution<double> noise(0.0, settings_.noiseLsb * settings_.vref / CodeSteps);
     return volts + noise(noise_);
 }
 

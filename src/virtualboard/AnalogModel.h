@@ -15,7 +15,7 @@ namespace qv4130 {
 // gain error and a fixed pattern of non-linearity, all drawn from one seed so a
 // run can be repeated, and optionally a little noise on every reading.
 struct AnalogSettings {
-    double vref = 2.5;
+    double vref = reference_volts::Default;
     std::uint64_t seed = 1;
     // Spread of the drawn faults (each channel's is somewhere within them).
     double maxOffsetLsb = 4.0;

@@ -49,7 +49,12 @@ class CommandLineTest(unittest.TestCase):
             (["--port", "LPT3", "status"], 2, "--port takes"),
             (["--virtual-board", "serve", "--listen", "nowhere:1"], 2, "--listen takes"),
             (["--vref", "3", "status"], 2, "--vref sets the virtual board's outputs: it needs"),
-            (["--virtual-board", "--vref", "0", "status"], 2, "--vref takes"),
+            (["--virtual-board", "--vref", "5.1", "status"], 2, "--vref takes"),
+            # The instrument scales volts to the virtual board's own reference.
+            (["--virtual-board", "--vref", "3.3", "scpi", "SOUR:VREF?;SOUR:CHAN2:VOLT 3.3"], 1,
+             '-222,"Data out of range"'),
+            (["--virtual-board", "--vref", "2.048", "scpi", "SOUR:CHAN2:VOLT 1.024",
+              "status"], 0, "channel 2: 2048\n"),
             (["--virtual-board", "--analog-seed", "-1", "status"], 2, "--analog-seed takes"),
             (["--help"], 0, "SYSTem:ERRor[:NEXT]?"),
         ]
