@@ -37,6 +37,11 @@ struct Declared {
                                   "Draws the virtual board's per-channel offset, gain error and "
                                   "non-linearity from N (1). Only with --virtual-board.",
                                   "N"};
+    QCommandLineOption meterListen{
+        "meter-listen",
+        "Serve the virtual board's simulated meter over TCP (SCPI: ROUT:CLOS (@n), MEAS:VOLT:DC?), "
+        "measuring its outputs, as --listen serves the board. Only with --virtual-board.",
+        "[ADDR:]PORT"};
     QCommandLineOption help{"help", "Print this text and exit."};
     QCommandLineOption version{"version", "Print the program's version and exit."};
 
@@ -45,7 +50,8 @@ struct Declared {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(
             "Exercises a QV4130 evaluation board on the PC's printer port.");
-        parser.addOptions({virtualBoard, trace, listen, vref, analogSeed, help, version});
+        parser.addOptions(
+            {virtualBoard, trace, listen, vref, analogSeed, meterListen, help, version});
         parser.addPositionalArgument(
             "/SS",
             "Show the operating system and port address at start-up (any letter case, anywhere "
@@ -59,8 +65,8 @@ const std::vector<std::string>& ValueOptionNames() {
     static const std::vector<std::string> names = [] {
         const Declared declared;
         std::vector<std::string> found;
-        for (const QCommandLineOption& option :
-             {declared.trace, declared.listen, declared.vref, declared.analogSeed}) {
+        for (const QCommandLineOption& option : {declared.trace, declared.listen, declared.vref,
+                                                 declared.analogSeed, declared.meterListen}) {
             found.push_back("--" + option.names().constFirst().toStdString());
         }
         return found;
@@ -120,6 +126,7 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
     options.listenText = given(declared.listen);
     options.vrefText = given(declared.vref);
     options.analogSeedText = given(declared.analogSeed);
+    options.meterListenText = given(declared.meterListen);
     return options;
 }
 

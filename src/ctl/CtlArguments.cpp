@@ -109,13 +109,13 @@ ReadResult ReadRun(Reader& reader) {
 
 ReadResult ReadServe(Reader& reader) {
     Command serve{Action::Serve, 0, 0, {}};
-    if (reader.Peek() == "--listen") {
-        reader.Take();
+    while (reader.Peek() == "--listen" || reader.Peek() == "--meter-listen") {
+        const std::string option = reader.Take();
         const auto address = reader.Value();
         if (!address) {
-            return UsageError{"--listen takes ADDR:PORT"};
+            return UsageError{option + " takes ADDR:PORT"};
         }
-        serve.text = *address;
+        (option == "--listen" ? serve.text : serve.meterListen.emplace()) = *address;
     }
     return serve;
 }
@@ -169,10 +169,12 @@ constexpr std::array<CommandDeclaration, 10> Commands{{
      "64 KiB",
      ReadRun},
     {"characterise", "--channel N --csv FILE [...]", CharacteriseHelp, ReadCharacterise},
-    {"serve", "[--listen ADDR:PORT]",
+    {"serve", "[--listen ADDR:PORT] [--meter-listen ADDR:PORT]",
      "serve SCPI over TCP, one line of commands per line, until\nSIGTERM or SIGINT; "
      "127.0.0.1:5025 unless told; port 0\npicks a free port. Prints where it listens. Must be "
-     "the\nlast command. Each client has its own error queue; the\nboard is shared by all",
+     "the\nlast command. Each client has its own error queue; the\nboard is shared by all. "
+     "--meter-listen also serves the\nvirtual board's simulated meter (ROUT:CLOS (@n),\n"
+     "MEAS:VOLT:DC?, READ?, CONF:VOLT:DC, SYST:ERR?), with\none error queue for all its clients",
      ReadServe},
 }};
 
@@ -300,6 +302,10 @@ std::variant<Plan, UsageError> ParseArguments(const std::vector<std::string_view
     }
     if (plan.commands.empty()) {
         return UsageError{"no command given"};
+    }
+    if (!plan.virtualBoard && plan.commands.back().meterListen) {
+        return UsageError{"--meter-listen serves the virtual board's simulated meter: it needs "
+                          "--virtual-board"};
     }
     return plan;
 }

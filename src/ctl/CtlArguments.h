@@ -24,6 +24,8 @@ struct Command {
     std::string text;
     // What characterise was asked (characterise only).
     std::optional<CharacteriseOptions> characterise{};
+    // serve's --meter-listen text: where the virtual board's meter is served.
+    std::optional<std::string> meterListen{};
 };
 
 struct Plan {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommandHandler.h"
 #include "CommandParser.h"
 #include "Instrument.h"
 #include "ScpiErrors.h"
@@ -43,7 +44,7 @@ struct CommandOutcome {
 // The SCPI commands of the board, over an Instrument. One interpreter per
 // instrument; each client brings its own Session (its error queue). The calls
 // without a session use the interpreter's own, for a process with one client.
-class Interpreter {
+class Interpreter final : public CommandHandler {
 public:
     using Observer = std::function<void(const CommandOutcome&)>;
 
@@ -57,14 +58,15 @@ public:
         return ExecuteLine(line, replies, ownSession_);
     }
     std::optional<Error> ExecuteLine(std::string_view line, std::vector<std::string>& replies,
-                                         Session& session);
+                                     Session& session);
 
     // The next command of `line` from `position`, which moves past it: a server
     // runs a line a command at a time so that it can turn to other clients in
     // between. False once the line is done, at its end or at its first error
     // (queued in the session and kept in `error`). `line` is at most MaxLineBytes.
     bool ExecuteNextCommand(std::string_view line, std::size_t& position, Session& session,
-                            std::vector<std::string>& replies, std::optional<Error>& error);
+                            std::vector<std::string>& replies,
+                            std::optional<Error>& error) override;
 
     // Queues an error found outside a line's commands (a line too long to keep).
     static void ReportError(Session& session, Error error) { session.errors.Push(error); }
@@ -74,7 +76,7 @@ public:
 
 private:
     std::optional<Error> Execute(const ParsedCommand& parsed, CommandOutcome& outcome,
-                                     Session& session, std::vector<std::string>& replies);
+                                 Session& session, std::vector<std::string>& replies);
 
     Instrument& instrument_;
     Session ownSession_;

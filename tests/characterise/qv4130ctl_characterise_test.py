@@ -182,5 +182,76 @@ class CharacteriseTest(unittest.TestCase):
                 self.assertIn(reason, result.stderr)
 
 
+def served_ports(server):
+    """The board's and the simulated meter's ports, from the lines serve prints."""
+    ports = []
+    for _ in range(2):
+        line = server.stdout.readline()
+        found = re.search(r"serving SCPI on 127\.0\.0\.1:(\d+)$", line.strip())
+        if found is None:
+            raise AssertionError(f"not a listening line: {line!r}")
+        ports.append(int(found.group(1)))
+    return ports
+
+
+class ServedMeterTest(unittest.TestCase):
+    """The virtual board's meter served on its own port, spoken to over loopback."""
+
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.addCleanup(self.folder.cleanup)
+        self.server = subprocess.Popen(
+            [CTL, "--virtual-board", "--analog-seed", "9", "write", "3", "1234", "serve",
+             "--listen", "127.0.0.1:0", "--meter-listen", "127.0.0.1:0"],
+            stdout=subprocess.PIPE, text=True)
+        self.addCleanup(self.server.wait, 10)
+        self.addCleanup(self.server.terminate)
+        board_port, meter_port = served_ports(self.server)
+        self.board = socket.create_connection(("127.0.0.1", board_port), timeout=10)
+        self.addCleanup(self.board.close)
+        self.meter_port = meter_port
+        self.meter = socket.create_connection(("127.0.0.1", meter_port), timeout=10)
+        self.addCleanup(self.meter.close)
+        self.replies = self.meter.makefile("r", encoding="ascii")
+        self.addCleanup(self.replies.close)
+
+    def query(self, text):
+        self.meter.sendall(text.encode() + b"\n")
+        return self.replies.readline().strip()
+
+    def model_volts(self, code):
+        """Channel 3's volts at `code` as the same model in another process gives them."""
+        path = os.path.join(self.folder.name, "one.csv")
+        result = ctl("--virtual-board", "--analog-seed", "9", "characterise", "--channel", "3",
+                     "--from", str(code), "--to", str(code), "--csv", path)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return float(read_csv(path)[0]["volts"])
+
+    def test_measures_the_code_the_served_board_holds(self):
+        self.assertEqual(self.query("*IDN?"), "QV4130,Simulated DMM,0,1.0")
+        self.assertAlmostEqual(float(self.query("ROUT:CLOS (@3);MEAS:VOLT:DC?")),
+                               self.model_volts(1234), places=8)
+        self.board.sendall(b"SOUR:CHAN3:CODE 4000;*OPC?\n")
+        self.assertEqual(self.board.recv(16), b"1\n")
+        self.assertAlmostEqual(float(self.query("READ?")), self.model_volts(4000), places=8)
+        # One queue for all the meter's clients; a line too long to keep is one error.
+        self.meter.sendall(b"FETCH?\n" + b"x" * (70 * 1024) + b"\n")
+        self.assertEqual(self.query("SYST:ERR?;SYST:ERR?;SYST:ERR?"),
+                         '-113,"Undefined header";-223,"Too much data";+0,"No error"')
+
+    def test_characterise_reads_it_as_a_bench_meter(self):
+        # The run's words go to its own virtual board; the served meter reads the
+        # serving board's channel 3, held at 1234 throughout.
+        self.query("ROUT:CLOS (@3);*IDN?")
+        path = os.path.join(self.folder.name, "run.csv")
+        result = ctl("--virtual-board", "characterise", "--channel", "3", "--step", "1024",
+                     "--meter", f"127.0.0.1:{self.meter_port}", "--csv", path)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        rows = read_csv(path)
+        self.assertEqual([int(row["code"]) for row in rows], [0, 1024, 2048, 3072, 4095])
+        self.assertEqual({row["volts"] for row in rows}, {rows[0]["volts"]})
+        self.assertAlmostEqual(float(rows[0]["volts"]), self.model_volts(1234), places=8)
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -48,6 +48,9 @@ class CommandLineTest(unittest.TestCase):
             (["--virtual-board", "serve", "status"], 2, "must come last"),
             (["--port", "LPT3", "status"], 2, "--port takes"),
             (["--virtual-board", "serve", "--listen", "nowhere:1"], 2, "--listen takes"),
+            (["--virtual-board", "serve", "--meter-listen", "nowhere:1"], 2,
+             "--meter-listen takes"),
+            (["serve", "--meter-listen", "0"], 2, "it needs --virtual-board"),
             (["--vref", "3", "status"], 2, "--vref sets the virtual board's outputs: it needs"),
             (["--virtual-board", "--vref", "0", "status"], 2, "--vref takes"),
             (["--virtual-board", "--analog-seed", "-1", "status"], 2, "--analog-seed takes"),
@@ -232,18 +235,32 @@ if __name__ == "__main__":
 class ProgramServerTest(unittest.TestCase):
     def test_a_client_powers_down_the_board_the_windows_use(self):
         program = subprocess.Popen(
-            [os.environ["QV4130"], "--virtual-board", "--listen", "127.0.0.1:0"],
+            [os.environ["QV4130"], "--virtual-board", "--listen", "127.0.0.1:0",
+             "--meter-listen", "127.0.0.1:0"],
             stdout=subprocess.PIPE, text=True, env={**os.environ, "QT_QPA_PLATFORM": "offscreen"})
         self.addCleanup(program.wait, 10)
         self.addCleanup(program.terminate)
-        self.assertTrue(select.select([program.stdout], [], [], 30)[0], "it never listened")
-        listening = program.stdout.readline()
-        port = re.search(r"^qv4130: serving SCPI on 127\.0\.0\.1:(\d+)$", listening.strip())
-        self.assertIsNotNone(port, listening)
-        with socket.create_connection(("127.0.0.1", int(port.group(1))), timeout=10) as client:
-            client.sendall(b"OUTP?\nOUTP OFF\nOUTP?\nSOUR:CHAN1:CODE 5\nSYST:ERR?\n")
+        ports = {}
+        for _ in range(2):
+            self.assertTrue(select.select([program.stdout], [], [], 30)[0], "it never listened")
+            listening = program.stdout.readline()
+            port = re.search(r"^qv4130( \(simulated meter\))?: serving SCPI on 127\.0\.0\.1:(\d+)$",
+                             listening.strip())
+            self.assertIsNotNone(port, listening)
+            ports["meter" if port.group(1) else "board"] = int(port.group(2))
+        with socket.create_connection(("127.0.0.1", ports["board"]), timeout=10) as client, \
+                socket.create_connection(("127.0.0.1", ports["meter"]), timeout=10) as meter:
             replies = client.makefile("r", encoding="ascii")
-            self.assertEqual([replies.readline().strip() for _ in range(3)],
-                             ["1", "0", '-221,"Settings conflict"'])
+            readings = meter.makefile("r", encoding="ascii")
+            client.sendall(b"SOUR:CHAN1:CODE 4095;OUTP?\n")
+            self.assertEqual(replies.readline().strip(), "1")
+            # The meter reads the board the windows drive: full scale, then 0 V powered down.
+            meter.sendall(b"ROUT:CLOS (@1);MEAS:VOLT:DC?\n")
+            self.assertGreater(float(readings.readline()), 2.4)
+            client.sendall(b"OUTP OFF\nOUTP?\nSOUR:CHAN1:CODE 5\nSYST:ERR?\n")
+            self.assertEqual([replies.readline().strip() for _ in range(2)],
+                             ["0", '-221,"Settings conflict"'])
+            meter.sendall(b"READ?\n")
+            self.assertEqual(float(readings.readline()), 0.0)
         program.terminate()
         self.assertEqual(program.wait(10), 0)

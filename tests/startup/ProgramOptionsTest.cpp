@@ -24,8 +24,9 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
          {false, false, false, "--listen", "/SS", {}, {}},
          "-platform offscreen",
          {"-platform", "offscreen"}},
-        {{"--trace=a.vcd", "/ss", "--virtual-board", "--vref", "-3", "--analog-seed=7"},
-         {false, false, true, "a.vcd", std::nullopt, "-3", "7"},
+        {{"--trace=a.vcd", "/ss", "--virtual-board", "--vref", "-3", "--analog-seed=7",
+          "--meter-listen", "--help"},
+         {false, false, true, "a.vcd", std::nullopt, "-3", "7", "--help"},
          "/ss --virtual-board",
          {"/ss", "--virtual-board"}},
         {{"/SS", "--version"},
@@ -58,6 +59,7 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
         EXPECT_EQ(options.listenText, row.options.listenText) << label;
         EXPECT_EQ(options.vrefText, row.options.vrefText) << label;
         EXPECT_EQ(options.analogSeedText, row.options.analogSeedText) << label;
+        EXPECT_EQ(options.meterListenText, row.options.meterListenText) << label;
         EXPECT_EQ(ArgumentText(argc, argv.data()), row.argumentText) << label;
 
         const int kept = RemoveValueOptions(argc, argv.data());
@@ -71,8 +73,9 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
 TEST(ProgramOptions, UsageNamesTheProgramAndEveryOption) {
     const std::string usage = UsageText();
     EXPECT_EQ(usage.rfind("Usage: qv4130 [options] [/SS]\n", 0), 0u) << usage;
-    for (const char* option : {"--virtual-board", "--trace <FILE.vcd>", "--listen <[ADDR:]PORT>",
-                               "--vref <V>", "--analog-seed <N>", "--help", "--version", "/SS"}) {
+    for (const char* option :
+         {"--virtual-board", "--trace <FILE.vcd>", "--listen <[ADDR:]PORT>", "--vref <V>",
+          "--analog-seed <N>", "--meter-listen <[ADDR:]PORT>", "--help", "--version", "/SS"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }
