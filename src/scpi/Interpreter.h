@@ -58,15 +58,14 @@ public:
         return ExecuteLine(line, replies, ownSession_);
     }
     std::optional<Error> ExecuteLine(std::string_view line, std::vector<std::string>& replies,
-                                     Session& session);
+                                         Session& session);
 
     // The next command of `line` from `position`, which moves past it: a server
     // runs a line a command at a time so that it can turn to other clients in
     // between. False once the line is done, at its end or at its first error
     // (queued in the session and kept in `error`). `line` is at most MaxLineBytes.
     bool ExecuteNextCommand(std::string_view line, std::size_t& position, Session& session,
-                            std::vector<std::string>& replies,
-                            std::optional<Error>& error) override;
+                            std::vector<std::string>& replies, std::optional<Error>& error) override;
 
     // Queues an error found outside a line's commands (a line too long to keep).
     static void ReportError(Session& session, Error error) { session.errors.Push(error); }
@@ -76,7 +75,7 @@ public:
 
 private:
     std::optional<Error> Execute(const ParsedCommand& parsed, CommandOutcome& outcome,
-                                 Session& session, std::vector<std::string>& replies);
+                                     Session& session, std::vector<std::string>& replies);
 
     Instrument& instrument_;
     Session ownSession_;
