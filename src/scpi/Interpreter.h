@@ -65,7 +65,8 @@ public:
     // between. False once the line is done, at its end or at its first error
     // (queued in the session and kept in `error`). `line` is at most MaxLineBytes.
     bool ExecuteNextCommand(std::string_view line, std::size_t& position, Session& session,
-                            std::vector<std::string>& replies, std::optional<Error>& error) override;
+                            std::vector<std::string>& replies,
+                            std::optional<Error>& error) override;
 
     // Queues an error found outside a line's commands (a line too long to keep).
     static void ReportError(Session& session, Error error) { session.errors.Push(error); }
