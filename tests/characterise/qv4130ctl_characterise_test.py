@@ -122,7 +122,7 @@ class CharacteriseTest(unittest.TestCase):
         errors = result.stderr.splitlines()
         self.assertEqual(len(errors), 1, result.stderr)
         self.assertRegex(errors[0], rf"^qv4130ctl: characterise: meter 127\.0\.0\.1:{meter.port} "
-                         r"did not answer READ\?: the meter closed the connection; 5 codes kept")
+                         r"did not answer READ\?: the other end closed the connection; 5 codes kept")
         self.assertEqual([row["code"] for row in read_csv(self.csv)], ["0", "1", "2", "3", "4"])
         # status never ran (the command before it failed), and the virtual board
         # goes with the process: the message is what tells where the channel is.
