@@ -29,7 +29,7 @@ public:
             return false;
         }
         const auto lost = reach_.Lost();
-        return !lost || Fail(std::string(Name(command.action)) + ": " + *lost);
+        return !lost || Fail(std::string(CommandWord(command.action)) + ": " + *lost);
     }
 
     // After the last command: the claim given back, and with it whatever the
@@ -38,16 +38,10 @@ public:
     bool LetGo(const Command& last) {
         reach_.ReleaseParallelPort(BoardPortNumber);
         const auto lost = reach_.Lost();
-        return !lost || Fail(std::string(Name(last.action)) + ": " + *lost);
+        return !lost || Fail(std::string(CommandWord(last.action)) + ": " + *lost);
     }
 
 private:
-    static const char* Name(Action action) {
-        constexpr const char* names[] = {"write",  "step", "power", "reset",        "sweep",
-                                         "status", "scpi", "run",   "characterise", "serve"};
-        return names[static_cast<int>(action)];
-    }
-
     bool Carry(const Command& command) {
         switch (command.action) {
         case Action::Write:

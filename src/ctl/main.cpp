@@ -4,6 +4,7 @@
 #include "CtlArguments.h"
 #include "CtlCommands.h"
 #include "OneLineReport.h"
+#include "RemoteCommands.h"
 #include "Serve.h"
 #include "host/qt/ProgramLog.h"
 #include "scpi/Instrument.h"
@@ -46,6 +47,9 @@ int main(int argc, char** argv) {
     if (plan.version) {
         std::cout << ctl::VersionText() << '\n';
         return EXIT_SUCCESS;
+    }
+    if (plan.connect) {
+        return ctl::RunOnServer(plan.commands, *plan.connect, {std::cout, ProgramReport()});
     }
     const bool serving = plan.commands.back().action == ctl::Action::Serve;
     scpi::ListenAddress listen;

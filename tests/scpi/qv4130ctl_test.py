@@ -182,6 +182,64 @@ class CommandLineTest(unittest.TestCase):
                          'qv4130ctl: standard input, line 5: -222,"Data out of range"\n')
 
 
+class ConnectTest(unittest.TestCase):
+    """--connect against a real server on loopback: what the same commands give here."""
+
+    def setUp(self):
+        self.server = subprocess.Popen(
+            [CTL, "--virtual-board", "serve", "--listen", "127.0.0.1:0"],
+            stdout=subprocess.PIPE, text=True)
+        self.addCleanup(self.server.wait, 10)
+        self.addCleanup(self.server.terminate)
+        port = re.search(r"127\.0\.0\.1:(\d+)$", self.server.stdout.readline().strip())
+        self.address = f"127.0.0.1:{port.group(1)}"
+
+    def test_the_same_output_and_board_state_as_here(self):
+        script = "OUTP ON # comment\n\nSOUR:CHAN4:CODE #H10;SOUR:CHAN4:CODE?\r\nFOO\nOUTP OFF\n"
+        cases = [
+            ["write", "5", "0xA00", "step", "5", "-10", "status"],
+            ["scpi", "*IDN?;SOUR:CHAN2:CODE 7;SOUR:CHAN2:CODE?", "sweep", "status"],
+            ["run", "-", "status"],
+            ["scpi", "SOUR:CHAN3:CODE?;SOUR:CHAN5:CODE 4096", "status"],
+            ["power", "off", "step", "1", "1"],
+            ["power", "off", "status", "power", "on", "status"],
+        ]
+        for arguments in cases:
+            with self.subTest(arguments=arguments):
+                here = ctl("--virtual-board", *arguments, stdin=script)
+                # The served board back to a fresh process's state first.
+                self.assertEqual(ctl("--connect", self.address, "reset", "power", "on")
+                                 .returncode, 0)
+                there = ctl("--connect", self.address, *arguments, stdin=script)
+                self.assertEqual((there.returncode, there.stdout, there.stderr),
+                                 (here.returncode, here.stdout, here.stderr))
+
+    def test_failures_in_one_line(self):
+        closing = socket.create_server(("127.0.0.1", 0))
+        self.addCleanup(closing.close)
+        closer = threading.Thread(target=lambda: closing.accept()[0].close(), daemon=True)
+        closer.start()
+        unused = socket.create_server(("127.0.0.1", 0))
+        refused = unused.getsockname()[1]
+        unused.close()
+        cases = [
+            ([f"127.0.0.1:{refused}", "status"], 1,
+             f"127.0.0.1:{refused}: cannot connect: Connection refused"),
+            ([f"127.0.0.1:{closing.getsockname()[1]}", "write", "1", "1"], 1,
+             f"write: 127.0.0.1:{closing.getsockname()[1]} did not answer: "),
+            ([self.address, "serve"], 2, "serve can't be sent with --connect"),
+            ([self.address, "--trace", "x.vcd", "status"], 2, "--trace is for a board of this"),
+            (["a:b:c", "status"], 2, "--connect takes HOST[:PORT]"),
+        ]
+        for arguments, status, text in cases:
+            with self.subTest(arguments=arguments):
+                result = ctl("--connect", *arguments)
+                self.assertEqual(result.returncode, status, result.stderr)
+                self.assertIn(text, result.stderr.splitlines()[0])
+                if status == 1:
+                    self.assertEqual(result.stderr.count("\n"), 1, result.stderr)
+
+
 class PyVisaTest(unittest.TestCase):
     def setUp(self):
         self.server = subprocess.Popen(
