@@ -5,6 +5,7 @@
 // error-queue check, the bookkeeping and the analysis.
 #include "characterise/CharacterisationRun.h"
 #include "characterise/InProcessTransport.h"
+#include "characterise/InstrumentOutput.h"
 #include "characterise/ScpiMeter.h"
 #include "virtualboard/AnalogModel.h"
 #include "virtualboard/SimulatedDmm.h"
@@ -28,6 +29,7 @@ struct Bench {
     VirtualBoard board;
     SharedState state{.PortAddress = VirtualBoard::BaseAddress};
     scpi::Instrument instrument{board, state};
+    InstrumentOutput output{instrument};
     AnalogModel model;
     SimulatedDmm dmm{board.Chip(), model};
 };
@@ -45,7 +47,7 @@ void BM_CharacteriseWholeChannel(benchmark::State& state) {
     meter.Configure();
     const RunSettings settings{.channel = Channel, .from = 0, .to = FullScaleCode};
     for (auto _ : state) {
-        const RunOutcome outcome = RunCharacterisation(bench.instrument, meter, settings);
+        const RunOutcome outcome = RunCharacterisation(bench.output, meter, settings);
         benchmark::DoNotOptimize(Analyse(outcome.points, {}));
     }
     CountCodes(state);

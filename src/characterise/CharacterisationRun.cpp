@@ -14,19 +14,11 @@ std::string CodeRange(const char* what) {
     return std::string(what) + " must be a code from 0 to " + std::to_string(FullScaleCode);
 }
 
-int EndCode(const scpi::Instrument& instrument, const RunSettings& settings) {
+int EndCode(const ChannelOutput& output, const RunSettings& settings) {
     if (settings.endCode) {
         return *settings.endCode;
     }
-    const int before = instrument.Code(settings.channel);
-    return before == scpi::Instrument::UnknownCode ? settings.from : before;
-}
-
-std::string WriteFailure(scpi::ActionResult result, int code) {
-    if (result == scpi::ActionResult::PoweredDown) {
-        return "the chip is powered down: power it up and run again";
-    }
-    return "code " + std::to_string(code) + " could not be written";
+    return output.Code(settings.channel).value_or(settings.from);
 }
 
 double AveragedReading(Meter& meter, int count) {
@@ -74,10 +66,10 @@ std::vector<int> RunCodes(const RunSettings& s) {
     return codes;
 }
 
-RunOutcome RunCharacterisation(scpi::Instrument& instrument, Meter& meter,
-                               const RunSettings& settings, const RunHooks& hooks) {
+RunOutcome RunCharacterisation(ChannelOutput& output, Meter& meter, const RunSettings& settings,
+                               const RunHooks& hooks) {
     RunOutcome outcome;
-    outcome.endCode = EndCode(instrument, settings);
+    outcome.endCode = EndCode(output, settings);
     const std::vector<int> codes = RunCodes(settings);
     outcome.points.reserve(codes.size());
     const auto wait = hooks.wait ? hooks.wait : [](std::chrono::microseconds time) {
@@ -89,9 +81,8 @@ RunOutcome RunCharacterisation(scpi::Instrument& instrument, Meter& meter,
                 outcome.stopped = true;
                 break;
             }
-            const scpi::ActionResult result = instrument.WriteCode(settings.channel, code);
-            if (result != scpi::ActionResult::Done) {
-                outcome.failure = WriteFailure(result, code);
+            if (auto failure = output.WriteCode(settings.channel, code)) {
+                outcome.failure = std::move(*failure);
                 break;
             }
             if (settings.settle.count() > 0) {
@@ -108,8 +99,7 @@ RunOutcome RunCharacterisation(scpi::Instrument& instrument, Meter& meter,
         outcome.failure = error.what();
     }
     outcome.complete = outcome.points.size() == codes.size();
-    outcome.endCodeWritten =
-        instrument.WriteCode(settings.channel, outcome.endCode) == scpi::ActionResult::Done;
+    outcome.endCodeWritten = !output.WriteCode(settings.channel, outcome.endCode).has_value();
     return outcome;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "ChannelOutput.h"
 #include "Linearity.h"
 #include "Meter.h"
 #include "board/BoardVocabulary.h"
-#include "scpi/Instrument.h"
 
 #include <chrono>
 #include <functional>
@@ -64,10 +64,10 @@ struct RunOutcome {
 };
 
 // Steps the channel through the settings' codes, one mode-0 word each through
-// `instrument`, waits, reads `meter`. Whatever happens (a stop, a meter that
+// `output`, waits, reads `meter`. Whatever happens (a stop, a meter that
 // fails), the channel is then written its end code, so it never stays at a code
 // the operator did not ask for. The settings must have passed CheckSettings.
-RunOutcome RunCharacterisation(scpi::Instrument& instrument, Meter& meter,
-                               const RunSettings& settings, const RunHooks& hooks = {});
+RunOutcome RunCharacterisation(ChannelOutput& output, Meter& meter, const RunSettings& settings,
+                               const RunHooks& hooks = {});
 
 } // namespace qv4130::characterise

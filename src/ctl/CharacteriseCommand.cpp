@@ -173,7 +173,7 @@ std::string EndingText(const RunOutcome& outcome, const CharacteriseOptions& opt
 
 } // namespace
 
-bool RunCharacteriseCommand(const CharacteriseOptions& options, scpi::Instrument& instrument,
+bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& output,
                             BoardSetup& board, std::ostream& out, const Report& failed,
                             bool progressLine) {
     auto fail = [&](const std::string& reason) {
@@ -209,7 +209,7 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, scpi::Instrument
                                }
                            },
                        .stop = stop.get_token()};
-        outcome = RunCharacterisation(instrument, *connection.meter, options.run, hooks);
+        outcome = RunCharacterisation(output, *connection.meter, options.run, hooks);
     }
     IdealTransfer ideal = options.ideal;
     if (!options.vrefGiven && board.Analog() != nullptr) {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CharacteriseOptions.h"
+#include "characterise/ChannelOutput.h"
 #include "host/Report.h"
-#include "scpi/Instrument.h"
 #include "setup/BoardSetup.h"
 
 #include <iosfwd>
@@ -10,11 +10,11 @@
 namespace qv4130::ctl {
 
 // Runs "characterise": connects the meter (or, on the virtual board and with no
-// --meter, its simulated meter, measuring the board's analog model), steps the channel, writes the
-// CSV and prints the channel's figures. Ctrl-C stops the run and keeps what it measured. A progress
-// line is drawn on `out` only when `progressLine` (a terminal). Returns false, after telling
-// `failed` why in one line, when the run could not be done whole.
-bool RunCharacteriseCommand(const CharacteriseOptions& options, scpi::Instrument& instrument,
+// --meter, its simulated meter, measuring the board's analog model), steps the channel through
+// `output`, writes the CSV and prints the channel's figures. Ctrl-C stops the run and keeps what it
+// measured. A progress line is drawn on `out` only when `progressLine` (a terminal). Returns false,
+// after telling `failed` why in one line, when the run could not be done whole.
+bool RunCharacteriseCommand(const CharacteriseOptions& options, characterise::ChannelOutput& output,
                             BoardSetup& board, std::ostream& out, const Report& failed,
                             bool progressLine);
 

@@ -4,6 +4,7 @@
 #include "CharacteriseCommand.h"
 #include "ScriptLines.h"
 #include "board/BoardVocabulary.h"
+#include "characterise/InstrumentOutput.h"
 
 #include <unistd.h>
 
@@ -64,10 +65,12 @@ private:
             return Scpi(command.text, "scpi");
         case Action::Run:
             return RunScript(command.text);
-        case Action::Characterise:
-            return RunCharacteriseCommand(*command.characterise, instrument_, board_, streams_.out,
+        case Action::Characterise: {
+            characterise::InstrumentOutput output(instrument_);
+            return RunCharacteriseCommand(*command.characterise, output, board_, streams_.out,
                                           streams_.failed,
                                           &streams_.out == &std::cout && isatty(STDOUT_FILENO));
+        }
         case Action::Serve:
             break;
         }

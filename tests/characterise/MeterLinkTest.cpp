@@ -57,8 +57,8 @@ TEST(MeterLink, AMeterThatFailsStopsTheRunCleanly) {
         StandInMeter standIn(rig.board.Chip(), rig.model, c.fault, 4);
         const auto meter = Connect(standIn.Port(), 300ms);
 
-        const RunOutcome outcome = RunCharacterisation(
-            rig.instrument, *meter, {.channel = Channel, .from = 100, .to = 120});
+        const RunOutcome outcome =
+            RunCharacterisation(rig.output, *meter, {.channel = Channel, .from = 100, .to = 120});
 
         ASSERT_EQ(outcome.points.size(), c.kept);
         for (const Point& p : outcome.points) {

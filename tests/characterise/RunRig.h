@@ -3,6 +3,7 @@
 // The virtual board with its analog outputs, the board link over it and a meter
 // on one of its channels that can be made to fail: what every run test stands on.
 #include "board/SharedState.h"
+#include "characterise/InstrumentOutput.h"
 #include "characterise/Meter.h"
 #include "scpi/Instrument.h"
 #include "virtualboard/AnalogModel.h"
@@ -47,6 +48,7 @@ struct RunRig {
     // The virtual board is read back: a run ends at the code the chip really had.
     scpi::Instrument instrument{
         board, state, {[this](int channel) { return board.Chip().Code(channel); }, {}}};
+    InstrumentOutput output{instrument};
     AnalogModel model;
     BoardMeter meter;
 };

@@ -85,8 +85,7 @@ TEST(CharacterisationRun, HowRunsEnd) {
                            },
                        .stop = stop.get_token()};
         ASSERT_FALSE(CheckSettings(c.settings).has_value());
-        const RunOutcome outcome =
-            RunCharacterisation(rig.instrument, rig.meter, c.settings, hooks);
+        const RunOutcome outcome = RunCharacterisation(rig.output, rig.meter, c.settings, hooks);
 
         std::vector<int> measured;
         for (const Point& p : outcome.points) {
@@ -109,8 +108,9 @@ TEST(CharacterisationRun, HowRunsEnd) {
 TEST(CharacterisationRun, OnARealBoardNobodyWroteItEndsAtTheFirstCode) {
     RunRig rig(Channel);
     scpi::Instrument blind(rig.board, rig.state); // the chip cannot be read back
+    InstrumentOutput blindOutput(blind);
     const RunOutcome outcome =
-        RunCharacterisation(blind, rig.meter, {.channel = Channel, .from = 300, .to = 310});
+        RunCharacterisation(blindOutput, rig.meter, {.channel = Channel, .from = 300, .to = 310});
     EXPECT_EQ(outcome.endCode, 300);
     EXPECT_EQ(rig.board.Chip().Code(Channel), 300);
 }
@@ -119,7 +119,7 @@ TEST(CharacterisationRun, EachCodeSettlesThenIsReadAsOften) {
     RunRig rig(Channel);
     std::vector<std::chrono::microseconds> waits;
     const RunOutcome outcome = RunCharacterisation(
-        rig.instrument, rig.meter,
+        rig.output, rig.meter,
         {.channel = Channel, .from = 0, .to = 4, .settle = 1500us, .average = 4},
         {.wait = [&](std::chrono::microseconds time) { waits.push_back(time); }});
     EXPECT_EQ(waits, std::vector<std::chrono::microseconds>(5, 1500us));

@@ -1,0 +1,25 @@
+#include "InstrumentOutput.h"
+
+namespace qv4130::characterise {
+
+std::optional<std::string> InstrumentOutput::WriteCode(int channel, int code) {
+    switch (instrument_.WriteCode(channel, code)) {
+    case scpi::ActionResult::Done:
+        return std::nullopt;
+    case scpi::ActionResult::PoweredDown:
+        return "the chip is powered down: power it up and run again";
+    case scpi::ActionResult::OutOfRange:
+        break;
+    }
+    return "code " + std::to_string(code) + " could not be written";
+}
+
+std::optional<int> InstrumentOutput::Code(int channel) const {
+    const int code = instrument_.Code(channel);
+    if (code == scpi::Instrument::UnknownCode) {
+        return std::nullopt;
+    }
+    return code;
+}
+
+} // namespace qv4130::characterise

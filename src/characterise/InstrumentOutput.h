@@ -1,0 +1,21 @@
+#pragma once
+
+#include "ChannelOutput.h"
+#include "scpi/Instrument.h"
+
+namespace qv4130::characterise {
+
+// A run's codes through the board link of this process: the same words, on the
+// same run-time state, as the windows and the SCPI server send.
+class InstrumentOutput final : public ChannelOutput {
+public:
+    explicit InstrumentOutput(scpi::Instrument& instrument) : instrument_(instrument) {}
+
+    std::optional<std::string> WriteCode(int channel, int code) override;
+    std::optional<int> Code(int channel) const override;
+
+private:
+    scpi::Instrument& instrument_;
+};
+
+} // namespace qv4130::characterise
