@@ -2,41 +2,15 @@
 
 #include "BoardStatus.h"
 #include "ScriptLines.h"
-#include "characterise/MeterAddress.h"
-#include "scpi/Interpreter.h"
+#include "ServerLink.h"
 #include "text/PlainText.h"
 
-#include <memory>
 #include <optional>
 #include <ostream>
 
 namespace qv4130::ctl {
 
 namespace {
-
-using characterise::MeterTransport;
-using characterise::TransportError;
-
-// Every line is sent after *OPC?, so that it has a reply (the "1" first) even
-// when it holds no query or stops at an error, and the replies of one line and
-// the SYST:ERR? after it never run together.
-constexpr std::string_view Acknowledge = "*OPC?;";
-
-// The replies of one line, which the server joins with ';' (none inside a
-// quoted string).
-std::vector<std::string> SplitReplies(std::string_view line) {
-    std::vector<std::string> replies(1);
-    char quote = 0;
-    for (const char c : line) {
-        if (quote == 0 && c == ';') {
-            replies.emplace_back();
-            continue;
-        }
-        quote = quote == 0 && (c == '"' || c == '\'') ? c : (c == quote ? 0 : quote);
-        replies.back() += c;
-    }
-    return replies;
-}
 
 std::optional<std::uint16_t> PortAddressNamed(std::string_view reply) {
     for (const PortMenuItem item : PortMenuItems) {
@@ -50,8 +24,7 @@ std::optional<std::uint16_t> PortAddressNamed(std::string_view reply) {
 
 class RemoteRunner {
 public:
-    RemoteRunner(MeterTransport& link, std::string server, Streams streams)
-        : link_(link), server_(std::move(server)), streams_(streams) {}
+    RemoteRunner(ServerLink& link, Streams streams) : link_(link), streams_(streams) {}
 
     bool Run(const Command& command) {
         const std::string name(CommandWord(command.action));
@@ -82,38 +55,18 @@ private:
     // The line's replies once it ran without error; none after failing.
     std::optional<std::vector<std::string>> Exchange(std::string_view line,
                                                      const std::string& where) {
-        if (text::Trimmed(line).empty()) {
-            return std::vector<std::string>{};
-        }
-        if (line.size() + Acknowledge.size() > scpi::MaxLineBytes) {
-            Fail(where + ": " + scpi::FormatError(scpi::Error::TooMuchData));
+        LineOutcome outcome = link_.Exchange(line);
+        if (outcome.failure) {
+            Fail(where + ": " + *outcome.failure);
             return std::nullopt;
         }
-        std::string replies;
-        std::string error;
-        try {
-            link_.Send(std::string(Acknowledge) + std::string(line));
-            link_.Send("SYST:ERR?");
-            replies = link_.Receive(ServerTimeout);
-            error = link_.Receive(ServerTimeout);
-        } catch (const TransportError& failure) {
-            Fail(where + ": " + server_ + " did not answer: " + failure.what());
-            return std::nullopt;
-        }
-        if (replies != "1" && !replies.starts_with("1;")) {
-            Fail(where + ": " + server_ + " is not a board's SCPI server: it answered \"" +
-                 text::Printable(replies) + "\"");
-            return std::nullopt;
-        }
-        std::vector<std::string> split =
-            replies == "1" ? std::vector<std::string>{} : SplitReplies(replies.substr(2));
-        if (!error.starts_with("0,") && !error.starts_with("+0,")) {
+        if (outcome.error) {
             // Replies before an error are printed, as a local run prints them.
-            Print(split);
-            Fail(where + ": " + PoweredDownOr(where, error));
+            Print(outcome.replies);
+            Fail(where + ": " + PoweredDownOr(where, *outcome.error));
             return std::nullopt;
         }
-        return split;
+        return std::move(outcome.replies);
     }
 
     // The local commands' own words where the server refused a word because
@@ -142,7 +95,7 @@ private:
         const auto& r = *replies;
         const auto address = r.size() == 2 + ChannelCount ? PortAddressNamed(r[0]) : std::nullopt;
         if (!address) {
-            return Fail("status: " + server_ + " gave no board status");
+            return Fail("status: " + link_.Name() + " gave no board status");
         }
         BoardStatus status{*address, true, r[1] == "1", {}};
         for (int channel = 0; channel < ChannelCount; ++channel) {
@@ -153,23 +106,19 @@ private:
         return true;
     }
 
-    MeterTransport& link_;
-    std::string server_;
+    ServerLink& link_;
     Streams streams_;
 };
 
 } // namespace
 
 int RunOnServer(const std::vector<Command>& commands, const std::string& address, Streams streams) {
-    std::unique_ptr<MeterTransport> link;
-    try {
-        const auto parsed = characterise::ParseMeterAddress(address);
-        link = characterise::OpenMeterTransport(*parsed, ServerTimeout);
-    } catch (const TransportError& failure) {
-        streams.failed(address + ": " + failure.what());
+    auto connected = ServerLink::Connect(address);
+    if (auto* failure = std::get_if<std::string>(&connected)) {
+        streams.failed(*failure);
         return 1;
     }
-    RemoteRunner runner(*link, address, streams);
+    RemoteRunner runner(std::get<ServerLink>(connected), streams);
     for (const Command& command : commands) {
         if (!runner.Run(command)) {
             return 1;

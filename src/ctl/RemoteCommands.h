@@ -3,14 +3,10 @@
 #include "CtlArguments.h"
 #include "CtlCommands.h"
 
-#include <chrono>
 #include <string>
 #include <vector>
 
 namespace qv4130::ctl {
-
-// How long a server may take over one line (a sweep on a real port included).
-inline constexpr std::chrono::milliseconds ServerTimeout{10000};
 
 // Carries out the commands on the board of a running server (qv4130 --listen,
 // qv4130ctl serve) at `address` (HOST[:PORT], 5025 by default) as SCPI: each
