@@ -5,10 +5,13 @@
 #include "characterise/ScpiMeter.h"
 #include "virtualboard/SimulatedDmm.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <charconv>
 #include <csignal>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <ostream>
 
@@ -48,7 +51,7 @@ struct MeterConnection {
     std::unique_ptr<ScpiMeter> meter;
 };
 
-MeterConnection ConnectMeter(const CharacteriseOptions& options, BoardSetup& board) {
+MeterConnection ConnectMeter(const CharacteriseOptions& options, BoardSetup* board) {
     MeterConnection connection;
     ScpiMeterSettings settings{.name = options.meter.value_or("simulated"),
                                .rangeVolts = options.rangeVolts,
@@ -65,7 +68,7 @@ MeterConnection ConnectMeter(const CharacteriseOptions& options, BoardSetup& boa
         }
     } else {
         connection.simulated =
-            std::make_unique<SimulatedDmm>(board.Board()->Chip(), *board.Analog());
+            std::make_unique<SimulatedDmm>(board->Board()->Chip(), *board->Analog());
         transport = std::make_unique<InProcessTransport>(*connection.simulated);
         settings.routeChannel = options.run.channel;
     }
@@ -173,15 +176,19 @@ std::string EndingText(const RunOutcome& outcome, const CharacteriseOptions& opt
 
 } // namespace
 
+bool ProgressOnTerminal(const std::ostream& out) {
+    return &out == &std::cout && isatty(STDOUT_FILENO);
+}
+
 bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& output,
-                            BoardSetup& board, std::ostream& out, const Report& failed,
+                            BoardSetup* board, std::ostream& out, const Report& failed,
                             bool progressLine) {
     auto fail = [&](const std::string& reason) {
         out.flush();
         failed("characterise: " + reason);
         return false;
     };
-    if (!options.meter && board.Analog() == nullptr) {
+    if (!options.meter && (board == nullptr || board->Analog() == nullptr)) {
         return fail("--meter ADDR is needed (the simulated meter is only on the virtual board)");
     }
     std::ofstream csv(options.csvPath);
@@ -212,8 +219,8 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
         outcome = RunCharacterisation(output, *connection.meter, options.run, hooks);
     }
     IdealTransfer ideal = options.ideal;
-    if (!options.vrefGiven && board.Analog() != nullptr) {
-        ideal.vref = board.Analog()->Vref();
+    if (!options.vrefGiven && board != nullptr && board->Analog() != nullptr) {
+        ideal.vref = board->Analog()->Vref();
     }
     const Linearity result = Analyse(outcome.points, ideal);
     WriteCsv(csv, result);

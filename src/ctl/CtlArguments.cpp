@@ -279,8 +279,12 @@ std::optional<std::string> ConnectMistake(const Plan& plan, const QCommandLinePa
         }
     }
     for (const Command& command : plan.commands) {
-        if (command.action == Action::Serve || command.action == Action::Characterise) {
-            return std::string(CommandWord(command.action)) + " can't be sent with --connect";
+        if (command.action == Action::Serve) {
+            return "serve can't be sent with --connect";
+        }
+        if (command.action == Action::Characterise && !command.characterise->meter) {
+            return "characterise with --connect needs --meter (the served board's own: serve "
+                   "--meter-listen)";
         }
     }
     return std::nullopt;

@@ -6,8 +6,6 @@
 #include "board/BoardVocabulary.h"
 #include "characterise/InstrumentOutput.h"
 
-#include <unistd.h>
-
 #include <iostream>
 #include <ostream>
 #include <string>
@@ -67,9 +65,8 @@ private:
             return RunScript(command.text);
         case Action::Characterise: {
             characterise::InstrumentOutput output(instrument_);
-            return RunCharacteriseCommand(*command.characterise, output, board_, streams_.out,
-                                          streams_.failed,
-                                          &streams_.out == &std::cout && isatty(STDOUT_FILENO));
+            return RunCharacteriseCommand(*command.characterise, output, &board_, streams_.out,
+                                          streams_.failed, ProgressOnTerminal(streams_.out));
         }
         case Action::Serve:
             break;

@@ -1,7 +1,9 @@
 #include "RemoteCommands.h"
 
 #include "BoardStatus.h"
+#include "CharacteriseCommand.h"
 #include "ScriptLines.h"
+#include "ServerChannelOutput.h"
 #include "ServerLink.h"
 #include "text/PlainText.h"
 
@@ -40,6 +42,11 @@ public:
             return Status(Exchange(*ScpiText(command), name));
         case Action::Scpi:
             return Print(Exchange(command.text, name));
+        case Action::Characterise: {
+            ServerChannelOutput output(link_);
+            return RunCharacteriseCommand(*command.characterise, output, nullptr, streams_.out,
+                                          streams_.failed, ProgressOnTerminal(streams_.out));
+        }
         default:
             return Exchange(*ScpiText(command), name).has_value();
         }

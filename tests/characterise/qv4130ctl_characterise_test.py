@@ -206,11 +206,10 @@ class ServedMeterTest(unittest.TestCase):
             stdout=subprocess.PIPE, text=True)
         self.addCleanup(self.server.wait, 10)
         self.addCleanup(self.server.terminate)
-        board_port, meter_port = served_ports(self.server)
-        self.board = socket.create_connection(("127.0.0.1", board_port), timeout=10)
+        self.board_port, self.meter_port = served_ports(self.server)
+        self.board = socket.create_connection(("127.0.0.1", self.board_port), timeout=10)
         self.addCleanup(self.board.close)
-        self.meter_port = meter_port
-        self.meter = socket.create_connection(("127.0.0.1", meter_port), timeout=10)
+        self.meter = socket.create_connection(("127.0.0.1", self.meter_port), timeout=10)
         self.addCleanup(self.meter.close)
         self.replies = self.meter.makefile("r", encoding="ascii")
         self.addCleanup(self.replies.close)
@@ -239,18 +238,23 @@ class ServedMeterTest(unittest.TestCase):
         self.assertEqual(self.query("SYST:ERR?;SYST:ERR?;SYST:ERR?"),
                          '-113,"Undefined header";-223,"Too much data";+0,"No error"')
 
-    def test_characterise_reads_it_as_a_bench_meter(self):
-        # The run's words go to its own virtual board; the served meter reads the
-        # serving board's channel 3, held at 1234 throughout.
+    def test_characterise_through_the_server_with_its_meter(self):
         self.query("ROUT:CLOS (@3);*IDN?")
-        path = os.path.join(self.folder.name, "run.csv")
-        result = ctl("--virtual-board", "characterise", "--channel", "3", "--step", "1024",
-                     "--meter", f"127.0.0.1:{self.meter_port}", "--csv", path)
-        self.assertEqual(result.returncode, 0, result.stderr)
-        rows = read_csv(path)
-        self.assertEqual([int(row["code"]) for row in rows], [0, 1024, 2048, 3072, 4095])
-        self.assertEqual({row["volts"] for row in rows}, {rows[0]["volts"]})
-        self.assertAlmostEqual(float(rows[0]["volts"]), self.model_volts(1234), places=8)
+        runs = {}
+        for where in ("served", "here"):
+            path = os.path.join(self.folder.name, f"{where}.csv")
+            board = (["--connect", f"127.0.0.1:{self.board_port}"] if where == "served"
+                     else ["--virtual-board", "--analog-seed", "9"])
+            meter = ["--meter", f"127.0.0.1:{self.meter_port}"] if where == "served" else []
+            result = ctl(*board, "characterise", "--channel", "3", "--step", "256", "--vref",
+                         "2.5", *meter, "--csv", path)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            runs[where] = (result.stdout, read_csv(path))
+        self.assertEqual(runs["served"], runs["here"])
+        self.assertEqual(len(runs["served"][1]), 17)
+        # The served board's channel is left at the code it had.
+        self.board.sendall(b"SOUR:CHAN3:CODE?\n")
+        self.assertEqual(self.board.recv(16), b"1234\n")
 
 
 if __name__ == "__main__":

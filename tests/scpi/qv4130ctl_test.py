@@ -228,6 +228,8 @@ class ConnectTest(unittest.TestCase):
             ([f"127.0.0.1:{closing.getsockname()[1]}", "write", "1", "1"], 1,
              f"write: 127.0.0.1:{closing.getsockname()[1]} did not answer: "),
             ([self.address, "serve"], 2, "serve can't be sent with --connect"),
+            ([self.address, "characterise", "--channel", "1", "--csv", "x.csv"], 2,
+             "characterise with --connect needs --meter"),
             ([self.address, "--trace", "x.vcd", "status"], 2, "--trace is for a board of this"),
             (["a:b:c", "status"], 2, "--connect takes HOST[:PORT]"),
         ]
