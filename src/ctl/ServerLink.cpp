@@ -52,9 +52,12 @@ LineOutcome ServerLink::Exchange(std::string_view line) {
     std::string replies;
     std::string error;
     try {
+        // One after the other, not both at once: the server answers each line
+        // in a write of its own, and a second small write waits for the first
+        // to be acknowledged, which the client's stack delays by up to 40 ms.
         transport_->Send(std::string(Acknowledge) + std::string(line));
-        transport_->Send("SYST:ERR?");
         replies = transport_->Receive(ServerTimeout);
+        transport_->Send("SYST:ERR?");
         error = transport_->Receive(ServerTimeout);
     } catch (const characterise::TransportError& failure) {
         outcome.failure = name_ + " did not answer: " + failure.what();
