@@ -156,7 +156,8 @@ std::string StatusQueries(const Command& /*command*/) {
 // A command of qv4130ctl: its word, what follows it, what it does (the help's
 // lines, each after the first indented under the first), how it is read, and
 // the SCPI line that does it on a server (--connect); none where the command
-// is not one line (run sends its script's, serve is a server itself).
+// is not one line (run sends its script's lines, characterise a word per code,
+// serve is a server itself).
 struct CommandDeclaration {
     std::string_view word;
     Action action;
