@@ -322,5 +322,9 @@ class ProgramServerTest(unittest.TestCase):
                              ["0", '-221,"Settings conflict"'])
             meter.sendall(b"READ?\n")
             self.assertEqual(float(readings.readline()), 0.0)
+        # qv4130ctl --connect drives the same board as the windows.
+        status = ctl("--connect", f"127.0.0.1:{ports['board']}", "power", "on", "status")
+        self.assertEqual(status.returncode, 0, status.stderr)
+        self.assertIn("output: on\nchannel 0: 0\nchannel 1: 4095\n", status.stdout)
         program.terminate()
         self.assertEqual(program.wait(10), 0)
