@@ -37,6 +37,10 @@ CHARACTERISE_OWN_GOAL = 0.05
 CHARACTERISE_CODES = 4096
 CHARACTERISE_CHANNEL_GOAL_NS = 2e9
 
+# qv4130ctl --connect: a code line through a server (the line, then SYST:ERR?)
+# within five bare round trips to it on the wall clock.
+CONNECT_GOAL = 5.0
+
 NS_PER_UNIT = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
 
@@ -241,6 +245,19 @@ def _characterise_rows(results):
     return [own, whole]
 
 
+def _connect_rows(results):
+    line, bare = results.get("BM_ConnectCodeLine/real_time"), results.get(
+        "BM_ConnectBareRoundTrip/real_time")
+    row = Row("--connect: a code line through a running server, wall clock", NOT_RUN)
+    if line is not None and bare is not None:
+        line_us, bare_us = line.counters.get("wall_us"), bare.counters.get("wall_us")
+        if line_us and bare_us:
+            ratio = line_us / bare_us
+            row.figure, row.ratio = f"{line_us:,.1f} µs/line", f"{ratio:.2f}x a bare round trip"
+            row.goal, row.verdict = f"≤ {CONNECT_GOAL:g}x", _verdict(ratio, CONNECT_GOAL)
+    return [row]
+
+
 def build_rows(results):
     rows = [
         _word_row(results, "Word (a): in-process do-nothing library",
@@ -265,6 +282,7 @@ def build_rows(results):
     rows += _adapter_rows(results)
     rows += _scpi_rows(results)
     rows += _characterise_rows(results)
+    rows += _connect_rows(results)
     rows += _window_rows(results)
     sweep = results.get("BM_TestSweep/iterations:3") or results.get("BM_TestSweep")
     rows.append(Row("Test sweep: 16 words with their pauses, total",

@@ -41,6 +41,11 @@ struct Declared {
         "characterise",
         "Open the Characterise window beside the main window, on the port start-up found, to "
         "measure a channel's linearity with a meter (on the virtual board, its simulated one)."};
+    QCommandLineOption meterListen{
+        "meter-listen",
+        "Serve the virtual board's simulated meter over TCP (SCPI: ROUT:CLOS (@n), MEAS:VOLT:DC?), "
+        "measuring its outputs, as --listen serves the board. Only with --virtual-board.",
+        "[ADDR:]PORT"};
     QCommandLineOption help{"help", "Print this text and exit."};
     QCommandLineOption version{"version", "Print the program's version and exit."};
 
@@ -49,7 +54,8 @@ struct Declared {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(
             "Exercises a QV4130 evaluation board on the PC's printer port.");
-        parser.addOptions({virtualBoard, trace, listen, vref, analogSeed, characterise, help, version});
+        parser.addOptions({virtualBoard, trace, listen, vref, analogSeed, meterListen, characterise,
+                           help, version});
         parser.addPositionalArgument(
             "/SS",
             "Show the operating system and port address at start-up (any letter case, anywhere "
@@ -63,8 +69,8 @@ const std::vector<std::string>& ValueOptionNames() {
     static const std::vector<std::string> names = [] {
         const Declared declared;
         std::vector<std::string> found;
-        for (const QCommandLineOption& option :
-             {declared.trace, declared.listen, declared.vref, declared.analogSeed}) {
+        for (const QCommandLineOption& option : {declared.trace, declared.listen, declared.vref,
+                                                 declared.analogSeed, declared.meterListen}) {
             found.push_back("--" + option.names().constFirst().toStdString());
         }
         return found;
@@ -125,6 +131,7 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
     options.listenText = given(declared.listen);
     options.vrefText = given(declared.vref);
     options.analogSeedText = given(declared.analogSeed);
+    options.meterListenText = given(declared.meterListen);
     return options;
 }
 

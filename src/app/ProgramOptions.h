@@ -17,6 +17,7 @@ struct ProgramOptions {
     std::optional<std::string> listenText; // "[ADDR:]PORT"
     std::optional<std::string> vrefText;   // the virtual board's reference, volts
     std::optional<std::string> analogSeedText;
+    std::optional<std::string> meterListenText{}; // "[ADDR:]PORT"
     bool characterise = false;
 };
 

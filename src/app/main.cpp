@@ -21,6 +21,7 @@
 #include "ui/ApplicationIcon.h"
 #include "ui/ChildWindows.h"
 #include "ui/LazyMainWindow.h"
+#include "virtualboard/SimulatedMeterHandler.h"
 #include "virtualboard/qt/VirtualBoardPanel.h"
 
 #include <QApplication>
@@ -78,6 +79,7 @@ struct StartOptions {
     qv4130::BoardChoice board;
     std::optional<qv4130::scpi::ListenAddress> listen;
     bool characterise = false;
+    std::optional<qv4130::scpi::ListenAddress> meterListen;
     std::string argumentText; // for start-up's "/SS" search
 };
 
@@ -96,8 +98,11 @@ std::variant<StartOptions, int> ReadOptions(int& argc, char** argv) {
         std::cout << (given.help ? qv4130::UsageText() : qv4130::VersionText() + '\n');
         return EXIT_SUCCESS;
     }
-    StartOptions options{
-        {given.virtualBoard, given.tracePath, {}}, std::nullopt, given.characterise, {}};
+    StartOptions options{{given.virtualBoard, given.tracePath, {}},
+                         std::nullopt,
+                         given.characterise,
+                         std::nullopt,
+                         {}};
     if (given.tracePath && given.tracePath->empty()) {
         return UsageFailure("--trace needs a file name");
     }
@@ -109,6 +114,17 @@ std::variant<StartOptions, int> ReadOptions(int& argc, char** argv) {
         options.listen = qv4130::scpi::ParseListenAddress(*given.listenText);
         if (!options.listen) {
             return UsageFailure("--listen takes [ADDR:]PORT, ADDR an IP address or localhost");
+        }
+    }
+    if (given.meterListenText) {
+        if (!given.virtualBoard) {
+            return UsageFailure("--meter-listen serves the virtual board's simulated meter: it "
+                                "needs --virtual-board");
+        }
+        options.meterListen = qv4130::scpi::ParseListenAddress(*given.meterListenText);
+        if (!options.meterListen) {
+            return UsageFailure(
+                "--meter-listen takes [ADDR:]PORT, ADDR an IP address or localhost");
         }
     }
     options.argumentText = qv4130::ArgumentText(argc, argv);
@@ -150,6 +166,15 @@ struct RemoteControl {
     qv4130::scpi::ScpiServer server;
 };
 
+// The virtual board's simulated meter, measuring its analog model, served to
+// outside programs on a port of its own from the windows' event loop.
+struct MeterService {
+    explicit MeterService(qv4130::BoardSetup& board)
+        : meter(board.Board()->Chip(), *board.Analog()), server(meter) {}
+    qv4130::SimulatedMeterHandler meter;
+    qv4130::scpi::ScpiServer server;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -188,6 +213,13 @@ int main(int argc, char** argv) {
             }
             std::_Exit(EXIT_SUCCESS);
         });
+    }
+
+    std::optional<MeterService> meterService;
+    if (options.meterListen) {
+        meterService.emplace(board);
+        qv4130::scpi::StartServing(meterService->server, *options.meterListen,
+                                   "qv4130 (simulated meter)", std::cout, qv4130::ProgramReport());
     }
 
     qv4130::HostRegistry registry;

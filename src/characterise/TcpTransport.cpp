@@ -127,7 +127,7 @@ std::string TcpTransport::Receive(std::chrono::milliseconds timeout) {
         char buffer[4096];
         const ssize_t got = recv(socket_.Get(), buffer, sizeof buffer, 0);
         if (got == 0) {
-            throw TransportError("the meter closed the connection");
+            throw TransportError("the other end closed the connection");
         }
         if (got < 0) {
             if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) {

@@ -5,9 +5,12 @@
 #include "characterise/LinearityReport.h"
 #include "characterise/MeterConnection.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <csignal>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <ostream>
 
@@ -93,15 +96,19 @@ std::string EndingText(const RunOutcome& outcome, const CharacteriseOptions& opt
 
 } // namespace
 
+bool ProgressOnTerminal(const std::ostream& out) {
+    return &out == &std::cout && isatty(STDOUT_FILENO);
+}
+
 bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& output,
-                            BoardSetup& board, std::ostream& out, const Report& failed,
+                            BoardSetup* board, std::ostream& out, const Report& failed,
                             bool progressLine) {
     auto fail = [&](const std::string& reason) {
         out.flush();
         failed("characterise: " + reason);
         return false;
     };
-    if (!options.meter && board.Analog() == nullptr) {
+    if (!options.meter && (board == nullptr || board->Analog() == nullptr)) {
         return fail("--meter ADDR is needed (the simulated meter is only on the virtual board)");
     }
     std::ofstream csv(options.csvPath);
@@ -115,7 +122,8 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
                                            .nplc = options.nplc,
                                            .measureEachReading = options.measureEachReading,
                                            .timeout = options.timeout}},
-                             options.run.channel, board.Board(), board.Analog());
+                             options.run.channel, board ? board->Board() : nullptr,
+                             board ? board->Analog() : nullptr);
     } catch (const MeterError& error) {
         return fail(error.what());
     }
@@ -137,8 +145,8 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
         outcome = RunCharacterisation(output, *meter, options.run, hooks);
     }
     IdealTransfer ideal = options.ideal;
-    if (!options.vrefGiven && board.Analog() != nullptr) {
-        ideal.vref = board.Analog()->Vref();
+    if (!options.vrefGiven && board != nullptr && board->Analog() != nullptr) {
+        ideal.vref = board->Analog()->Vref();
     }
     const Linearity result = Analyse(outcome.points, ideal);
     WriteCsv(csv, result);

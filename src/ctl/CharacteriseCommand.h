@@ -15,7 +15,10 @@ namespace qv4130::ctl {
 // measured. A progress line is drawn on `out` only when `progressLine` (a terminal). Returns false,
 // after telling `failed` why in one line, when the run could not be done whole.
 bool RunCharacteriseCommand(const CharacteriseOptions& options, characterise::ChannelOutput& output,
-                            BoardSetup& board, std::ostream& out, const Report& failed,
+                            BoardSetup* board, std::ostream& out, const Report& failed,
                             bool progressLine);
+
+// Whether `out` is standard output on a terminal, where the progress line goes.
+bool ProgressOnTerminal(const std::ostream& out);
 
 } // namespace qv4130::ctl

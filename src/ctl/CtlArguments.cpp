@@ -3,6 +3,7 @@
 #include "text/PlainText.h"
 
 #include "board/BoardVocabulary.h"
+#include "characterise/MeterAddress.h"
 #include "host/AppIdentity.h"
 #include "scpi/CommandHelp.h"
 #include "scpi/Instrument.h"
@@ -11,6 +12,7 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 
 namespace qv4130::ctl {
@@ -110,13 +112,13 @@ ReadResult ReadRun(Reader& reader) {
 
 ReadResult ReadServe(Reader& reader) {
     Command serve{Action::Serve, 0, 0, {}};
-    if (reader.Peek() == "--listen") {
-        reader.Take();
+    while (reader.Peek() == "--listen" || reader.Peek() == "--meter-listen") {
+        const std::string option = reader.Take();
         const auto address = reader.Value();
         if (!address) {
-            return UsageError{"--listen takes ADDR:PORT"};
+            return UsageError{option + " takes ADDR:PORT"};
         }
-        serve.text = *address;
+        (option == "--listen" ? serve.text : serve.meterListen.emplace()) = *address;
     }
     return serve;
 }
@@ -139,44 +141,74 @@ ReadResult ReadCharacterise(Reader& reader) {
     return command;
 }
 
+std::string ChannelHeader(const Command& command) {
+    return "SOUR:CHAN" + std::to_string(command.channel);
+}
+
+// "status" asks a server for all it prints at once.
+std::string StatusQueries(const Command& /*command*/) {
+    std::string text = "SYST:PORT?;OUTP?";
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        text += ";SOUR:CHAN" + std::to_string(channel) + ":CODE?";
+    }
+    return text;
+}
+
 // A command of qv4130ctl: its word, what follows it, what it does (the help's
-// lines, each after the first indented under the first), and how it is read.
+// lines, each after the first indented under the first), how it is read, and
+// the SCPI line that does it on a server (--connect); none where the command
+// is not one line (run sends its script's lines, characterise a word per code,
+// serve is a server itself).
 struct CommandDeclaration {
     std::string_view word;
+    Action action;
     std::string_view syntax;
     std::string_view description;
     ReadResult (*read)(Reader&);
+    std::string (*scpi)(const Command&);
 };
 
 constexpr std::array<CommandDeclaration, 10> Commands{{
-    {"write", "CH CODE", "a mode-0 word: CODE (0-4095, decimal or 0x...) to channel\nCH (0-15)",
-     ReadWrite},
-    {"step", "CH N",
+    {"write", Action::Write, "CH CODE",
+     "a mode-0 word: CODE (0-4095, decimal or 0x...) to channel\nCH (0-15)", ReadWrite,
+     [](const Command& c) { return ChannelHeader(c) + ":CODE " + std::to_string(c.value); }},
+    {"step", Action::Step, "CH N",
      "a step word: N from -127 to 127; up when N > 0 (mode 1),\ndown when N < 0 (mode 2), a "
      "step of 0 when N is 0",
-     ReadStep},
-    {"power", "on|off", "power the chip up (byte 20) or down (byte 28)", ReadPower},
-    {"reset", "", "the reset pulse: every channel to 0 on the chip", ReadBare<Action::Reset>},
-    {"sweep", "",
+     ReadStep,
+     [](const Command& c) { return ChannelHeader(c) + ":STEP " + std::to_string(c.value); }},
+    {"power", Action::Power, "on|off", "power the chip up (byte 20) or down (byte 28)", ReadPower,
+     [](const Command& c) { return std::string(c.value != 0 ? "OUTP ON" : "OUTP OFF"); }},
+    {"reset", Action::Reset, "", "the reset pulse: every channel to 0 on the chip",
+     ReadBare<Action::Reset>, [](const Command&) { return std::string("*RST"); }},
+    {"sweep", Action::Sweep, "",
      "the test sweep: code 3072 to channels 0 to 15 in turn,\neach word followed by its pause",
-     ReadBare<Action::Sweep>},
-    {"status", "", "print the port, the power state and the 16 channel codes",
-     ReadBare<Action::Status>},
-    {"scpi", "'CMD; CMD?'", "run SCPI commands and print each reply on its own line", ReadScpi},
-    {"run", "FILE",
+     ReadBare<Action::Sweep>, [](const Command&) { return std::string("DIAG:SWE"); }},
+    {"status", Action::Status, "", "print the port, the power state and the 16 channel codes",
+     ReadBare<Action::Status>, StatusQueries},
+    {"scpi", Action::Scpi, "'CMD; CMD?'", "run SCPI commands and print each reply on its own line",
+     ReadScpi, [](const Command& c) { return c.text; }},
+    {"run", Action::Run, "FILE",
      "run a SCPI script, one line of commands per line; a # at\nthe start of a line, or after a "
      "blank and before a blank,\nstarts a comment; stops at the first error and names its\nline. "
      "FILE - reads standard input; otherwise FILE must be\na regular file. Lines are at most "
      "64 KiB",
-     ReadRun},
-    {"characterise", "--channel N --csv FILE [--png FILE] [...]", CharacteriseHelp,
-     ReadCharacterise},
-    {"serve", "[--listen ADDR:PORT]",
+     ReadRun, nullptr},
+    {"characterise", Action::Characterise, "--channel N --csv FILE [--png FILE] [...]",
+     CharacteriseHelp, ReadCharacterise, nullptr},
+    {"serve", Action::Serve, "[--listen ADDR:PORT] [--meter-listen ADDR:PORT]",
      "serve SCPI over TCP, one line of commands per line, until\nSIGTERM or SIGINT; "
      "127.0.0.1:5025 unless told; port 0\npicks a free port. Prints where it listens. Must be "
-     "the\nlast command. Each client has its own error queue; the\nboard is shared by all",
-     ReadServe},
+     "the\nlast command. Each client has its own error queue; the\nboard is shared by all. "
+     "--meter-listen also serves the\nvirtual board's simulated meter (ROUT:CLOS (@n),\n"
+     "MEAS:VOLT:DC?, READ?, CONF:VOLT:DC, SYST:ERR?), with\none error queue for all its clients",
+     ReadServe, nullptr},
 }};
+
+const CommandDeclaration& Declaration(Action action) {
+    return *std::find_if(Commands.begin(), Commands.end(),
+                         [action](const CommandDeclaration& c) { return c.action == action; });
+}
 
 ReadResult ReadCommand(const std::string& word, Reader& reader) {
     for (const CommandDeclaration& command : Commands) {
@@ -210,6 +242,11 @@ struct Declared {
         "Draws the virtual board's per-channel offset, gain error and non-linearity from N "
         "(1), so a run can be repeated. Only with --virtual-board.",
         "N"};
+    QCommandLineOption connect{
+        "connect",
+        "Send the commands as SCPI to the board of a running qv4130 --listen or qv4130ctl "
+        "serve (port 5025 unless given) instead of driving one here; the output is the same.",
+        "HOST[:PORT]"};
     QCommandLineOption help{{"h", "help"}, "Print this text and exit."};
     QCommandLineOption version{"version", "Print the version and exit."};
 
@@ -222,11 +259,38 @@ struct Declared {
         parser.setApplicationDescription(
             "Drives a QV4130 evaluation board on the PC's printer port from scripts and\nSCPI "
             "clients. The commands run in the order given.");
-        parser.addOptions({virtualBoard, port, trace, vref, analogSeed, help, version});
+        parser.addOptions({virtualBoard, port, trace, vref, analogSeed, connect, help, version});
         parser.addPositionalArgument("COMMAND", "One of the commands below, with its values.",
                                      "COMMAND...");
     }
 };
+
+// What --connect can't be combined with: a board of this process's own, and
+// the commands that are not lines of SCPI.
+std::optional<std::string> ConnectMistake(const Plan& plan, const QCommandLineParser& parser,
+                                          const Declared& declared) {
+    const auto address = characterise::ParseMeterAddress(*plan.connect);
+    if (!address || !std::holds_alternative<characterise::TcpAddress>(*address)) {
+        return "--connect takes HOST[:PORT]";
+    }
+    for (const QCommandLineOption* local : {&declared.virtualBoard, &declared.port, &declared.trace,
+                                            &declared.vref, &declared.analogSeed}) {
+        if (parser.isSet(*local)) {
+            return "--connect drives the server's board: --" +
+                   local->names().constFirst().toStdString() + " is for a board of this process";
+        }
+    }
+    for (const Command& command : plan.commands) {
+        if (command.action == Action::Serve) {
+            return "serve can't be sent with --connect";
+        }
+        if (command.action == Action::Characterise && !command.characterise->meter) {
+            return "characterise with --connect needs --meter (the served board's own: serve "
+                   "--meter-listen)";
+        }
+    }
+    return std::nullopt;
+}
 
 std::string CommandsHelp() {
     std::string text = "Commands:\n";
@@ -303,7 +367,26 @@ std::variant<Plan, UsageError> ParseArguments(const std::vector<std::string_view
     if (plan.commands.empty()) {
         return UsageError{"no command given"};
     }
+    if (parser.isSet(declared.connect)) {
+        plan.connect = parser.value(declared.connect).toStdString();
+        if (auto reason = ConnectMistake(plan, parser, declared)) {
+            return UsageError{*reason};
+        }
+    }
+    if (!plan.virtualBoard && plan.commands.back().meterListen) {
+        return UsageError{"--meter-listen serves the virtual board's simulated meter: it needs "
+                          "--virtual-board"};
+    }
     return plan;
+}
+
+std::string_view CommandWord(Action action) {
+    return Declaration(action).word;
+}
+
+std::optional<std::string> ScpiText(const Command& command) {
+    const auto scpi = Declaration(command.action).scpi;
+    return scpi != nullptr ? std::optional(scpi(command)) : std::nullopt;
 }
 
 std::string VersionText() {

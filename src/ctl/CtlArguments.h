@@ -24,6 +24,8 @@ struct Command {
     std::string text;
     // What characterise was asked (characterise only).
     std::optional<CharacteriseOptions> characterise{};
+    // serve's --meter-listen text: where the virtual board's meter is served.
+    std::optional<std::string> meterListen{};
 };
 
 struct Plan {
@@ -36,6 +38,8 @@ struct Plan {
     // --vref, --analog-seed: the virtual board's outputs.
     AnalogSettings analog;
     std::vector<Command> commands;
+    // --connect HOST[:PORT]: the commands go to a running server's board.
+    std::optional<std::string> connect;
 };
 
 struct UsageError {
@@ -45,6 +49,13 @@ struct UsageError {
 // Reads qv4130ctl's arguments (the program's own path left out). Every value is
 // checked here, so a mistake is found before the port is touched.
 std::variant<Plan, UsageError> ParseArguments(const std::vector<std::string_view>& arguments);
+
+// The command's word: "write".
+std::string_view CommandWord(Action action);
+
+// The SCPI line that carries the command out on a server (--connect); none for
+// run (its script's lines go instead), characterise and serve.
+std::optional<std::string> ScpiText(const Command& command);
 
 // What --help prints: every option and command, and the SCPI commands.
 std::string UsageText();

@@ -1,15 +1,11 @@
 #include "CtlCommands.h"
 
+#include "BoardStatus.h"
 #include "CharacteriseCommand.h"
-#include "ScriptInput.h"
+#include "ScriptLines.h"
 #include "board/BoardVocabulary.h"
 #include "characterise/InstrumentOutput.h"
-#include "scpi/LineFramer.h"
-#include "text/PlainText.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <iostream>
 #include <ostream>
 #include <string>
@@ -17,32 +13,6 @@
 namespace qv4130::ctl {
 
 namespace {
-
-// A script from another system may end its lines with CR LF.
-constexpr auto IsBlank = text::IsSpaceOrLineEnd;
-
-// A script line without its comment. '#' also starts SCPI's #H/#Q/#B numbers, so
-// only a '#' first on the line, or between blanks, starts a comment; never one
-// inside a quoted string.
-std::string_view WithoutComment(std::string_view line) {
-    char quote = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quote != 0) {
-            quote = c == quote ? 0 : quote;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '#') {
-            const bool first = line.find_first_not_of(" \t") == i;
-            const bool between =
-                i > 0 && IsBlank(line[i - 1]) && (i + 1 == line.size() || IsBlank(line[i + 1]));
-            if (first || between) {
-                return line.substr(0, i);
-            }
-        }
-    }
-    return line;
-}
 
 class Runner {
 public:
@@ -58,7 +28,7 @@ public:
             return false;
         }
         const auto lost = reach_.Lost();
-        return !lost || Fail(std::string(Name(command.action)) + ": " + *lost);
+        return !lost || Fail(std::string(CommandWord(command.action)) + ": " + *lost);
     }
 
     // After the last command: the claim given back, and with it whatever the
@@ -67,16 +37,10 @@ public:
     bool LetGo(const Command& last) {
         reach_.ReleaseParallelPort(BoardPortNumber);
         const auto lost = reach_.Lost();
-        return !lost || Fail(std::string(Name(last.action)) + ": " + *lost);
+        return !lost || Fail(std::string(CommandWord(last.action)) + ": " + *lost);
     }
 
 private:
-    static const char* Name(Action action) {
-        constexpr const char* names[] = {"write",  "step", "power", "reset",        "sweep",
-                                         "status", "scpi", "run",   "characterise", "serve"};
-        return names[static_cast<int>(action)];
-    }
-
     bool Carry(const Command& command) {
         switch (command.action) {
         case Action::Write:
@@ -101,9 +65,8 @@ private:
             return RunScript(command.text);
         case Action::Characterise: {
             characterise::InstrumentOutput output(instrument_);
-            return RunCharacteriseCommand(*command.characterise, output, board_, streams_.out,
-                                          streams_.failed,
-                                          &streams_.out == &std::cout && isatty(STDOUT_FILENO));
+            return RunCharacteriseCommand(*command.characterise, output, &board_, streams_.out,
+                                          streams_.failed, ProgressOnTerminal(streams_.out));
         }
         case Action::Serve:
             break;
@@ -138,58 +101,18 @@ private:
     }
 
     bool RunScript(const std::string& path) {
-        auto opened = ScriptInput::Open(path);
-        if (auto* reason = std::get_if<std::string>(&opened)) {
-            return Fail("run: can't read " + path + ": " + *reason);
-        }
-        ScriptInput& script = std::get<ScriptInput>(opened);
-        const std::string name = path == "-" ? "standard input" : path;
-        // Lines as long as the server takes, no longer: a file without newlines
-        // must not fill the memory.
-        scpi::LineFramer framer(scpi::MaxLineBytes);
-        int number = 0;
-        bool failed = false;
-        const auto where = [&] { return name + ", line " + std::to_string(number); };
-        for (;;) {
-            auto read = script.Read();
-            if (auto* reason = std::get_if<std::string>(&read)) {
-                return Fail("run: can't read " + path + ": " + *reason);
-            }
-            const std::string_view bytes = std::get<std::string_view>(read);
-            // The last line may lack its newline.
-            framer.Feed(
-                bytes.empty() && framer.Pending() > 0 ? std::string_view("\n") : bytes,
-                [&](std::string_view line) {
-                    ++number;
-                    failed = failed || !Scpi(WithoutComment(line), where());
-                },
-                [&] {
-                    ++number;
-                    failed = failed ||
-                             !Fail(where() + ": " + scpi::FormatError(scpi::Error::TooMuchData));
-                });
-            if (failed) {
-                return false;
-            }
-            if (bytes.empty()) {
-                return true;
-            }
-        }
+        return ForEachScriptLine(
+            path,
+            [this](std::string_view line, const std::string& where) { return Scpi(line, where); },
+            [this](const std::string& reason) { Fail(reason); });
     }
 
     void PrintStatus() {
-        const std::uint16_t address = instrument_.PortAddress();
-        const auto item = PortMenuItemAt(address);
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(address));
-        streams_.out << "port: "
-                     << (item ? std::string(PortMenuName(*item)) + " (" + hex + ")" : hex)
-                     << (reach_.Claimed() ? "" : ", not claimed: nothing sent reaches the board")
-                     << "\noutput: " << (instrument_.Output() ? "on" : "off") << '\n';
+        BoardStatus status{instrument_.PortAddress(), reach_.Claimed(), instrument_.Output(), {}};
         for (int channel = 0; channel < ChannelCount; ++channel) {
-            streams_.out << "channel " << channel << ": " << instrument_.Code(channel) << '\n';
+            status.codes[static_cast<std::size_t>(channel)] = instrument_.Code(channel);
         }
-        streams_.out.flush();
+        ctl::PrintStatus(streams_.out, status);
     }
 
     scpi::Instrument& instrument_;

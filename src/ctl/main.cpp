@@ -4,11 +4,13 @@
 #include "CtlArguments.h"
 #include "CtlCommands.h"
 #include "OneLineReport.h"
+#include "RemoteCommands.h"
 #include "Serve.h"
 #include "host/qt/ProgramLog.h"
 #include "scpi/Instrument.h"
 #include "scpi/Interpreter.h"
 #include "setup/BoardSetup.h"
+#include "virtualboard/SimulatedMeterHandler.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -21,6 +23,10 @@ int UsageFailure(const std::string& reason) {
     qv4130::ProgramReport()(reason);
     std::cerr << '\n' << qv4130::ctl::UsageText();
     return UsageStatus;
+}
+
+std::string ListenUsage(const std::string& option) {
+    return option + " takes ADDR:PORT, ADDR an IP address or localhost";
 }
 
 } // namespace
@@ -42,14 +48,26 @@ int main(int argc, char** argv) {
         std::cout << ctl::VersionText() << '\n';
         return EXIT_SUCCESS;
     }
+    if (plan.connect) {
+        return ctl::RunOnServer(plan.commands, *plan.connect, {std::cout, ProgramReport()});
+    }
     const bool serving = plan.commands.back().action == ctl::Action::Serve;
     scpi::ListenAddress listen;
-    if (serving && !plan.commands.back().text.empty()) {
-        const auto address = scpi::ParseListenAddress(plan.commands.back().text);
+    std::optional<scpi::ListenAddress> meterListen;
+    if (serving) {
+        const ctl::Command& serve = plan.commands.back();
+        const auto address =
+            serve.text.empty() ? std::optional(listen) : scpi::ParseListenAddress(serve.text);
         if (!address) {
-            return UsageFailure("--listen takes ADDR:PORT, ADDR an IP address or localhost");
+            return UsageFailure(ListenUsage("--listen"));
         }
         listen = *address;
+        if (serve.meterListen) {
+            meterListen = scpi::ParseListenAddress(*serve.meterListen);
+            if (!meterListen) {
+                return UsageFailure(ListenUsage("--meter-listen"));
+            }
+        }
     }
 
     SharedState state;
@@ -76,5 +94,11 @@ int main(int argc, char** argv) {
     if (status != EXIT_SUCCESS || !serving) {
         return status;
     }
-    return ctl::Serve(interpreter, listen, argv[0]);
+    std::optional<SimulatedMeterHandler> meter;
+    std::optional<ctl::ServedPort> meterPort;
+    if (meterListen) {
+        meter.emplace(board.Board()->Chip(), *board.Analog());
+        meterPort.emplace(ctl::ServedPort{*meter, *meterListen});
+    }
+    return ctl::Serve({interpreter, listen}, meterPort, argv[0]);
 }

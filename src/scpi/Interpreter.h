@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommandHandler.h"
 #include "CommandParser.h"
 #include "CommandTable.h"
 #include "Instrument.h"
@@ -31,7 +32,7 @@ struct CommandOutcome {
 // interpreter per instrument; each client brings its own Session (its error
 // queue, status registers and header path). The calls without a session use the
 // interpreter's own, for a process with one client.
-class Interpreter {
+class Interpreter final : public CommandHandler {
 public:
     using Observer = std::function<void(const CommandOutcome&)>;
 
@@ -53,7 +54,8 @@ public:
     // (queued in the session and kept in `error`). `line` is at most MaxLineBytes;
     // `replies` holds this line's replies so far.
     bool ExecuteNextCommand(std::string_view line, std::size_t& position, Session& session,
-                            std::vector<std::string>& replies, std::optional<Error>& error);
+                            std::vector<std::string>& replies,
+                            std::optional<Error>& error) override;
 
     // Queues an error found outside a line's commands (a line too long to keep).
     static void ReportError(Session& session, Error error) { session.Report(error); }

@@ -28,11 +28,13 @@ public:
 
     int Channel() const { return channel_; }
 
+    // Queues an error for the next SYSTem:ERRor?; a full queue ends in -350.
+    void PushError(int code, std::string_view text);
+
 private:
     std::optional<std::string> Query(std::string_view header, std::string_view argument);
     void Command(std::string_view header, std::string_view argument);
     std::string Reading();
-    void PushError(int code, std::string_view text);
 
     const Qv4130Chip& chip_;
     AnalogModel& model_;

@@ -137,7 +137,7 @@ class CharacteriseTest(unittest.TestCase):
         errors = result.stderr.splitlines()
         self.assertEqual(len(errors), 1, result.stderr)
         self.assertRegex(errors[0], rf"^qv4130ctl: characterise: meter 127\.0\.0\.1:{meter.port} "
-                         r"did not answer READ\?: the meter closed the connection; 5 codes kept")
+                         r"did not answer READ\?: the other end closed the connection; 5 codes kept")
         self.assertEqual([row["code"] for row in read_csv(self.csv)], ["0", "1", "2", "3", "4"])
         # status never ran (the command before it failed), and the virtual board
         # goes with the process: the message is what tells where the channel is.
@@ -195,6 +195,81 @@ class CharacteriseTest(unittest.TestCase):
                 result = ctl("--virtual-board", *arguments)
                 self.assertEqual(result.returncode, 2, result.stderr)
                 self.assertIn(reason, result.stderr)
+
+
+def served_ports(server):
+    """The board's and the simulated meter's ports, from the lines serve prints."""
+    ports = []
+    for _ in range(2):
+        line = server.stdout.readline()
+        found = re.search(r"serving SCPI on 127\.0\.0\.1:(\d+)$", line.strip())
+        if found is None:
+            raise AssertionError(f"not a listening line: {line!r}")
+        ports.append(int(found.group(1)))
+    return ports
+
+
+class ServedMeterTest(unittest.TestCase):
+    """The virtual board's meter served on its own port, spoken to over loopback."""
+
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.addCleanup(self.folder.cleanup)
+        self.server = subprocess.Popen(
+            [CTL, "--virtual-board", "--analog-seed", "9", "write", "3", "1234", "serve",
+             "--listen", "127.0.0.1:0", "--meter-listen", "127.0.0.1:0"],
+            stdout=subprocess.PIPE, text=True)
+        self.addCleanup(self.server.wait, 10)
+        self.addCleanup(self.server.terminate)
+        self.board_port, self.meter_port = served_ports(self.server)
+        self.board = socket.create_connection(("127.0.0.1", self.board_port), timeout=10)
+        self.addCleanup(self.board.close)
+        self.meter = socket.create_connection(("127.0.0.1", self.meter_port), timeout=10)
+        self.addCleanup(self.meter.close)
+        self.replies = self.meter.makefile("r", encoding="ascii")
+        self.addCleanup(self.replies.close)
+
+    def query(self, text):
+        self.meter.sendall(text.encode() + b"\n")
+        return self.replies.readline().strip()
+
+    def model_volts(self, code):
+        """Channel 3's volts at `code` as the same model in another process gives them."""
+        path = os.path.join(self.folder.name, "one.csv")
+        result = ctl("--virtual-board", "--analog-seed", "9", "characterise", "--channel", "3",
+                     "--from", str(code), "--to", str(code), "--csv", path)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return float(read_csv(path)[0]["volts"])
+
+    def test_measures_the_code_the_served_board_holds(self):
+        self.assertEqual(self.query("*IDN?"), "QV4130,Simulated DMM,0,1.0")
+        self.assertAlmostEqual(float(self.query("ROUT:CLOS (@3);MEAS:VOLT:DC?")),
+                               self.model_volts(1234), places=8)
+        self.board.sendall(b"SOUR:CHAN3:CODE 4000;*OPC?\n")
+        self.assertEqual(self.board.recv(16), b"1\n")
+        self.assertAlmostEqual(float(self.query("READ?")), self.model_volts(4000), places=8)
+        # One queue for all the meter's clients; a line too long to keep is one error.
+        self.meter.sendall(b"FETCH?\n" + b"x" * (70 * 1024) + b"\n")
+        self.assertEqual(self.query("SYST:ERR?;SYST:ERR?;SYST:ERR?"),
+                         '-113,"Undefined header";-223,"Too much data";+0,"No error"')
+
+    def test_characterise_through_the_server_with_its_meter(self):
+        self.query("ROUT:CLOS (@3);*IDN?")
+        runs = {}
+        for where in ("served", "here"):
+            path = os.path.join(self.folder.name, f"{where}.csv")
+            board = (["--connect", f"127.0.0.1:{self.board_port}"] if where == "served"
+                     else ["--virtual-board", "--analog-seed", "9"])
+            meter = ["--meter", f"127.0.0.1:{self.meter_port}"] if where == "served" else []
+            result = ctl(*board, "characterise", "--channel", "3", "--step", "256", "--vref",
+                         "2.5", *meter, "--csv", path)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            runs[where] = (result.stdout, read_csv(path))
+        self.assertEqual(runs["served"], runs["here"])
+        self.assertEqual(len(runs["served"][1]), 17)
+        # The served board's channel is left at the code it had.
+        self.board.sendall(b"SOUR:CHAN3:CODE?\n")
+        self.assertEqual(self.board.recv(16), b"1234\n")
 
 
 if __name__ == "__main__":

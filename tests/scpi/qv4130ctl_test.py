@@ -48,6 +48,9 @@ class CommandLineTest(unittest.TestCase):
             (["--virtual-board", "serve", "status"], 2, "must come last"),
             (["--port", "LPT3", "status"], 2, "--port takes"),
             (["--virtual-board", "serve", "--listen", "nowhere:1"], 2, "--listen takes"),
+            (["--virtual-board", "serve", "--meter-listen", "nowhere:1"], 2,
+             "--meter-listen takes"),
+            (["serve", "--meter-listen", "0"], 2, "it needs --virtual-board"),
             (["--vref", "3", "status"], 2, "--vref sets the virtual board's outputs: it needs"),
             (["--virtual-board", "--vref", "5.1", "status"], 2, "--vref takes"),
             # The instrument scales volts to the virtual board's own reference.
@@ -184,6 +187,66 @@ class CommandLineTest(unittest.TestCase):
                          'qv4130ctl: standard input, line 5: -222,"Data out of range"\n')
 
 
+class ConnectTest(unittest.TestCase):
+    """--connect against a real server on loopback: what the same commands give here."""
+
+    def setUp(self):
+        self.server = subprocess.Popen(
+            [CTL, "--virtual-board", "serve", "--listen", "127.0.0.1:0"],
+            stdout=subprocess.PIPE, text=True)
+        self.addCleanup(self.server.wait, 10)
+        self.addCleanup(self.server.terminate)
+        port = re.search(r"127\.0\.0\.1:(\d+)$", self.server.stdout.readline().strip())
+        self.address = f"127.0.0.1:{port.group(1)}"
+
+    def test_the_same_output_and_board_state_as_here(self):
+        script = "OUTP ON # comment\n\nSOUR:CHAN4:CODE #H10;SOUR:CHAN4:CODE?\r\nFOO\nOUTP OFF\n"
+        cases = [
+            ["write", "5", "0xA00", "step", "5", "-10", "status"],
+            ["scpi", "*IDN?;SOUR:CHAN2:CODE 7;SOUR:CHAN2:CODE?", "sweep", "status"],
+            ["run", "-", "status"],
+            ["scpi", "SOUR:CHAN3:CODE?;SOUR:CHAN5:CODE 4096", "status"],
+            ["power", "off", "step", "1", "1"],
+            ["power", "off", "status", "power", "on", "status"],
+        ]
+        for arguments in cases:
+            with self.subTest(arguments=arguments):
+                here = ctl("--virtual-board", *arguments, stdin=script)
+                # The served board back to a fresh process's state first.
+                self.assertEqual(ctl("--connect", self.address, "reset", "power", "on")
+                                 .returncode, 0)
+                there = ctl("--connect", self.address, *arguments, stdin=script)
+                self.assertEqual((there.returncode, there.stdout, there.stderr),
+                                 (here.returncode, here.stdout, here.stderr))
+
+    def test_failures_in_one_line(self):
+        closing = socket.create_server(("127.0.0.1", 0))
+        self.addCleanup(closing.close)
+        closer = threading.Thread(target=lambda: closing.accept()[0].close(), daemon=True)
+        closer.start()
+        unused = socket.create_server(("127.0.0.1", 0))
+        refused = unused.getsockname()[1]
+        unused.close()
+        cases = [
+            ([f"127.0.0.1:{refused}", "status"], 1,
+             f"127.0.0.1:{refused}: cannot connect: Connection refused"),
+            ([f"127.0.0.1:{closing.getsockname()[1]}", "write", "1", "1"], 1,
+             f"write: 127.0.0.1:{closing.getsockname()[1]} did not answer: "),
+            ([self.address, "serve"], 2, "serve can't be sent with --connect"),
+            ([self.address, "characterise", "--channel", "1", "--csv", "x.csv"], 2,
+             "characterise with --connect needs --meter"),
+            ([self.address, "--trace", "x.vcd", "status"], 2, "--trace is for a board of this"),
+            (["a:b:c", "status"], 2, "--connect takes HOST[:PORT]"),
+        ]
+        for arguments, status, text in cases:
+            with self.subTest(arguments=arguments):
+                result = ctl("--connect", *arguments)
+                self.assertEqual(result.returncode, status, result.stderr)
+                self.assertIn(text, result.stderr.splitlines()[0])
+                if status == 1:
+                    self.assertEqual(result.stderr.count("\n"), 1, result.stderr)
+
+
 class PyVisaTest(unittest.TestCase):
     def setUp(self):
         self.server = subprocess.Popen(
@@ -247,18 +310,36 @@ if __name__ == "__main__":
 class ProgramServerTest(unittest.TestCase):
     def test_a_client_powers_down_the_board_the_windows_use(self):
         program = subprocess.Popen(
-            [os.environ["QV4130"], "--virtual-board", "--listen", "127.0.0.1:0"],
+            [os.environ["QV4130"], "--virtual-board", "--listen", "127.0.0.1:0",
+             "--meter-listen", "127.0.0.1:0"],
             stdout=subprocess.PIPE, text=True, env={**os.environ, "QT_QPA_PLATFORM": "offscreen"})
         self.addCleanup(program.wait, 10)
         self.addCleanup(program.terminate)
-        self.assertTrue(select.select([program.stdout], [], [], 30)[0], "it never listened")
-        listening = program.stdout.readline()
-        port = re.search(r"^qv4130: serving SCPI on 127\.0\.0\.1:(\d+)$", listening.strip())
-        self.assertIsNotNone(port, listening)
-        with socket.create_connection(("127.0.0.1", int(port.group(1))), timeout=10) as client:
-            client.sendall(b"OUTP?\nOUTP OFF\nOUTP?\nSOUR:CHAN1:CODE 5\nSYST:ERR?\n")
+        ports = {}
+        for _ in range(2):
+            self.assertTrue(select.select([program.stdout], [], [], 30)[0], "it never listened")
+            listening = program.stdout.readline()
+            port = re.search(r"^qv4130( \(simulated meter\))?: serving SCPI on 127\.0\.0\.1:(\d+)$",
+                             listening.strip())
+            self.assertIsNotNone(port, listening)
+            ports["meter" if port.group(1) else "board"] = int(port.group(2))
+        with socket.create_connection(("127.0.0.1", ports["board"]), timeout=10) as client, \
+                socket.create_connection(("127.0.0.1", ports["meter"]), timeout=10) as meter:
             replies = client.makefile("r", encoding="ascii")
-            self.assertEqual([replies.readline().strip() for _ in range(3)],
-                             ["1", "0", '-221,"Settings conflict"'])
+            readings = meter.makefile("r", encoding="ascii")
+            client.sendall(b"SOUR:CHAN1:CODE 4095;OUTP?\n")
+            self.assertEqual(replies.readline().strip(), "1")
+            # The meter reads the board the windows drive: full scale, then 0 V powered down.
+            meter.sendall(b"ROUT:CLOS (@1);MEAS:VOLT:DC?\n")
+            self.assertGreater(float(readings.readline()), 2.4)
+            client.sendall(b"OUTP OFF\nOUTP?\nSOUR:CHAN1:CODE 5\nSYST:ERR?\n")
+            self.assertEqual([replies.readline().strip() for _ in range(2)],
+                             ["0", '-221,"Settings conflict"'])
+            meter.sendall(b"READ?\n")
+            self.assertEqual(float(readings.readline()), 0.0)
+        # qv4130ctl --connect drives the same board as the windows.
+        status = ctl("--connect", f"127.0.0.1:{ports['board']}", "power", "on", "status")
+        self.assertEqual(status.returncode, 0, status.stderr)
+        self.assertIn("output: on\nchannel 0: 0\nchannel 1: 4095\n", status.stdout)
         program.terminate()
         self.assertEqual(program.wait(10), 0)

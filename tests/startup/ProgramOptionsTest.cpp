@@ -24,8 +24,9 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
          {false, false, false, "--listen", "/SS", {}, {}},
          "-platform offscreen",
          {"-platform", "offscreen"}},
-        {{"--trace=a.vcd", "/ss", "--virtual-board", "--vref", "-3", "--analog-seed=7"},
-         {false, false, true, "a.vcd", std::nullopt, "-3", "7"},
+        {{"--trace=a.vcd", "/ss", "--virtual-board", "--vref", "-3", "--analog-seed=7",
+          "--meter-listen", "--help"},
+         {false, false, true, "a.vcd", std::nullopt, "-3", "7", "--help"},
          "/ss --virtual-board",
          {"/ss", "--virtual-board"}},
         {{"/SS", "--version"},
@@ -33,7 +34,7 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
          "/SS --version",
          {"/SS", "--version"}},
         {{"--characterise", "--virtual-board"},
-         {false, false, true, {}, {}, {}, {}, true},
+         {false, false, true, {}, {}, {}, {}, {}, true},
          "--characterise --virtual-board",
          {"--characterise", "--virtual-board"}},
         {{"--version", "--help"},
@@ -63,6 +64,7 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
         EXPECT_EQ(options.vrefText, row.options.vrefText) << label;
         EXPECT_EQ(options.analogSeedText, row.options.analogSeedText) << label;
         EXPECT_EQ(options.characterise, row.options.characterise) << label;
+        EXPECT_EQ(options.meterListenText, row.options.meterListenText) << label;
         EXPECT_EQ(ArgumentText(argc, argv.data()), row.argumentText) << label;
 
         const int kept = RemoveValueOptions(argc, argv.data());
@@ -77,8 +79,8 @@ TEST(ProgramOptions, UsageNamesTheProgramAndEveryOption) {
     const std::string usage = UsageText();
     EXPECT_EQ(usage.rfind("Usage: qv4130 [options] [/SS]\n", 0), 0u) << usage;
     for (const char* option : {"--virtual-board", "--trace <FILE.vcd>", "--listen <[ADDR:]PORT>",
-                               "--vref <V>", "--analog-seed <N>", "--characterise", "--help",
-                               "--version", "/SS"}) {
+                               "--vref <V>", "--analog-seed <N>", "--meter-listen <[ADDR:]PORT>",
+                               "--characterise", "--help", "--version", "/SS"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }

@@ -33,7 +33,7 @@ bool ScpiConnection::Ready() const {
     return !IsClosed() && !Blocked() && (current_ || !lines_.empty());
 }
 
-bool ScpiConnection::RunNextCommand(Interpreter& interpreter) {
+bool ScpiConnection::RunNextCommand(CommandHandler& handler) {
     if (!current_) {
         current_ = std::move(lines_.front());
         lines_.pop_front();
@@ -43,10 +43,10 @@ bool ScpiConnection::RunNextCommand(Interpreter& interpreter) {
     }
     bool more = false;
     if (current_->overlong) {
-        Interpreter::ReportError(session_, Error::TooMuchData);
+        handler.QueueError(session_, Error::TooMuchData);
     } else {
         std::optional<Error> error;
-        more = interpreter.ExecuteNextCommand(current_->text, position_, session_, replies_, error);
+        more = handler.ExecuteNextCommand(current_->text, position_, session_, replies_, error);
     }
     if (!more) {
         std::string reply;

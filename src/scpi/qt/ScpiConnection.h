@@ -42,7 +42,7 @@ public:
     // Carries out the next command of the client's current line (a too-long line
     // counts as one command: its error). True when that ended the line.
     // Throws whatever the port library throws.
-    bool RunNextCommand(Interpreter& interpreter);
+    bool RunNextCommand(CommandHandler& handler);
 
 signals:
     // It may have become Ready.

@@ -73,8 +73,8 @@ bool OutOfDescriptors(int error) {
 
 } // namespace
 
-ScpiServer::ScpiServer(Interpreter& interpreter, ServerLimits limits, QObject* parent)
-    : QObject(parent), interpreter_(interpreter), limits_(limits) {
+ScpiServer::ScpiServer(CommandHandler& handler, ServerLimits limits, QObject* parent)
+    : QObject(parent), handler_(handler), limits_(limits) {
     turn_.setInterval(0);
     turn_.setSingleShot(true);
     connect(&turn_, &QTimer::timeout, this, &ScpiServer::RunTurn);
@@ -220,7 +220,7 @@ void ScpiServer::RunTurn() {
             continue;
         }
         try {
-            if (connection->RunNextCommand(interpreter_)) {
+            if (connection->RunNextCommand(handler_)) {
                 emit LineExecuted();
             }
         } catch (const std::exception& error) {

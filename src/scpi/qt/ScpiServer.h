@@ -2,6 +2,7 @@
 
 #include "ServerLimits.h"
 #include "UniqueFd.h"
+#include "scpi/CommandHandler.h"
 #include "scpi/Interpreter.h"
 
 #include <QHostAddress>
@@ -32,7 +33,7 @@ class ScpiServer final : public QObject {
     Q_OBJECT
 
 public:
-    explicit ScpiServer(Interpreter& interpreter, ServerLimits limits = {},
+    explicit ScpiServer(CommandHandler& handler, ServerLimits limits = {},
                         QObject* parent = nullptr);
     ~ScpiServer() override;
 
@@ -61,7 +62,7 @@ private:
     void Forget(ScpiConnection* connection, const QString& why);
     void RunTurn();
 
-    Interpreter& interpreter_;
+    CommandHandler& handler_;
     ServerLimits limits_;
     UniqueFd listener_;
     std::optional<QSocketNotifier> acceptor_;

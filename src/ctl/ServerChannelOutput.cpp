@@ -1,0 +1,35 @@
+#include "ServerChannelOutput.h"
+
+#include "text/PlainText.h"
+
+namespace qv4130::ctl {
+
+namespace {
+std::string Header(int channel) {
+    return "SOUR:CHAN" + std::to_string(channel) + ":CODE";
+}
+} // namespace
+
+std::optional<std::string> ServerChannelOutput::WriteCode(int channel, int code) {
+    const LineOutcome outcome = link_.Exchange(Header(channel) + " " + std::to_string(code));
+    if (outcome.failure) {
+        return outcome.failure;
+    }
+    if (outcome.error) {
+        return outcome.error->starts_with("-221,")
+                   ? "the chip is powered down: power it up and run again"
+                   : link_.Name() + " refused code " + std::to_string(code) + ": " + *outcome.error;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> ServerChannelOutput::Code(int channel) const {
+    const LineOutcome outcome = link_.Exchange(Header(channel) + "?");
+    if (outcome.failure || outcome.error || outcome.replies.size() != 1) {
+        return std::nullopt;
+    }
+    const auto code = text::ParseWhole<int>(outcome.replies.front());
+    return code && *code >= 0 ? code : std::nullopt;
+}
+
+} // namespace qv4130::ctl
