@@ -203,16 +203,18 @@ TEST_F(ScpiServerTest, ClientsAreServedInArrivalOrderEachLineInOrder) {
 }
 
 TEST_F(ScpiServerTest, BadInputSendsNothingAndTheServerGoesOn) {
+    // Each error also sets its class's bit in the event status register (EXE 16, CME 32),
+    // the line refused for its length as well as the commands refused by the interpreter.
     const std::pair<std::string, std::string> cases[] = {
-        {std::string(70'000, 'A') + "\n", "-223,\"Too much data\""},
-        {std::string("\x00\xff\x1b[2J\x7f", 8) + "\n", "-102,\"Syntax error\""},
-        {"\n\r\n\n", "0,\"No error\""},
+        {std::string(70'000, 'A') + "\n", "-223,\"Too much data\";16"},
+        {std::string("\x00\xff\x1b[2J\x7f", 8) + "\n", "-102,\"Syntax error\";32"},
+        {"\n\r\n\n", "0,\"No error\";0"},
     };
     Client client(server.Port());
     for (const auto& [input, error] : cases) {
         SCOPED_TRACE(error);
         client.Send(input);
-        client.Send("SYST:ERR?\n");
+        client.Send("SYST:ERR?;*ESR?\n");
         EXPECT_EQ(client.Reply(), error);
     }
     // A client gone in the middle of a line leaves nothing behind.
