@@ -105,6 +105,48 @@ logged=$(wc -l <$usb_log)
 unplug=$!
 as operator usb-unplug "(echo SOUR:CHAN1:CODE 1; sleep 6; echo SOUR:CHAN2:CODE 2) | qv4130ctl run -"
 wait $unplug
+
+# A DC voltmeter on USB-TMC (the software one, on the same dummy_hcd), with the
+# kernel's usbtmc driver making /dev/usbtmc0 of it.
+load usbtmc
+meter=/sys/kernel/config/usb_gadget/meter
+mkdir $meter $meter/strings/0x409 $meter/configs/c.1 $meter/functions/ffs.meter
+echo 0x1d6b >$meter/idVendor
+echo 0x0104 >$meter/idProduct
+echo TMC0001 >$meter/strings/0x409/serialnumber
+ln -s $meter/functions/ffs.meter $meter/configs/c.1/
+mkdir /dev/ffs-meter && mount -t functionfs meter /dev/ffs-meter
+meter_pid=
+# plug_meter MODE: the meter (re)started in MODE and plugged in, its node given
+# to the plugdev group as a udev rule would.
+plug_meter() {
+    if [ -n "$meter_pid" ]; then
+        echo >$meter/UDC
+        kill $meter_pid && wait $meter_pid
+        for tenth in $(seq 50); do [ -e /dev/usbtmc0 ] || break; sleep 0.1; done
+    fi
+    usbtmc_meter_gadget /dev/ffs-meter $usb_log "$1" &
+    meter_pid=$!
+    for tenth in $(seq 50); do [ -e /dev/ffs-meter/ep2 ] && break; sleep 0.1; done
+    ls /sys/class/udc >$meter/UDC
+    for tenth in $(seq 100); do [ -e /dev/usbtmc0 ] && break; sleep 0.1; done
+    chgrp plugdev /dev/usbtmc0 && chmod 660 /dev/usbtmc0
+}
+# Channel 3 in steps of 512: nine codes, nine readings; bounded by timeout(1)
+# so that a meter link that hangs fails its case, not the boot.
+characterise="timeout 20 qv4130ctl --virtual-board characterise --meter /dev/usbtmc0 \
+--channel 3 --step 512 --timeout 1000 --csv /tmp/meter.csv"
+show_csv="s=\$?; cat /tmp/meter.csv; rm -f /tmp/meter.csv; exit \$s"
+plug_meter normal
+as operator meter-run "$characterise; $show_csv"
+plug_meter split
+as operator meter-split "$characterise; $show_csv"
+plug_meter silent
+as operator meter-silent "$characterise"
+plug_meter error
+as operator meter-error "$characterise"
+echo >$meter/UDC
+kill $meter_pid && wait $meter_pid
 # QEMU's own FTDI chip (0403:6001), which knows no bit-bang mode.
 load uhci-hcd
 for tenth in $(seq 100); do [ -e /sys/bus/usb/devices/2-1 ] && break; sleep 0.1; done

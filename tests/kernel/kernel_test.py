@@ -277,7 +277,8 @@ class DroppedWordsTest(GuestTest):
 def main():
     booted = subprocess.run(["sh", os.path.join(HERE, "run_in_vm.sh"), OUT,
                              os.environ["QV4130_BIN_DIR"], os.environ["QV4130_PLUGIN_DIR"],
-                             os.environ["QV4130_KERNEL_CACHE"], os.environ["QV4130_FTDI_GADGET"]],
+                             os.environ["QV4130_KERNEL_CACHE"], os.environ["QV4130_FTDI_GADGET"],
+                             os.environ["QV4130_METER_GADGET"]],
                             check=False)
     if booted.returncode == 77:
         sys.exit(77)  # run_in_vm.sh has said SKIPPED and why

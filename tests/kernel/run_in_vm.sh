@@ -1,14 +1,15 @@
 #!/bin/sh
 # Boots Debian's own kernel under QEMU, once, with the built programs, the
-# printer-port and USB drivers our users load and the software FTDI chip, runs
+# printer-port and USB drivers our users load, the software FTDI chip and the
+# software USB-TMC meter, runs
 # guest_cases.sh inside and powers off. Leaves in OUT: guest.log (what the cases said), ports.log (QEMU's log of
 # the emulated ports' register writes, each after the I/O address it went to),
 # usb-serial.out (what reached the serial line of QEMU's own FTDI chip) and
 # console.log (the kernel's).
-#   run_in_vm.sh OUT BIN_DIR PLUGIN_DIR CACHE_DIR FTDI_GADGET
+#   run_in_vm.sh OUT BIN_DIR PLUGIN_DIR CACHE_DIR FTDI_GADGET METER_GADGET
 # Exits 77, saying SKIPPED and why, when QEMU, busybox or the kernel cannot be had.
 set -eu
-out=$1 bin=$2 plugins=$3 cache=$4 gadget=$5
+out=$1 bin=$2 plugins=$3 cache=$4 gadget=$5 meter=$6
 here=$(dirname "$0")
 
 skip() {
@@ -57,13 +58,15 @@ rm -rf "$root" && mkdir -p "$root/bin" "$root/etc" "$root/opt/qv4130/plugins" "$
 cp "$busybox" "$root/bin/busybox"
 cp "$(command -v strace)" "$root/bin/strace"
 cp "$gadget" "$root/bin/ftdi_gadget"
+cp "$meter" "$root/bin/usbtmc_meter_gadget"
 cp "$bin/qv4130ctl" "$bin/qv4130" "$bin/libparllio.so" "$root/opt/qv4130/"
 cp -r "$plugins/generic" "$root/opt/qv4130/plugins/"
 offscreen=$(find /usr/lib -path '*/qt6/plugins/platforms/libqoffscreen.so' | head -n 1)
 mkdir -p "$root$(dirname "$offscreen")"
 cp "$offscreen" "$root$offscreen"
 for elf in "$root"/opt/qv4130/qv4130* "$root"/opt/qv4130/*.so \
-    "$root"/opt/qv4130/plugins/generic/*.so "$root$offscreen" "$root/bin/strace" "$root/bin/ftdi_gadget"; do
+    "$root"/opt/qv4130/plugins/generic/*.so "$root$offscreen" "$root/bin/strace" "$root/bin/ftdi_gadget" \
+    "$root/bin/usbtmc_meter_gadget"; do
     LD_LIBRARY_PATH=$root/opt/qv4130 ldd "$elf" |
         sed -n 's/.*=> \(\/[^ ]*\).*/\1/p; s/^[[:space:]]*\(\/[^ ]*\) .*/\1/p'
 done | sort -u | while read -r library; do
@@ -73,7 +76,7 @@ done | sort -u | while read -r library; do
 done
 for module in parport/parport parport/parport_pc char/ppdev char/lp usb/common/usb-common \
     usb/core/usbcore usb/gadget/udc/udc-core usb/gadget/udc/dummy_hcd usb/gadget/libcomposite \
-    usb/gadget/function/usb_f_fs usb/serial/usbserial usb/serial/ftdi_sio usb/host/uhci-hcd; do
+    usb/gadget/function/usb_f_fs usb/serial/usbserial usb/serial/ftdi_sio usb/host/uhci-hcd usb/class/usbtmc; do
     cp "$modules/$module.ko" "$root/modules/"
 done
 cp "$(dirname "$modules")/fs/configfs/configfs.ko" "$root/modules/"

@@ -1,0 +1,288 @@
+// A software DC voltmeter on USB-TMC for the meter tests in the guest: a
+// FunctionFS function that a configfs gadget on dummy_hcd presents as a USB-TMC
+// interface (class 0xFE, subclass 3), so the kernel's usbtmc driver binds to it
+// and makes /dev/usbtmc0. It speaks the class's bulk protocol (each message
+// behind a 12-byte header carrying bTag and its complement, the size and the
+// end-of-message bit) and answers the class requests on the control endpoint.
+// As a meter it knows *IDN?, *CLS, CONF:VOLT:DC, VOLT:DC:NPLC, READ?,
+// MEAS:VOLT:DC? and SYST:ERR?; its k-th reading since *CLS is 0.001 * k volts,
+// so a test knows what a run must have read. It logs one line each:
+//   "scpi COMMAND" for each message taken, "reply TEXT" for each answer sent,
+//   "bad WHY" for a header that breaks the protocol.
+//   usbtmc_meter_gadget FUNCTIONFS_DIR LOG [MODE]
+// MODE: "normal"; "split", every answer sent in transfers of at most 8 bytes,
+// the last one alone marked end-of-message, as a meter with a small output
+// buffer does; "silent", READ? and MEAS:VOLT:DC? never answered; "error",
+// CONF:VOLT:DC puts -222,"Data out of range" in the error queue.
+#include <linux/usb/ch9.h>
+#include <linux/usb/functionfs.h>
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+enum { HeaderSize = 12, DevDepMsgOut = 1, RequestDevDepMsgIn = 2, DevDepMsgIn = 2 };
+enum { EndOfMessage = 0x01 };
+// The class requests, and the status a request answers with.
+enum {
+    InitiateAbortBulkOut = 1,
+    CheckAbortBulkOutStatus = 2,
+    InitiateAbortBulkIn = 3,
+    CheckAbortBulkInStatus = 4,
+    InitiateClear = 5,
+    CheckClearStatus = 6,
+    GetCapabilities = 7,
+    StatusSuccess = 0x01,
+};
+
+struct Endpoints {
+    struct usb_interface_descriptor interface;
+    struct usb_endpoint_descriptor_no_audio in, out;
+} __attribute__((packed));
+
+// A USB-TMC interface without the USB488 subclass: a bulk-IN endpoint (ep1
+// under FunctionFS) and a bulk-OUT endpoint (ep2).
+static struct Endpoints BulkPair(__le16 packetSize) {
+    const struct Endpoints pair = {
+        .interface = {.bLength = USB_DT_INTERFACE_SIZE,
+                      .bDescriptorType = USB_DT_INTERFACE,
+                      .bNumEndpoints = 2,
+                      .bInterfaceClass = USB_CLASS_APP_SPEC,
+                      .bInterfaceSubClass = 3, // test and measurement
+                      .bInterfaceProtocol = 0,
+                      .iInterface = 1},
+        .in = {.bLength = USB_DT_ENDPOINT_SIZE,
+               .bDescriptorType = USB_DT_ENDPOINT,
+               .bEndpointAddress = 1 | USB_DIR_IN,
+               .bmAttributes = USB_ENDPOINT_XFER_BULK,
+               .wMaxPacketSize = packetSize},
+        .out = {.bLength = USB_DT_ENDPOINT_SIZE,
+                .bDescriptorType = USB_DT_ENDPOINT,
+                .bEndpointAddress = 2 | USB_DIR_OUT,
+                .bmAttributes = USB_ENDPOINT_XFER_BULK,
+                .wMaxPacketSize = packetSize},
+    };
+    return pair;
+}
+
+// Little-endian fields written as they are: the guest is x86.
+struct Descriptors {
+    struct usb_functionfs_descs_head_v2 header;
+    __le32 fullSpeedCount, highSpeedCount;
+    struct Endpoints fullSpeed, highSpeed;
+} __attribute__((packed));
+
+static const struct {
+    struct usb_functionfs_strings_head header;
+    __le16 language;
+    char interface[sizeof "DC voltmeter"];
+} __attribute__((packed))
+strings = {{FUNCTIONFS_STRINGS_MAGIC, sizeof strings, 1, 1}, 0x0409, "DC voltmeter"};
+
+static FILE* logFile;
+static pthread_mutex_t logLock = PTHREAD_MUTEX_INITIALIZER;
+
+static void Log(const char* kind, const char* text) {
+    pthread_mutex_lock(&logLock);
+    fprintf(logFile, "%s %s\n", kind, text);
+    fflush(logFile);
+    pthread_mutex_unlock(&logLock);
+}
+
+// The meter's state, touched only by the bulk thread.
+static const char* mode = "normal";
+static char reply[256];        // the answer waiting for the host's request
+static size_t replyLength;     // bytes of it not yet sent
+static size_t replySent;       // bytes of it already sent
+static int readings;           // readings taken since *CLS
+static const char* errorQueue; // the one error the meter holds, or NULL
+
+static void Answer(const char* text) {
+    snprintf(reply, sizeof reply, "%s\n", text);
+    replyLength = strlen(reply);
+    replySent = 0;
+    char shown[sizeof reply];
+    snprintf(shown, sizeof shown, "%s", text);
+    Log("reply", shown);
+}
+
+static int Is(const char* command, const char* name) {
+    return strncasecmp(command, name, strlen(name)) == 0;
+}
+
+static void Execute(char* command) {
+    command[strcspn(command, "\r\n")] = '\0';
+    Log("scpi", command);
+    if (Is(command, "*IDN?")) {
+        Answer("QV4130 TEST,USB-TMC DC VOLTMETER,0,1.0");
+    } else if (Is(command, "*CLS")) {
+        readings = 0;
+        errorQueue = NULL;
+    } else if (Is(command, "SYST:ERR?")) {
+        Answer(errorQueue != NULL ? errorQueue : "+0,\"No error\"");
+        errorQueue = NULL;
+    } else if (Is(command, "READ?") || Is(command, "MEAS:VOLT:DC?")) {
+        if (strcmp(mode, "silent") != 0) {
+            char text[32];
+            snprintf(text, sizeof text, "%+.8E", 0.001 * ++readings);
+            Answer(text);
+        }
+    } else if (Is(command, "CONF:VOLT:DC")) {
+        if (strcmp(mode, "error") == 0) {
+            errorQueue = "-222,\"Data out of range\"";
+        }
+    } else if (!Is(command, "VOLT:DC:NPLC")) {
+        errorQueue = "-113,\"Undefined header\"";
+    }
+}
+
+// The next DEV_DEP_MSG_IN for a request of bTag allowing at most `most` bytes:
+// what is left of the answer, or as much of it as the mode lets one transfer
+// hold. Without an answer waiting the request goes unanswered, as a real
+// meter's does: the host's time-out ends it.
+static void SendReply(int bulkIn, uint8_t tag, uint32_t most) {
+    if (replyLength == 0) {
+        return;
+    }
+    uint32_t size = (uint32_t)replyLength;
+    if (size > most) {
+        size = most;
+    }
+    if (strcmp(mode, "split") == 0 && size > 8) {
+        size = 8;
+    }
+    unsigned char transfer[HeaderSize + sizeof reply + 3] = {DevDepMsgIn, tag, (uint8_t)~tag, 0};
+    memcpy(transfer + 4, &size, sizeof size);
+    transfer[8] = size == replyLength ? EndOfMessage : 0;
+    memcpy(transfer + HeaderSize, reply + replySent, size);
+    replySent += size;
+    replyLength -= size;
+    const size_t padded = (HeaderSize + size + 3) & ~(size_t)3;
+    if (write(bulkIn, transfer, padded) < 0) {
+        perror("usbtmc_meter_gadget: bulk-in");
+    }
+}
+
+struct Bulk {
+    int in, out;
+};
+
+// Takes the host's bulk-OUT transfers: messages (collected until the one
+// marked end-of-message) and requests for the answer.
+static void* TakeBulkOut(void* endpoints) {
+    const struct Bulk* bulk = endpoints;
+    unsigned char bytes[4096];
+    char message[sizeof bytes];
+    size_t messageLength = 0;
+    for (;;) {
+        const ssize_t got = read(bulk->out, bytes, sizeof bytes);
+        if (got < 0) {
+            usleep(10000); // not enabled yet, or unplugged: wait for the host
+            continue;
+        }
+        if (got < HeaderSize || bytes[1] != (uint8_t)~bytes[2] || bytes[1] == 0) {
+            Log("bad", "header or bTag");
+            continue;
+        }
+        uint32_t size = 0;
+        memcpy(&size, bytes + 4, sizeof size);
+        if (bytes[0] == RequestDevDepMsgIn) {
+            SendReply(bulk->in, bytes[1], size);
+        } else if (bytes[0] == DevDepMsgOut && size <= (size_t)got - HeaderSize &&
+                   messageLength + size < sizeof message) {
+            memcpy(message + messageLength, bytes + HeaderSize, size);
+            messageLength += size;
+            if (bytes[8] & EndOfMessage) {
+                message[messageLength] = '\0';
+                Execute(message);
+                messageLength = 0;
+            }
+        } else {
+            Log("bad", "message");
+        }
+    }
+    return NULL;
+}
+
+// GET_CAPABILITIES at the driver's probe, the clear and abort requests when it
+// gives up on a transfer: each succeeds at once, nothing being in flight that
+// the meter must finish.
+static void AnswerControl(int ep0, const struct usb_ctrlrequest* setup) {
+    unsigned char data[0x18] = {0};
+    const size_t length = setup->wLength < sizeof data ? setup->wLength : sizeof data;
+    if (!(setup->bRequestType & USB_DIR_IN)) {
+        if (read(ep0, data, length) < 0) {
+            perror("usbtmc_meter_gadget: control request");
+        }
+        return;
+    }
+    char name[32];
+    snprintf(name, sizeof name, "request %u", setup->bRequest);
+    Log("control", name);
+    data[0] = StatusSuccess;
+    if (setup->bRequest == GetCapabilities) {
+        data[2] = 0x00; // bcdUSBTMC 1.00
+        data[3] = 0x01;
+    } else if (setup->bRequest == InitiateAbortBulkIn) {
+        data[1] = setup->wValue & 0xFF; // the bTag being aborted
+    }
+    if (write(ep0, data, length) < 0) {
+        perror("usbtmc_meter_gadget: control reply");
+    }
+}
+
+static int OpenEndpoint(const char* directory, const char* name, int flags) {
+    char path[256];
+    snprintf(path, sizeof path, "%s/%s", directory, name);
+    return open(path, flags);
+}
+
+int main(int argc, char** argv) {
+    if (argc != 3 && argc != 4) {
+        fprintf(stderr, "usage: usbtmc_meter_gadget FUNCTIONFS_DIR LOG [MODE]\n");
+        return 2;
+    }
+    if (argc == 4) {
+        mode = argv[3];
+    }
+    const int ep0 = OpenEndpoint(argv[1], "ep0", O_RDWR);
+    logFile = fopen(argv[2], "a");
+    const struct Descriptors descriptors = {
+        .header = {.magic = FUNCTIONFS_DESCRIPTORS_MAGIC_V2,
+                   .length = sizeof descriptors,
+                   .flags = FUNCTIONFS_HAS_FS_DESC | FUNCTIONFS_HAS_HS_DESC},
+        .fullSpeedCount = 3,
+        .highSpeedCount = 3,
+        .fullSpeed = BulkPair(64),
+        .highSpeed = BulkPair(512),
+    };
+    if (ep0 < 0 || logFile == NULL || write(ep0, &descriptors, sizeof descriptors) < 0 ||
+        write(ep0, &strings, sizeof strings) < 0) {
+        perror("usbtmc_meter_gadget");
+        return 1;
+    }
+    static struct Bulk bulk;
+    bulk.in = OpenEndpoint(argv[1], "ep1", O_WRONLY);
+    bulk.out = OpenEndpoint(argv[1], "ep2", O_RDONLY);
+    pthread_t reader;
+    if (bulk.in < 0 || bulk.out < 0 || pthread_create(&reader, NULL, TakeBulkOut, &bulk) != 0) {
+        perror("usbtmc_meter_gadget: bulk endpoints");
+        return 1;
+    }
+    for (;;) {
+        struct usb_functionfs_event events[4];
+        const ssize_t got = read(ep0, events, sizeof events);
+        if (got < 0) {
+            perror("usbtmc_meter_gadget: events");
+            return 1;
+        }
+        for (size_t i = 0; i < (size_t)got / sizeof events[0]; ++i) {
+            if (events[i].type == FUNCTIONFS_SETUP) {
+                AnswerControl(ep0, &events[i].u.setup);
+            }
+        }
+    }
+}
