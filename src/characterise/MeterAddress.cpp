@@ -65,7 +65,7 @@ std::unique_ptr<MeterTransport> OpenMeterTransport(const MeterAddress& address,
     if (const auto* tcp = std::get_if<TcpAddress>(&address)) {
         return std::make_unique<TcpTransport>(tcp->host, tcp->port, timeout);
     }
-    return std::make_unique<UsbTmcTransport>(std::get<UsbTmcNode>(address).path);
+    return std::make_unique<UsbTmcTransport>(std::get<UsbTmcNode>(address).path, timeout);
 }
 
 } // namespace qv4130::characterise

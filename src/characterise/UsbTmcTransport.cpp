@@ -1,5 +1,6 @@
 #include "UsbTmcTransport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -12,17 +13,41 @@ namespace qv4130::characterise {
 
 namespace {
 
+// The driver refuses time-outs below 100 ms (EINVAL); a shorter one asked for
+// is the shortest it takes.
+constexpr unsigned ShortestDriverTimeoutMs = 100;
+// The end-of-message bit of the last transfer's attributes (USBTMC_IOCTL_MSG_IN_ATTR).
+constexpr __u8 EndOfMessage = 0x01;
+// An answer to a reading or an error query is a line; one this long is not
+// an answer from a meter.
+constexpr std::size_t LongestReply = 65536;
+
 std::string SystemError(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
 }
 
 } // namespace
 
-UsbTmcTransport::UsbTmcTransport(const std::string& node)
+UsbTmcTransport::UsbTmcTransport(const std::string& node, std::chrono::milliseconds timeout)
     : device_(open(node.c_str(), O_RDWR | O_CLOEXEC)) {
     if (!device_.IsOpen()) {
         throw TransportError(SystemError("cannot open the device"));
     }
+    // Writes wait for the meter too: bounded by the same time-out as answers,
+    // not the driver's own 5 s.
+    SetTimeout(timeout);
+}
+
+void UsbTmcTransport::SetTimeout(std::chrono::milliseconds timeout) {
+    const auto wanted = std::max(static_cast<unsigned>(timeout.count()), ShortestDriverTimeoutMs);
+    if (wanted == timeoutMs_) {
+        return;
+    }
+    __u32 value = wanted;
+    if (ioctl(device_.Get(), USBTMC_IOCTL_SET_TIMEOUT, &value) != 0) {
+        throw TransportError(SystemError("cannot set the device's time-out"));
+    }
+    timeoutMs_ = wanted;
 }
 
 void UsbTmcTransport::Send(std::string_view message) {
@@ -37,27 +62,40 @@ void UsbTmcTransport::Send(std::string_view message) {
     }
 }
 
+bool UsbTmcTransport::LastTransferEndedMessage() const {
+    __u8 attributes = 0;
+    if (ioctl(device_.Get(), USBTMC_IOCTL_MSG_IN_ATTR, &attributes) != 0) {
+        throw TransportError(SystemError("cannot read the device's transfer attributes"));
+    }
+    return (attributes & EndOfMessage) != 0;
+}
+
+// A meter may send its answer in several transfers, each read() returning
+// one; only the last carries end-of-message.
 std::string UsbTmcTransport::Receive(std::chrono::milliseconds timeout) {
-    const auto wanted = static_cast<unsigned>(timeout.count());
-    if (wanted != timeoutMs_) {
-        __u32 value = wanted;
-        if (ioctl(device_.Get(), USBTMC_IOCTL_SET_TIMEOUT, &value) != 0) {
-            throw TransportError(SystemError("cannot set the device's time-out"));
-        }
-        timeoutMs_ = wanted;
-    }
+    SetTimeout(timeout);
+    std::string reply;
     char buffer[4096];
-    ssize_t got = 0;
-    do {
-        got = read(device_.Get(), buffer, sizeof buffer);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) {
-        if (errno == ETIMEDOUT) {
-            throw TransportError("no answer within " + std::to_string(timeout.count()) + " ms");
+    for (;;) {
+        ssize_t got = 0;
+        do {
+            got = read(device_.Get(), buffer, sizeof buffer);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) {
+            if (errno == ETIMEDOUT) {
+                throw TransportError("no answer within " + std::to_string(timeoutMs_) + " ms");
+            }
+            throw TransportError(SystemError("the device failed"));
         }
-        throw TransportError(SystemError("the device failed"));
+        reply.append(buffer, static_cast<std::size_t>(got));
+        if (LastTransferEndedMessage()) {
+            break;
+        }
+        if (got == 0 || reply.size() > LongestReply) {
+            throw TransportError("sent " + std::to_string(reply.size()) +
+                                 " bytes without ending its message");
+        }
     }
-    std::string reply(buffer, static_cast<std::size_t>(got));
     while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r')) {
         reply.pop_back();
     }

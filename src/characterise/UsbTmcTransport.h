@@ -3,22 +3,27 @@
 #include "FileDescriptor.h"
 #include "MeterTransport.h"
 
+#include <chrono>
 #include <string>
 
 namespace qv4130::characterise {
 
 // SCPI through the kernel's usbtmc driver (/dev/usbtmcN): each write() is one
 // USB-TMC message, each read() asks the instrument for its reply and returns
-// when it has come or the driver's time-out has passed.
+// one transfer of it when that has come or the driver's time-out has passed.
 class UsbTmcTransport final : public MeterTransport {
 public:
-    // Opens the node, or throws TransportError saying why.
-    explicit UsbTmcTransport(const std::string& node);
+    // Opens the node and gives the driver `timeout` for every transfer, or
+    // throws TransportError saying why.
+    UsbTmcTransport(const std::string& node, std::chrono::milliseconds timeout);
 
     void Send(std::string_view message) override;
     std::string Receive(std::chrono::milliseconds timeout) override;
 
 private:
+    void SetTimeout(std::chrono::milliseconds timeout);
+    bool LastTransferEndedMessage() const;
+
     FileDescriptor device_;
     unsigned timeoutMs_ = 0; // what the driver was last told
 };
