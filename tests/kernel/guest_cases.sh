@@ -135,16 +135,18 @@ plug_meter() {
 # Channel 3 in steps of 512: nine codes, nine readings; bounded by timeout(1)
 # so that a meter link that hangs fails its case, not the boot.
 characterise="timeout 20 qv4130ctl --virtual-board characterise --meter /dev/usbtmc0 \
---channel 3 --step 512 --timeout 1000 --csv /tmp/meter.csv"
+--channel 3 --step 512 --csv /tmp/meter.csv --timeout"
 show_csv="s=\$?; cat /tmp/meter.csv; rm -f /tmp/meter.csv; exit \$s"
 plug_meter normal
-as operator meter-run "$characterise; $show_csv"
+as operator meter-run "$characterise 1000; $show_csv"
 plug_meter split
-as operator meter-split "$characterise; $show_csv"
+as operator meter-split "$characterise 1000; $show_csv"
 plug_meter silent
-as operator meter-silent "$characterise"
+as operator meter-silent "$characterise 1000"
+# Shorter than the driver takes: its shortest, 100 ms.
+as operator meter-short "$characterise 50"
 plug_meter error
-as operator meter-error "$characterise"
+as operator meter-error "$characterise 1000"
 echo >$meter/UDC
 kill $meter_pid && wait $meter_pid
 # QEMU's own FTDI chip (0403:6001), which knows no bit-bang mode.

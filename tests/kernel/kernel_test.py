@@ -263,6 +263,52 @@ class UsbAdapterTest(GuestTest):
         self.assertEqual(os.path.getsize(os.path.join(OUT, "usb-serial.out")), 0)
 
 
+class UsbTmcMeterTest(GuestTest):
+    """characterise with --meter /dev/usbtmc0: the kernel's usbtmc driver bound to
+    the software meter (usbtmc_meter_gadget.c), whose k-th reading is 0.001 k V."""
+
+    READINGS = [round(0.001 * k, 3) for k in range(1, 10)]  # channel 3 in steps of 512: 9 codes
+
+    def meter(self, name):
+        """The case, the SCPI the meter took in order, and the CSV's volts column."""
+        case, _ = self.case(name)
+        log = [line.split(" ", 1) for line in case["usb"].splitlines()]
+        self.assertNotIn("bad", [kind for kind, *_ in log])  # every header well formed
+        scpi = [text for kind, text in log if kind == "scpi"]
+        _, _, csv = case["stdout"].partition("code,volts,")
+        volts = [float(row.split(",")[1]) for row in csv.splitlines()[1:]]
+        return case, scpi, volts
+
+    def test_a_run_keeps_exactly_the_meters_readings(self):
+        for name in ("meter-run",  # each answer in one transfer
+                     "meter-split"):  # in transfers of 8 bytes, the last marked end-of-message
+            with self.subTest(case=name):
+                case, scpi, volts = self.meter(name)
+                self.assertEqual((case["exit"], case["stderr"]), (0, ""))
+                self.assertEqual(volts, self.READINGS)
+                self.assertEqual(scpi, ["*CLS", "CONF:VOLT:DC", "SYST:ERR?"] +
+                                 ["READ?", "SYST:ERR?"] * len(self.READINGS))
+
+    def test_a_meter_that_fails_ends_the_run_in_one_line_naming_it(self):
+        cases = [("meter-silent", "meter /dev/usbtmc0 did not answer READ?: no answer within "
+                  "1000 ms; 0 codes kept in /tmp/meter.csv; channel 3 back at 0"),
+                 # The driver takes no time-out under 100 ms: 50 asked, 100 used.
+                 ("meter-short", "meter /dev/usbtmc0 did not answer READ?: no answer within "
+                  "100 ms; 0 codes kept"),
+                 ("meter-error", 'meter /dev/usbtmc0 reports error -222,"Data out of range" '
+                  "after CONF:VOLT:DC")]
+        for name, message in cases:
+            with self.subTest(case=name):
+                case, _, _ = self.meter(name)
+                self.assertEqual(case["exit"], 1)
+                self.assertEqual(len(case["stderr"].splitlines()), 1, case["stderr"])
+                self.assertIn(message, case["stderr"])
+        # The meter's time-out once, not the driver's own 5 s nor timeout(1)'s 20.
+        seconds = self.case("meter-silent")[0]["seconds"]
+        self.assertGreaterEqual(seconds, 1.0)
+        self.assertLess(seconds, 5.0)
+
+
 class DroppedWordsTest(GuestTest):
     # A script's `|| exit` must fire when its words were dropped, and the cause
     # is told once.
