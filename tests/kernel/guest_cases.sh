@@ -122,7 +122,7 @@ meter_pid=
 plug_meter() {
     if [ -n "$meter_pid" ]; then
         echo >$meter/UDC
-        kill $meter_pid && wait $meter_pid
+        { kill $meter_pid && wait $meter_pid; } 2>/dev/null
         for tenth in $(seq 50); do [ -e /dev/usbtmc0 ] || break; sleep 0.1; done
     fi
     usbtmc_meter_gadget /dev/ffs-meter $usb_log "$1" &
@@ -148,7 +148,7 @@ as operator meter-short "$characterise 50"
 plug_meter error
 as operator meter-error "$characterise 1000"
 echo >$meter/UDC
-kill $meter_pid && wait $meter_pid
+{ kill $meter_pid && wait $meter_pid; } 2>/dev/null
 # QEMU's own FTDI chip (0403:6001), which knows no bit-bang mode.
 load uhci-hcd
 for tenth in $(seq 100); do [ -e /sys/bus/usb/devices/2-1 ] && break; sleep 0.1; done

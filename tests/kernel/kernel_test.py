@@ -272,9 +272,9 @@ class UsbTmcMeterTest(GuestTest):
     def meter(self, name):
         """The case, the SCPI the meter took in order, and the CSV's volts column."""
         case, _ = self.case(name)
-        log = [line.split(" ", 1) for line in case["usb"].splitlines()]
-        self.assertNotIn("bad", [kind for kind, *_ in log])  # every header well formed
-        scpi = [text for kind, text in log if kind == "scpi"]
+        log = [line.partition(" ") for line in case["usb"].splitlines()]
+        self.assertNotIn("bad", [kind for kind, _, _ in log])  # every header well formed
+        scpi = [text for kind, _, text in log if kind == "scpi"]
         _, _, csv = case["stdout"].partition("code,volts,")
         volts = [float(row.split(",")[1]) for row in csv.splitlines()[1:]]
         return case, scpi, volts
