@@ -70,6 +70,20 @@ bool UsbTmcTransport::LastTransferEndedMessage() const {
     return (attributes & EndOfMessage) != 0;
 }
 
+std::size_t UsbTmcTransport::ReadTransfer(char* buffer, std::size_t size) {
+    ssize_t got = 0;
+    do {
+        got = read(device_.Get(), buffer, size);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0 && errno == ETIMEDOUT) {
+        throw TransportError("no answer within " + std::to_string(timeoutMs_) + " ms");
+    }
+    if (got < 0) {
+        throw TransportError(SystemError("the device failed"));
+    }
+    return static_cast<std::size_t>(got);
+}
+
 // A meter may send its answer in several transfers, each read() returning
 // one; only the last carries end-of-message.
 std::string UsbTmcTransport::Receive(std::chrono::milliseconds timeout) {
@@ -77,17 +91,8 @@ std::string UsbTmcTransport::Receive(std::chrono::milliseconds timeout) {
     std::string reply;
     char buffer[4096];
     for (;;) {
-        ssize_t got = 0;
-        do {
-            got = read(device_.Get(), buffer, sizeof buffer);
-        } while (got < 0 && errno == EINTR);
-        if (got < 0) {
-            if (errno == ETIMEDOUT) {
-                throw TransportError("no answer within " + std::to_string(timeoutMs_) + " ms");
-            }
-            throw TransportError(SystemError("the device failed"));
-        }
-        reply.append(buffer, static_cast<std::size_t>(got));
+        const std::size_t got = ReadTransfer(buffer, sizeof buffer);
+        reply.append(buffer, got);
         if (LastTransferEndedMessage()) {
             break;
         }

@@ -4,6 +4,7 @@
 #include "MeterTransport.h"
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 
 namespace qv4130::characterise {
@@ -22,6 +23,8 @@ public:
 
 private:
     void SetTimeout(std::chrono::milliseconds timeout);
+    // One transfer of the answer: its byte count, or TransportError.
+    std::size_t ReadTransfer(char* buffer, std::size_t size);
     bool LastTransferEndedMessage() const;
 
     FileDescriptor device_;

@@ -104,9 +104,7 @@ static void Answer(const char* text) {
     snprintf(reply, sizeof reply, "%s\n", text);
     replyLength = strlen(reply);
     replySent = 0;
-    char shown[sizeof reply];
-    snprintf(shown, sizeof shown, "%s", text);
-    Log("reply", shown);
+    Log("reply", text);
 }
 
 static int Is(const char* command, const char* name) {
@@ -240,13 +238,24 @@ static int OpenEndpoint(const char* directory, const char* name, int flags) {
     return open(path, flags);
 }
 
-int main(int argc, char** argv) {
-    if (argc != 3 && argc != 4) {
-        fprintf(stderr, "usage: usbtmc_meter_gadget FUNCTIONFS_DIR LOG [MODE]\n");
-        return 2;
+static int KnownMode(const char* name) {
+    static const char* const modes[] = {"normal", "split", "silent", "error"};
+    for (size_t i = 0; i < sizeof modes / sizeof modes[0]; ++i) {
+        if (strcmp(name, modes[i]) == 0) {
+            return 1;
+        }
     }
+    return 0;
+}
+
+int main(int argc, char** argv) {
     if (argc == 4) {
         mode = argv[3];
+    }
+    if ((argc != 3 && argc != 4) || !KnownMode(mode)) {
+        fprintf(stderr, "usage: usbtmc_meter_gadget FUNCTIONFS_DIR LOG "
+                        "[normal|split|silent|error]\n");
+        return 2;
     }
     const int ep0 = OpenEndpoint(argv[1], "ep0", O_RDWR);
     logFile = fopen(argv[2], "a");
