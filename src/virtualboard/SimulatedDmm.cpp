@@ -1,10 +1,11 @@
 #include "SimulatedDmm.h"
 
+#include "text/PlainText.h"
+
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
-#include <vector>
+#include <optional>
 
 namespace qv4130 {
 
@@ -12,42 +13,26 @@ namespace {
 
 constexpr std::size_t MaxQueuedErrors = 10;
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-bool SameLetters(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::toupper(static_cast<unsigned char>(x)) ==
-               std::toupper(static_cast<unsigned char>(y));
-    });
-}
+using text::EqualsIgnoringCase;
+using text::Trimmed;
 
 // One mnemonic against its pattern ("VOLTage"): the capitals alone or the whole word.
 bool MatchesMnemonic(std::string_view word, std::string_view pattern) {
-    const auto shortLength =
-        static_cast<std::size_t>(std::count_if(pattern.begin(), pattern.end(), [](char c) {
-            return std::isupper(static_cast<unsigned char>(c));
-        }));
-    return SameLetters(word, pattern) || SameLetters(word, pattern.substr(0, shortLength));
+    const auto shortLength = static_cast<std::size_t>(
+        std::ranges::count_if(pattern, [](char c) { return c >= 'A' && c <= 'Z'; }));
+    return EqualsIgnoringCase(word, pattern) ||
+           EqualsIgnoringCase(word, pattern.substr(0, shortLength));
 }
 
-std::vector<std::string_view> Split(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    for (;;) {
-        const auto at = text.find(separator);
-        parts.push_back(text.substr(0, at));
-        if (at == std::string_view::npos) {
-            return parts;
-        }
-        text.remove_prefix(at + 1);
-    }
+// Takes the part of `text` before its next ':' off it; `last` tells whether
+// no ':' followed. Headers are matched a part at a time, with nothing
+// allocated: the meter is asked twice for every code a run measures.
+std::string_view TakePart(std::string_view& text, bool& last) {
+    const auto at = text.find(':');
+    last = at == std::string_view::npos;
+    const std::string_view part = text.substr(0, at);
+    text.remove_prefix(last ? text.size() : at + 1);
+    return part;
 }
 
 // A header against a pattern such as "[SENSe]:VOLTage:[DC]:NPLCycles": a
@@ -56,26 +41,27 @@ bool MatchesHeader(std::string_view header, std::string_view pattern) {
     if (header.starts_with(':')) {
         header.remove_prefix(1);
     }
-    const auto words = Split(header, ':');
-    const auto patterns = Split(pattern, ':');
-    std::size_t w = 0;
-    for (std::string_view p : patterns) {
-        const bool optional = p.starts_with('[');
+    bool lastWord = false;
+    std::optional<std::string_view> word = TakePart(header, lastWord);
+    bool lastPattern = false;
+    while (!lastPattern) {
+        std::string_view mnemonic = TakePart(pattern, lastPattern);
+        const bool optional = mnemonic.starts_with('[');
         if (optional) {
-            p = p.substr(1, p.size() - 2);
+            mnemonic = mnemonic.substr(1, mnemonic.size() - 2);
         }
-        if (w < words.size() && MatchesMnemonic(words[w], p)) {
-            ++w;
+        if (word && MatchesMnemonic(*word, mnemonic)) {
+            word = lastWord ? std::nullopt : std::optional(TakePart(header, lastWord));
         } else if (!optional) {
             return false;
         }
     }
-    return w == words.size();
+    return !word;
 }
 
 // "(@5)" names channel 5.
 std::optional<int> ParseChannelList(std::string_view argument) {
-    argument = Trim(argument);
+    argument = Trimmed(argument);
     if (!argument.starts_with("(@") || !argument.ends_with(')')) {
         return std::nullopt;
     }
@@ -117,11 +103,11 @@ std::string SimulatedDmm::Reading() {
 }
 
 std::optional<std::string> SimulatedDmm::Handle(std::string_view message) {
-    message = Trim(message);
+    message = Trimmed(message);
     const auto space = message.find_first_of(" \t");
     const std::string_view header = message.substr(0, space);
     const std::string_view argument =
-        space == std::string_view::npos ? std::string_view{} : Trim(message.substr(space));
+        space == std::string_view::npos ? std::string_view{} : Trimmed(message.substr(space));
     if (header.ends_with('?')) {
         return Query(header.substr(0, header.size() - 1), argument);
     }

@@ -147,7 +147,9 @@ TEST(SimulatedDmm, AnswersInShortOrLongFormAndQueuesItsErrors) {
         {"SYST:ERR?", "+0,\"No error\""},
         {"ROUT:CLOS (@16)", std::nullopt},
         {"VOLT:DC:BOGUS 1", std::nullopt},
+        {"READ:DC?", std::nullopt},
         {"SYSTem:ERRor:NEXT?", "-222,\"Data out of range\""},
+        {"syst:err?", "-113,\"Undefined header\""},
         {"syst:err?", "-113,\"Undefined header\""},
         {"SYST:ERR?", "+0,\"No error\""},
     };
