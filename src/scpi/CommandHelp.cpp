@@ -7,7 +7,7 @@ namespace qv4130::scpi {
 
 namespace {
 
-std::string ParameterSyntax(const ParameterSpec& parameter) {
+std::string ParameterSyntax(const ParameterRule& parameter) {
     switch (parameter.kind) {
     case ValueKind::None:
         return {};

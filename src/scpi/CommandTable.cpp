@@ -181,9 +181,9 @@ Result PresetStatus(Call& call) {
     return std::nullopt;
 }
 
-constexpr ParameterSpec Byte0To255 = Integer(0, 255, 0);
+constexpr ParameterRule Byte0To255 = Integer(0, 255, 0);
 // The register's 15 bits; the 16th is never set, so a reply is never negative as a 16-bit integer.
-constexpr ParameterSpec Enable15Bits = Integer(0, 32767, 0);
+constexpr ParameterRule Enable15Bits = Integer(0, 32767, 0);
 constexpr auto Operation = &Session::operation;
 constexpr auto Questionable = &Session::questionable;
 
@@ -305,7 +305,7 @@ std::span<const CommandRow* const> CommandsOfKind(bool common) {
     return SubsystemRows;
 }
 
-Limits LimitsNow(const ParameterSpec& parameter, const Instrument& instrument) {
+Limits LimitsNow(const ParameterRule& parameter, const Instrument& instrument) {
     return parameter.limitsNow ? parameter.limitsNow(instrument) : parameter.limits;
 }
 

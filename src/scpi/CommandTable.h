@@ -23,21 +23,21 @@ struct Limits {
     double def = 0;
 };
 
-struct ParameterSpec {
+struct ParameterRule {
     ValueKind kind = ValueKind::None;
     Limits limits{};
     // Limits that follow a setting of the instrument, in place of `limits`.
     Limits (*limitsNow)(const Instrument&) = nullptr;
 };
 
-constexpr ParameterSpec Integer(double min, double max, double def) {
+constexpr ParameterRule Integer(double min, double max, double def) {
     return {ValueKind::Integer, {min, max, def}};
 }
-constexpr ParameterSpec Real(double min, double max, double def) {
+constexpr ParameterRule Real(double min, double max, double def) {
     return {ValueKind::Real, {min, max, def}};
 }
 // A real number whose limits follow a setting of the instrument.
-constexpr ParameterSpec Real(Limits (*limitsNow)(const Instrument&)) {
+constexpr ParameterRule Real(Limits (*limitsNow)(const Instrument&)) {
     return {ValueKind::Real, {}, limitsNow};
 }
 
@@ -66,7 +66,7 @@ struct CommandRow {
     std::string_view header; // SOURce:CHANnel#:CODE, [:NODE] optional, '#' a suffix
     Handler set = nullptr;
     Handler query = nullptr;
-    ParameterSpec parameter{}; // the setting's; a numeric one's query also takes MIN|MAX|DEF
+    ParameterRule parameter{}; // the setting's; a numeric one's query also takes MIN|MAX|DEF
     std::string_view help;
     HeaderPattern pattern = CompileHeader(header);
 };
@@ -76,7 +76,7 @@ std::span<const CommandRow> CommandTable();
 // The common commands (*IDN and the like), or the others, in the table's order.
 std::span<const CommandRow* const> CommandsOfKind(bool common);
 
-Limits LimitsNow(const ParameterSpec& parameter, const Instrument& instrument);
+Limits LimitsNow(const ParameterRule& parameter, const Instrument& instrument);
 
 // "maker,model,serial,version" as *IDN? answers.
 std::string IdentityReply();

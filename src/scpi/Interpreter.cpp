@@ -70,12 +70,12 @@ std::optional<Error> Interpreter::Execute(std::string_view line, CommandOutcome&
         return Error::UndefinedHeader;
     }
     Call call{instrument_, session, match.suffix, {}, replies};
-    const ParameterSpec& spec = match.row->parameter;
+    const ParameterRule& rule = match.row->parameter;
     if (parsed_.query) {
         return parsed_.parameterCount == 0 ? handler(call)
-                                           : AnswerLimit(parsed_, spec, instrument_, replies);
+                                           : AnswerLimit(parsed_, rule, instrument_, replies);
     }
-    if (const auto error = ReadValue(parsed_, spec, instrument_, call.value)) {
+    if (const auto error = ReadValue(parsed_, rule, instrument_, call.value)) {
         return error;
     }
     return handler(call);

@@ -33,13 +33,13 @@ std::optional<double> NamedLimit(const Parameter& parameter, const Limits& limit
     return std::nullopt;
 }
 
-std::optional<Error> Number(const Parameter& parameter, const ParameterSpec& spec,
+std::optional<Error> Number(const Parameter& parameter, const ParameterRule& rule,
                             const Limits& limits, Value& value) {
     if (const auto named = NamedLimit(parameter, limits)) {
         value.real = *named;
     } else if (parameter.kind != ParameterKind::Number) {
         return Error::DataTypeError;
-    } else if (spec.kind == ValueKind::Integer && !parameter.integral) {
+    } else if (rule.kind == ValueKind::Integer && !parameter.integral) {
         return Error::DataOutOfRange;
     } else {
         value.real = parameter.number;
@@ -84,20 +84,20 @@ std::optional<Error> PortName(const Parameter& parameter, Value& value) {
 
 } // namespace
 
-std::optional<Error> ReadValue(const ParsedCommand& parsed, const ParameterSpec& spec,
+std::optional<Error> ReadValue(const ParsedCommand& parsed, const ParameterRule& rule,
                                const Instrument& instrument, Value& value) {
-    const std::size_t wanted = spec.kind == ValueKind::None ? 0 : 1;
+    const std::size_t wanted = rule.kind == ValueKind::None ? 0 : 1;
     if (parsed.parameterCount != wanted) {
         return parsed.parameterCount < wanted ? Error::MissingParameter
                                               : Error::ParameterNotAllowed;
     }
     const Parameter& parameter = parsed.parameters[0];
-    switch (spec.kind) {
+    switch (rule.kind) {
     case ValueKind::None:
         return std::nullopt;
     case ValueKind::Integer:
     case ValueKind::Real:
-        return Number(parameter, spec, LimitsNow(spec, instrument), value);
+        return Number(parameter, rule, LimitsNow(rule, instrument), value);
     case ValueKind::Boolean:
         return Boolean(parameter, value);
     case ValueKind::Port:
@@ -106,16 +106,16 @@ std::optional<Error> ReadValue(const ParsedCommand& parsed, const ParameterSpec&
     return PortName(parameter, value);
 }
 
-std::optional<Error> AnswerLimit(const ParsedCommand& parsed, const ParameterSpec& spec,
+std::optional<Error> AnswerLimit(const ParsedCommand& parsed, const ParameterRule& rule,
                                  const Instrument& instrument, std::vector<std::string>& replies) {
-    if (parsed.parameterCount != 1 || !Numeric(spec.kind)) {
+    if (parsed.parameterCount != 1 || !Numeric(rule.kind)) {
         return Error::ParameterNotAllowed;
     }
-    const auto limit = NamedLimit(parsed.parameters[0], LimitsNow(spec, instrument));
+    const auto limit = NamedLimit(parsed.parameters[0], LimitsNow(rule, instrument));
     if (!limit) {
         return Error::ParameterNotAllowed;
     }
-    replies.push_back(spec.kind == ValueKind::Integer
+    replies.push_back(rule.kind == ValueKind::Integer
                           ? std::to_string(static_cast<std::int64_t>(*limit))
                           : FormatReal(*limit));
     return std::nullopt;
