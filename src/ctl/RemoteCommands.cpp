@@ -42,17 +42,34 @@ public:
             return Status(Exchange(*ScpiText(command), name));
         case Action::Scpi:
             return Print(Exchange(command.text, name));
-        case Action::Characterise: {
-            ServerChannelOutput output(link_);
-            return RunCharacteriseCommand(*command.characterise, output, nullptr, streams_.out,
-                                          streams_.failed, ProgressOnTerminal(streams_.out));
-        }
+        case Action::Characterise:
+            return Characterise(*command.characterise, name);
         default:
             return Exchange(*ScpiText(command), name).has_value();
         }
     }
 
 private:
+    // The ideal reckons with the served board's reference, as a local run on the
+    // virtual board reckons with its own, unless --vref says otherwise.
+    bool Characterise(CharacteriseOptions options, const std::string& where) {
+        if (!options.vrefGiven) {
+            const auto reply = Exchange("SOUR:VREF?", where);
+            if (!reply) {
+                return false;
+            }
+            const auto vref =
+                reply->size() == 1 ? text::ParsePositive(reply->front()) : std::nullopt;
+            if (!vref) {
+                return Fail(where + ": " + link_.Name() + " gave no reference voltage");
+            }
+            options.ideal.vref = *vref;
+        }
+        ServerChannelOutput output(link_);
+        return RunCharacteriseCommand(options, output, nullptr, streams_.out, streams_.failed,
+                                      ProgressOnTerminal(streams_.out));
+    }
+
     bool Fail(const std::string& reason) {
         streams_.out.flush();
         streams_.failed(reason);

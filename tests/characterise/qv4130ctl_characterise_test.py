@@ -216,7 +216,8 @@ class ServedMeterTest(unittest.TestCase):
         self.folder = tempfile.TemporaryDirectory()
         self.addCleanup(self.folder.cleanup)
         self.server = subprocess.Popen(
-            [CTL, "--virtual-board", "--analog-seed", "9", "write", "3", "1234", "serve",
+            [CTL, "--virtual-board", "--analog-seed", "9", "--vref", "3.3", "write", "3", "1234",
+             "serve",
              "--listen", "127.0.0.1:0", "--meter-listen", "127.0.0.1:0"],
             stdout=subprocess.PIPE, text=True)
         self.addCleanup(self.server.wait, 10)
@@ -236,7 +237,8 @@ class ServedMeterTest(unittest.TestCase):
     def model_volts(self, code):
         """Channel 3's volts at `code` as the same model in another process gives them."""
         path = os.path.join(self.folder.name, "one.csv")
-        result = ctl("--virtual-board", "--analog-seed", "9", "characterise", "--channel", "3",
+        result = ctl("--virtual-board", "--analog-seed", "9", "--vref", "3.3", "characterise",
+                     "--channel", "3",
                      "--from", str(code), "--to", str(code), "--csv", path)
         self.assertEqual(result.returncode, 0, result.stderr)
         return float(read_csv(path)[0]["volts"])
@@ -259,10 +261,11 @@ class ServedMeterTest(unittest.TestCase):
         for where in ("served", "here"):
             path = os.path.join(self.folder.name, f"{where}.csv")
             board = (["--connect", f"127.0.0.1:{self.board_port}"] if where == "served"
-                     else ["--virtual-board", "--analog-seed", "9"])
+                     else ["--virtual-board", "--analog-seed", "9", "--vref", "3.3"])
             meter = ["--meter", f"127.0.0.1:{self.meter_port}"] if where == "served" else []
-            result = ctl(*board, "characterise", "--channel", "3", "--step", "256", "--vref",
-                         "2.5", *meter, "--csv", path)
+            # Both ideals reckon with the board's reference, the served one's asked for.
+            result = ctl(*board, "characterise", "--channel", "3", "--step", "256", *meter,
+                         "--csv", path)
             self.assertEqual(result.returncode, 0, result.stderr)
             runs[where] = (result.stdout, read_csv(path))
         self.assertEqual(runs["served"], runs["here"])
