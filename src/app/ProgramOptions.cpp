@@ -37,6 +37,11 @@ struct Declared {
                                   "Draws the virtual board's per-channel offset, gain error and "
                                   "non-linearity from N (1). Only with --virtual-board.",
                                   "N"};
+    QCommandLineOption analogNoise{"analog-noise",
+                                   "Gives every reading of the virtual board's outputs noise of "
+                                   "LSB (0 to 100) standard deviation (0). Only with "
+                                   "--virtual-board.",
+                                   "LSB"};
     QCommandLineOption characterise{
         "characterise",
         "Open the Characterise window beside the main window, on the port start-up found, to "
@@ -54,8 +59,8 @@ struct Declared {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(
             "Exercises a QV4130 evaluation board on the PC's printer port.");
-        parser.addOptions({virtualBoard, trace, listen, vref, analogSeed, meterListen, characterise,
-                           help, version});
+        parser.addOptions({virtualBoard, trace, listen, vref, analogSeed, analogNoise, meterListen,
+                           characterise, help, version});
         parser.addPositionalArgument(
             "/SS",
             "Show the operating system and port address at start-up (any letter case, anywhere "
@@ -69,8 +74,9 @@ const std::vector<std::string>& ValueOptionNames() {
     static const std::vector<std::string> names = [] {
         const Declared declared;
         std::vector<std::string> found;
-        for (const QCommandLineOption& option : {declared.trace, declared.listen, declared.vref,
-                                                 declared.analogSeed, declared.meterListen}) {
+        for (const QCommandLineOption& option :
+             {declared.trace, declared.listen, declared.vref, declared.analogSeed,
+              declared.analogNoise, declared.meterListen}) {
             found.push_back("--" + option.names().constFirst().toStdString());
         }
         return found;
@@ -131,6 +137,7 @@ ProgramOptions ParseProgramOptions(int argc, const char* const* argv) {
     options.listenText = given(declared.listen);
     options.vrefText = given(declared.vref);
     options.analogSeedText = given(declared.analogSeed);
+    options.analogNoiseText = given(declared.analogNoise);
     options.meterListenText = given(declared.meterListen);
     return options;
 }

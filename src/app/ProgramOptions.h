@@ -19,6 +19,7 @@ struct ProgramOptions {
     std::optional<std::string> analogSeedText;
     std::optional<std::string> meterListenText{}; // "[ADDR:]PORT"
     bool characterise = false;
+    std::optional<std::string> analogNoiseText{}; // the readings' noise, LSB
 };
 
 ProgramOptions ParseProgramOptions(int argc, const char* const* argv);

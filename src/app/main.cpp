@@ -106,8 +106,9 @@ std::variant<StartOptions, int> ReadOptions(int& argc, char** argv) {
     if (given.tracePath && given.tracePath->empty()) {
         return UsageFailure("--trace needs a file name");
     }
-    if (auto reason = qv4130::ApplyAnalogOptions({given.vrefText, given.analogSeedText},
-                                                 given.virtualBoard, options.board.analog)) {
+    if (auto reason = qv4130::ApplyAnalogOptions(
+            {given.vrefText, given.analogSeedText, given.analogNoiseText}, given.virtualBoard,
+            options.board.analog)) {
         return UsageFailure(*reason);
     }
     if (given.listenText) {

@@ -242,6 +242,11 @@ struct Declared {
         "Draws the virtual board's per-channel offset, gain error and non-linearity from N "
         "(1), so a run can be repeated. Only with --virtual-board.",
         "N"};
+    QCommandLineOption analogNoise{
+        "analog-noise",
+        "Gives every reading of the virtual board's outputs noise of LSB (0 to 100) standard "
+        "deviation (0), for --average to work on. Only with --virtual-board.",
+        "LSB"};
     QCommandLineOption connect{
         "connect",
         "Send the commands as SCPI to the board of a running qv4130 --listen or qv4130ctl "
@@ -259,7 +264,8 @@ struct Declared {
         parser.setApplicationDescription(
             "Drives a QV4130 evaluation board on the PC's printer port from scripts and\nSCPI "
             "clients. The commands run in the order given.");
-        parser.addOptions({virtualBoard, port, trace, vref, analogSeed, connect, help, version});
+        parser.addOptions(
+            {virtualBoard, port, trace, vref, analogSeed, analogNoise, connect, help, version});
         parser.addPositionalArgument("COMMAND", "One of the commands below, with its values.",
                                      "COMMAND...");
     }
@@ -273,8 +279,9 @@ std::optional<std::string> ConnectMistake(const Plan& plan, const QCommandLinePa
     if (!address || !std::holds_alternative<characterise::TcpAddress>(*address)) {
         return "--connect takes HOST[:PORT]";
     }
-    for (const QCommandLineOption* local : {&declared.virtualBoard, &declared.port, &declared.trace,
-                                            &declared.vref, &declared.analogSeed}) {
+    for (const QCommandLineOption* local :
+         {&declared.virtualBoard, &declared.port, &declared.trace, &declared.vref,
+          &declared.analogSeed, &declared.analogNoise}) {
         if (parser.isSet(*local)) {
             return "--connect drives the server's board: --" +
                    local->names().constFirst().toStdString() + " is for a board of this process";
@@ -348,8 +355,9 @@ std::variant<Plan, UsageError> ParseArguments(const std::vector<std::string_view
         return parser.isSet(option) ? std::optional(parser.value(option).toStdString())
                                     : std::nullopt;
     };
-    if (auto reason = ApplyAnalogOptions({given(declared.vref), given(declared.analogSeed)},
-                                         plan.virtualBoard, plan.analog)) {
+    if (auto reason = ApplyAnalogOptions(
+            {given(declared.vref), given(declared.analogSeed), given(declared.analogNoise)},
+            plan.virtualBoard, plan.analog)) {
         return UsageError{*reason};
     }
     const QStringList commandWords = parser.positionalArguments();

@@ -110,6 +110,22 @@ class CharacteriseTest(unittest.TestCase):
             self.assertLess(abs(float(gain.group(1))), 4.0, result.stdout)
         self.assertNotEqual(runs["5"], runs["6"])
 
+    def test_noise_on_the_readings_averages_out(self):
+        lsb = 2.5 / 4096
+        volts = {}
+        for noise, average in (("0", "1"), ("4", "1"), ("4", "64")):
+            result = ctl("--virtual-board", "--analog-noise", noise, "characterise", "--channel",
+                         "1", "--step", "256", "--average", average, "--csv", self.csv)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            volts[noise, average] = [float(row["volts"]) for row in read_csv(self.csv)]
+
+        def spread(noisy):
+            quiet = volts["0", "1"]
+            return (sum((v - q) ** 2 for v, q in zip(noisy, quiet)) / len(quiet)) ** 0.5 / lsb
+
+        self.assertGreater(spread(volts["4", "1"]), 2.0)
+        self.assertLess(spread(volts["4", "64"]), 1.5)
+
     def test_the_plots_as_an_image(self):
         png = os.path.join(self.folder.name, "plots.png")
         cases = [(png, 0), (os.path.join(self.folder.name, "no such folder", "plots.png"), 1)]

@@ -59,6 +59,8 @@ class CommandLineTest(unittest.TestCase):
             (["--virtual-board", "--vref", "2.048", "scpi", "SOUR:CHAN2:VOLT 1.024",
               "status"], 0, "channel 2: 2048\n"),
             (["--virtual-board", "--analog-seed", "-1", "status"], 2, "--analog-seed takes"),
+            (["--analog-noise", "1", "status"], 2, "--analog-noise sets the virtual board's"),
+            (["--virtual-board", "--analog-noise", "101", "status"], 2, "--analog-noise takes"),
             (["--help"], 0, "SYSTem:ERRor[:NEXT]?"),
         ]
         for arguments, status, text in cases:

@@ -33,8 +33,8 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
          {false, true, false, {}, {}, {}, {}},
          "/SS --version",
          {"/SS", "--version"}},
-        {{"--characterise", "--virtual-board"},
-         {false, false, true, {}, {}, {}, {}, {}, true},
+        {{"--characterise", "--virtual-board", "--analog-noise", "-platform"},
+         {false, false, true, {}, {}, {}, {}, {}, true, "-platform"},
          "--characterise --virtual-board",
          {"--characterise", "--virtual-board"}},
         {{"--version", "--help"},
@@ -65,6 +65,7 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
         EXPECT_EQ(options.analogSeedText, row.options.analogSeedText) << label;
         EXPECT_EQ(options.characterise, row.options.characterise) << label;
         EXPECT_EQ(options.meterListenText, row.options.meterListenText) << label;
+        EXPECT_EQ(options.analogNoiseText, row.options.analogNoiseText) << label;
         EXPECT_EQ(ArgumentText(argc, argv.data()), row.argumentText) << label;
 
         const int kept = RemoveValueOptions(argc, argv.data());
@@ -78,9 +79,10 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
 TEST(ProgramOptions, UsageNamesTheProgramAndEveryOption) {
     const std::string usage = UsageText();
     EXPECT_EQ(usage.rfind("Usage: qv4130 [options] [/SS]\n", 0), 0u) << usage;
-    for (const char* option : {"--virtual-board", "--trace <FILE.vcd>", "--listen <[ADDR:]PORT>",
-                               "--vref <V>", "--analog-seed <N>", "--meter-listen <[ADDR:]PORT>",
-                               "--characterise", "--help", "--version", "/SS"}) {
+    for (const char* option :
+         {"--virtual-board", "--trace <FILE.vcd>", "--listen <[ADDR:]PORT>", "--vref <V>",
+          "--analog-seed <N>", "--analog-noise <LSB>", "--meter-listen <[ADDR:]PORT>",
+          "--characterise", "--help", "--version", "/SS"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }
