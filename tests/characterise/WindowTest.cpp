@@ -7,6 +7,7 @@
 #include "characterise/qt/CharacteriseWindow.h"
 #include "characterise/qt/Envelope.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -85,6 +86,29 @@ TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFigures) {
 
 // However the operator ends a run, it keeps its points and leaves the channel
 // at the end code.
+// Tab goes through the settings top to bottom, then the buttons left to right, and
+// never stops on a plot.
+TEST(CharacteriseWindow, TabVisitsTheSettingsThenTheButtons) {
+    WindowRig w;
+    w.window.findChild<QCheckBox*>("endAtCode")->setChecked(true);
+    w.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window));
+    w.window.findChild<QWidget*>("meterAddress")->setFocus();
+    QStringList visited;
+    for (int press = 0; press < 14; ++press) {
+        QWidget* focused = QApplication::focusWidget();
+        // A spin box takes the focus through its own line edit.
+        while (focused != nullptr && focused->objectName().startsWith("qt_")) {
+            focused = focused->parentWidget();
+        }
+        visited << (focused != nullptr ? focused->objectName() : QStringLiteral("(none)"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(visited.join(' ').toStdString(),
+              "meterAddress channel fromCode toCode step settleMs readingsPerCode vref codeSpan "
+              "endAtCode endCode start meterAddress channel");
+}
+
 TEST(CharacteriseWindow, AStoppedRunKeepsItsPointsAndEndsAtTheEndCode) {
     struct Case {
         const char* name;
