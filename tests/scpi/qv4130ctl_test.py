@@ -252,19 +252,24 @@ class ConnectTest(unittest.TestCase):
 class PyVisaTest(unittest.TestCase):
     def setUp(self):
         self.server = subprocess.Popen(
-            [CTL, "--virtual-board", "serve", "--listen", "127.0.0.1:0"],
+            [CTL, "--virtual-board", "serve", "--listen", "127.0.0.1:0", "--meter-listen",
+             "127.0.0.1:0"],
             stdout=subprocess.PIPE, text=True)
         self.addCleanup(self.server.wait, 10)
         self.addCleanup(self.server.terminate)
-        listening = self.server.stdout.readline()
-        port = re.search(r"127\.0\.0\.1:(\d+)$", listening.strip())
-        self.assertIsNotNone(port, listening)
+        self.resources = {}
+        for _ in range(2):
+            listening = self.server.stdout.readline()
+            port = re.search(r"( \(simulated meter\))?: serving SCPI on 127\.0\.0\.1:(\d+)$",
+                             listening.strip())
+            self.assertIsNotNone(port, listening)
+            where = "meter" if port.group(1) else "board"
+            self.resources[where] = f"TCPIP0::127.0.0.1::{port.group(2)}::SOCKET"
         self.manager = pyvisa.ResourceManager("@py")
         self.addCleanup(self.manager.close)
-        self.resource = f"TCPIP0::127.0.0.1::{port.group(1)}::SOCKET"
 
-    def open(self):
-        return self.manager.open_resource(self.resource, read_termination="\n",
+    def open(self, what="board"):
+        return self.manager.open_resource(self.resources[what], read_termination="\n",
                                           write_termination="\n", timeout=5000)
 
     def test_identify_then_write_step_and_read_back(self):
@@ -295,6 +300,18 @@ class PyVisaTest(unittest.TestCase):
                          "103;103")
         self.assertEqual(board.query("SYST:ERR?;ERR:COUN?"), '-222,"Data out of range";0')
 
+    def test_the_served_meter_reads_what_the_board_puts_out(self):
+        board, meter = self.open(), self.open("meter")
+        self.assertEqual(meter.query("*IDN?"), "QV4130,Simulated DMM,0,1.0")
+        meter.write("ROUT:CLOS (@7)")
+        board.write("SOUR:CHAN7:CODE 4095")
+        top = float(meter.query("MEAS:VOLT:DC?"))
+        board.write("SOUR:CHAN7:CODE 0")
+        lsb = 2.5 / 4096
+        # The channel's own offset and gain error are a few LSB at most.
+        self.assertAlmostEqual(top - float(meter.query("READ?")), 4095 * lsb, delta=10 * lsb)
+        self.assertEqual(meter.query("SYST:ERR?"), '+0,"No error"')
+
     def test_four_clients_at_once(self):
         boards = [self.open() for _ in range(4)]
         for channel, board in enumerate(boards):
@@ -303,9 +320,6 @@ class PyVisaTest(unittest.TestCase):
             self.assertEqual(board.query(f"*OPC?;SOUR:CHAN{channel}:CODE?"),
                              f"1;{1000 + channel}")
 
-
-if __name__ == "__main__":
-    unittest.main()
 
 
 @unittest.skipUnless(os.environ.get("QV4130"), "the windowed program is not built")
@@ -345,3 +359,7 @@ class ProgramServerTest(unittest.TestCase):
         self.assertIn("output: on\nchannel 0: 0\nchannel 1: 4095\n", status.stdout)
         program.terminate()
         self.assertEqual(program.wait(10), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
