@@ -14,10 +14,8 @@
 // the last one alone marked end-of-message, as a meter with a small output
 // buffer does; "silent", READ? and MEAS:VOLT:DC? never answered; "error",
 // CONF:VOLT:DC puts -222,"Data out of range" in the error queue.
-#include <linux/usb/ch9.h>
-#include <linux/usb/functionfs.h>
+#include "ffs_function.h"
 
-#include <fcntl.h>
 #include <pthread.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -37,50 +35,6 @@ enum {
     GetCapabilities = 7,
     StatusSuccess = 0x01,
 };
-
-struct Endpoints {
-    struct usb_interface_descriptor interface;
-    struct usb_endpoint_descriptor_no_audio in, out;
-} __attribute__((packed));
-
-// A USB-TMC interface without the USB488 subclass: a bulk-IN endpoint (ep1
-// under FunctionFS) and a bulk-OUT endpoint (ep2).
-static struct Endpoints BulkPair(__le16 packetSize) {
-    const struct Endpoints pair = {
-        .interface = {.bLength = USB_DT_INTERFACE_SIZE,
-                      .bDescriptorType = USB_DT_INTERFACE,
-                      .bNumEndpoints = 2,
-                      .bInterfaceClass = USB_CLASS_APP_SPEC,
-                      .bInterfaceSubClass = 3, // test and measurement
-                      .bInterfaceProtocol = 0,
-                      .iInterface = 1},
-        .in = {.bLength = USB_DT_ENDPOINT_SIZE,
-               .bDescriptorType = USB_DT_ENDPOINT,
-               .bEndpointAddress = 1 | USB_DIR_IN,
-               .bmAttributes = USB_ENDPOINT_XFER_BULK,
-               .wMaxPacketSize = packetSize},
-        .out = {.bLength = USB_DT_ENDPOINT_SIZE,
-                .bDescriptorType = USB_DT_ENDPOINT,
-                .bEndpointAddress = 2 | USB_DIR_OUT,
-                .bmAttributes = USB_ENDPOINT_XFER_BULK,
-                .wMaxPacketSize = packetSize},
-    };
-    return pair;
-}
-
-// Little-endian fields written as they are: the guest is x86.
-struct Descriptors {
-    struct usb_functionfs_descs_head_v2 header;
-    __le32 fullSpeedCount, highSpeedCount;
-    struct Endpoints fullSpeed, highSpeed;
-} __attribute__((packed));
-
-static const struct {
-    struct usb_functionfs_strings_head header;
-    __le16 language;
-    char interface[sizeof "DC voltmeter"];
-} __attribute__((packed))
-strings = {{FUNCTIONFS_STRINGS_MAGIC, sizeof strings, 1, 1}, 0x0409, "DC voltmeter"};
 
 static FILE* logFile;
 static pthread_mutex_t logLock = PTHREAD_MUTEX_INITIALIZER;
@@ -232,12 +186,6 @@ static void AnswerControl(int ep0, const struct usb_ctrlrequest* setup) {
     }
 }
 
-static int OpenEndpoint(const char* directory, const char* name, int flags) {
-    char path[256];
-    snprintf(path, sizeof path, "%s/%s", directory, name);
-    return open(path, flags);
-}
-
 static int KnownMode(const char* name) {
     static const char* const modes[] = {"normal", "split", "silent", "error"};
     for (size_t i = 0; i < sizeof modes / sizeof modes[0]; ++i) {
@@ -257,19 +205,12 @@ int main(int argc, char** argv) {
                         "[normal|split|silent|error]\n");
         return 2;
     }
-    const int ep0 = OpenEndpoint(argv[1], "ep0", O_RDWR);
+    // USB-TMC without the USB488 subclass: class 0xFE, subclass 3 (test and
+    // measurement), protocol 0.
+    const struct InterfaceKind usbtmc = {USB_CLASS_APP_SPEC, 3, 0};
+    const int ep0 = StartFunction(argv[1], usbtmc, 0, "DC voltmeter");
     logFile = fopen(argv[2], "a");
-    const struct Descriptors descriptors = {
-        .header = {.magic = FUNCTIONFS_DESCRIPTORS_MAGIC_V2,
-                   .length = sizeof descriptors,
-                   .flags = FUNCTIONFS_HAS_FS_DESC | FUNCTIONFS_HAS_HS_DESC},
-        .fullSpeedCount = 3,
-        .highSpeedCount = 3,
-        .fullSpeed = BulkPair(64),
-        .highSpeed = BulkPair(512),
-    };
-    if (ep0 < 0 || logFile == NULL || write(ep0, &descriptors, sizeof descriptors) < 0 ||
-        write(ep0, &strings, sizeof strings) < 0) {
+    if (ep0 < 0 || logFile == NULL) {
         perror("usbtmc_meter_gadget");
         return 1;
     }
@@ -281,17 +222,7 @@ int main(int argc, char** argv) {
         perror("usbtmc_meter_gadget: bulk endpoints");
         return 1;
     }
-    for (;;) {
-        struct usb_functionfs_event events[4];
-        const ssize_t got = read(ep0, events, sizeof events);
-        if (got < 0) {
-            perror("usbtmc_meter_gadget: events");
-            return 1;
-        }
-        for (size_t i = 0; i < (size_t)got / sizeof events[0]; ++i) {
-            if (events[i].type == FUNCTIONFS_SETUP) {
-                AnswerControl(ep0, &events[i].u.setup);
-            }
-        }
-    }
+    ServeControl(ep0, AnswerControl);
+    perror("usbtmc_meter_gadget: events");
+    return 1;
 }
