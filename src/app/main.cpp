@@ -45,15 +45,21 @@ namespace {
     std::_Exit(EXIT_FAILURE);
 }
 
-// Said on standard error at once, and in a box once the event loop runs: the
-// news may come from the trace's own thread, or in the middle of a word.
-qv4130::Report ReportAndShowLater(qv4130::MessageSink& messages) {
-    return [&messages](const std::string& text) {
+// Said on standard error at once, and in a box once the main window is up: the
+// news may come from the trace's own thread, or in the middle of a word. During
+// start-up the port library's reason is already in start-up's own box (with the
+// way out); a second box over it would only repeat it, so it stays on stderr.
+qv4130::Report ReportAndShowLater(qv4130::MessageSink& messages,
+                                  const qv4130::LazyMainWindow* const& mainWindow) {
+    return [&messages, &mainWindow](const std::string& text) {
         qv4130::ProgramReport()(text);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [&messages, text] {
-                messages.ShowMessage(text, std::nullopt, qv4130::MessageIcon::Exclamation);
+            [&messages, &mainWindow, text] {
+                const QWidget* shown = mainWindow != nullptr ? mainWindow->Loaded() : nullptr;
+                if (shown != nullptr && shown->isVisible()) {
+                    messages.ShowMessage(text, std::nullopt, qv4130::MessageIcon::Exclamation);
+                }
             },
             Qt::QueuedConnection);
     };
@@ -85,7 +91,7 @@ struct StartOptions {
 
 int UsageFailure(const std::string& reason) {
     qv4130::ProgramReport()(reason);
-    std::cerr << '\n' << qv4130::UsageText();
+    std::cerr << "Try 'qv4130 --help'.\n";
     return 2;
 }
 
@@ -191,10 +197,11 @@ int main(int argc, char** argv) {
 
     qv4130::QtMessageSink messages;
     qv4130::SharedState state;
+    const qv4130::LazyMainWindow* mainWindowUp = nullptr; // the window, once made
     qv4130::BoardSetup board(
         options.board, state,
         [&messages](const qv4130::PortLibraryError& error) { EndForPortLibrary(error, messages); },
-        ReportAndShowLater(messages));
+        ReportAndShowLater(messages, mainWindowUp));
     qv4130::PortLibrary& library = board.Library();
     // Quit ends the process at once, as without a trace, once the file is complete.
     qv4130::MainFormHooks hooks;
@@ -236,6 +243,7 @@ int main(int argc, char** argv) {
         }
         return form;
     });
+    mainWindowUp = &mainWindow;
     qv4130::CharacteriseLauncher characterise(remote.instrument, board.Board(), board.Analog());
     std::unique_ptr<qv4130::VirtualBoardPanel> panel;
     if (board.Board() != nullptr) {

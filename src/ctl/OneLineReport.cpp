@@ -41,15 +41,17 @@ Report OneLineReport::Failure() {
     return [this](const std::string& text) { SayFailure(text); };
 }
 
-void OneLineReport::SayFailure(const std::string& text) {
+void OneLineReport::SayFailure(const std::string& text, const std::string& wayOut) {
     const auto library = std::ranges::find_if(
         held_, [](const std::string& held) { return held.starts_with(LibraryPrefix); });
     const std::string cause = library != held_.end() ? Cause(*library) : std::string();
-    say_(cause.empty() || text.find(cause) != std::string::npos ? text : text + ": " + cause);
+    const std::string said =
+        cause.empty() || text.find(cause) != std::string::npos ? text : text + ": " + cause;
+    say_(wayOut.empty() ? said : said + "; " + wayOut);
     said_ = true;
 }
 
-void OneLineReport::Finish(bool failed) {
+void OneLineReport::Finish(bool failed, const std::string& wayOut) {
     if (finished_) {
         return;
     }
@@ -57,10 +59,12 @@ void OneLineReport::Finish(bool failed) {
     if (said_) {
         return;
     }
-    if (failed && !held_.empty()) {
-        const std::string last = held_.back();
-        held_.pop_back();
-        SayFailure(last);
+    if (failed) {
+        const std::string last = held_.empty() ? "no port to use" : held_.back();
+        if (!held_.empty()) {
+            held_.pop_back();
+        }
+        SayFailure(last, wayOut);
         return;
     }
     // A cause another held line already quotes is said by that line.

@@ -22,11 +22,12 @@ public:
     // Says the run's failure, with the first cause held, in one line.
     Report Failure();
     // At the end: after a failure nothing; otherwise, when `failed` (no port
-    // was found), the last box held with its cause; else every cause held once.
-    void Finish(bool failed);
+    // was found), the last box held with its cause and `wayOut`; else every
+    // cause held once.
+    void Finish(bool failed, const std::string& wayOut = {});
 
 private:
-    void SayFailure(const std::string& text);
+    void SayFailure(const std::string& text, const std::string& wayOut = {});
 
     Report say_;
     std::vector<std::string> held_;

@@ -19,11 +19,18 @@ namespace {
 
 constexpr int UsageStatus = 2;
 
+// The reason in one line and where the whole usage is: a script's log keeps
+// the mistake in sight instead of burying it under the help.
 int UsageFailure(const std::string& reason) {
     qv4130::ProgramReport()(reason);
-    std::cerr << '\n' << qv4130::ctl::UsageText();
+    std::cerr << "Try 'qv4130ctl --help'.\n";
     return UsageStatus;
 }
+
+// Said after the cause when no port can be used, as the windowed program's box says it.
+const std::string NoPortWayOut =
+    "no printer port here? connect an FTDI USB adapter in bit-bang mode (see man qv4130ctl), "
+    "or run on the virtual board: qv4130ctl --virtual-board";
 
 std::string ListenUsage(const std::string& option) {
     return option + " takes ADDR:PORT, ADDR an IP address or localhost";
@@ -77,7 +84,7 @@ int main(int argc, char** argv) {
                      ctl::EndForPortLibrary, lines.Held());
     ctl::BoardReach library(board.Library());
     if (!ctl::FindPort(library, state, plan.port, lines.Held())) {
-        lines.Finish(true);
+        lines.Finish(true, NoPortWayOut);
         return EXIT_FAILURE;
     }
     // As the main window assumes when it loads; nothing is written for it.

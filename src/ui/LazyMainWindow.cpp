@@ -25,7 +25,9 @@ void LazyMainWindow::ShowModal() {
     MainForm& form = Form();
     QEventLoop loop;
     QObject::connect(&form, &MainForm::closed, &loop, &QEventLoop::quit);
-    form.setWindowModality(Qt::ApplicationModal);
+    // Start-up waits here until the window closes, but the window blocks no
+    // other: the virtual board's panel and the Characterise window beside it
+    // take their own input. Only the windows it opens block it (window-modal).
     form.show();
     loop.exec();
 }

@@ -18,7 +18,7 @@ public:
     ~LazyMainWindow() override;
 
     void DisablePortItem(PortMenuItem item) override;
-    // Shows the window application-modal and runs its events until it is closed.
+    // Shows the window and runs the program's events until it is closed.
     void ShowModal() override;
 
     // The window once loaded, else nullptr.

@@ -44,6 +44,9 @@ void Mode1Form::Form_Load() {
 void OpenMode1Form(QWidget* mainWindow, PortLibrary& port, SharedState& state,
                    MessageSink& messages) {
     Mode1Form window(port, state, messages, mainWindow);
+    // Blocks the main window only, as its modal child; the program's other
+    // windows go on taking input beside it.
+    window.setWindowModality(Qt::WindowModal);
     window.exec();
 }
 

@@ -70,6 +70,9 @@ void Mode2Form::Option3_Click() {
 void OpenMode2Form(QWidget* mainWindow, PortLibrary& port, SharedState& state,
                    MessageSink& messages) {
     Mode2Form window(port, state, messages, mainWindow);
+    // Blocks the main window only, as its modal child; the program's other
+    // windows go on taking input beside it.
+    window.setWindowModality(Qt::WindowModal);
     window.exec();
 }
 

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QWindow>
 
 namespace qv4130 {
 
@@ -144,8 +145,15 @@ void frmAbout::StartSysInfo() {
     qv4130::StartSysInfo(host_);
 }
 
-void OpenAbout(QWidget* /*mainWindow*/, const SystemInformationHost& host) {
+void OpenAbout(QWidget* mainWindow, const SystemInformationHost& host) {
     frmAbout about(host);
+    // Owned by no window, yet modal to the main window alone: the window
+    // system is told whose box it is, so only that window is blocked.
+    if (mainWindow != nullptr) {
+        about.winId();
+        about.windowHandle()->setTransientParent(mainWindow->window()->windowHandle());
+        about.setWindowModality(Qt::WindowModal);
+    }
     about.exec();
 }
 

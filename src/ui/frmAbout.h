@@ -64,8 +64,8 @@ private:
 };
 
 // Shows a fresh About box modally, owned by no window, and returns when it has
-// closed. `mainWindow` is the window whose button asked for it; the box does not
-// attach itself to it, being application-modal instead.
+// closed. `mainWindow` is the window whose button asked for it: the box is not
+// its child widget, but it is modal to that window alone.
 void OpenAbout(QWidget* mainWindow, const SystemInformationHost& host);
 
 } // namespace qv4130

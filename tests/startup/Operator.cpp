@@ -1,10 +1,11 @@
 // The operator at the built program's screen, for tests that run it as a process:
 // a Qt generic plugin (QT_QPA_GENERIC_PLUGINS=qv4130-operator) that answers every
-// message box with OK, writing on standard error what it showed, and closes any
-// other modal window, the main window, as soon as it is up.
+// message box with OK, writing on standard error what it showed, closes any
+// other modal window, and closes the main window as soon as it is up.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QGenericPlugin>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -26,6 +27,12 @@ void Act() {
         box->button(QMessageBox::Ok)->click();
     } else if (modal != nullptr) {
         modal->close();
+    } else {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QMainWindow*>(window) != nullptr && window->isVisible()) {
+                window->close();
+            }
+        }
     }
 }
 

@@ -13,7 +13,19 @@ Q_LOGGING_CATEGORY(lcOperator, "qv4130.operator")
 
 const char* programName = "qv4130";
 
-void WriteLine(QtMsgType /*type*/, const QMessageLogContext& /*context*/, const QString& text) {
+// The toolkit's own notes ("XDG_RUNTIME_DIR not set", a font or a platform
+// plugin it had to look for) read like errors of ours to an operator at a
+// terminal; only its critical and fatal messages are worth their attention.
+bool WorthSaying(QtMsgType type, const QMessageLogContext& context) {
+    const bool ours = context.category != nullptr &&
+                      QLatin1String(context.category) == QLatin1String(lcOperator().categoryName());
+    return ours || type == QtCriticalMsg || type == QtFatalMsg;
+}
+
+void WriteLine(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (!WorthSaying(type, context)) {
+        return;
+    }
     // One write a line, flushed: the lines of two threads never mix, and a
     // line is out before a box or an exit that follows it.
     const QByteArray line = QByteArray(programName) + ": " + text.toLocal8Bit() + '\n';
