@@ -46,10 +46,18 @@ void SetClientSizeInTwips(QWidget& window, int width, int height, bool fixed) {
 }
 
 QFont FormFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
+    QFont font = DialogFont();
+    font.setBold(true);
+    return font;
+}
+
+QFont DialogFont() {
+    QFont font;
+    // Tried in turn: the designed face, then the metric-close one Debian ships
+    // (fonts-liberation2); a desktop with neither gets its nearest sans-serif.
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(8.25);
-    font.setBold(true);
     return font;
 }
 

@@ -48,8 +48,12 @@ void ChainTabOrder(const std::vector<QWidget*>& order);
 // Sets the client area of a window to width x height twips, fixed or sizable.
 void SetClientSizeInTwips(QWidget& window, int width, int height, bool fixed);
 
-// "MS Sans Serif" 8.25 pt bold where installed, else the closest sans-serif face.
+// "MS Sans Serif" 8.25 pt bold where installed (Windows); elsewhere Liberation
+// Sans, whose letters are as wide as the Windows faces the windows' boxes were
+// sized for, so every caption fits as it was laid out.
 QFont FormFont();
+// The same face, regular: the windows' own font, which their buttons inherit.
+QFont DialogFont();
 
 // The top-level window's outer rectangle as the window manager framed it, read
 // from the window system (the widget's own copy lags behind a frame that came

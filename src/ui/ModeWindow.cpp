@@ -52,10 +52,6 @@ ModeWindow::ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Checke
     Label1->setTextFormat(Qt::PlainText);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // A substitute for the designed font can be wider and wrap onto one more
-    // line; the label then grows downward rather than lose its last words.
-    Label1->resize(Label1->width(),
-                   std::max(Label1->height(), Label1->heightForWidth(Label1->width())));
 
     Text1 =
         MakeControl<CheckedEntryField>(Frame1, "Text1", layout.text1, std::move(check), messages);

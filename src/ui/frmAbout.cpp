@@ -69,6 +69,7 @@ frmAbout::frmAbout(const SystemInformationHost& host, VersionNumbers version, QW
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     SetClientSizeInTwips(*this, ClientWidthTwips, ClientHeightTwips, true);
+    setFont(DialogFont());
     BuildControls();
     Form_Load();
 }
