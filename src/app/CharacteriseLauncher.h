@@ -6,6 +6,7 @@
 #include "virtualboard/VirtualBoard.h"
 
 #include <memory>
+#include <vector>
 
 class QWidget;
 
@@ -23,8 +24,9 @@ public:
     CharacteriseLauncher(const CharacteriseLauncher&) = delete;
     CharacteriseLauncher& operator=(const CharacteriseLauncher&) = delete;
 
-    // Shows the window, beside `anchor` the first time, and brings it to the front.
-    void Open(const QWidget* anchor);
+    // Shows the window, clear of the `others` the first time (beside them where
+    // the screen has room), and brings it to the front.
+    void Open(const std::vector<const QWidget*>& others);
 
 private:
     characterise::InstrumentOutput output_;

@@ -246,16 +246,16 @@ int main(int argc, char** argv) {
     mainWindowUp = &mainWindow;
     qv4130::CharacteriseLauncher characterise(remote.instrument, board.Board(), board.Analog());
     std::unique_ptr<qv4130::VirtualBoardPanel> panel;
+    // Clear of the main window and the panel, beside them where the screen has room.
+    const auto openCharacterise = [&characterise, &panel, &mainWindow] {
+        characterise.Open({mainWindow.Loaded(), panel.get()});
+    };
     if (board.Board() != nullptr) {
         panel = ShowPanel(board, mainWindow);
-        panel->SetCharacteriseOpener([&characterise, &panel] { characterise.Open(panel.get()); });
+        panel->SetCharacteriseOpener(openCharacterise);
     }
     if (options.characterise) {
-        // Beside the main window once start-up has shown it (and the panel, if any).
-        QTimer::singleShot(0, [&characterise, &panel, &mainWindow] {
-            characterise.Open(panel ? static_cast<const QWidget*>(panel.get())
-                                    : mainWindow.Loaded());
-        });
+        QTimer::singleShot(0, openCharacterise); // once start-up has shown the others
     }
 
     const std::unique_ptr<qv4130::OsVersionSource> osVersion = qv4130::MakeHostOsVersionSource();

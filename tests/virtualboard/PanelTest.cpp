@@ -141,5 +141,33 @@ TEST(PanelPlacement, BesideTheAnchorWithinTheScreen) {
     }
 }
 
+// The Characterise window keeps clear of the main window and the panel: in the
+// largest free band that holds it, shrunk to the band down to its minimum.
+TEST(PanelPlacement, ClearOfTheOtherWindowsWhereTheScreenHasRoom) {
+    const QRect screen(0, 0, 1280, 1024);
+    // The main window centred, the panel to its right, as the program opens them.
+    const std::vector<QRect> opened = {{555, 397, 170, 250}, {733, 371, 547, 653}};
+    struct Case {
+        const char* what;
+        std::vector<QRect> taken;
+        QSize wanted;
+        QSize minimum;
+        QRect expected;
+    };
+    const Case cases[] = {
+        {"to their right where it fits", {{100, 100, 200, 250}}, {500, 400}, {300, 300},
+         {308, 100, 500, 400}},
+        {"the tall strip on their left, narrowed and lengthened to its minimum", opened,
+         {1000, 720}, {450, 1000}, {0, 24, 547, 1000}},
+        {"below them where the sides are full", {{0, 0, 1280, 300}}, {800, 600}, {400, 400},
+         {0, 308, 800, 600}},
+        {"on screen, over them, where no band holds its minimum", opened, {1000, 720},
+         {900, 900}, {280, 124, 1000, 900}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ClearOfGeometry(c.taken, c.wanted, c.minimum, screen), c.expected) << c.what;
+    }
+}
+
 } // namespace
 } // namespace qv4130

@@ -17,9 +17,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <sstream>
 
 namespace qv4130::characterise {
@@ -78,9 +80,12 @@ CharacteriseWindow::CharacteriseWindow(CharacteriseWindowSetup setup, QWidget* p
     side->addWidget(status_);
     side->addStretch(1);
     plots_ = new LinearityPlots(this);
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(side);
-    layout->addWidget(plots_, 1);
+    layout_ = new QBoxLayout(QBoxLayout::LeftToRight, this);
+    side_ = side;
+    layout_->addLayout(side);
+    layout_->addWidget(plots_, 1);
+    // The window may be narrower than the two side by side: it stacks them.
+    layout_->setSizeConstraint(QLayout::SetNoConstraint);
 
     chooseFile_ = [](QWidget* parent, const QString& caption, const QString& filter) {
         return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
@@ -95,10 +100,33 @@ CharacteriseWindow::CharacteriseWindow(CharacteriseWindowSetup setup, QWidget* p
     });
     connect(&stepper_, &RunStepper::Ended, this, &CharacteriseWindow::RunEnded);
     ShowRunning(false);
+    setMinimumSize(minimumSizeHint());
     resize(1000, 700);
 }
 
 CharacteriseWindow::~CharacteriseWindow() = default;
+
+bool CharacteriseWindow::FitsSideBySide(int width) const {
+    const QMargins margins = layout_->contentsMargins();
+    return width >= side_->sizeHint().width() + layout_->spacing() + plots_->minimumWidth() +
+                        margins.left() + margins.right();
+}
+
+QSize CharacteriseWindow::minimumSizeHint() const {
+    // Narrow, the settings stand above the plots: beside a main window and the
+    // panel on a small desktop there is often a tall strip and little more.
+    const QMargins margins = layout_->contentsMargins();
+    return {std::max(side_->minimumSize().width(), plots_->minimumWidth()) + margins.left() +
+                margins.right(),
+            side_->minimumSize().height() + layout_->spacing() + plots_->minimumHeight() +
+                margins.top() + margins.bottom()};
+}
+
+void CharacteriseWindow::resizeEvent(QResizeEvent* event) {
+    layout_->setDirection(FitsSideBySide(event->size().width()) ? QBoxLayout::LeftToRight
+                                                                 : QBoxLayout::TopToBottom);
+    QWidget::resizeEvent(event);
+}
 
 QWidget* CharacteriseWindow::BuildSettings() {
     auto* group = new QGroupBox(QStringLiteral("Run"), this);

@@ -16,7 +16,9 @@
 #include <string>
 #include <utility>
 
+class QBoxLayout;
 class QCheckBox;
+class QLayout;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
@@ -75,11 +77,16 @@ public:
     const Linearity& Result() const { return result_; }
     int Redraws() const { return redraws_; }
 
+    QSize minimumSizeHint() const override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Whether the settings and the plots stand side by side at this width.
+    bool FitsSideBySide(int width) const;
     QWidget* BuildSettings();
     QWidget* BuildRunControls();
     std::optional<RunSettings> ReadSettings();
@@ -104,6 +111,8 @@ private:
     FileChooser chooseFile_;
     int redraws_ = 0;
 
+    QBoxLayout* layout_ = nullptr;
+    QLayout* side_ = nullptr; // the settings and the run's controls
     QWidget* settings_ = nullptr;
     QLineEdit* meterAddress_ = nullptr;
     QSpinBox* channel_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <optional>
 
 namespace qv4130 {
 
@@ -46,6 +47,86 @@ void PlaceBeside(QWidget& window, const QWidget& anchor) {
     if (placed.size() != outer) {
         window.resize(placed.size() - frameExtra);
     }
+    MoveFrameTo(window, placed.topLeft());
+}
+
+QRect ClearOfGeometry(const std::vector<QRect>& taken, const QSize& wanted, const QSize& minimum,
+                      const QRect& available) {
+    QRect used;
+    for (const QRect& frame : taken) {
+        used |= frame;
+    }
+    const int usedRight = used.left() + used.width();
+    const int usedBottom = used.top() + used.height();
+    const int right = available.left() + available.width();
+    const int bottom = available.top() + available.height();
+    // The free bands, each with where the window stands in it: against the
+    // windows it keeps clear of, level with them along the band.
+    struct Band {
+        QRect area;
+        bool hugRight;  // stands at the band's right edge (left of the windows)
+        bool hugBottom; // stands at the band's bottom edge (above the windows)
+    };
+    const Band bands[] = {
+        {QRect(QPoint(usedRight + Gap, available.top()), QPoint(right - 1, bottom - 1)), false,
+         false},
+        {QRect(available.topLeft(), QPoint(used.left() - Gap - 1, bottom - 1)), true, false},
+        {QRect(QPoint(available.left(), usedBottom + Gap), QPoint(right - 1, bottom - 1)), false,
+         false},
+        {QRect(available.topLeft(), QPoint(right - 1, used.top() - Gap - 1)), false, true},
+    };
+    std::optional<QRect> best;
+    for (const Band& band : bands) {
+        if (!band.area.isValid()) {
+            continue;
+        }
+        const QSize size = wanted.expandedTo(minimum).boundedTo(band.area.size());
+        if (size.width() < minimum.width() || size.height() < minimum.height()) {
+            continue;
+        }
+        if (best && best->width() * best->height() >= size.width() * size.height()) {
+            continue;
+        }
+        const int bandRight = band.area.left() + band.area.width();
+        const int bandBottom = band.area.top() + band.area.height();
+        const int left = band.hugRight ? bandRight - size.width()
+                                       : Clamp(band.area.width() == available.width()
+                                                   ? used.left()
+                                                   : band.area.left(),
+                                               size.width(), band.area.left(), bandRight);
+        const int top = band.hugBottom ? bandBottom - size.height()
+                                       : Clamp(band.area.height() == available.height()
+                                                   ? used.top()
+                                                   : band.area.top(),
+                                               size.height(), band.area.top(), bandBottom);
+        best = QRect(QPoint(left, top), size);
+    }
+    return best ? *best : BesideGeometry(used, wanted.expandedTo(minimum), available);
+}
+
+void PlaceClearOf(QWidget& window, const std::vector<const QWidget*>& taken) {
+    std::vector<QRect> frames;
+    const QScreen* screen = nullptr;
+    QSize frameExtra;
+    for (const QWidget* other : taken) {
+        if (other != nullptr && other->isVisible()) {
+            frames.push_back(FramedGeometry(*other).value_or(other->frameGeometry()));
+            screen = screen != nullptr ? screen : other->screen();
+            frameExtra = frames.back().size() - other->size();
+        }
+    }
+    if (frames.empty() || screen == nullptr) {
+        return;
+    }
+    // Before it is framed the window's outer size is unknown; the others'
+    // frames are the best guess of what the window manager will add.
+    if (const auto framed = FramedGeometry(window)) {
+        frameExtra = framed->size() - window.size();
+    }
+    const QRect placed = ClearOfGeometry(frames, window.size() + frameExtra,
+                                         window.minimumSizeHint() + frameExtra,
+                                         screen->availableGeometry());
+    window.resize(placed.size() - frameExtra);
     MoveFrameTo(window, placed.topLeft());
 }
 

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <vector>
+
 class QWidget;
 
 namespace qv4130 {
@@ -17,5 +19,17 @@ QRect BesideGeometry(const QRect& anchorFrame, const QSize& size, const QRect& a
 // Moves the top-level `window` beside `anchor` on the anchor's screen, shrinking
 // it where its frame would not fit in the screen's available area.
 void PlaceBeside(QWidget& window, const QWidget& anchor);
+
+// Where a window of outer size `wanted` (at least `minimum`) goes so that it
+// covers none of the `taken` frames: in the largest free band of the screen's
+// `available` area to the right of them, to their left, below or above, as
+// large as the band allows up to `wanted`. Where no band holds `minimum`, it
+// goes beside them as BesideGeometry puts it, on screen, covering some.
+QRect ClearOfGeometry(const std::vector<QRect>& taken, const QSize& wanted, const QSize& minimum,
+                      const QRect& available);
+
+// Moves the top-level `window` clear of the `taken` windows (those shown) on
+// their screen, shrinking it to the free room down to its minimum size.
+void PlaceClearOf(QWidget& window, const std::vector<const QWidget*>& taken);
 
 } // namespace qv4130
