@@ -12,10 +12,14 @@ QV4130_RUN_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev lib
 # benchmarks), PyVISA with its pure-Python backend as the independent SCPI
 # client, sigrok-cli to decode the programs' traces as an engineer would, Xvfb,
 # openbox and xprop (x11-utils) for a real X desktop with a window manager, and
-# iproute2 to bring up the loopback of the examples' own network namespaces.
+# iproute2 to bring up the loopback of the examples' own network namespaces;
+# xdotool (real key and pointer events through XTEST), the accessibility bus
+# (at-spi2-core, python3-pyatspi, dbus-daemon's dbus-run-session) to find the
+# buttons an operator sees, for the tests that drive the whole program.
 QV4130_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev
                       python3 python3-pyvisa python3-pyvisa-py sigrok-cli
-                      xvfb openbox x11-utils iproute2)
+                      xvfb openbox x11-utils iproute2
+                      xdotool at-spi2-core python3-pyatspi dbus-daemon)
 
 # Scripts may add their own lists to this one before calling qv4130_ensure_packages.
 QV4130_PACKAGES=("${QV4130_RUN_PACKAGES[@]}" "${QV4130_TEST_PACKAGES[@]}")

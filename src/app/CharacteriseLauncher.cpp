@@ -36,4 +36,10 @@ void CharacteriseLauncher::Open(const std::vector<const QWidget*>& others) {
     window_->activateWindow();
 }
 
+void CharacteriseLauncher::EndRun() {
+    if (window_) {
+        window_->StopRun();
+    }
+}
+
 } // namespace qv4130

@@ -27,6 +27,9 @@ public:
     // Shows the window, clear of the `others` the first time (beside them where
     // the screen has room), and brings it to the front.
     void Open(const std::vector<const QWidget*>& others);
+    // Ends a run still going: its channel is written its end code. Nothing is
+    // written when none runs.
+    void EndRun();
 
 private:
     characterise::InstrumentOutput output_;

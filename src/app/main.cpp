@@ -203,25 +203,26 @@ int main(int argc, char** argv) {
         [&messages](const qv4130::PortLibraryError& error) { EndForPortLibrary(error, messages); },
         ReportAndShowLater(messages, mainWindowUp));
     qv4130::PortLibrary& library = board.Library();
-    // Quit ends the process at once, as without a trace, once the file is complete.
-    qv4130::MainFormHooks hooks;
-    if (qv4130::TracedPortLibrary* trace = board.Trace()) {
-        hooks.quit = [trace] { trace->FinishAndExit(EXIT_SUCCESS); };
-    }
     RemoteControl remote(board, state);
-    // Serving, it may be stopped by a service manager or Ctrl+C: it ends as its
-    // Quit button ends it, the trace completed, once the clients are let go.
-    std::optional<qv4130::scpi::StopSignals> stop;
-    if (options.listen) {
-        stop.emplace();
-        QObject::connect(&*stop, &qv4130::scpi::StopSignals::Stop, [&remote, &hooks] {
-            remote.server.Close();
-            if (hooks.quit) {
-                hooks.quit();
-            }
-            std::_Exit(EXIT_SUCCESS);
-        });
-    }
+    qv4130::CharacteriseLauncher characterise(remote.instrument, board.Board(), board.Analog());
+    // Quit ends the process at once. Before that, a characterisation still
+    // running writes its channel's end code and a trace is completed; with
+    // neither, nothing more is written.
+    qv4130::MainFormHooks hooks;
+    hooks.quit = [&characterise, trace = board.Trace()] {
+        characterise.EndRun();
+        if (trace != nullptr) {
+            trace->FinishAndExit(EXIT_SUCCESS);
+        }
+        std::_Exit(EXIT_SUCCESS);
+    };
+    // Stopped by a service manager or Ctrl+C, it ends as its Quit button ends
+    // it, once any SCPI clients are let go.
+    qv4130::scpi::StopSignals stop;
+    QObject::connect(&stop, &qv4130::scpi::StopSignals::Stop, [&remote, &hooks] {
+        remote.server.Close();
+        hooks.quit();
+    });
 
     std::optional<MeterService> meterService;
     if (options.meterListen) {
@@ -244,7 +245,6 @@ int main(int argc, char** argv) {
         return form;
     });
     mainWindowUp = &mainWindow;
-    qv4130::CharacteriseLauncher characterise(remote.instrument, board.Board(), board.Analog());
     std::unique_ptr<qv4130::VirtualBoardPanel> panel;
     // Clear of the main window and the panel, beside them where the screen has room.
     const auto openCharacterise = [&characterise, &panel, &mainWindow] {
@@ -262,5 +262,6 @@ int main(int argc, char** argv) {
     qv4130::StartupContext context{
         library, state, messages, *osVersion, mainWindow, options.argumentText, {}};
     qv4130::Main(context);
+    characterise.EndRun(); // the main window closed: the run ends with it
     return EXIT_SUCCESS;
 }

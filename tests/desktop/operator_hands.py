@@ -1,0 +1,150 @@
+"""The operator's hands and eyes on a real X desktop (run_on_desktop.sh): the
+program started as a process, its buttons found through the accessibility bus
+the way a screen reader finds them, and clicked or typed at with real key and
+pointer events through the X server (xdotool, XTEST). Nothing here reaches into
+the program; results are read from outside: windows on screen, files, a
+--listen SCPI client."""
+
+import os
+import socket
+import subprocess
+import tempfile
+import time
+
+import pyatspi
+
+BIN = os.environ["QV4130_BIN"]
+PATIENCE = 20.0  # seconds a loaded machine may take to show a window
+
+
+def wait_for(what, condition, patience=PATIENCE):
+    """Polls every 0.1 s until condition() is true (then returns it), else fails."""
+    deadline = time.monotonic() + patience
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"{what}: not within {patience} s")
+        time.sleep(0.1)
+
+
+def xdotool(*arguments):
+    return subprocess.run(["xdotool", *arguments], capture_output=True, text=True,
+                          timeout=30).stdout
+
+
+def windows_on_screen():
+    """The titles of the mapped top-level windows, as the window manager lists them."""
+    found = subprocess.run(["xprop", "-root", "_NET_CLIENT_LIST"], capture_output=True,
+                           text=True, timeout=10).stdout
+    titles = []
+    for window in found.split("#")[-1].replace(",", " ").split():
+        if window.startswith("0x"):
+            titles.append(xdotool("getwindowname", str(int(window, 16))).strip())
+    return titles
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+class Program:
+    """qv4130 as the operator starts it, with a trace and a --listen port."""
+
+    def __init__(self, *arguments, library_dir=None):
+        self.folder = tempfile.TemporaryDirectory()
+        self.trace = os.path.join(self.folder.name, "run.vcd")
+        self.port = free_port()
+        environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        program = os.path.join(BIN, "qv4130")
+        if library_dir:  # a copy beside its own port library
+            program = os.path.join(library_dir, "qv4130")
+        self.stderr = open(os.path.join(self.folder.name, "stderr"), "w+")
+        self.process = subprocess.Popen(
+            [program, *arguments, "--trace", self.trace, "--listen", f"127.0.0.1:{self.port}"]
+            if "--virtual-board" in arguments else [program, *arguments],
+            stdout=subprocess.DEVNULL, stderr=self.stderr, env=environment)
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait(timeout=10)
+        self.stderr.close()
+        self.folder.cleanup()
+
+    def ended(self, patience=PATIENCE):
+        return wait_for("the program to end", lambda: self.process.poll() is not None, patience)
+
+    # The accessibility tree: the program's own application object.
+    def application(self):
+        def find():
+            for app in pyatspi.Registry.getDesktop(0):
+                try:
+                    if app is not None and app.get_process_id() == self.process.pid:
+                        return app
+                except Exception:  # an application going away as we look
+                    continue
+            return None
+        return wait_for("the program on the accessibility bus", find)
+
+    def control(self, role, name):
+        """The showing control of that role and accessible name, once there."""
+        def find():
+            matches = pyatspi.findAllDescendants(
+                self.application(),
+                lambda node: node.getRoleName() == role and node.name == name
+                and node.getState().contains(pyatspi.STATE_SHOWING))
+            return matches[0] if matches else None
+        return wait_for(f"{role} '{name}' on screen", find)
+
+    def click(self, name, role="push button"):
+        """Moves the pointer onto the control and clicks it with the left button."""
+        extents = self.control(role, name).queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        xdotool("mousemove", "--sync", str(extents.x + extents.width // 2),
+                str(extents.y + extents.height // 2))
+        xdotool("click", "1")
+
+    def window(self, title):
+        """Waits for the window with that exact title and gives it the keyboard."""
+        found = wait_for(f"window '{title}'", lambda: xdotool(
+            "search", "--onlyvisible", "--name", f"^{title}$").split())
+        xdotool("windowactivate", "--sync", found[0])
+        return found[0]
+
+    @staticmethod
+    def keys(*keys):
+        xdotool("key", "--clearmodifiers", *keys)
+
+    @staticmethod
+    def type(text):
+        xdotool("type", "--delay", "30", text)
+
+    def scpi(self, line):
+        """One line to the program's SCPI server; the reply, if the line asks."""
+        def connect():
+            try:
+                return socket.create_connection(("127.0.0.1", self.port), timeout=10)
+            except ConnectionRefusedError:  # not listening yet: start-up is still going
+                return None
+        with wait_for("the program's SCPI server", connect) as client:
+            client.sendall(line.encode() + b"\n*OPC?\n")
+            reply = b""
+            while not reply.endswith(b"1\n"):
+                chunk = client.recv(4096)
+                if not chunk:
+                    break
+                reply += chunk
+        return reply.decode()[:-2].strip()
+
+
+def decoded_words(trace):
+    """The 18-bit words on DIN, as sigrok-cli's SPI decoder reads the trace."""
+    output = subprocess.run(
+        ["sigrok-cli", "-I", "vcd:compress=10000", "-i", trace, "-P",
+         "spi:clk=SCLK:mosi=DIN:cs=SYNC:cs_polarity=active-low:cpol=1:cpha=1:wordsize=18",
+         "-A", "spi=mosi-data"], capture_output=True, text=True, timeout=120, check=True).stdout
+    return [int(line.split(": ")[1], 16) for line in output.splitlines()
+            if line.startswith("spi-1: ")]

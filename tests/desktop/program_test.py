@@ -1,0 +1,155 @@
+"""The real qv4130, started as an operator starts it and driven only as an
+operator can: real clicks and keys on an X desktop with a window manager. Each
+case reads its result from outside: the windows on screen, files saved, the
+trace decoded by sigrok-cli, the board through --listen."""
+
+import os
+import signal
+import subprocess
+import unittest
+
+import pyatspi
+
+from operator_hands import Program, decoded_words, wait_for, windows_on_screen, xdotool
+
+CHANNEL = 3
+END_CODE = 1234
+CHARACTERISE = "QV4130 Characterise"
+
+
+def word(channel, code):
+    return (channel << 12) | code  # a write: mode 0 in the top two bits
+
+
+def frame(window_id):
+    """The window's outer rectangle (left, top, right, bottom) on the screen."""
+    fields = dict(line.split("=") for line in xdotool(
+        "getwindowgeometry", "--shell", window_id).split())
+    left, top = int(fields["X"]), int(fields["Y"])
+    return left, top, left + int(fields["WIDTH"]), top + int(fields["HEIGHT"])
+
+
+def overlap(a, b):
+    return a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
+
+
+class ProgramOnTheDesktop(unittest.TestCase):
+    def start(self, *arguments):
+        program = Program(*arguments)
+        self.addCleanup(program.close)
+        return program
+
+    def open_characterise(self, program, how):
+        program.window("QV4130 Virtual Board")
+        if how == "click":
+            program.click("Characterise\u2026")
+        else:
+            program.keys("alt+c")
+        program.window(CHARACTERISE)
+
+    def set_field(self, program, access_key, value):
+        program.keys(f"alt+{access_key}", "ctrl+a")
+        program.type(str(value))
+
+    def start_run(self, program, to_code, settle_ms):
+        program.window(CHARACTERISE)
+        self.set_field(program, "h", CHANNEL)
+        self.set_field(program, "t", to_code)
+        self.set_field(program, "l", settle_ms)
+        program.keys("alt+s")
+
+    def save_through_dialog(self, program, keys, title, path):
+        program.keys(keys)
+        program.window(title)
+        program.type(path)
+        program.keys("Return")
+        return wait_for(f"{path} written", lambda: os.path.exists(path) and os.path.getsize(path))
+
+    def test_a_whole_characterisation_from_the_panel(self):
+        # The panel's button by click and by its access key, and beside an open
+        # Mode 1 window, which blocks the main window and nothing else.
+        for how, mode1_open in (("click", False), ("alt+c", True)):
+            with self.subTest(how=how, mode1_open=mode1_open):
+                program = self.start("--virtual-board")
+                program.scpi(f"SOUR:CHAN{CHANNEL}:CODE {END_CODE}")
+                if mode1_open:
+                    program.window("QV4130")
+                    program.keys("alt+1")
+                    program.window("Mode 1 Operation")
+                self.open_characterise(program, how)
+                frames = {title: frame(program.window(title))
+                          for title in ("QV4130", "QV4130 Virtual Board", CHARACTERISE)}
+                self.assertFalse(overlap(frames[CHARACTERISE], frames["QV4130"]), frames)
+                self.assertFalse(overlap(frames[CHARACTERISE], frames["QV4130 Virtual Board"]),
+                                 frames)
+
+                self.start_run(program, 255, 0)
+                csv = os.path.join(program.folder.name, "run.csv")
+                wait_for("the run's end", lambda: program.control(
+                    "push button", "Save CSV\u2026").getState().contains(
+                        pyatspi.STATE_ENABLED))
+                self.assertEqual(program.scpi(f"SOUR:CHAN{CHANNEL}:CODE?"), str(END_CODE))
+                self.save_through_dialog(program, "alt+c", "Save CSV", csv)
+                with open(csv) as rows:
+                    codes = [line.split(",")[0] for line in rows
+                             if line[:1].isdigit()]
+                self.assertEqual(codes, [str(code) for code in range(256)])
+
+                program.process.send_signal(signal.SIGTERM)
+                program.ended()
+                words = decoded_words(program.trace)
+                run = [w for w in words if (w >> 12) & 0xF == CHANNEL]
+                self.assertEqual(run[1:257], [word(CHANNEL, code) for code in range(256)])
+                self.assertEqual(run[-1], word(CHANNEL, END_CODE))
+
+    def test_save_trace_from_the_panel(self):
+        program = self.start("--virtual-board")
+        program.scpi("SOUR:CHAN5:CODE 2560")
+        program.window("QV4130 Virtual Board")
+        program.click("Save Trace\u2026")
+        program.window("Save Trace")
+        saved = os.path.join(program.folder.name, "saved.vcd")
+        program.type(saved)
+        program.keys("Return")
+        wait_for("the trace saved", lambda: os.path.exists(saved) and os.path.getsize(saved))
+        self.assertIn(word(5, 2560), decoded_words(saved))
+
+    def test_ending_mid_run_writes_the_end_code(self):
+        # Quit as the design has it ends at once; a characterisation still
+        # running first puts its channel back. So do Ctrl+C and a service stop.
+        for how in ("Quit", signal.SIGINT, signal.SIGTERM):
+            with self.subTest(how=str(how)):
+                program = self.start("--virtual-board")
+                program.scpi(f"SOUR:CHAN{CHANNEL}:CODE {END_CODE}")
+                self.open_characterise(program, "alt+c")
+                self.start_run(program, 4095, 5)
+                wait_for("the run under way", lambda: program.scpi(
+                    f"SOUR:CHAN{CHANNEL}:CODE?") not in ("", str(END_CODE)))
+                if how == "Quit":
+                    program.window("QV4130")
+                    program.click("Quit")
+                else:
+                    program.process.send_signal(how)
+                program.ended()
+                run = [w for w in decoded_words(program.trace) if (w >> 12) & 0xF == CHANNEL]
+                self.assertGreater(len(run), 2)
+                self.assertEqual(run[-1], word(CHANNEL, END_CODE))
+
+    def test_no_port_shows_one_box_with_the_way_out(self):
+        if os.path.exists("/proc/sys/dev/parport"):
+            self.skipTest("this machine has printer ports")
+        program = self.start()
+        wait_for("the start-up box", lambda: "QV4130" in windows_on_screen())
+        labels = lambda: [node.name for node in pyatspi.findAllDescendants(
+            program.application(), lambda node: node.getRoleName() == "label")]
+        text = "\n".join(wait_for("the box's text", labels))
+        self.assertIn("claim parallel port failed", text)
+        self.assertIn("--virtual-board", text)
+        self.assertIn("USB adapter", text)
+        # Give any box queued behind it time to come up over it.
+        subprocess.run(["sleep", "1.5"], check=True)
+        self.assertEqual(windows_on_screen(), ["QV4130"])
+
+
+if __name__ == "__main__":
+    unittest.main()
