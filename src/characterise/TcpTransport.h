@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileDescriptor.h"
+#include "files/FileDescriptor.h"
 #include "MeterTransport.h"
 
 #include <chrono>
