@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FileDescriptor.h"
 #include "MeterTransport.h"
+#include "files/FileDescriptor.h"
 
 #include <chrono>
 #include <cstddef>

@@ -4,15 +4,16 @@
 
 #include "characterise/LinearityReport.h"
 #include "characterise/MeterConnection.h"
+#include "files/WholeFile.h"
 
 #include <unistd.h>
 
 #include <atomic>
 #include <csignal>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <ostream>
+#include <sstream>
 
 namespace qv4130::ctl {
 
@@ -111,9 +112,14 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
     if (!options.meter && (board == nullptr || board->Analog() == nullptr)) {
         return fail("--meter ADDR is needed (the simulated meter is only on the virtual board)");
     }
-    std::ofstream csv(options.csvPath);
-    if (!csv) {
-        return fail("can't write " + options.csvPath);
+    auto cannotWrite = [&](const std::string& path, std::error_code error) {
+        return fail("can't write " + path + ": " + error.message());
+    };
+    // Opened before the meter is reached, so a path that cannot be written ends
+    // the run before it starts; an existing CSV is replaced only by a whole one.
+    files::WholeFile csv(options.csvPath);
+    if (csv.Error()) {
+        return cannotWrite(options.csvPath, csv.Error());
     }
     std::unique_ptr<Meter> meter;
     try {
@@ -149,10 +155,10 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
         ideal.vref = board->Analog()->Vref();
     }
     const Linearity result = Analyse(outcome.points, ideal);
-    WriteCsv(csv, result);
-    csv.flush();
-    if (!csv) {
-        return fail("can't write " + options.csvPath);
+    std::ostringstream rows;
+    WriteCsv(rows, result);
+    if (!csv.Write(rows.str()) || !csv.Commit()) {
+        return cannotWrite(options.csvPath, csv.Error());
     }
     if (options.pngPath && !SavePlotsPng(result, options.ideal, *options.pngPath)) {
         return fail("can't write " + *options.pngPath);

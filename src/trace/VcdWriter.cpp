@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <system_error>
 
@@ -33,14 +32,14 @@ constexpr std::size_t SpillBytes = 64 * 1024;
 
 } // namespace
 
-std::string TraceFileError(const std::string& path, int error) {
-    return "Cannot write the trace file " + path + ": " + std::generic_category().message(error) +
-           ".";
+std::string TraceFileError(const std::string& path, std::error_code error) {
+    return "Cannot write the trace file " + path + ": " + error.message() + ".";
 }
 
-VcdWriter::VcdWriter(const std::string& path) : path_(path), file_(std::fopen(path.c_str(), "wb")) {
-    if (!file_) {
-        Fail();
+VcdWriter::VcdWriter(const std::string& path)
+    : path_(path), file_(std::make_unique<files::WholeFile>(path)) {
+    if (file_->Error()) {
+        Fail(file_->Error());
     }
     buffer_.reserve(SpillBytes + 256);
 }
@@ -121,18 +120,15 @@ void VcdWriter::Write(std::uint64_t ns, std::uint8_t dataRegister) {
 }
 
 void VcdWriter::Spill() {
-    if (file_ && !buffer_.empty() &&
-        std::fwrite(buffer_.data(), 1, buffer_.size(), file_.get()) != buffer_.size()) {
-        Fail();
+    if (file_ && !file_->Write(buffer_)) {
+        Fail(file_->Error());
     }
     buffer_.clear();
 }
 
 void VcdWriter::Flush() {
+    // Nothing is kept back between this buffer and the operating system.
     Spill();
-    if (file_ && std::fflush(file_.get()) != 0) {
-        Fail();
-    }
 }
 
 void VcdWriter::Finish(std::uint64_t ns) {
@@ -141,23 +137,25 @@ void VcdWriter::Finish(std::uint64_t ns) {
     }
     if (!started_) {
         // A run that never wrote to the port (none was found, or its claim was
-        // refused) leaves no file: a header alone would pass for a recording.
+        // refused) leaves no new file: a header alone would pass for a recording.
+        // Dropping the writer removes its temporary file, never `path`.
         file_.reset();
-        std::remove(path_.c_str());
         return;
     }
     AppendTime(std::max(ns, last_ + 1));
     Flush();
-    if (file_ && std::fclose(file_.release()) != 0) {
-        Fail();
+    if (file_ && !file_->Commit()) {
+        Fail(file_->Error());
     }
+    file_.reset();
 }
 
-void VcdWriter::Fail() {
+void VcdWriter::Fail(std::error_code error) {
     if (error_.empty()) {
-        error_ = TraceFileError(path_, errno);
+        error_ = TraceFileError(path_, error);
     }
-    // Whatever the failure, nothing more goes to this file.
+    // Whatever the failure, nothing more goes to this file; the temporary file
+    // goes with the writer, and `path` is left as it was.
     file_.reset();
     buffer_.clear();
 }

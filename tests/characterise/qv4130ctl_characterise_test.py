@@ -6,8 +6,10 @@ import csv
 import os
 import pty
 import re
+import resource
 import signal
 import socket
+import stat
 import subprocess
 import tempfile
 import threading
@@ -140,6 +142,39 @@ class CharacteriseTest(unittest.TestCase):
                         self.assertEqual(image.read(8), b"\x89PNG\r\n\x1a\n")
                 else:
                     self.assertIn(f"characterise: can't write {path}", result.stderr)
+
+    def test_a_run_that_fails_leaves_the_old_csv_as_it_was(self):
+        def full_disk():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # a failed write, not a killed run
+            resource.setrlimit(resource.RLIMIT_FSIZE, (2000, 2000))
+
+        cases = [("no meter answers", ["--meter", "127.0.0.1:1"], None),
+                 ("the disk fills up mid-CSV", [], full_disk)]
+        for what, extra, limit in cases:
+            with self.subTest(what):
+                with open(self.csv, "w", encoding="ascii") as old:
+                    old.write("code,volts\n7,1.5\n")
+                result = subprocess.run([CTL, "--virtual-board", "characterise", "--channel", "1",
+                                         "--step", "16", *extra, "--csv", self.csv],
+                                        capture_output=True, text=True, timeout=60, check=False,
+                                        preexec_fn=limit)
+                self.assertEqual(result.returncode, 1, result.stderr)
+                self.assertEqual(read_csv(self.csv), [{"code": "7", "volts": "1.5"}])
+                self.assertEqual(os.listdir(self.folder.name), ["run.csv"])
+
+    @unittest.skipUnless(os.geteuid() == 0, "making a device node needs root")
+    def test_a_device_node_named_as_a_file_stays_one(self):
+        # /dev/full's numbers, on a node of the test's own: opens, then every write fails.
+        node = os.path.join(self.folder.name, "full")
+        os.mknod(node, stat.S_IFCHR | 0o644, os.makedev(1, 7))
+        for arguments in (["--trace", node, "sweep"],
+                          ["characterise", "--channel", "1", "--step", "256", "--csv", self.csv,
+                           "--png", node]):
+            with self.subTest(arguments[0]):
+                result = ctl("--virtual-board", *arguments)
+                self.assertIn(node, result.stderr)
+                self.assertEqual(os.lstat(node).st_rdev, os.makedev(1, 7))
+                self.assertTrue(stat.S_ISCHR(os.lstat(node).st_mode))
 
     def test_a_meter_that_hangs_up_ends_the_run_with_one_line(self):
         meter = HangingUpMeter(readings=5)
