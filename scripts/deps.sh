@@ -43,6 +43,9 @@ QV4130_KERNEL_PACKAGES=(qemu-system-x86 busybox-static strace)
 # rest check it. readelf comes with binutils, a part of g++.
 QV4130_PACKAGE_PACKAGES=(dpkg-dev lintian desktop-file-utils appstream)
 
+# scripts/screenshots takes the documentation's pictures with ImageMagick's import.
+QV4130_SCREENSHOT_PACKAGES=(imagemagick)
+
 # scripts/render-icons draws the PNG icons from the SVG.
 QV4130_ICON_PACKAGES=(librsvg2-bin)
 

@@ -45,6 +45,21 @@ def windows_on_screen():
     return titles
 
 
+def frame_of(window_id):
+    """The window's outer rectangle (left, top, right, bottom) on the screen."""
+    fields = dict(line.split("=") for line in xdotool(
+        "getwindowgeometry", "--shell", window_id).split())
+    left, top = int(fields["X"]), int(fields["Y"])
+    right, bottom = left + int(fields["WIDTH"]), top + int(fields["HEIGHT"])
+    # The window manager's frame around it: left, right, top, bottom.
+    extents = subprocess.run(["xprop", "-id", window_id, "_NET_FRAME_EXTENTS"],
+                             capture_output=True, text=True, timeout=10).stdout
+    if "=" in extents:
+        l, r, t, b = (int(n) for n in extents.split("=")[1].split(","))
+        return left - l, top - t, right + r, bottom + b
+    return left, top, right, bottom
+
+
 def free_port():
     with socket.socket() as probe:
         probe.bind(("127.0.0.1", 0))

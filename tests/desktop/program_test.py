@@ -10,7 +10,7 @@ import unittest
 
 import pyatspi
 
-from operator_hands import Program, decoded_words, wait_for, windows_on_screen, xdotool
+from operator_hands import Program, decoded_words, frame_of, wait_for, windows_on_screen
 
 CHANNEL = 3
 END_CODE = 1234
@@ -19,14 +19,6 @@ CHARACTERISE = "QV4130 Characterise"
 
 def word(channel, code):
     return (channel << 12) | code  # a write: mode 0 in the top two bits
-
-
-def frame(window_id):
-    """The window's outer rectangle (left, top, right, bottom) on the screen."""
-    fields = dict(line.split("=") for line in xdotool(
-        "getwindowgeometry", "--shell", window_id).split())
-    left, top = int(fields["X"]), int(fields["Y"])
-    return left, top, left + int(fields["WIDTH"]), top + int(fields["HEIGHT"])
 
 
 def overlap(a, b):
@@ -77,7 +69,7 @@ class ProgramOnTheDesktop(unittest.TestCase):
                     program.keys("alt+1")
                     program.window("Mode 1 Operation")
                 self.open_characterise(program, how)
-                frames = {title: frame(program.window(title))
+                frames = {title: frame_of(program.window(title))
                           for title in ("QV4130", "QV4130 Virtual Board", CHARACTERISE)}
                 self.assertFalse(overlap(frames[CHARACTERISE], frames["QV4130"]), frames)
                 self.assertFalse(overlap(frames[CHARACTERISE], frames["QV4130 Virtual Board"]),
