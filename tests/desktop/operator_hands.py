@@ -47,10 +47,11 @@ def windows_on_screen():
 
 def frame_of(window_id):
     """The window's outer rectangle (left, top, right, bottom) on the screen."""
-    fields = dict(line.split("=") for line in xdotool(
-        "getwindowgeometry", "--shell", window_id).split())
-    left, top = int(fields["X"]), int(fields["Y"])
-    right, bottom = left + int(fields["WIDTH"]), top + int(fields["HEIGHT"])
+    info = subprocess.run(["xwininfo", "-id", window_id], capture_output=True, text=True,
+                          timeout=10).stdout
+    fields = dict(line.strip().split(": ", 1) for line in info.splitlines() if ": " in line)
+    left, top = int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
+    right, bottom = left + int(fields["Width"]), top + int(fields["Height"])
     # The window manager's frame around it: left, right, top, bottom.
     extents = subprocess.run(["xprop", "-id", window_id, "_NET_FRAME_EXTENTS"],
                              capture_output=True, text=True, timeout=10).stdout

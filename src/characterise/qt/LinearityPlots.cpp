@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsLayout>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPixmap>
@@ -65,6 +66,7 @@ LinearityPlots::LinearityPlots(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("linearityPlots"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
     output_ = AddPlot(QStringLiteral("Output"), QStringLiteral("V"));
     inl_ = AddPlot(QStringLiteral("INL"), QStringLiteral("LSB"));
     dnl_ = AddPlot(QStringLiteral("DNL"), QStringLiteral("LSB"));
@@ -80,6 +82,11 @@ LinearityPlots::LinearityPlots(QWidget* parent) : QWidget(parent) {
 LinearityPlots::Plot LinearityPlots::AddPlot(const QString& title, const QString& unit) {
     Plot plot{new QChart, new QValueAxis, new QValueAxis};
     plot.chart->setTitle(title);
+    // Little room around each plot: in a narrow window they stand under the
+    // settings, and every pixel of height goes to the curves and their labels.
+    plot.chart->setMargins(QMargins(4, 0, 4, 0));
+    plot.chart->layout()->setContentsMargins(0, 0, 0, 0);
+    plot.chart->setBackgroundRoundness(0);
     plot.chart->legend()->setAlignment(Qt::AlignTop); // the plots keep one width
     plot.codes->setTitleText(QStringLiteral("code"));
     plot.codes->setLabelFormat(QStringLiteral("%d"));
