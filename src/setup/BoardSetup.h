@@ -5,6 +5,7 @@
 #include "board/SharedState.h"
 #include "trace/TracedPortLibrary.h"
 #include "virtualboard/AnalogModel.h"
+#include "virtualboard/ShadowedPortLibrary.h"
 #include "virtualboard/VirtualBoard.h"
 
 #include <functional>
@@ -36,7 +37,7 @@ public:
     BoardSetup(const BoardSetup&) = delete;
     BoardSetup& operator=(const BoardSetup&) = delete;
 
-    PortLibrary& Library() { return trace_ ? *trace_ : *chosen_; }
+    PortLibrary& Library() { return trace_ ? *trace_ : Untraced(); }
     // The virtual board, when it was chosen; null on hardware.
     VirtualBoard* Board() { return board_; }
     // What the virtual board's outputs put out in volts, over its chip; null on
@@ -44,15 +45,21 @@ public:
     AnalogModel* Analog() { return analog_.get(); }
     // The trace, when one is kept; null otherwise.
     TracedPortLibrary* Trace() { return trace_.get(); }
-    // What the simulated chip holds on a channel; empty on hardware, where
-    // nothing can be read back.
+    // What the chip holds on a channel: the simulated chip's own, or on
+    // hardware, which cannot be read back, what the words sent to the board's
+    // port made of it (-1 where that cannot be known).
     std::function<int(int channel)> ChipCode() const;
     // The reference the outputs are scaled to: the virtual board's, or the
     // board's usual one on hardware, where it cannot be read.
     double ReferenceVolts() const { return analog_ ? analog_->Vref() : reference_volts::Default; }
 
 private:
+    // The library the words reach the board through, under any trace.
+    PortLibrary& Untraced() { return shadow_ ? static_cast<PortLibrary&>(*shadow_) : *chosen_; }
+
+    const SharedState& state_;
     std::unique_ptr<PortLibrary> chosen_;
+    std::unique_ptr<ShadowedPortLibrary> shadow_; // on hardware: the codes it was sent
     VirtualBoard* board_ = nullptr; // chosen_, when it is the virtual board
     std::unique_ptr<AnalogModel> analog_;
     std::unique_ptr<TracedPortLibrary> trace_;
