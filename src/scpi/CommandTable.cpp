@@ -219,8 +219,9 @@ constexpr CommandRow Rows[] = {
     {"*WAI", Wait, {}, {}, "nothing to wait for: every command ends before the next"},
     {"SOURce:CHANnel#:CODE", SetCode, AskCode, Integer(0, FullScaleCode, 0),
      "a mode-0 word to channel n (0-15); the query gives the code as this process knows it: "
-     "the chip's own on the virtual board, otherwise the last sent (after steps, 0 after a "
-     "reset), -1 while unknown"},
+     "the chip's own on the virtual board, otherwise what the words sent to the board from "
+     "any window or client made of it (steps as the chip takes them, 0 after a reset), -1 "
+     "while unknown"},
     {"SOURce:CHANnel#:STEP",
      Step,
      {},
