@@ -1,5 +1,10 @@
 #include "WholeFile.h"
 
+#include "TemporaryFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 
 namespace qv4130::files {
@@ -21,6 +26,66 @@ std::string FollowLinks(const std::string& path) {
         at = next.is_absolute() ? next : at.parent_path() / next;
     }
     return at.string();
+}
+
+FileDescriptor MakeTemporary(const std::string& target, int processId, std::string& name,
+                             const std::function<FileDescriptor(const std::string&)>& create) {
+    static std::atomic<unsigned> made{0};
+    const fs::path at(target);
+    const auto salt = std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFF;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = (at.parent_path() / ("." + at.filename().string() + ".tmp-" +
+                                    std::to_string(processId) + "-" + std::to_string(salt) +
+                                    "-" + std::to_string(made++)))
+                   .string();
+        FileDescriptor fd = create(name);
+        if (fd.IsOpen() || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return FileDescriptor();
+}
+
+WholeFile::~WholeFile() {
+    fd_.Close();
+    if (!temporary_.empty()) {
+        RemoveOwn(temporary_);
+    }
+}
+
+bool WholeFile::Commit() {
+    if (error_ || !fd_.IsOpen()) {
+        return false;
+    }
+    // A device or a FIFO has no disk to flush to.
+    if (const std::error_code flushed = temporary_.empty() ? std::error_code() : FlushToDisk(fd_)) {
+        Fail(flushed);
+        return false;
+    }
+    if (fd_.Close() != 0) {
+        Fail({errno, std::generic_category()});
+        return false;
+    }
+    if (temporary_.empty()) {
+        return true;
+    }
+    if (const std::error_code replaced = Replace(temporary_, target_)) {
+        Fail(replaced);
+        return false;
+    }
+    temporary_.clear();
+    return true;
+}
+
+void WholeFile::Fail(std::error_code error) {
+    if (!error_) {
+        error_ = error;
+    }
+    fd_.Close();
+    if (!temporary_.empty()) {
+        RemoveOwn(temporary_);
+        temporary_.clear();
+    }
 }
 
 std::error_code SaveWhole(const std::string& path, std::string_view bytes) {

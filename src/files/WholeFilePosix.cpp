@@ -1,5 +1,6 @@
 #if !defined(_WIN32)
 
+#include "TemporaryFile.h"
 #include "WholeFile.h"
 
 #include <fcntl.h>
@@ -19,24 +20,9 @@ std::error_code LastError() {
     return {errno, std::generic_category()};
 }
 
-// A name of our own beside `target`, made with O_EXCL so that nothing already
-// there (a file, a planted link) is ever opened. Created 0666 less the umask,
-// as the file itself would have been.
-FileDescriptor MakeTemporary(const std::string& target, std::string& name) {
-    static std::atomic<unsigned> made{0};
-    const std::string::size_type slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    const auto salt = std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFF;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + "." + base + ".tmp-" + std::to_string(getpid()) + "-" +
-               std::to_string(salt) + "-" + std::to_string(made++);
-        FileDescriptor fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (fd.IsOpen() || errno != EEXIST) {
-            return fd;
-        }
-    }
-    return FileDescriptor();
+// Created 0666 less the umask, as the file itself would have been.
+FileDescriptor CreateExclusive(const std::string& name) {
+    return FileDescriptor(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
 }
 
 // So that the rename itself survives a power cut; the data already did.
@@ -71,7 +57,7 @@ WholeFile::WholeFile(const std::string& path) : target_(FollowLinks(path)) {
         return;
     }
     std::string name;
-    fd_ = MakeTemporary(target_, name);
+    fd_ = MakeTemporary(target_, ::getpid(), name, CreateExclusive);
     if (!fd_.IsOpen()) {
         Fail(LastError());
         return;
@@ -80,13 +66,6 @@ WholeFile::WholeFile(const std::string& path) : target_(FollowLinks(path)) {
     // The replacement keeps the permissions of the file it replaces.
     if (S_ISREG(status.st_mode) && ::fchmod(fd_.Get(), status.st_mode & 07777) != 0) {
         Fail(LastError());
-    }
-}
-
-WholeFile::~WholeFile() {
-    fd_.Close();
-    if (!temporary_.empty()) {
-        ::unlink(temporary_.c_str());
     }
 }
 
@@ -106,40 +85,20 @@ bool WholeFile::Write(std::string_view bytes) {
     return !error_ && fd_.IsOpen();
 }
 
-bool WholeFile::Commit() {
-    if (error_ || !fd_.IsOpen()) {
-        return false;
-    }
-    // A device or a FIFO has no disk to flush to.
-    if (!temporary_.empty() && ::fsync(fd_.Get()) != 0) {
-        Fail(LastError());
-        return false;
-    }
-    if (fd_.Close() != 0) {
-        Fail(LastError());
-        return false;
-    }
-    if (temporary_.empty()) {
-        return true;
-    }
-    if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        Fail(LastError());
-        return false;
-    }
-    temporary_.clear();
-    SyncFolderOf(target_);
-    return true;
+std::error_code FlushToDisk(const FileDescriptor& fd) {
+    return ::fsync(fd.Get()) == 0 ? std::error_code() : LastError();
 }
 
-void WholeFile::Fail(std::error_code error) {
-    if (!error_) {
-        error_ = error;
+std::error_code Replace(const std::string& temporary, const std::string& target) {
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        return LastError();
     }
-    fd_.Close();
-    if (!temporary_.empty()) {
-        ::unlink(temporary_.c_str());
-        temporary_.clear();
-    }
+    SyncFolderOf(target);
+    return {};
+}
+
+void RemoveOwn(const std::string& name) {
+    ::unlink(name.c_str());
 }
 
 } // namespace qv4130::files

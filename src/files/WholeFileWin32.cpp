@@ -1,5 +1,6 @@
 #if defined(_WIN32)
 
+#include "TemporaryFile.h"
 #include "WholeFile.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -23,18 +24,9 @@ std::error_code LastError() {
     return {errno, std::generic_category()};
 }
 
-// A name of our own beside `target`, made with _O_EXCL so nothing there is opened.
-FileDescriptor MakeTemporary(const std::string& target, std::string& name) {
-    static std::atomic<unsigned> made{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + ".tmp-" + std::to_string(_getpid()) + "-" + std::to_string(made++);
-        FileDescriptor fd(
-            _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE));
-        if (fd.IsOpen() || errno != EEXIST) {
-            return fd;
-        }
-    }
-    return FileDescriptor();
+FileDescriptor CreateExclusive(const std::string& name) {
+    return FileDescriptor(
+        _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE));
 }
 
 } // namespace
@@ -55,19 +47,12 @@ WholeFile::WholeFile(const std::string& path) : target_(FollowLinks(path)) {
         return;
     }
     std::string name;
-    fd_ = MakeTemporary(target_, name);
+    fd_ = MakeTemporary(target_, _getpid(), name, CreateExclusive);
     if (!fd_.IsOpen()) {
         Fail(LastError());
         return;
     }
     temporary_ = name;
-}
-
-WholeFile::~WholeFile() {
-    fd_.Close();
-    if (!temporary_.empty()) {
-        _unlink(temporary_.c_str());
-    }
 }
 
 bool WholeFile::Write(std::string_view bytes) {
@@ -83,39 +68,20 @@ bool WholeFile::Write(std::string_view bytes) {
     return !error_ && fd_.IsOpen();
 }
 
-bool WholeFile::Commit() {
-    if (error_ || !fd_.IsOpen()) {
-        return false;
-    }
-    if (!temporary_.empty() && _commit(fd_.Get()) != 0) {
-        Fail(LastError());
-        return false;
-    }
-    if (fd_.Close() != 0) {
-        Fail(LastError());
-        return false;
-    }
-    if (temporary_.empty()) {
-        return true;
-    }
-    if (!MoveFileExA(temporary_.c_str(), target_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        Fail(std::error_code(static_cast<int>(GetLastError()), std::system_category()));
-        return false;
-    }
-    temporary_.clear();
-    return true;
+std::error_code FlushToDisk(const FileDescriptor& fd) {
+    return _commit(fd.Get()) == 0 ? std::error_code() : LastError();
 }
 
-void WholeFile::Fail(std::error_code error) {
-    if (!error_) {
-        error_ = error;
+std::error_code Replace(const std::string& temporary, const std::string& target) {
+    if (!MoveFileExA(temporary.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return {static_cast<int>(GetLastError()), std::system_category()};
     }
-    fd_.Close();
-    if (!temporary_.empty()) {
-        _unlink(temporary_.c_str());
-        temporary_.clear();
-    }
+    return {};
+}
+
+void RemoveOwn(const std::string& name) {
+    _unlink(name.c_str());
 }
 
 } // namespace qv4130::files
