@@ -229,7 +229,7 @@ TEST_F(ScpiServerTest, BadInputSendsNothingAndTheServerGoesOn) {
     EXPECT_TRUE(port.calls.empty());
 }
 
-TEST_F(ScpiServerTest, EachClientHasItsOwnErrorQueue) {
+TEST_F(ScpiServerTest, EachClientHasItsOwnErrorsButEveryClientLatchesTheBoardsEvents) {
     Client a(server.Port());
     Client b(server.Port());
     a.Send("NOPE\n");
@@ -240,6 +240,21 @@ TEST_F(ScpiServerTest, EachClientHasItsOwnErrorQueue) {
     EXPECT_EQ(b.Reply(), "0,\"No error\"");
     a.Send("SYST:ERR?;SYST:ERR?\n");
     EXPECT_EQ(a.Reply(), "-113,\"Undefined header\";0,\"No error\"");
+
+    // One client's sweep and power-down latch in everyone's events, also for a client
+    // that looks only once the chip is up again; one that comes after has none.
+    b.Send("STAT:OPER:ENAB 8;STAT:QUES:ENAB 1;*OPC?\n");
+    EXPECT_EQ(b.Reply(), "1");
+    a.Send("DIAG:SWE;OUTP OFF;OUTP ON;*OPC?\n");
+    EXPECT_EQ(a.Reply(), "1");
+    Client later(server.Port());
+    ASSERT_TRUE(Connected(3));
+    for (Client* client : {&a, &b, &later}) {
+        client->Send("*STB?;STAT:OPER?;STAT:QUES?;STAT:QUES:COND?\n");
+    }
+    EXPECT_EQ(a.Reply(), "0;8;1;0");
+    EXPECT_EQ(b.Reply(), "136;8;1;0");
+    EXPECT_EQ(later.Reply(), "0;0;0;0");
 }
 
 TEST_F(ScpiServerTest, AClientThatNeverReadsHoldsBoundedMemoryAndIsDroppedInTheEnd) {

@@ -17,10 +17,10 @@ std::string& ReadBuffer() {
 } // namespace
 
 ScpiConnection::ScpiConnection(UniqueFd socket, QString peer, const ServerLimits& limits,
-                               QObject* parent)
+                               Session session, QObject* parent)
     : QObject(parent), socket_(std::move(socket)), peer_(std::move(peer)), limits_(limits),
-      reader_(socket_.Get(), QSocketNotifier::Read),
-      writer_(socket_.Get(), QSocketNotifier::Write) {
+      reader_(socket_.Get(), QSocketNotifier::Read), writer_(socket_.Get(), QSocketNotifier::Write),
+      session_(std::move(session)) {
     writer_.setEnabled(false);
     stall_.setSingleShot(true);
     stall_.setInterval(limits_.stallLimit);

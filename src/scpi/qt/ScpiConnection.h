@@ -31,7 +31,7 @@ class ScpiConnection final : public QObject {
     Q_OBJECT
 
 public:
-    ScpiConnection(UniqueFd socket, QString peer, const ServerLimits& limits,
+    ScpiConnection(UniqueFd socket, QString peer, const ServerLimits& limits, Session session,
                    QObject* parent = nullptr);
 
     // A command waits and the client takes its replies.
