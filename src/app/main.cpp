@@ -5,6 +5,7 @@
 #include "board/Declare.h"
 #include "board/SharedState.h"
 #include "host/AppIdentity.h"
+#include "host/BrokenPipe.h"
 #include "host/FileFinder.h"
 #include "host/OsVersion.h"
 #include "host/ProgramStarter.h"
@@ -186,6 +187,7 @@ struct MeterService {
 
 int main(int argc, char** argv) {
     qv4130::InstallProgramLog("qv4130");
+    qv4130::IgnoreBrokenPipe();
     auto read = ReadOptions(argc, argv);
     if (const int* status = std::get_if<int>(&read)) {
         return *status;

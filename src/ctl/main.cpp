@@ -6,13 +6,17 @@
 #include "OneLineReport.h"
 #include "RemoteCommands.h"
 #include "Serve.h"
+#include "host/BrokenPipe.h"
 #include "host/qt/ProgramLog.h"
 #include "scpi/Instrument.h"
 #include "scpi/Interpreter.h"
 #include "setup/BoardSetup.h"
 #include "virtualboard/SimulatedMeterHandler.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 namespace {
@@ -32,6 +36,20 @@ const std::string NoPortWayOut =
     "no printer port here? connect an FTDI USB adapter in bit-bang mode (see man qv4130ctl), "
     "or run on the virtual board: qv4130ctl --virtual-board";
 
+// Output nobody could take (its reader gone: EPIPE, a full disk) fails a run
+// that was to print it, as a failed command does; SIGPIPE no longer says so. A
+// run that failed already has said its one line.
+int OutputWritten(int status) {
+    errno = 0; // a write that failed earlier left no reason we could still trust
+    std::cout.flush();
+    if (status != EXIT_SUCCESS || (std::cout.good() && std::ferror(stdout) == 0)) {
+        return status;
+    }
+    qv4130::ProgramReport()("can't write standard output" +
+                            (errno != 0 ? ": " + std::string(std::strerror(errno)) : ""));
+    return EXIT_FAILURE;
+}
+
 std::string ListenUsage(const std::string& option) {
     return option + " takes ADDR:PORT, ADDR an IP address or localhost";
 }
@@ -41,6 +59,7 @@ std::string ListenUsage(const std::string& option) {
 int main(int argc, char** argv) {
     using namespace qv4130;
     InstallProgramLog("qv4130ctl");
+    IgnoreBrokenPipe();
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     auto parsed = ctl::ParseArguments(arguments);
     if (const auto* error = std::get_if<ctl::UsageError>(&parsed)) {
@@ -49,14 +68,15 @@ int main(int argc, char** argv) {
     const ctl::Plan plan = std::get<ctl::Plan>(std::move(parsed));
     if (plan.help) {
         std::cout << ctl::UsageText();
-        return EXIT_SUCCESS;
+        return OutputWritten(EXIT_SUCCESS);
     }
     if (plan.version) {
         std::cout << ctl::VersionText() << '\n';
-        return EXIT_SUCCESS;
+        return OutputWritten(EXIT_SUCCESS);
     }
     if (plan.connect) {
-        return ctl::RunOnServer(plan.commands, *plan.connect, {std::cout, ProgramReport()});
+        return OutputWritten(
+            ctl::RunOnServer(plan.commands, *plan.connect, {std::cout, ProgramReport()}));
     }
     const bool serving = plan.commands.back().action == ctl::Action::Serve;
     scpi::ListenAddress listen;
@@ -94,8 +114,10 @@ int main(int argc, char** argv) {
         library, state, scpi::InstrumentOptions{board.ChipCode(), {}, board.ReferenceVolts()});
     scpi::Interpreter interpreter(instrument);
 
-    const int status = ctl::RunCommands(plan.commands, instrument, interpreter, library,
-                                        {std::cout, lines.Failure()}, board);
+    // Serving, the listening line may go unread: the clients are what counts.
+    const int ran = ctl::RunCommands(plan.commands, instrument, interpreter, library,
+                                     {std::cout, lines.Failure()}, board);
+    const int status = serving ? ran : OutputWritten(ran);
     // Serving, the library's news is said as it comes.
     lines.Finish(false);
     if (status != EXIT_SUCCESS || !serving) {

@@ -25,6 +25,9 @@ public:
                                     std::vector<std::string>& replies,
                                     std::optional<Error>& error) = 0;
 
+    // The session of a client that has just connected: what it starts from.
+    virtual Session NewSession() { return {}; }
+
     // Queues an error found outside a line's commands (a line too long to keep)
     // where the client's SYSTem:ERRor? will find it.
     virtual void QueueError(Session& session, Error error) { session.Report(error); }

@@ -139,9 +139,8 @@ Result AskOutput(Call& call) {
 }
 Result Sweep(Call& call) {
     call.instrument.Sweep();
-    // The condition held while the sweep ran: its event stays until read.
-    call.session.operation.See(status_bit::Sweeping);
-    call.session.operation.See(0);
+    // Every client's operation event register latches it before its next command.
+    ++call.events.sweeps;
     return std::nullopt;
 }
 Result SelectPort(Call& call) {
@@ -166,7 +165,7 @@ template <StatusRegister Session::*Register> Result TakeEvent(Call& call) {
     return Reply(call, (call.session.*Register).TakeEvent());
 }
 template <StatusRegister Session::*Register> Result AskCondition(Call& call) {
-    return Reply(call, (call.session.*Register).lastCondition);
+    return Reply(call, (call.session.*Register).condition);
 }
 template <StatusRegister Session::*Register> Result SetEnable(Call& call) {
     (call.session.*Register).enable = static_cast<std::uint16_t>(call.value.integer);

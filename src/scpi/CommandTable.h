@@ -48,11 +48,13 @@ struct Value {
     PortMenuItem port{};
 };
 
-// What a handler is given: the instrument, the client's session, the header's
-// numeric suffix (a channel 0-15), the parameter, and the line's replies so far.
+// What a handler is given: the instrument, the client's session, the board's
+// events for every session to latch, the header's numeric suffix (a channel
+// 0-15), the parameter, and the line's replies so far.
 struct Call {
     Instrument& instrument;
     Session& session;
+    BoardEvents& events;
     int suffix;
     Value value;
     std::vector<std::string>& replies;

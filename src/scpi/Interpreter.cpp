@@ -7,6 +7,38 @@ namespace qv4130::scpi {
 
 Interpreter::Interpreter(Instrument& instrument) : instrument_(instrument) {}
 
+Session Interpreter::NewSession() {
+    WatchPower();
+    Session session;
+    session.latched = events_;
+    return session;
+}
+
+// The power flag is the windows' too, and any client's: whoever powered the chip
+// down, every session latches it once, even if it is up again by the time that
+// session's next command runs. It is looked at before each command: a
+// power-down and up again from the windows with no command in between goes
+// unseen.
+void Interpreter::WatchPower() {
+    const bool down = !instrument_.Output();
+    if (down && !poweredDown_) {
+        ++events_.powerDowns;
+    }
+    poweredDown_ = down;
+}
+
+void Interpreter::Latch(Session& session) {
+    WatchPower();
+    if (session.latched.sweeps != events_.sweeps) {
+        session.operation.event |= status_bit::Sweeping;
+    }
+    if (session.latched.powerDowns != events_.powerDowns) {
+        session.questionable.event |= status_bit::Voltage;
+    }
+    session.latched = events_;
+    session.questionable.condition = poweredDown_ ? status_bit::Voltage : 0;
+}
+
 std::optional<Error> Interpreter::ExecuteLine(std::string_view line,
                                               std::vector<std::string>& replies, Session& session) {
     if (line.size() > MaxLineBytes) {
@@ -54,8 +86,7 @@ bool Interpreter::ExecuteNextCommand(std::string_view line, std::size_t& positio
 
 std::optional<Error> Interpreter::Execute(std::string_view line, CommandOutcome& outcome,
                                           Session& session, std::vector<std::string>& replies) {
-    // Another client may have powered the chip down since this one last looked.
-    session.questionable.See(instrument_.Output() ? 0 : status_bit::Voltage);
+    Latch(session);
     const CommandMatch match = FindCommand(line, parsed_, session.path);
     outcome.command = match.row;
     outcome.query = parsed_.query;
@@ -69,7 +100,7 @@ std::optional<Error> Interpreter::Execute(std::string_view line, CommandOutcome&
     if (handler == nullptr) {
         return Error::UndefinedHeader;
     }
-    Call call{instrument_, session, match.suffix, {}, replies};
+    Call call{instrument_, session, events_, match.suffix, {}, replies};
     const ParameterRule& rule = match.row->parameter;
     if (parsed_.query) {
         return parsed_.parameterCount == 0 ? handler(call)

@@ -57,6 +57,10 @@ public:
                             std::vector<std::string>& replies,
                             std::optional<Error>& error) override;
 
+    // A session that latches only the board's events from now on: a client that
+    // connects after a sweep has no sweep in its operation event register.
+    Session NewSession() override;
+
     // Queues an error found outside a line's commands (a line too long to keep).
     static void ReportError(Session& session, Error error) { session.Report(error); }
 
@@ -66,11 +70,17 @@ public:
 private:
     std::optional<Error> Execute(std::string_view line, CommandOutcome& outcome, Session& session,
                                  std::vector<std::string>& replies);
+    // Counts a power-down the board shows since it was last looked at.
+    void WatchPower();
+    // The board's events since the session last ran a command, into its registers.
+    void Latch(Session& session);
 
     Instrument& instrument_;
     Session ownSession_;
     Observer observer_;
     ParsedCommand parsed_;
+    BoardEvents events_;
+    bool poweredDown_ = false;
 };
 
 } // namespace qv4130::scpi

@@ -39,8 +39,11 @@ std::optional<Error> Number(const Parameter& parameter, const ParameterRule& rul
         value.real = *named;
     } else if (parameter.kind != ParameterKind::Number) {
         return Error::DataTypeError;
-    } else if (rule.kind == ValueKind::Integer && !parameter.integral) {
-        return Error::DataOutOfRange;
+    } else if (rule.kind == ValueKind::Integer) {
+        // A decimal value for a whole-number setting is rounded to the nearest,
+        // halves away from zero, as SCPI instruments take it: `*ESE 10.123` is
+        // `*ESE 10`. The range is checked on what is rounded.
+        value.real = std::round(parameter.number);
     } else {
         value.real = parameter.number;
     }

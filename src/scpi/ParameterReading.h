@@ -12,7 +12,8 @@ namespace qv4130::scpi {
 
 // A setting's parameters checked against its row: none where none is taken
 // (-108), one where one is needed (-109, -108 for more), of the row's kind
-// (-104) and within its limits (-222). MIN, MAX and DEFault stand for the limits.
+// (-104) and within its limits (-222), a decimal value for a whole-number
+// setting rounded first. MIN, MAX and DEFault stand for the limits.
 std::optional<Error> ReadValue(const ParsedCommand& parsed, const ParameterRule& rule,
                                const Instrument& instrument, Value& value);
 

@@ -31,23 +31,29 @@ inline constexpr std::uint16_t Sweeping = 1 << 3;
 inline constexpr std::uint16_t Voltage = 1 << 0;
 } // namespace status_bit
 
-// A SCPI status register: the event part latches the condition's rising edges
-// until read; its enabled bits make the summary bit in the status byte.
+// A SCPI status register: the event part latches what happened until read; its
+// enabled bits make the summary bit in the status byte.
 struct StatusRegister {
     std::uint16_t event = 0;
     std::uint16_t enable = 0;
-    std::uint16_t lastCondition = 0;
+    std::uint16_t condition = 0;
 
-    void See(std::uint16_t condition) {
-        event |= condition & ~lastCondition;
-        lastCondition = condition;
-    }
     std::uint16_t TakeEvent() {
         const std::uint16_t taken = event;
         event = 0;
         return taken;
     }
     bool Summary() const { return (event & enable) != 0; }
+};
+
+// The events of the one shared board that every client's status registers
+// latch (a sweep, the chip powered down), whoever caused them: counted once by
+// the interpreter, each session remembering the counts it has latched up to. A
+// count rather than a list of sessions to latch into, so that a client that
+// goes leaves nothing behind and a thousand clients cost nothing per event.
+struct BoardEvents {
+    std::uint64_t sweeps = 0;
+    std::uint64_t powerDowns = 0;
 };
 
 // The header path of compound commands: the levels of the last command's header
@@ -72,6 +78,7 @@ struct Session {
     std::uint8_t serviceEnable = 0;     // *SRE
     StatusRegister operation;
     StatusRegister questionable;
+    BoardEvents latched; // the board's events already in this session's registers
     HeaderPath path;
 
     // Queues the error and sets its class's bit in the event status register

@@ -115,6 +115,13 @@ TEST(Conformance, CommandLinesDoWhatTheStandardsSay) {
         {"SOUR:CHAN1:STEP MIN;STEP DEFAULT;STEP MAX;STEP +0;CODE?", "-1", "",
          Prepared(888) + Words(888, {0x2107F, 0x11001, 0x1107F, 0x11000})},
         {"*ESE MAX;*ESE?;*SRE DEF;*SRE?;STAT:OPER:ENAB MAX;ENAB?;ENAB? MIN", "255;0;32767;0", ""},
+        // ==== A decimal value for a whole number is rounded, then range-checked ====
+        {"SOUR:CHAN5:CODE 1000.4;CODE?;CODE 1000.5;CODE?;CODE 4094.5;CODE?;CODE -0.4;CODE?;"
+         "CODE 10;STEP -1.5;STEP 0.4;CODE?",
+         "1000;1001;4095;0;8", "",
+         Prepared(888) +
+             Words(888, {0x053E8, 0x053E9, 0x05FFF, 0x05000, 0x0500A, 0x25002, 0x15000})},
+        {"*ESE 10.123;*ESE?;*SRE 31.5;*SRE?;STAT:QUES:ENAB 7.5E0;ENAB?", "10;32;8", ""},
         // ==== IEEE 488.2 common commands and the status model ====
         // Each error class sets its own bit: CME 32, EXE 16, DDE 8 (a full queue).
         {"*ESR?\nBOGUS\n*ESR?;*ESR?\nSOUR:CHAN1:CODE 5000\n*ESR?", "0|32;0|16", "-113,-222"},
@@ -162,9 +169,10 @@ TEST(Conformance, RefusedCommandsSendNothing) {
     const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"-114", {"SOUR:CHAN16:CODE 1", "SOUR:CHAN:CODE 1", "SOUR2:CHAN1:CODE 1"}},
         {"-222",
-         {"SOUR:CHAN1:CODE 4096", "SOUR:CHAN1:CODE -1", "SOUR:CHAN1:CODE 1.5",
-          "SOUR:CHAN1:CODE 1e99999", "SOUR:CHAN1:CODE 99999999999999999999999",
-          "SOUR:CHAN1:STEP 128", "OUTP 2", "OUTP MAYBE"}},
+         {"SOUR:CHAN1:CODE 4096", "SOUR:CHAN1:CODE -1", "SOUR:CHAN1:CODE 4095.5",
+          "SOUR:CHAN1:CODE -0.6", "*ESE 255.5", "SOUR:CHAN1:CODE 1e99999",
+          "SOUR:CHAN1:CODE 99999999999999999999999", "SOUR:CHAN1:STEP 128", "OUTP 2",
+          "OUTP MAYBE"}},
         {"-104", {"SOUR:CHAN1:CODE ON", "SOUR:CHAN1:CODE \"1\"", "SYST:PORT 'LPT1'"}},
         {"-109", {"SOUR:CHAN1:CODE", "OUTP"}},
         {"-108",

@@ -21,6 +21,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace qv4130::scpi {
 namespace {
@@ -63,7 +64,11 @@ public:
             EXPECT_TRUE(WaitFor([this] { return Connected(); }));
         }
     }
-    ~Client() { ::close(fd_); }
+    ~Client() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;
 
@@ -86,6 +91,12 @@ public:
         return sent > 0 ? static_cast<std::size_t>(sent) : 0;
     }
     void ShutDownSending() { ::shutdown(fd_, SHUT_WR); }
+    // Closes at once, its unsent bytes dropped: the server sees a reset.
+    void Abort() {
+        const linger now{1, 0};
+        ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+        ::close(std::exchange(fd_, -1));
+    }
     // The next line, without its newline; empty when the server closed first.
     std::string Reply(int patience = Patience) {
         EXPECT_TRUE(WaitFor([this] { return Fill() || received_.find('\n') != std::string::npos; },
@@ -229,7 +240,7 @@ TEST_F(ScpiServerTest, BadInputSendsNothingAndTheServerGoesOn) {
     EXPECT_TRUE(port.calls.empty());
 }
 
-TEST_F(ScpiServerTest, EachClientHasItsOwnErrorQueue) {
+TEST_F(ScpiServerTest, EachClientHasItsOwnErrorsButEveryClientLatchesTheBoardsEvents) {
     Client a(server.Port());
     Client b(server.Port());
     a.Send("NOPE\n");
@@ -240,6 +251,21 @@ TEST_F(ScpiServerTest, EachClientHasItsOwnErrorQueue) {
     EXPECT_EQ(b.Reply(), "0,\"No error\"");
     a.Send("SYST:ERR?;SYST:ERR?\n");
     EXPECT_EQ(a.Reply(), "-113,\"Undefined header\";0,\"No error\"");
+
+    // One client's sweep and power-down latch in everyone's events, also for a client
+    // that looks only once the chip is up again; one that comes after has none.
+    b.Send("STAT:OPER:ENAB 8;STAT:QUES:ENAB 1;*OPC?\n");
+    EXPECT_EQ(b.Reply(), "1");
+    a.Send("DIAG:SWE;OUTP OFF;OUTP ON;*OPC?\n");
+    EXPECT_EQ(a.Reply(), "1");
+    Client later(server.Port());
+    ASSERT_TRUE(Connected(3));
+    for (Client* client : {&a, &b, &later}) {
+        client->Send("*STB?;STAT:OPER?;STAT:QUES?;STAT:QUES:COND?\n");
+    }
+    EXPECT_EQ(a.Reply(), "0;8;1;0");
+    EXPECT_EQ(b.Reply(), "136;8;1;0");
+    EXPECT_EQ(later.Reply(), "0;0;0;0");
 }
 
 TEST_F(ScpiServerTest, AClientThatNeverReadsHoldsBoundedMemoryAndIsDroppedInTheEnd) {
@@ -295,6 +321,28 @@ TEST_F(ScpiServerTest, AHalfClosedClientGetsEveryReply) {
     }
     EXPECT_TRUE(client.Closed());
     EXPECT_TRUE(Connected(0));
+}
+
+TEST_F(ScpiServerTest, AClientThatIsGoneHasTheLinesItSentDropped) {
+    Client leaving(server.Port());
+    std::string sweeps;
+    for (int i = 0; i < 100'000; ++i) {
+        sweeps += "DIAG:SWE\n";
+    }
+    std::size_t accepted = 0;
+    QElapsedTimer sending;
+    sending.start();
+    while (accepted < sweeps.size() && sending.elapsed() < 300) {
+        accepted += leaving.TrySend(std::string_view(sweeps).substr(accepted));
+        QCoreApplication::processEvents();
+    }
+    // Minutes of sweeps (each over 1.6 ms) wait in the server and its socket.
+    ASSERT_GT(accepted, 64u * 1024);
+    leaving.Abort();
+    ASSERT_TRUE(Connected(0));
+    const std::size_t calls = port.calls.size();
+    WaitFor([] { return false; }, 100);
+    EXPECT_EQ(port.calls.size(), calls);
 }
 
 TEST_F(ScpiServerTest, AFloodingClientDoesNotHoldUpAnother) {

@@ -190,6 +190,55 @@ class CommandLineTest(unittest.TestCase):
                          'qv4130ctl: standard input, line 5: -222,"Data out of range"\n')
 
 
+class BrokenPipeTest(unittest.TestCase):
+    """Output nobody reads any more (`2>&1 | head -1` done) is lost, and nothing else."""
+
+    def test_a_server_outlives_the_reader_of_its_output(self):
+        servers = [[CTL, "--virtual-board", "serve", "--listen", "127.0.0.1:0"]]
+        if os.environ.get("QV4130"):
+            servers.append([os.environ["QV4130"], "--virtual-board", "--listen", "127.0.0.1:0"])
+        soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+        if soft < 2048 <= hard:
+            resource.setrlimit(resource.RLIMIT_NOFILE, (2048, hard))
+            self.addCleanup(resource.setrlimit, resource.RLIMIT_NOFILE, (soft, hard))
+        for command in servers:
+            with self.subTest(program=os.path.basename(command[0])):
+                reading, writing = os.pipe()
+                with os.fdopen(reading, encoding="ascii") as output, subprocess.Popen(
+                        command, stdout=writing, stderr=writing,
+                        env={**os.environ, "QT_QPA_PLATFORM": "offscreen"}) as server:
+                    os.close(writing)
+                    self.addCleanup(server.wait, 10)
+                    self.addCleanup(server.kill)
+                    port = None
+                    for _ in range(20):
+                        self.assertTrue(select.select([output], [], [], 30)[0], "it never listened")
+                        port = re.search(r"serving SCPI on 127\.0\.0\.1:(\d+)$", output.readline())
+                        if port:
+                            break
+                    output.close()
+                    with contextlib.ExitStack() as stack:
+                        clients = [stack.enter_context(socket.create_connection(
+                            ("127.0.0.1", int(port.group(1))), timeout=10)) for _ in range(501)]
+                        # The 501st is refused, and the server says so on standard
+                        # error, whose reader is gone.
+                        self.assertIn(b"too many clients", clients[-1].recv(100))
+                        clients[0].sendall(b"*OPC?\n")
+                        self.assertEqual(clients[0].recv(10), b"1\n")
+                    self.assertIsNone(server.poll(), "it died")
+                    server.terminate()
+                    self.assertEqual(server.wait(10), 0)
+
+    def test_a_command_whose_output_is_not_taken_fails(self):
+        reading, writing = os.pipe()
+        os.close(reading)
+        with os.fdopen(writing) as output:
+            result = subprocess.run([CTL, "--virtual-board", "status"], stdout=output,
+                                    stderr=subprocess.PIPE, text=True, timeout=60, check=False)
+        self.assertEqual(result.returncode, 1)
+        self.assertRegex(result.stderr, r"^qv4130ctl: can't write standard output(: .*)?\n$")
+
+
 class ConnectTest(unittest.TestCase):
     """--connect against a real server on loopback: what the same commands give here."""
 

@@ -1,6 +1,7 @@
 #include "ScpiConnection.h"
 
 #include <cerrno>
+#include <poll.h>
 #include <sys/socket.h>
 
 namespace qv4130::scpi {
@@ -17,15 +18,16 @@ std::string& ReadBuffer() {
 } // namespace
 
 ScpiConnection::ScpiConnection(UniqueFd socket, QString peer, const ServerLimits& limits,
-                               QObject* parent)
+                               Session session, QObject* parent)
     : QObject(parent), socket_(std::move(socket)), peer_(std::move(peer)), limits_(limits),
-      reader_(socket_.Get(), QSocketNotifier::Read),
-      writer_(socket_.Get(), QSocketNotifier::Write) {
+      reader_(socket_.Get(), QSocketNotifier::Read), writer_(socket_.Get(), QSocketNotifier::Write),
+      hangUp_(socket_.Get(), QSocketNotifier::Exception), session_(std::move(session)) {
     writer_.setEnabled(false);
     stall_.setSingleShot(true);
     stall_.setInterval(limits_.stallLimit);
     connect(&reader_, &QSocketNotifier::activated, this, &ScpiConnection::ReadInput);
     connect(&writer_, &QSocketNotifier::activated, this, &ScpiConnection::WriteOutput);
+    connect(&hangUp_, &QSocketNotifier::activated, this, &ScpiConnection::CheckGone);
     connect(&stall_, &QTimer::timeout, this, &ScpiConnection::StallTimedOut);
 }
 
@@ -130,6 +132,22 @@ void ScpiConnection::WriteOutput() {
     Update();
 }
 
+// The event loops report an error or hang-up on the socket to its exception
+// notifier, and urgent data too, which means nothing in SCPI: it is taken and
+// dropped, or it would be reported again at once.
+void ScpiConnection::CheckGone() {
+    pollfd watched{socket_.Get(), POLLPRI, 0};
+    if (::poll(&watched, 1, 0) <= 0) {
+        return;
+    }
+    if ((watched.revents & (POLLERR | POLLHUP)) != 0) {
+        Close({}); // reset: the client is gone
+    } else if ((watched.revents & POLLPRI) != 0) {
+        char urgent = 0;
+        (void)!::recv(socket_.Get(), &urgent, 1, MSG_OOB | MSG_DONTWAIT);
+    }
+}
+
 void ScpiConnection::StallTimedOut() {
     if (Blocked()) {
         Close(QStringLiteral("%1 took no replies for %2 s: disconnected")
@@ -163,7 +181,12 @@ void ScpiConnection::Close(const QString& why) {
     }
     reader_.setEnabled(false);
     writer_.setEnabled(false);
+    hangUp_.setEnabled(false);
     stall_.stop();
+    // What it sent and was not run yet goes with it.
+    lines_.clear();
+    current_.reset();
+    queuedBytes_ = 0;
     socket_.Reset();
     emit Closed(this, why);
 }

@@ -26,12 +26,15 @@ namespace qv4130::scpi {
 // waiting, and replies under the output bound; otherwise TCP's own flow control
 // makes the client wait. A client that shuts down its sending side still has
 // every line it sent carried out and every reply written before the socket is
-// closed.
+// closed. A client that is gone (its connection reset, or a reply refused) has
+// the lines it sent that have not run yet dropped: nobody is there to want them,
+// and a backlog of sweeps would hold the board for hours. Whether it is gone is
+// watched even while its input is not read.
 class ScpiConnection final : public QObject {
     Q_OBJECT
 
 public:
-    ScpiConnection(UniqueFd socket, QString peer, const ServerLimits& limits,
+    ScpiConnection(UniqueFd socket, QString peer, const ServerLimits& limits, Session session,
                    QObject* parent = nullptr);
 
     // A command waits and the client takes its replies.
@@ -67,6 +70,7 @@ private:
     void WriteOutput();
     void Queue(std::string bytes);
     void StallTimedOut();
+    void CheckGone();
     // Notifiers, stall timer and readiness after any change; closes when done.
     void Update();
     void Close(const QString& why);
@@ -78,6 +82,8 @@ private:
     ServerLimits limits_;
     QSocketNotifier reader_;
     QSocketNotifier writer_;
+    // Always on: a reset shows here whether or not reading and writing are.
+    QSocketNotifier hangUp_;
     QTimer stall_;
     LineFramer framer_{MaxLineBytes};
     Session session_;

@@ -178,7 +178,8 @@ void ScpiServer::Admit(UniqueFd socket) {
     }
     toldFull_ = false;
     const QString peer = PeerOf(socket.Get());
-    auto* connection = new ScpiConnection(std::move(socket), peer, limits_, this);
+    auto* connection =
+        new ScpiConnection(std::move(socket), peer, limits_, handler_.NewSession(), this);
     connections_.insert(connection);
     connect(connection, &ScpiConnection::Readied, this, &ScpiServer::Schedule);
     connect(connection, &ScpiConnection::Closed, this, &ScpiServer::Forget);
