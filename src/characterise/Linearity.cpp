@@ -36,7 +36,7 @@ Line LeastSquaresLine(const std::vector<Point>& sorted) {
 }
 
 // A step this small beside the ideal one is no step: the channel is dead.
-constexpr double DeadStepFraction = 1e-6;
+constexpr double DeadStepFraction = 0.01;
 
 void Keep(Worst& worst, double lsb, int code) {
     if (std::abs(lsb) > std::abs(worst.lsb)) {
@@ -72,8 +72,8 @@ Linearity Analyse(std::span<const Point> points, const IdealTransfer& ideal) {
 
     // A dead channel (the same volts throughout, or a meter not on it) has no
     // step of its own: its non-linearity is then counted in ideal LSB. Its fitted
-    // slope is rarely exactly 0, but rounding's 1e-20 V a code: dividing by that
-    // would make figures of 1e19 LSB out of nothing.
+    // slope is rarely exactly 0 but rounding's 1e-20 V a code, or its noise's:
+    // dividing by that would make figures of 1e19 LSB out of nothing.
     auto ownStep = [lsb](double voltsPerCode) {
         return std::abs(voltsPerCode) > lsb * DeadStepFraction ? voltsPerCode : lsb;
     };
