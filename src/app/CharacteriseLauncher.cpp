@@ -13,8 +13,9 @@ constexpr int FramedPlacementDelayMs = 300;
 } // namespace
 
 CharacteriseLauncher::CharacteriseLauncher(scpi::Instrument& instrument, VirtualBoard* virtualBoard,
-                                           AnalogModel* analog)
-    : output_(instrument), virtualBoard_(virtualBoard), analog_(analog) {}
+                                           AnalogModel* analog, double boardReferenceVolts)
+    : output_(instrument), virtualBoard_(virtualBoard), analog_(analog),
+      boardReferenceVolts_(boardReferenceVolts) {}
 
 CharacteriseLauncher::~CharacteriseLauncher() = default;
 
@@ -24,7 +25,8 @@ void CharacteriseLauncher::Open(const std::vector<const QWidget*>& others) {
             characterise::CharacteriseWindowSetup{
                 .output = &output_,
                 .connectMeter = characterise::ConnectorFor(virtualBoard_, analog_),
-                .simulatedMeter = virtualBoard_ != nullptr});
+                .simulatedMeter = virtualBoard_ != nullptr,
+                .boardReferenceVolts = boardReferenceVolts_});
         PlaceClearOf(*window_, others);
         // The window manager frames the windows only once they are mapped, so
         // the first placement reckons without title bars: place again after.

@@ -16,10 +16,12 @@ namespace qv4130 {
 // for. Its codes go through the same board link as the SCPI clients', so the
 // windows, the server and the run share one board and one state on one thread.
 // The instrument (and the virtual board and its outputs, if any) must outlive this.
+// The window's ideal starts at `boardReferenceVolts`, the board's reference as the
+// board setup knows it.
 class CharacteriseLauncher {
 public:
     CharacteriseLauncher(scpi::Instrument& instrument, VirtualBoard* virtualBoard,
-                         AnalogModel* analog);
+                         AnalogModel* analog, double boardReferenceVolts);
     ~CharacteriseLauncher();
     CharacteriseLauncher(const CharacteriseLauncher&) = delete;
     CharacteriseLauncher& operator=(const CharacteriseLauncher&) = delete;
@@ -35,6 +37,7 @@ private:
     characterise::InstrumentOutput output_;
     VirtualBoard* virtualBoard_;
     AnalogModel* analog_;
+    double boardReferenceVolts_;
     std::unique_ptr<characterise::CharacteriseWindow> window_;
 };
 

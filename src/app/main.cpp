@@ -206,7 +206,8 @@ int main(int argc, char** argv) {
         ReportAndShowLater(messages, mainWindowUp));
     qv4130::PortLibrary& library = board.Library();
     RemoteControl remote(board, state);
-    qv4130::CharacteriseLauncher characterise(remote.instrument, board.Board(), board.Analog());
+    qv4130::CharacteriseLauncher characterise(remote.instrument, board.Board(), board.Analog(),
+                                              board.ReferenceVolts());
     // Quit ends the process at once. Before that, a characterisation still
     // running writes its channel's end code and a trace is completed; with
     // neither, nothing more is written.

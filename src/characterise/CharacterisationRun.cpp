@@ -50,8 +50,14 @@ std::optional<std::string> CheckSettings(const RunSettings& s) {
     if (s.average < 1) {
         return "at least one reading per code is needed";
     }
+    if (s.average > MaxAverage) {
+        return "at most " + std::to_string(MaxAverage) + " readings per code are taken";
+    }
     if (s.settle.count() < 0) {
         return "the settle time cannot be negative";
+    }
+    if (s.settle > MaxSettle) {
+        return "the settle time is at most " + std::to_string(MaxSettle.count()) + " ms";
     }
     return std::nullopt;
 }

@@ -31,6 +31,11 @@ struct RunSettings {
     std::optional<int> endCode{};
 };
 
+// The longest settle time and the most readings per code a run takes: a minute
+// a code, or a thousand readings, is already a run of days over a whole channel.
+inline constexpr std::chrono::milliseconds MaxSettle{60'000};
+inline constexpr int MaxAverage = 1000;
+
 // Why the settings cannot be run, worded for the operator; none when they can.
 std::optional<std::string> CheckSettings(const RunSettings& settings);
 

@@ -35,6 +35,9 @@ Line LeastSquaresLine(const std::vector<Point>& sorted) {
     return {meanVolts - slope * meanCode, slope};
 }
 
+// A step this small beside the ideal one is no step: the channel is dead.
+constexpr double DeadStepFraction = 0.01;
+
 void Keep(Worst& worst, double lsb, int code) {
     if (std::abs(lsb) > std::abs(worst.lsb)) {
         worst = {lsb, code};
@@ -49,6 +52,7 @@ Linearity Analyse(std::span<const Point> points, const IdealTransfer& ideal) {
                      [](const Point& a, const Point& b) { return a.code < b.code; });
 
     Linearity result;
+    result.ideal = ideal;
     const double lsb = ideal.LsbVolts();
     for (const Point& p : sorted) {
         result.codes.push_back(
@@ -66,12 +70,15 @@ Linearity Analyse(std::span<const Point> points, const IdealTransfer& ideal) {
     summary.gainErrorLsb = (summary.endPoint.voltsPerCode - lsb) * fullScale / lsb;
     summary.gainErrorPercent = (summary.endPoint.voltsPerCode / lsb - 1.0) * 100.0;
 
-    // A dead channel (the same volts at both ends) has no step of its own: its
-    // non-linearity is then counted in ideal LSB.
-    const double stepVolts =
-        summary.endPoint.voltsPerCode != 0.0 ? summary.endPoint.voltsPerCode : lsb;
-    const double fitStepVolts =
-        summary.bestFit.voltsPerCode != 0.0 ? summary.bestFit.voltsPerCode : lsb;
+    // A dead channel (the same volts throughout, or a meter not on it) has no
+    // step of its own: its non-linearity is then counted in ideal LSB. Its fitted
+    // slope is rarely exactly 0 but rounding's 1e-20 V a code, or its noise's:
+    // dividing by that would make figures of 1e19 LSB out of nothing.
+    auto ownStep = [lsb](double voltsPerCode) {
+        return std::abs(voltsPerCode) > lsb * DeadStepFraction ? voltsPerCode : lsb;
+    };
+    const double stepVolts = ownStep(summary.endPoint.voltsPerCode);
+    const double fitStepVolts = ownStep(summary.bestFit.voltsPerCode);
     for (std::size_t i = 0; i < result.codes.size(); ++i) {
         CodeResult& c = result.codes[i];
         c.inlEndPointLsb = (c.volts - summary.endPoint.At(c.code)) / stepVolts;

@@ -19,6 +19,21 @@ struct IdealTransfer {
     double Volts(int code) const { return code * LsbVolts(); }
 };
 
+// Whether a reference (the operator's, or one a server reports) is one the chip
+// can be run on. Anything else, NaN and infinity included, would only turn every
+// figure into nonsense.
+inline bool ReferenceInRange(double volts) {
+    return volts >= reference_volts::Min && volts <= reference_volts::Max;
+}
+
+// The ideal a run is reckoned against, decided here and nowhere else: the board's
+// own reference, unless the operator names another (a reference fitted in place of
+// the board's, or what is left of it behind a divider on the output).
+inline IdealTransfer IdealFor(double boardReferenceVolts,
+                              std::optional<double> operatorVolts = std::nullopt) {
+    return {.vref = operatorVolts.value_or(boardReferenceVolts)};
+}
+
 // One measurement: the code written and the volts the meter read for it.
 struct Point {
     int code = 0;
@@ -73,6 +88,9 @@ struct Summary {
 };
 
 struct Linearity {
+    // What the codes were reckoned against; whatever draws or writes them takes it
+    // from here, so a plot and its CSV can never disagree on the reference.
+    IdealTransfer ideal;
     std::vector<CodeResult> codes;
     // None until there are two distinct codes to draw a line through.
     std::optional<Summary> summary;

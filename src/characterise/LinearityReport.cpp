@@ -28,21 +28,33 @@ std::string WorstText(const Worst& worst) {
 
 } // namespace
 
-void WriteCsv(std::ostream& csv, const Linearity& result) {
+void WriteCsv(std::ostream& csv, const Linearity& result, const RunStanding& standing) {
     csv << "code,volts,error_lsb,inl_endpoint_lsb,inl_bestfit_lsb,dnl_lsb\n";
     for (const CodeResult& c : result.codes) {
         csv << c.code << ',' << Number(c.volts) << ',' << Fixed(c.errorLsb, 4) << ','
             << Fixed(c.inlEndPointLsb, 4) << ',' << Fixed(c.inlBestFitLsb, 4) << ','
             << (c.dnlLsb ? Fixed(*c.dnlLsb, 4) : std::string()) << '\n';
     }
+    if (standing.partial) {
+        csv << "# partial: " << *standing.partial << '\n';
+    }
+    if (standing.suspect) {
+        csv << "# suspect: " << *standing.suspect << '\n';
+    }
 }
 
-std::string SummaryText(const Linearity& result, int channel) {
+std::string SummaryText(const Linearity& result, int channel, const RunStanding& standing) {
+    if (standing.suspect) {
+        return "channel " + std::to_string(channel) + ": no figures: " + *standing.suspect + '\n';
+    }
     if (!result.summary) {
         return "channel " + std::to_string(channel) + ": too few codes measured for the figures\n";
     }
     const Summary& s = *result.summary;
     std::ostringstream out;
+    if (standing.partial) {
+        out << "partial: " << *standing.partial << "; the figures are of those codes only\n";
+    }
     out << "channel " << channel << ", " << result.codes.size() << " codes\n"
         << "offset: " << Fixed(s.offsetLsb, 3) << " LSB\n"
         << "gain error: " << Fixed(s.gainErrorLsb, 3) << " LSB (" << Fixed(s.gainErrorPercent, 4)

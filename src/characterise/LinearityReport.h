@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Linearity.h"
+#include "RunStanding.h"
 
 #include <iosfwd>
 #include <string>
@@ -9,9 +10,15 @@ namespace qv4130::characterise {
 
 // Every measured code as CSV, one row each under a header row:
 // code,volts,error_lsb,inl_endpoint_lsb,inl_bestfit_lsb,dnl_lsb
-void WriteCsv(std::ostream& csv, const Linearity& result);
+// then, for a run that did not finish or whose readings did not follow its codes,
+// a comment line each ("# partial: ...", "# suspect: ..."), after every row: a
+// reader that skips lines starting with # sees only the rows, and Python's csv
+// module gives such a line as one more row of a single field, after them.
+void WriteCsv(std::ostream& csv, const Linearity& result, const RunStanding& standing = {});
 
-// The channel's figures, one per line ("offset: 1.234 LSB" ...), or why there are none yet.
-std::string SummaryText(const Linearity& result, int channel);
+// The channel's figures, one per line ("offset: 1.234 LSB" ...), or why there are
+// none: too few codes, or readings that did not follow them. A partial run's come
+// under a line that says so.
+std::string SummaryText(const Linearity& result, int channel, const RunStanding& standing = {});
 
 } // namespace qv4130::characterise

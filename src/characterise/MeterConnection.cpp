@@ -51,6 +51,13 @@ std::unique_ptr<Meter> ConnectMeter(MeterChoice choice, int channel, const Virtu
         throw MeterError("meter " + *choice.address + " " + error.what());
     }
     auto meter = std::make_unique<ScpiMeter>(std::move(transport), std::move(choice.settings));
+    // The virtual board's simulated DMM served by another process (serve
+    // --meter-listen) switches between the 16 outputs as the in-process one does,
+    // and is left where its last client closed it, or on none: it is closed on
+    // the run's channel here, as nobody else will. A real DMM has one input.
+    if (meter->Identify() == SimulatedDmm::Identity) {
+        meter->RouteTo(channel);
+    }
     meter->Configure();
     return meter;
 }

@@ -20,9 +20,10 @@ struct MeterChoice {
     ScpiMeterSettings settings{};
 };
 
-// Connects and configures the meter for `channel`: a SCPI DMM at the address,
-// or, without one, `model` of the virtual `board`'s outputs read by its simulated
-// DMM in SCPI like any other meter. Throws MeterError naming the meter; with no
+// Connects and configures the meter for `channel`: a SCPI DMM at the address
+// (asked *IDN? first, and routed to `channel` when it is a virtual board's
+// simulated DMM served elsewhere), or, without one, `model` of the virtual `board`'s outputs read
+// by its simulated DMM in SCPI like any other meter. Throws MeterError naming the meter; with no
 // address, `board` and `model` must be given (null on hardware).
 std::unique_ptr<Meter> ConnectMeter(MeterChoice choice, int channel, const VirtualBoard* board,
                                     AnalogModel* model);

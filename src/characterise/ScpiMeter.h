@@ -37,6 +37,8 @@ public:
     void Configure();
     // Asks *IDN? and returns the answer. Throws MeterError.
     std::string Identify();
+    // Has Configure close the route to `channel`, for a meter found to switch inputs.
+    void RouteTo(int channel) { settings_.routeChannel = channel; }
     double ReadVolts() override;
 
 private:

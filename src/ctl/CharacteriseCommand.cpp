@@ -4,6 +4,7 @@
 
 #include "characterise/LinearityReport.h"
 #include "characterise/MeterConnection.h"
+#include "characterise/RunStanding.h"
 #include "files/WholeFile.h"
 
 #include <unistd.h>
@@ -85,13 +86,23 @@ private:
     Clock::time_point lastDrawn_{};
 };
 
-std::string EndingText(const RunOutcome& outcome, const CharacteriseOptions& options) {
-    std::string text = outcome.failure.empty() ? "stopped" : outcome.failure;
+// The one line a run that did not end well leaves: what went wrong first (the
+// failure, the stop, or readings that did not follow the codes), what was kept,
+// where the channel was left, and what to check when that is not the head.
+std::string EndingText(const RunOutcome& outcome, const RunStanding& standing,
+                       const CharacteriseOptions& options) {
+    const bool ranOut = !outcome.complete || !outcome.endCodeWritten;
+    std::string text = !outcome.failure.empty()      ? outcome.failure
+                       : ranOut || !standing.suspect ? std::string("stopped")
+                                                     : *standing.suspect;
     text += "; " + std::to_string(outcome.points.size()) + " codes kept in " + options.csvPath;
     text += outcome.endCodeWritten
                 ? "; channel " + std::to_string(options.run.channel) + " back at " +
                       std::to_string(outcome.endCode)
                 : "; channel " + std::to_string(options.run.channel) + " could not be written back";
+    if (ranOut && standing.suspect) {
+        text += "; " + *standing.suspect;
+    }
     return text;
 }
 
@@ -102,8 +113,8 @@ bool ProgressOnTerminal(const std::ostream& out) {
 }
 
 bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& output,
-                            BoardSetup* board, std::ostream& out, const Report& failed,
-                            bool progressLine) {
+                            BoardSetup* board, double boardReferenceVolts, std::ostream& out,
+                            const Report& failed, bool progressLine) {
     auto fail = [&](const std::string& reason) {
         out.flush();
         failed("characterise: " + reason);
@@ -150,23 +161,25 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
                        .stop = stop.get_token()};
         outcome = RunCharacterisation(output, *meter, options.run, hooks);
     }
-    IdealTransfer ideal = options.ideal;
-    if (!options.vrefGiven && board != nullptr && board->Analog() != nullptr) {
-        ideal.vref = board->Analog()->Vref();
-    }
-    const Linearity result = Analyse(outcome.points, ideal);
+    // The CSV, the image and the figures all take the ideal from the result.
+    const Linearity result = Analyse(outcome.points, IdealFor(boardReferenceVolts, options.vref));
+    const RunStanding standing = JudgeRun(outcome, options.run, result);
     std::ostringstream rows;
-    WriteCsv(rows, result);
+    WriteCsv(rows, result, standing);
     if (!csv.Write(rows.str()) || !csv.Commit()) {
         return cannotWrite(options.csvPath, csv.Error());
     }
-    if (options.pngPath && !SavePlotsPng(result, options.ideal, *options.pngPath)) {
+    if (options.pngPath && !SavePlotsPng(result, *options.pngPath)) {
         return fail("can't write " + *options.pngPath);
     }
-    out << SummaryText(result, options.run.channel);
-    out.flush();
-    if (!outcome.complete || !outcome.endCodeWritten) {
-        return fail(EndingText(outcome, options));
+    // Figures of readings that do not follow the codes would be read as the
+    // channel's; the one line on the error stream says what to check instead.
+    if (!standing.suspect) {
+        out << SummaryText(result, options.run.channel, standing);
+        out.flush();
+    }
+    if (!outcome.complete || !outcome.endCodeWritten || standing.suspect) {
+        return fail(EndingText(outcome, standing, options));
     }
     return true;
 }

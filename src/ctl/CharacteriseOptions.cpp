@@ -3,11 +3,25 @@
 #include "characterise/MeterAddress.h"
 #include "text/PlainText.h"
 
+#include <charconv>
 #include <string_view>
 
 namespace qv4130::ctl {
 
 namespace {
+
+// What bench DMMs take: their DC ranges run from 100 mV to 1000 V, their
+// integration times from a few thousandths of a power-line cycle to a hundred or so.
+constexpr double MinRangeVolts = 0.001;
+constexpr double MaxRangeVolts = 1000.0;
+constexpr double MinNplc = 0.0001;
+constexpr double MaxNplc = 1000.0;
+
+std::string Number(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
 
 std::optional<int> Whole(const std::string& text) {
     return text::ParseWhole<int>(text, 10);
@@ -26,9 +40,16 @@ std::optional<std::string> Take(CharacteriseOptions& o, std::string_view option,
         into = *number;
         return std::nullopt;
     };
-    auto positive = [&](std::optional<double>& into) -> std::optional<std::string> {
+    // A number a meter or the ideal can take: "1e-300" or "1e308" would be
+    // sent on to the meter as they are, or make every figure NaN.
+    auto within = [&](std::optional<double>& into, double low, double high,
+                      const std::string& reason) -> std::optional<std::string> {
         into = text::ParsePositive(value);
-        return into ? std::nullopt : std::optional(std::string(option) + " takes a number above 0");
+        if (into && *into >= low && *into <= high) {
+            return std::nullopt;
+        }
+        into.reset();
+        return std::string(option) + " takes " + reason;
     };
     if (option == "--meter") {
         if (!characterise::ParseMeterAddress(value)) {
@@ -64,15 +85,16 @@ std::optional<std::string> Take(CharacteriseOptions& o, std::string_view option,
         }
         return error;
     } else if (option == "--vref") {
-        std::optional<double> vref;
-        auto error = positive(vref);
-        o.ideal.vref = vref.value_or(o.ideal.vref);
-        o.vrefGiven = true;
-        return error;
+        return within(o.vref, reference_volts::Min, reference_volts::Max,
+                      "the reference in volts, " + Number(reference_volts::Min) + " V to " +
+                          Number(reference_volts::Max) + " V");
     } else if (option == "--range") {
-        return positive(o.rangeVolts);
+        return within(o.rangeVolts, MinRangeVolts, MaxRangeVolts,
+                      "a DC range in volts, " + Number(MinRangeVolts) + " to " +
+                          Number(MaxRangeVolts));
     } else if (option == "--nplc") {
-        return positive(o.nplc);
+        return within(o.nplc, MinNplc, MaxNplc,
+                      "power-line cycles, " + Number(MinNplc) + " to " + Number(MaxNplc));
     } else if (option == "--csv") {
         o.csvPath = value;
         return value.empty() ? std::optional<std::string>("--csv takes a file name") : std::nullopt;

@@ -17,9 +17,9 @@ struct CharacteriseOptions {
     // HOST[:PORT] or /dev/usbtmcN; none: the virtual board's simulated meter.
     std::optional<std::string> meter;
     characterise::RunSettings run;
-    characterise::IdealTransfer ideal;
-    // Without --vref the ideal's reference is the virtual board's, on that board.
-    bool vrefGiven = false;
+    // The reference of the ideal transfer, when the operator names it; without
+    // it, the board's (see characterise::IdealFor).
+    std::optional<double> vref;
     std::string csvPath;
     // Where the output, INL and DNL plots go as a PNG image; none: no image.
     std::optional<std::string> pngPath;
@@ -43,11 +43,13 @@ inline constexpr std::string_view CharacteriseHelp =
     "on the output; without it, on the virtual board, its\n"
     "simulated meter. --from, --to (0, 4095), --step (1) codes;\n"
     "--settle MS after each word (0); --average K readings per\n"
-    "code (1); --vref V of the ideal code/4096 x V (2.5, or\n"
-    "the virtual board's); --end-code C to leave the channel\n"
-    "at (the code it had); --range V, --nplc N, --meas\n"
-    "(MEAS:VOLT:DC? per reading), --timeout MS (5000) for the\n"
-    "meter. --png FILE: the output, INL and DNL plots as an\n"
-    "image too. Ctrl-C stops the run and keeps what it measured";
+    "code (1); --vref V of the ideal code/4096 x V, 0.5 to 5\n"
+    "(the board's: 2.5, or the virtual or served board's own);\n"
+    "--end-code C to leave the channel at (the code it had);\n"
+    "--range V, --nplc N, --meas (MEAS:VOLT:DC? per reading),\n"
+    "--timeout MS (5000) for the meter. --png FILE: the output,\n"
+    "INL and DNL plots as an image too. Ctrl-C stops the run\n"
+    "and keeps what it measured; readings that do not follow\n"
+    "the codes give no figures";
 
 } // namespace qv4130::ctl

@@ -9,8 +9,7 @@
 
 namespace qv4130::ctl {
 
-bool SavePlotsPng(const characterise::Linearity& result, const characterise::IdealTransfer& ideal,
-                  const std::string& path) {
+bool SavePlotsPng(const characterise::Linearity& result, const std::string& path) {
     std::unique_ptr<QApplication> application;
     if (QApplication::instance() == nullptr) {
         // No display is needed, nor wanted, for a picture in a file.
@@ -20,7 +19,7 @@ bool SavePlotsPng(const characterise::Linearity& result, const characterise::Ide
         static char* argv[] = {name, nullptr};
         application = std::make_unique<QApplication>(argc, argv);
     }
-    return characterise::LinearityPlots::SavePng(result, ideal, QFile::decodeName(path.c_str()));
+    return characterise::LinearityPlots::SavePng(result, QFile::decodeName(path.c_str()));
 }
 
 } // namespace qv4130::ctl

@@ -9,7 +9,6 @@ namespace qv4130::ctl {
 // Draws the window's plots of the result, unseen, and saves them as a PNG image;
 // false when the file could not be written. The toolkit's GUI is started (on
 // the offscreen platform) only here, so runs without an image never load it.
-bool SavePlotsPng(const characterise::Linearity& result, const characterise::IdealTransfer& ideal,
-                  const std::string& path);
+bool SavePlotsPng(const characterise::Linearity& result, const std::string& path);
 
 } // namespace qv4130::ctl

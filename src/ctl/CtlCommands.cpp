@@ -65,8 +65,9 @@ private:
             return RunScript(command.text);
         case Action::Characterise: {
             characterise::InstrumentOutput output(instrument_);
-            return RunCharacteriseCommand(*command.characterise, output, &board_, streams_.out,
-                                          streams_.failed, ProgressOnTerminal(streams_.out));
+            return RunCharacteriseCommand(*command.characterise, output, &board_,
+                                          board_.ReferenceVolts(), streams_.out, streams_.failed,
+                                          ProgressOnTerminal(streams_.out));
         }
         case Action::Serve:
             break;

@@ -50,24 +50,25 @@ public:
     }
 
 private:
-    // The ideal reckons with the served board's reference, as a local run on the
-    // virtual board reckons with its own, unless --vref says otherwise.
-    bool Characterise(CharacteriseOptions options, const std::string& where) {
-        if (!options.vrefGiven) {
-            const auto reply = Exchange("SOUR:VREF?", where);
-            if (!reply) {
-                return false;
-            }
-            const auto vref =
-                reply->size() == 1 ? text::ParsePositive(reply->front()) : std::nullopt;
-            if (!vref) {
-                return Fail(where + ": " + link_.Name() + " gave no reference voltage");
-            }
-            options.ideal.vref = *vref;
+    // The served board's reference stands where a local run has its own board's:
+    // asked every time, so a server that reports one no chip runs on is caught
+    // before its codes are written, --vref or not.
+    bool Characterise(const CharacteriseOptions& options, const std::string& where) {
+        const auto reply = Exchange("SOUR:VREF?", where);
+        if (!reply) {
+            return false;
+        }
+        const auto vref = reply->size() == 1 ? text::ParsePositive(reply->front()) : std::nullopt;
+        if (!vref) {
+            return Fail(where + ": " + link_.Name() + " gave no reference voltage");
+        }
+        if (!characterise::ReferenceInRange(*vref)) {
+            return Fail(where + ": " + link_.Name() + " gave a reference of " +
+                        text::Printable(reply->front()) + " V, not one the chip takes");
         }
         ServerChannelOutput output(link_);
-        return RunCharacteriseCommand(options, output, nullptr, streams_.out, streams_.failed,
-                                      ProgressOnTerminal(streams_.out));
+        return RunCharacteriseCommand(options, output, nullptr, *vref, streams_.out,
+                                      streams_.failed, ProgressOnTerminal(streams_.out));
     }
 
     bool Fail(const std::string& reason) {

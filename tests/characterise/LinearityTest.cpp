@@ -1,6 +1,8 @@
 // The linearity figures of channels whose faults are known exactly, so each
-// figure can be checked against what was put in.
+// figure can be checked against what was put in, and whether the readings are
+// taken for a channel's at all.
 #include "characterise/Linearity.h"
+#include "characterise/RunStanding.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +30,8 @@ struct Case {
     Worst inlEndPoint{}, inlBestFit{}, dnl{}, error{};
     bool monotonic = true;
     std::optional<int> firstNonMonotonicCode{};
+    // False for readings no channel gives: the run must say so rather than give figures.
+    bool follows = true;
 };
 
 std::vector<Point> Measure(const Case& c) {
@@ -86,6 +90,48 @@ const std::vector<Case>& Cases() {
          .inlBestFit = {-2.0 / 3, Tie},
          .dnl = {4.0 / 4095, Tie},
          .error = {1.0, Tie}},
+        {.name = "eleven codes of a good channel are still a channel",
+         .transfer = [](int code) { return double(code); },
+         .from = 100,
+         .to = 110},
+        {.name = "two codes a step of 1.6 LSB apart: a DNL of 0.6, not a wrong meter",
+         .transfer = [](int code) { return code * 1.6; },
+         .to = 1,
+         .gainErrorLsb = 0.6 * 4095,
+         .error = {0.6, 1}},
+        {.name = "reckoned against 2.5 V on a 3.5 V reference: 40 % off, but following",
+         .transfer = [](int code) { return code * 1.4; },
+         .gainErrorLsb = 0.4 * 4095,
+         .error = {0.4 * 4095, 4095}},
+        {.name = "a meter on no channel: -1.8 mV at every code",
+         .transfer = [](int) { return -1.8e-3 / Lsb; },
+         .offsetLsb = -1.8e-3 / Lsb,
+         .gainErrorLsb = -4095.0,
+         .dnl = {-1.0, 1},
+         .error = {-1.8e-3 / Lsb - 4095, 4095},
+         .follows = false},
+        {.name = "the meter's leads the wrong way round",
+         .transfer = [](int code) { return -double(code); },
+         .gainErrorLsb = -2.0 * 4095,
+         .error = {-2.0 * 4095, 4095},
+         .monotonic = false,
+         .firstNonMonotonicCode = 1,
+         .follows = false},
+        {.name = "40 % of the output: a divider, or another channel",
+         .transfer = [](int code) { return code * 0.4; },
+         .gainErrorLsb = -0.6 * 4095,
+         .error = {-0.6 * 4095, 4095},
+         .follows = false},
+        {.name = "readings jumping 3 LSB over four codes: the ends agree, the rest is scatter",
+         .transfer = [](int code) { return code % 2 == 1 ? 3.0 : 0.0; },
+         .to = 3,
+         .inlEndPoint = {2.0, 1},
+         .inlBestFit = {3.0, 1},
+         .dnl = {-4.0, 2},
+         .error = {2.0, 1},
+         .monotonic = false,
+         .firstNonMonotonicCode = 2,
+         .follows = false},
     };
     return cases;
 }
@@ -118,6 +164,10 @@ TEST(Linearity, FiguresOfKnownChannels) {
         ExpectWorst("error", s.error, c.error, 1e-3);
         EXPECT_EQ(s.monotonic, c.monotonic);
         EXPECT_EQ(s.firstNonMonotonicCode, c.firstNonMonotonicCode);
+        EXPECT_EQ(ReadingsDoNotFollow(result, 3),
+                  c.follows ? std::nullopt
+                            : std::optional<std::string>("the readings do not follow the codes: "
+                                                         "is the meter on channel 3's output?"));
     }
 }
 

@@ -3,6 +3,7 @@
 // ends, the channel must be left at the code the operator asked for.
 #include "RunRig.h"
 #include "characterise/CharacterisationRun.h"
+#include "characterise/RunStanding.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,7 @@ struct Case {
     std::vector<int> codes;         // the codes measured, in order
     std::string failure{};          // part of the failure's message
     int chipCodeAfter = CodeBefore;
+    std::optional<std::string> partial{}; // how the figures say the run ended short
 };
 
 std::vector<int> Range(int from, int to) {
@@ -52,17 +54,20 @@ TEST(CharacterisationRun, HowRunsEnd) {
         {.name = "stopped by the operator",
          .settings = {.channel = Channel, .from = 100, .to = 4095},
          .stopAfter = 5,
-         .codes = Range(100, 104)},
+         .codes = Range(100, 104),
+         .partial = "stopped after code 104 of 100..4095 (5 of 3996 codes)"},
         {.name = "the meter fails at its 7th reading, 3 per code",
          .settings = {.channel = Channel, .from = 10, .to = 20, .average = 3},
          .failAt = 7,
          .codes = Range(10, 11),
-         .failure = "did not answer READ?"},
+         .failure = "did not answer READ?",
+         .partial = "stopped after code 11 of 10..20 (2 of 11 codes)"},
         {.name = "the chip is powered down",
          .settings = {.channel = Channel, .from = 0, .to = 9},
          .powerDown = true,
          .codes = {},
-         .failure = "powered down"},
+         .failure = "powered down",
+         .partial = "stopped before the first code of 0..9"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -102,6 +107,10 @@ TEST(CharacterisationRun, HowRunsEnd) {
         }
         EXPECT_EQ(rig.board.Chip().Code(Channel), c.chipCodeAfter);
         EXPECT_EQ(outcome.endCodeWritten, !c.powerDown);
+        const RunStanding standing =
+            JudgeRun(outcome, c.settings, Analyse(outcome.points, IdealTransfer{}));
+        EXPECT_EQ(standing.partial, c.partial);
+        EXPECT_EQ(standing.suspect, std::nullopt); // the board's own outputs follow their codes
     }
 }
 

@@ -37,7 +37,8 @@ struct WindowRig {
     WindowRig()
         : window({.output = &rig.output,
                   .connectMeter = ConnectorFor(&rig.board, &rig.model),
-                  .simulatedMeter = true}) {
+                  .simulatedMeter = true,
+                  .boardReferenceVolts = rig.model.Vref()}) {
         EXPECT_EQ(rig.instrument.WriteCode(Channel, CodeBefore), scpi::ActionResult::Done);
         Spin("channel")->setValue(Channel);
         window.show();
@@ -60,14 +61,16 @@ struct WindowRig {
         ASSERT_TRUE(ended.wait(30'000)) << Text("status").toStdString();
     }
 
-    RunRig rig{Channel};
+    // A board with another reference than the usual 2.5 V, which the window must start from.
+    RunRig rig{Channel, {.vref = 3.3}};
     CharacteriseWindow window;
 };
 
 TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFigures) {
     WindowRig w;
     w.Range(0, FullScaleCode, 64);
-    w.window.findChild<QDoubleSpinBox*>("vref")->setValue(2.0);
+    EXPECT_EQ(w.window.findChild<QDoubleSpinBox*>("vref")->value(), 3.3);
+    w.window.findChild<QDoubleSpinBox*>("vref")->setValue(3.0);
     w.Spin("codeSpan")->setValue(4000);
     w.RunWhole();
 
@@ -76,7 +79,7 @@ TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFigures) {
          RunCodes({.channel = Channel, .from = 0, .to = FullScaleCode, .step = 64})) {
         expected.push_back({code, w.rig.model.Volts(Channel, code)});
     }
-    const Linearity figures = Analyse(expected, {.vref = 2.0, .codeSpan = 4000});
+    const Linearity figures = Analyse(expected, {.vref = 3.0, .codeSpan = 4000});
     EXPECT_EQ(w.Text("summary").toStdString(), SummaryText(figures, Channel));
     ASSERT_EQ(w.window.Result().codes.size(), expected.size());
     EXPECT_TRUE(w.Text("status").startsWith("Done; 65 codes kept; channel 5 back at 1234"))
@@ -143,6 +146,10 @@ TEST(CharacteriseWindow, AStoppedRunKeepsItsPointsAndEndsAtTheEndCode) {
         EXPECT_EQ(w.window.Result().codes.size(), 5u);
         EXPECT_EQ(w.rig.board.Chip().Code(Channel), c.endCode.value_or(CodeBefore));
         EXPECT_TRUE(w.Text("status").startsWith("Stopped; 5 codes kept"));
+        // The figures of five codes must not pass for the channel's.
+        EXPECT_TRUE(w.Text("summary").startsWith(
+            "partial: stopped after code 4 of 0..4095 (5 of 4096 codes)"))
+            << w.Text("summary").toStdString();
         EXPECT_EQ(w.window.isVisible(), !c.closed);
     }
 }

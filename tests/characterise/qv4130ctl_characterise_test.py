@@ -1,8 +1,9 @@
 """qv4130ctl characterise as an operator runs it: on the virtual board with its
-simulated meter, against a meter on loopback that hangs up, and on a terminal
-(the progress line) and off one (no progress line)."""
+simulated meter, against meters and a server on loopback that misbehave, and on
+a terminal (the progress line) and off one (no progress line)."""
 
 import csv
+import itertools
 import os
 import pty
 import re
@@ -25,8 +26,17 @@ def ctl(*arguments):
 
 
 def read_csv(path):
+    """The rows, as a reader that skips the # lines a run may end its CSV with."""
     with open(path, newline="", encoding="ascii") as file:
-        return list(csv.DictReader(file))
+        return list(csv.DictReader(line for line in file if not line.startswith("#")))
+
+
+def csv_notes(path):
+    with open(path, encoding="ascii") as file:
+        return [line.rstrip("\n") for line in file if line.startswith("#")]
+
+
+SUSPECT = "the readings do not follow the codes: is the meter on channel {}'s output?"
 
 
 def channel_code(status_text, channel):
@@ -35,11 +45,15 @@ def channel_code(status_text, channel):
                     if line.startswith(prefix))[len(prefix):])
 
 
-class HangingUpMeter:
-    """A SCPI meter on 127.0.0.1 that gives `readings` readings, then hangs up."""
+HANG_UP = object()
 
-    def __init__(self, readings):
-        self.readings = readings
+
+class LoopbackPeer:
+    """A SCPI peer on 127.0.0.1 for one client: `answer` gives each line's reply
+    (None: none, HANG_UP: the peer hangs up)."""
+
+    def __init__(self, answer):
+        self.answer = answer
         self.listener = socket.create_server(("127.0.0.1", 0))
         self.listener.settimeout(30)
         self.port = self.listener.getsockname()[1]
@@ -48,24 +62,38 @@ class HangingUpMeter:
 
     def serve(self):
         connection, _ = self.listener.accept()
+        connection.settimeout(30)
         with connection, connection.makefile("rw", newline="\n") as stream:
-            given = 0
             for line in stream:
-                query = line.strip().upper()
-                if query == "READ?":
-                    if given == self.readings:
-                        return
-                    given += 1
-                    stream.write(f"+{given * 1e-3:.9E}\n")
-                elif query == "SYST:ERR?":
-                    stream.write('+0,"No error"\n')
-                elif query.endswith("?"):
-                    stream.write("0\n")
-                stream.flush()
+                reply = self.answer(line.strip())
+                if reply is HANG_UP:
+                    return
+                if reply is not None:
+                    stream.write(reply + "\n")
+                    stream.flush()
 
     def close(self):
         self.thread.join(timeout=30)
         self.listener.close()
+
+
+def loopback_meter(volts, readings=None):
+    """A meter whose n-th reading (from 1) is volts(n); it hangs up after `readings`."""
+    given = 0
+
+    def answer(line):
+        nonlocal given
+        query = line.upper()
+        if query == "READ?":
+            if given == readings:
+                return HANG_UP
+            given += 1
+            return f"{volts(given):+.9E}"
+        if query == "SYST:ERR?":
+            return '+0,"No error"'
+        return "0" if query.endswith("?") else None
+
+    return LoopbackPeer(answer)
 
 
 class CharacteriseTest(unittest.TestCase):
@@ -100,9 +128,11 @@ class CharacteriseTest(unittest.TestCase):
 
     def test_the_board_s_reference_and_seed_shape_what_is_measured(self):
         runs = {}
+        png = os.path.join(self.folder.name, "{}.png")
         for seed in ("5", "6"):
             result = ctl("--virtual-board", "--vref", "3.3", "--analog-seed", seed,
-                         "characterise", "--channel", "1", "--step", "512", "--csv", self.csv)
+                         "characterise", "--channel", "1", "--step", "512", "--csv", self.csv,
+                         "--png", png.format(seed))
             self.assertEqual(result.returncode, 0, result.stderr)
             runs[seed] = read_csv(self.csv)
             top = float(runs[seed][-1]["volts"])
@@ -111,6 +141,20 @@ class CharacteriseTest(unittest.TestCase):
             gain = re.search(r"^gain error: (\S+) LSB", result.stdout, re.M)
             self.assertLess(abs(float(gain.group(1))), 4.0, result.stdout)
         self.assertNotEqual(runs["5"], runs["6"])
+        # The plots' ideal line is the CSV's: as with the board's reference named,
+        # unlike with the usual 2.5 V named.
+        images = {}
+        for vref in ("3.3", "2.5"):
+            result = ctl("--virtual-board", "--vref", "3.3", "--analog-seed", "6", "characterise",
+                         "--channel", "1", "--step", "512", "--vref", vref, "--csv", self.csv,
+                         "--png", png.format(vref))
+            self.assertEqual(result.returncode, 0, result.stderr)
+            self.assertEqual(read_csv(self.csv) == runs["6"], vref == "3.3")
+            with open(png.format(vref), "rb") as image:
+                images[vref] = image.read()
+        with open(png.format("6"), "rb") as board_s:
+            self.assertTrue(board_s.read() == images["3.3"], "the plots' ideal is not 3.3 V")
+        self.assertTrue(images["3.3"] != images["2.5"], "the plots show no reference")
 
     def test_noise_on_the_readings_averages_out(self):
         lsb = 2.5 / 4096
@@ -177,7 +221,7 @@ class CharacteriseTest(unittest.TestCase):
                 self.assertTrue(stat.S_ISCHR(os.lstat(node).st_mode))
 
     def test_a_meter_that_hangs_up_ends_the_run_with_one_line(self):
-        meter = HangingUpMeter(readings=5)
+        meter = loopback_meter(lambda n: n * 1e-3, readings=5)
         try:
             result = ctl("--virtual-board", "write", "2", "321", "characterise", "--channel", "2",
                          "--meter", f"127.0.0.1:{meter.port}", "--timeout", "2000",
@@ -190,6 +234,10 @@ class CharacteriseTest(unittest.TestCase):
         self.assertRegex(errors[0], rf"^qv4130ctl: characterise: meter 127\.0\.0\.1:{meter.port} "
                          r"did not answer READ\?: the other end closed the connection; 5 codes kept")
         self.assertEqual([row["code"] for row in read_csv(self.csv)], ["0", "1", "2", "3", "4"])
+        partial = "partial: stopped after code 4 of 0..4095 (5 of 4096 codes)"
+        self.assertEqual(csv_notes(self.csv), ["# " + partial])
+        self.assertTrue(result.stdout.startswith(partial + "; the figures are of those codes "
+                                                 "only\nchannel 2, 5 codes\n"), result.stdout)
         # status never ran (the command before it failed), and the virtual board
         # goes with the process: the message is what tells where the channel is.
         self.assertIn("channel 2 back at 321", errors[0])
@@ -205,9 +253,59 @@ class CharacteriseTest(unittest.TestCase):
         self.assertEqual(run.returncode, 1, errors)
         kept = len(read_csv(self.csv))
         self.assertTrue(0 < kept < 4096, kept)
-        self.assertIn(f"channel 4, {kept} codes\n", out)
+        partial = f"partial: stopped after code {kept - 1} of 0..4095 ({kept} of 4096 codes)"
+        self.assertTrue(out.startswith(f"{partial}; the figures are of those codes only\n"
+                                       f"channel 4, {kept} codes\n"), out)
+        self.assertEqual(csv_notes(self.csv), ["# " + partial])
         self.assertEqual(errors, f"qv4130ctl: characterise: stopped; {kept} codes kept in "
                                  f"{self.csv}; channel 4 back at 99\n")
+
+    def test_readings_that_do_not_follow_the_codes_give_no_figures(self):
+        cases = [
+            ("a meter on no channel", lambda n: -1.8e-3),
+            ("flat within its noise", lambda n: 1.2 + 0.4e-3 * ((n * 7919) % 13 - 6)),
+            ("the leads the wrong way round", lambda n: -(n - 1) * 256 * 2.5 / 4096),
+        ]
+        for what, volts in cases:
+            with self.subTest(what):
+                meter = loopback_meter(volts)
+                try:
+                    result = ctl("--virtual-board", "characterise", "--channel", "2", "--step",
+                                 "256", "--meter", f"127.0.0.1:{meter.port}", "--csv", self.csv)
+                finally:
+                    meter.close()
+                self.assertEqual(result.returncode, 1, result.stderr)
+                self.assertEqual(result.stdout, "")
+                self.assertEqual(result.stderr, f"qv4130ctl: characterise: {SUSPECT.format(2)}; "
+                                 f"17 codes kept in {self.csv}; channel 2 back at 0\n")
+                rows = read_csv(self.csv)
+                self.assertEqual(len(rows), 17)
+                self.assertEqual(csv_notes(self.csv), ["# suspect: " + SUSPECT.format(2)])
+                # A flat line's slope is rounding's, not a step to measure in:
+                # no figure may stand beyond the codes' own span.
+                for row, column in itertools.product(rows, ("error_lsb", "inl_endpoint_lsb",
+                                                            "inl_bestfit_lsb", "dnl_lsb")):
+                    self.assertLess(abs(float(row[column] or 0)), 2 * 4096, (column, row))
+
+    def test_a_reference_no_chip_takes_is_refused(self):
+        for vref in ("1e308", "nan", "1e-300"):
+            with self.subTest(vref):
+                def answer(line, vref=vref):
+                    if line == "*OPC?;SOUR:VREF?":
+                        return "1;" + vref
+                    return '+0,"No error"' if line == "SYST:ERR?" else HANG_UP
+
+                server = LoopbackPeer(answer)
+                try:
+                    result = ctl("--connect", f"127.0.0.1:{server.port}", "characterise",
+                                 "--channel", "2", "--meter", "127.0.0.1:1", "--csv", self.csv)
+                finally:
+                    server.close()
+                self.assertEqual(result.returncode, 1, result.stderr)
+                self.assertRegex(result.stderr, r"^qv4130ctl: characterise: 127\.0\.0\.1:\d+ "
+                                 r"gave (a reference of \S+ V, not one the chip takes|"
+                                 r"no reference voltage)\n$")
+                self.assertFalse(os.path.exists(self.csv))
 
     def test_a_terminal_sees_the_progress_line(self):
         pid, terminal = pty.fork()
@@ -240,6 +338,13 @@ class CharacteriseTest(unittest.TestCase):
              "one reading"),
             (["characterise", "--channel", "1", "--volts", "1", "--csv", "x.csv"],
              "no option --volts"),
+            *((["characterise", "--channel", "1", "--vref", vref, "--csv", "x.csv"],
+               "--vref takes the reference in volts, 0.5 V to 5 V")
+              for vref in ("1e-300", "nan", "inf", "1e308", "0")),
+            (["characterise", "--channel", "1", "--range", "1e300", "--csv", "x.csv"],
+             "--range takes a DC range in volts"),
+            (["characterise", "--channel", "1", "--settle", "86400000", "--csv", "x.csv"],
+             "settle time is at most"),
         ]
         for arguments, reason in cases:
             with self.subTest(arguments=arguments):
@@ -307,7 +412,8 @@ class ServedMeterTest(unittest.TestCase):
                          '-113,"Undefined header";-223,"Too much data";+0,"No error"')
 
     def test_characterise_through_the_server_with_its_meter(self):
-        self.query("ROUT:CLOS (@3);*IDN?")
+        # Left on another channel: characterise closes channel 3 itself.
+        self.query("ROUT:CLOS (@7);*IDN?")
         runs = {}
         for where in ("served", "here"):
             path = os.path.join(self.folder.name, f"{where}.csv")
@@ -324,6 +430,17 @@ class ServedMeterTest(unittest.TestCase):
         # The served board's channel is left at the code it had.
         self.board.sendall(b"SOUR:CHAN3:CODE?\n")
         self.assertEqual(self.board.recv(16), b"1234\n")
+
+    def test_the_served_meter_on_another_board_s_run_gives_no_figures(self):
+        # This process's virtual board steps channel 3; the served meter reads the
+        # server's channel 3, which stays at 1234.
+        path = os.path.join(self.folder.name, "elsewhere.csv")
+        result = ctl("--virtual-board", "characterise", "--channel", "3", "--step", "256",
+                     "--meter", f"127.0.0.1:{self.meter_port}", "--csv", path)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertEqual(result.stdout, "")
+        self.assertIn(SUSPECT.format(3), result.stderr)
+        self.assertEqual(csv_notes(path), ["# suspect: " + SUSPECT.format(3)])
 
 
 if __name__ == "__main__":

@@ -265,9 +265,9 @@ class UsbAdapterTest(GuestTest):
 
 class UsbTmcMeterTest(GuestTest):
     """characterise with --meter /dev/usbtmc0: the kernel's usbtmc driver bound to
-    the software meter (usbtmc_meter_gadget.c), whose k-th reading is 0.001 k V."""
+    the software meter (usbtmc_meter_gadget.c), whose k-th reading is 0.3125 (k - 1) V."""
 
-    READINGS = [round(0.001 * k, 3) for k in range(1, 10)]  # channel 3 in steps of 512: 9 codes
+    READINGS = [0.3125 * k for k in range(9)]  # channel 3 in steps of 512: 9 codes
 
     def meter(self, name):
         """The case, the SCPI the meter took in order, and the CSV's volts column."""
@@ -286,7 +286,7 @@ class UsbTmcMeterTest(GuestTest):
                 case, scpi, volts = self.meter(name)
                 self.assertEqual((case["exit"], case["stderr"]), (0, ""))
                 self.assertEqual(volts, self.READINGS)
-                self.assertEqual(scpi, ["*CLS", "CONF:VOLT:DC", "SYST:ERR?"] +
+                self.assertEqual(scpi, ["*IDN?", "*CLS", "CONF:VOLT:DC", "SYST:ERR?"] +
                                  ["READ?", "SYST:ERR?"] * len(self.READINGS))
 
     def test_a_meter_that_fails_ends_the_run_in_one_line_naming_it(self):

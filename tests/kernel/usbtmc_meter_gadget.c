@@ -5,8 +5,9 @@
 // behind a 12-byte header carrying bTag and its complement, the size and the
 // end-of-message bit) and answers the class requests on the control endpoint.
 // As a meter it knows *IDN?, *CLS, CONF:VOLT:DC, VOLT:DC:NPLC, READ?,
-// MEAS:VOLT:DC? and SYST:ERR?; its k-th reading since *CLS is 0.001 * k volts,
-// so a test knows what a run must have read. It logs one line each:
+// MEAS:VOLT:DC? and SYST:ERR?; its k-th reading since *CLS is 0.3125 * (k - 1)
+// volts, what a 2.5 V board puts out stepped by 512 codes, so a test knows what
+// a run must have read and the readings follow the codes. It logs one line each:
 //   "scpi COMMAND" for each message taken, "reply TEXT" for each answer sent,
 //   "bad WHY" for a header that breaks the protocol.
 //   usbtmc_meter_gadget FUNCTIONFS_DIR LOG [MODE]
@@ -79,7 +80,7 @@ static void Execute(char* command) {
     } else if (Is(command, "READ?") || Is(command, "MEAS:VOLT:DC?")) {
         if (strcmp(mode, "silent") != 0) {
             char text[32];
-            snprintf(text, sizeof text, "%+.8E", 0.001 * ++readings);
+            snprintf(text, sizeof text, "%+.8E", 0.3125 * readings++);
             Answer(text);
         }
     } else if (Is(command, "CONF:VOLT:DC")) {

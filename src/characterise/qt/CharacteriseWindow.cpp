@@ -50,10 +50,12 @@ QLabel* NewTextLabel(const QString& name, QWidget* parent) {
     return label;
 }
 
-QString EndingText(const RunOutcome& outcome, int channel) {
+QString EndingText(const RunOutcome& outcome, const RunStanding& standing, int channel) {
     QString text = !outcome.failure.empty() ? QString::fromStdString(outcome.failure)
                    : outcome.stopped        ? QStringLiteral("Stopped")
+                   : standing.suspect       ? QString::fromStdString(*standing.suspect)
                                             : QStringLiteral("Done");
+    text[0] = text[0].toUpper();
     text += QStringLiteral("; %1 codes kept").arg(outcome.points.size());
     text += outcome.endCodeWritten
                 ? QStringLiteral("; channel %1 back at %2.").arg(channel).arg(outcome.endCode)
@@ -124,7 +126,7 @@ QSize CharacteriseWindow::minimumSizeHint() const {
 
 void CharacteriseWindow::resizeEvent(QResizeEvent* event) {
     layout_->setDirection(FitsSideBySide(event->size().width()) ? QBoxLayout::LeftToRight
-                                                                 : QBoxLayout::TopToBottom);
+                                                                : QBoxLayout::TopToBottom);
     QWidget::resizeEvent(event);
 }
 
@@ -152,15 +154,15 @@ QWidget* CharacteriseWindow::BuildSettings() {
     form->addRow(QStringLiteral("&To code:"), to_);
     step_ = NewSpinBox(QStringLiteral("step"), 1, FullScaleCode, 1, group);
     form->addRow(QStringLiteral("Ste&p (codes):"), step_);
-    settleMs_ = NewSpinBox(QStringLiteral("settleMs"), 0, 60'000, 0, group);
+    settleMs_ = NewSpinBox(QStringLiteral("settleMs"), 0, int(MaxSettle.count()), 0, group);
     form->addRow(QStringLiteral("Sett&le (ms):"), settleMs_);
-    average_ = NewSpinBox(QStringLiteral("readingsPerCode"), 1, 1000, 1, group);
+    average_ = NewSpinBox(QStringLiteral("readingsPerCode"), 1, MaxAverage, 1, group);
     form->addRow(QStringLiteral("&Readings per code:"), average_);
     vref_ = new QDoubleSpinBox(group);
     vref_->setObjectName(QStringLiteral("vref"));
-    vref_->setRange(0.001, 100.0);
+    vref_->setRange(reference_volts::Min, reference_volts::Max);
     vref_->setDecimals(4);
-    vref_->setValue(IdealTransfer{}.vref);
+    vref_->setValue(setup_.boardReferenceVolts);
     form->addRow(QStringLiteral("&Vref (V):"), vref_);
     codeSpan_ = NewSpinBox(QStringLiteral("codeSpan"), 1, 1 << 20, IdealTransfer{}.codeSpan, group);
     codeSpan_->setToolTip(QStringLiteral("The ideal output is code / divisor \u00d7 Vref"));
@@ -227,7 +229,11 @@ std::optional<RunSettings> CharacteriseWindow::ReadSettings() {
 }
 
 IdealTransfer CharacteriseWindow::Ideal() const {
-    return {.vref = vref_->value(), .codeSpan = codeSpan_->value()};
+    // The field starts at the board's reference; what the operator types there
+    // overrides it, as --vref does on the command line.
+    IdealTransfer ideal = IdealFor(setup_.boardReferenceVolts, vref_->value());
+    ideal.codeSpan = codeSpan_->value();
+    return ideal;
 }
 
 void CharacteriseWindow::StartRun() {
@@ -259,6 +265,7 @@ void CharacteriseWindow::StartRun() {
         meterKey_ = key;
     }
     runIdeal_ = Ideal();
+    standing_ = {};
     status_->clear();
     summary_->clear();
     plots_->Clear();
@@ -291,8 +298,9 @@ void CharacteriseWindow::Redraw() {
     }
     ++redraws_;
     result_ = Analyse(run->Outcome().points, runIdeal_);
-    plots_->Show(result_, runIdeal_);
-    summary_->setText(QString::fromStdString(SummaryText(result_, run->Settings().channel)));
+    plots_->Show(result_);
+    summary_->setText(
+        QString::fromStdString(SummaryText(result_, run->Settings().channel, standing_)));
     ShowTimeLeft(run->Progress());
 }
 
@@ -315,9 +323,10 @@ void CharacteriseWindow::ShowTimeLeft(const RunProgress& progress) {
 
 void CharacteriseWindow::RunEnded() {
     redrawTimer_.stop();
-    Redraw();
     const CharacterisationRun& run = *stepper_.Run();
-    status_->setText(EndingText(run.Outcome(), run.Settings().channel));
+    standing_ = JudgeRun(run.Outcome(), run.Settings(), Analyse(run.Outcome().points, runIdeal_));
+    Redraw();
+    status_->setText(EndingText(run.Outcome(), standing_, run.Settings().channel));
     if (!run.Outcome().failure.empty()) {
         meter_.reset();
     }
@@ -337,7 +346,7 @@ void CharacteriseWindow::Save(const QString& caption, const QString& filter,
 void CharacteriseWindow::SaveCsv() {
     Save(QStringLiteral("Save CSV"), QStringLiteral("CSV (*.csv)"), [this](const QString& path) {
         std::ostringstream csv;
-        WriteCsv(csv, result_);
+        WriteCsv(csv, result_, standing_);
         return SaveWhole(path, QByteArray::fromStdString(csv.str()));
     });
 }

@@ -5,6 +5,7 @@
 #include "characterise/Linearity.h"
 #include "characterise/Meter.h"
 #include "characterise/MeterConnection.h"
+#include "characterise/RunStanding.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -39,6 +40,9 @@ struct CharacteriseWindowSetup {
     MeterConnector connectMeter;
     // On the virtual board an empty address means its simulated meter.
     bool simulatedMeter = false;
+    // The reference the board's outputs are scaled to, where the Vref field
+    // starts: the virtual board's own, or the board's usual one on hardware.
+    double boardReferenceVolts = reference_volts::Default;
 };
 
 // The "Characterise…" window: steps one channel through its codes with a meter
@@ -73,8 +77,9 @@ public:
 
     const RunStepper& Stepper() const { return stepper_; }
     RunStepper& Stepper() { return stepper_; }
-    // The figures as last shown.
+    // The figures as last shown, and what they are worth once the run ended.
     const Linearity& Result() const { return result_; }
+    const RunStanding& Standing() const { return standing_; }
     int Redraws() const { return redraws_; }
 
     QSize minimumSizeHint() const override;
@@ -106,6 +111,7 @@ private:
     MeterKey meterKey_;
     IdealTransfer runIdeal_;
     Linearity result_;
+    RunStanding standing_;
     QTimer redrawTimer_;
     QElapsedTimer runClock_;
     FileChooser chooseFile_;

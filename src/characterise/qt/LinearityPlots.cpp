@@ -112,7 +112,8 @@ QLineSeries* LinearityPlots::AddSeries(const Plot& plot, const QString& name) {
     return series;
 }
 
-void LinearityPlots::Show(const Linearity& result, const IdealTransfer& ideal) {
+void LinearityPlots::Show(const Linearity& result) {
+    const IdealTransfer& ideal = result.ideal;
     QList<QPointF> volts, endPoint, bestFit, dnl;
     volts.reserve(static_cast<qsizetype>(result.codes.size()));
     endPoint.reserve(volts.capacity());
@@ -194,13 +195,12 @@ bool LinearityPlots::SaveSvg(const QString& path) {
     return SaveWhole(path, bytes);
 }
 
-bool LinearityPlots::SavePng(const Linearity& result, const IdealTransfer& ideal,
-                             const QString& path, QSize size) {
+bool LinearityPlots::SavePng(const Linearity& result, const QString& path, QSize size) {
     LinearityPlots plots;
     plots.setAttribute(Qt::WA_DontShowOnScreen);
     plots.resize(size);
     plots.show(); // laid out and polished as on screen, so the file matches the window
-    plots.Show(result, ideal);
+    plots.Show(result);
     return plots.SavePng(path);
 }
 

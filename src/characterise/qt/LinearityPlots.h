@@ -21,8 +21,9 @@ public:
     explicit LinearityPlots(QWidget* parent = nullptr);
 
     // Redraws every plot from the result: the whole series at once, which the
-    // caller does a few times a second at most, never per code.
-    void Show(const Linearity& result, const IdealTransfer& ideal);
+    // caller does a few times a second at most, never per code. The ideal line
+    // is the one the result was reckoned against.
+    void Show(const Linearity& result);
     // Takes the lines away, leaving the axes as they are.
     void Clear();
 
@@ -32,8 +33,7 @@ public:
     bool SaveSvg(const QString& path);
 
     // The plots drawn unseen at `size`, for a program without a window.
-    static bool SavePng(const Linearity& result, const IdealTransfer& ideal, const QString& path,
-                        QSize size = {900, 900});
+    static bool SavePng(const Linearity& result, const QString& path, QSize size = {900, 900});
 
 private:
     struct Plot {
