@@ -422,7 +422,8 @@ constexpr const char* ClosingNotes =
 
 Exit status: 0 success, 1 the port or a command failed (the reason on standard
 error; a command fails when its bytes could not reach the board, as when the
-port's claim was refused), 2 a usage error.
+port's claim was refused) or the output could not be written (its reader gone:
+SIGPIPE is ignored, and a server goes on serving), 2 a usage error.
 )";
 } // namespace
 
