@@ -183,6 +183,72 @@ struct MeterService {
     qv4130::scpi::ScpiServer server;
 };
 
+// Quit ends the process at once. Before that, a characterisation still running
+// writes its channel's end code and a trace is completed; with neither, nothing
+// more is written.
+qv4130::MainFormHooks QuitHooks(qv4130::CharacteriseLauncher& characterise,
+                                qv4130::TracedPortLibrary* trace) {
+    qv4130::MainFormHooks hooks;
+    hooks.quit = [&characterise, trace] {
+        characterise.EndRun();
+        if (trace != nullptr) {
+            trace->FinishAndExit(EXIT_SUCCESS);
+        }
+        std::_Exit(EXIT_SUCCESS);
+    };
+    return hooks;
+}
+
+// Stopped by a service manager or Ctrl+C, the program ends as its Quit button
+// ends it, once any SCPI clients are let go.
+void EndLikeQuit(qv4130::scpi::StopSignals& stop, RemoteControl& remote,
+                 const qv4130::MainFormHooks& hooks) {
+    QObject::connect(&stop, &qv4130::scpi::StopSignals::Stop, [&remote, &hooks] {
+        remote.server.Close();
+        hooks.quit();
+    });
+}
+
+// The simulated meter served on a port of its own, when asked for.
+std::unique_ptr<MeterService> ServeMeter(const StartOptions& options, qv4130::BoardSetup& board) {
+    if (!options.meterListen) {
+        return nullptr;
+    }
+    auto service = std::make_unique<MeterService>(board);
+    qv4130::scpi::StartServing(service->server, *options.meterListen, "qv4130 (simulated meter)",
+                               std::cout, qv4130::ProgramReport());
+    return service;
+}
+
+// What the About window reaches of the host: the registry, files and programs.
+struct HostServices {
+    explicit HostServices(qv4130::MessageSink& messages)
+        : sysInfo{registry, files, programs, messages} {}
+    qv4130::HostRegistry registry;
+    qv4130::HostFileFinder files;
+    qv4130::HostProgramStarter programs;
+    const qv4130::SystemInformationHost sysInfo;
+};
+
+// The windows beside the main window: the virtual board's panel, when there is
+// one, and the Characterise window, opened clear of both.
+struct SideWindows {
+    SideWindows(qv4130::BoardSetup& board, const qv4130::LazyMainWindow& mainWindow,
+                qv4130::CharacteriseLauncher& characterise, bool openCharacterise) {
+        const auto open = [this, &characterise, &mainWindow] {
+            characterise.Open({mainWindow.Loaded(), panel.get()});
+        };
+        if (board.Board() != nullptr) {
+            panel = ShowPanel(board, mainWindow);
+            panel->SetCharacteriseOpener(open);
+        }
+        if (openCharacterise) {
+            QTimer::singleShot(0, open); // once start-up has shown the others
+        }
+    }
+    std::unique_ptr<qv4130::VirtualBoardPanel> panel;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -208,58 +274,23 @@ int main(int argc, char** argv) {
     RemoteControl remote(board, state);
     qv4130::CharacteriseLauncher characterise(remote.instrument, board.Board(), board.Analog(),
                                               board.ReferenceVolts());
-    // Quit ends the process at once. Before that, a characterisation still
-    // running writes its channel's end code and a trace is completed; with
-    // neither, nothing more is written.
-    qv4130::MainFormHooks hooks;
-    hooks.quit = [&characterise, trace = board.Trace()] {
-        characterise.EndRun();
-        if (trace != nullptr) {
-            trace->FinishAndExit(EXIT_SUCCESS);
-        }
-        std::_Exit(EXIT_SUCCESS);
-    };
-    // Stopped by a service manager or Ctrl+C, it ends as its Quit button ends
-    // it, once any SCPI clients are let go.
+    const qv4130::MainFormHooks hooks = QuitHooks(characterise, board.Trace());
     qv4130::scpi::StopSignals stop;
-    QObject::connect(&stop, &qv4130::scpi::StopSignals::Stop, [&remote, &hooks] {
-        remote.server.Close();
-        hooks.quit();
-    });
+    EndLikeQuit(stop, remote, hooks);
+    const std::unique_ptr<MeterService> meter = ServeMeter(options, board);
 
-    std::optional<MeterService> meterService;
-    if (options.meterListen) {
-        meterService.emplace(board);
-        qv4130::scpi::StartServing(meterService->server, *options.meterListen,
-                                   "qv4130 (simulated meter)", std::cout, qv4130::ProgramReport());
-    }
-
-    qv4130::HostRegistry registry;
-    qv4130::HostFileFinder files;
-    qv4130::HostProgramStarter programs;
-    const qv4130::SystemInformationHost sysInfo{registry, files, programs, messages};
+    const HostServices host(messages);
     qv4130::LazyMainWindow mainWindow([&] {
         auto form = std::make_unique<qv4130::MainForm>(
             library, state, messages,
-            qv4130::ProgramChildWindows(library, state, messages, sysInfo), hooks);
+            qv4130::ProgramChildWindows(library, state, messages, host.sysInfo), hooks);
         if (options.listen) {
             remote.Listen(*options.listen, *form);
         }
         return form;
     });
     mainWindowUp = &mainWindow;
-    std::unique_ptr<qv4130::VirtualBoardPanel> panel;
-    // Clear of the main window and the panel, beside them where the screen has room.
-    const auto openCharacterise = [&characterise, &panel, &mainWindow] {
-        characterise.Open({mainWindow.Loaded(), panel.get()});
-    };
-    if (board.Board() != nullptr) {
-        panel = ShowPanel(board, mainWindow);
-        panel->SetCharacteriseOpener(openCharacterise);
-    }
-    if (options.characterise) {
-        QTimer::singleShot(0, openCharacterise); // once start-up has shown the others
-    }
+    const SideWindows beside(board, mainWindow, characterise, options.characterise);
 
     const std::unique_ptr<qv4130::OsVersionSource> osVersion = qv4130::MakeHostOsVersionSource();
     qv4130::StartupContext context{
