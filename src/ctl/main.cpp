@@ -54,6 +54,60 @@ std::string ListenUsage(const std::string& option) {
     return option + " takes ADDR:PORT, ADDR an IP address or localhost";
 }
 
+// Where `serve` listens for the board's clients and, if asked, the meter's.
+struct ServeAddresses {
+    qv4130::scpi::ListenAddress listen;
+    std::optional<qv4130::scpi::ListenAddress> meterListen;
+};
+
+// Reads `serve`'s addresses into `served`; the usage mistake, if any.
+std::optional<std::string> ReadServeAddresses(const qv4130::ctl::Command& serve,
+                                              ServeAddresses& served) {
+    const auto address = serve.text.empty() ? std::optional(served.listen)
+                                            : qv4130::scpi::ParseListenAddress(serve.text);
+    if (!address) {
+        return ListenUsage("--listen");
+    }
+    served.listen = *address;
+    if (serve.meterListen) {
+        served.meterListen = qv4130::scpi::ParseListenAddress(*serve.meterListen);
+        if (!served.meterListen) {
+            return ListenUsage("--meter-listen");
+        }
+    }
+    return std::nullopt;
+}
+
+// Help, the version, or the commands sent to a running server: what needs no
+// board of this process's own. Empty when the board is needed.
+std::optional<int> AnswerWithoutTheBoard(const qv4130::ctl::Plan& plan) {
+    if (plan.help) {
+        std::cout << qv4130::ctl::UsageText();
+    } else if (plan.version) {
+        std::cout << qv4130::ctl::VersionText() << '\n';
+    } else if (plan.connect) {
+        return OutputWritten(qv4130::ctl::RunOnServer(plan.commands, *plan.connect,
+                                                      {std::cout, qv4130::ProgramReport()}));
+    } else {
+        return std::nullopt;
+    }
+    return OutputWritten(EXIT_SUCCESS);
+}
+
+// Serves the board's clients, and the virtual board's meter where asked, until
+// a stop signal; the exit status.
+int ServeUntilStopped(qv4130::scpi::Interpreter& interpreter, const ServeAddresses& served,
+                      qv4130::BoardSetup& board, const char* program) {
+    std::optional<qv4130::SimulatedMeterHandler> meter;
+    if (served.meterListen) {
+        meter.emplace(board.Board()->Chip(), *board.Analog());
+    }
+    return qv4130::ctl::Serve(
+        {interpreter, served.listen},
+        meter ? std::optional(qv4130::ctl::ServedPort{*meter, *served.meterListen}) : std::nullopt,
+        program);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -66,35 +120,14 @@ int main(int argc, char** argv) {
         return UsageFailure(error->reason);
     }
     const ctl::Plan plan = std::get<ctl::Plan>(std::move(parsed));
-    if (plan.help) {
-        std::cout << ctl::UsageText();
-        return OutputWritten(EXIT_SUCCESS);
-    }
-    if (plan.version) {
-        std::cout << ctl::VersionText() << '\n';
-        return OutputWritten(EXIT_SUCCESS);
-    }
-    if (plan.connect) {
-        return OutputWritten(
-            ctl::RunOnServer(plan.commands, *plan.connect, {std::cout, ProgramReport()}));
+    if (const auto status = AnswerWithoutTheBoard(plan)) {
+        return *status;
     }
     const bool serving = plan.commands.back().action == ctl::Action::Serve;
-    scpi::ListenAddress listen;
-    std::optional<scpi::ListenAddress> meterListen;
-    if (serving) {
-        const ctl::Command& serve = plan.commands.back();
-        const auto address =
-            serve.text.empty() ? std::optional(listen) : scpi::ParseListenAddress(serve.text);
-        if (!address) {
-            return UsageFailure(ListenUsage("--listen"));
-        }
-        listen = *address;
-        if (serve.meterListen) {
-            meterListen = scpi::ParseListenAddress(*serve.meterListen);
-            if (!meterListen) {
-                return UsageFailure(ListenUsage("--meter-listen"));
-            }
-        }
+    ServeAddresses served;
+    if (const auto reason =
+            serving ? ReadServeAddresses(plan.commands.back(), served) : std::nullopt) {
+        return UsageFailure(*reason);
     }
 
     SharedState state;
@@ -123,11 +156,5 @@ int main(int argc, char** argv) {
     if (status != EXIT_SUCCESS || !serving) {
         return status;
     }
-    std::optional<SimulatedMeterHandler> meter;
-    std::optional<ctl::ServedPort> meterPort;
-    if (meterListen) {
-        meter.emplace(board.Board()->Chip(), *board.Analog());
-        meterPort.emplace(ctl::ServedPort{*meter, *meterListen});
-    }
-    return ctl::Serve({interpreter, listen}, meterPort, argv[0]);
+    return ServeUntilStopped(interpreter, served, board, argv[0]);
 }

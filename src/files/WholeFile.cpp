@@ -34,9 +34,9 @@ FileDescriptor MakeTemporary(const std::string& target, int processId, std::stri
     const fs::path at(target);
     const auto salt = std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFF;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = (at.parent_path() / ("." + at.filename().string() + ".tmp-" +
-                                    std::to_string(processId) + "-" + std::to_string(salt) +
-                                    "-" + std::to_string(made++)))
+        name = (at.parent_path() /
+                ("." + at.filename().string() + ".tmp-" + std::to_string(processId) + "-" +
+                 std::to_string(salt) + "-" + std::to_string(made++)))
                    .string();
         FileDescriptor fd = create(name);
         if (fd.IsOpen() || errno != EEXIST) {

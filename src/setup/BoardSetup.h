@@ -60,7 +60,7 @@ private:
     const SharedState& state_;
     std::unique_ptr<PortLibrary> chosen_;
     std::unique_ptr<ShadowedPortLibrary> shadow_; // on hardware: the codes it was sent
-    VirtualBoard* board_ = nullptr; // chosen_, when it is the virtual board
+    VirtualBoard* board_ = nullptr;               // chosen_, when it is the virtual board
     std::unique_ptr<AnalogModel> analog_;
     std::unique_ptr<TracedPortLibrary> trace_;
 };

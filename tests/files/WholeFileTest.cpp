@@ -74,8 +74,8 @@ struct Case {
 
 void SaveOverEach(const std::vector<Case>& cases) {
     // A folder of this test's own: ctest runs the tests side by side.
-    const fs::path root = fs::path(::testing::TempDir()) /
-                          ("whole-file-" + std::to_string(::getpid()));
+    const fs::path root =
+        fs::path(::testing::TempDir()) / ("whole-file-" + std::to_string(::getpid()));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const fs::path folder = root / c.what;

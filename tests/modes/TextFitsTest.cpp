@@ -3,8 +3,8 @@
 // would wrap a label onto a line it has no room for, or cut a button's caption.
 #include "about/HostFakes.h"
 #include "modes/ModeWindowHarness.h"
-#include "ui/MainForm.h"
 #include "ui/FormGeometry.h"
+#include "ui/MainForm.h"
 #include "ui/frmAbout.h"
 
 #include <QFontInfo>
@@ -55,7 +55,8 @@ QStringList Misfits(QWidget& window) {
             continue; // the mode windows' unseen entry-check button
         }
         const QString text = button->text().remove(QLatin1Char('&'));
-        const int margin = 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        const int margin =
+            2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
         note(*button, text, Overhang(*button, text, button->width() - margin));
     }
     for (QRadioButton* option : window.findChildren<QRadioButton*>()) {
@@ -83,8 +84,8 @@ TEST_F(TextFitsTest, EveryCaptionFitsItsBoxInTheFontThisDesktopHas) {
     for (const auto& [name, make] : windows) {
         const std::unique_ptr<QWidget> window = make();
         window->show();
-        EXPECT_EQ(Misfits(*window), QStringList()) << name << " window, in "
-                                                   << QFontInfo(FormFont()).family().toStdString();
+        EXPECT_EQ(Misfits(*window), QStringList())
+            << name << " window, in " << QFontInfo(FormFont()).family().toStdString();
     }
 }
 

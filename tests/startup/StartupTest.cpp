@@ -113,8 +113,8 @@ TEST(Startup, EveryPathMakesItsCallsAndShowsItsBoxesInOrder) {
         // Start-up waits for the window, which blocks no other window.
         bool shownModal = false;
         QTimer::singleShot(0, [&] {
-            shownModal = window.Loaded()->isVisible() &&
-                         window.Loaded()->windowModality() == Qt::NonModal;
+            shownModal =
+                window.Loaded()->isVisible() && window.Loaded()->windowModality() == Qt::NonModal;
             window.Loaded()->close();
         });
         StartupContext context{port, state, messages, os, window, path.arguments, {}};

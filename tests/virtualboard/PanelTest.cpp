@@ -155,14 +155,26 @@ TEST(PanelPlacement, ClearOfTheOtherWindowsWhereTheScreenHasRoom) {
         QRect expected;
     };
     const Case cases[] = {
-        {"to their right where it fits", {{100, 100, 200, 250}}, {500, 400}, {300, 300},
+        {"to their right where it fits",
+         {{100, 100, 200, 250}},
+         {500, 400},
+         {300, 300},
          {308, 100, 500, 400}},
-        {"the tall strip on their left, narrowed and lengthened to its minimum", opened,
-         {1000, 720}, {450, 1000}, {0, 24, 547, 1000}},
-        {"below them where the sides are full", {{0, 0, 1280, 300}}, {800, 600}, {400, 400},
+        {"the tall strip on their left, narrowed and lengthened to its minimum",
+         opened,
+         {1000, 720},
+         {450, 1000},
+         {0, 24, 547, 1000}},
+        {"below them where the sides are full",
+         {{0, 0, 1280, 300}},
+         {800, 600},
+         {400, 400},
          {0, 308, 800, 600}},
-        {"on screen, over them, where no band holds its minimum", opened, {1000, 720},
-         {900, 900}, {280, 124, 1000, 900}},
+        {"on screen, over them, where no band holds its minimum",
+         opened,
+         {1000, 720},
+         {900, 900},
+         {280, 124, 1000, 900}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ClearOfGeometry(c.taken, c.wanted, c.minimum, screen), c.expected) << c.what;

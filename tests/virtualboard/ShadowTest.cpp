@@ -46,8 +46,8 @@ TEST(ShadowedPortLibrary, EveryClientsWordsAreKnownToEveryOther) {
         const char* reply;
     };
     const Step steps[] = {
-        {"the idle byte alone: nothing known",
-         [&] { shadow.OutByte(888, board_byte::PoweredUp); }, "SOUR:CHAN5:CODE?", "-1"},
+        {"the idle byte alone: nothing known", [&] { shadow.OutByte(888, board_byte::PoweredUp); },
+         "SOUR:CHAN5:CODE?", "-1"},
         {"Mode 1 from the window", window(0, 5, 0xA00), "SOUR:CHAN5:CODE?", "2560"},
         {"Mode 2 up from the window", window(1, 5, 100), "SOUR:CHAN5:CODE?", "2660"},
         {"Mode 2 down from the window", window(2, 5, 127), "SOUR:CHAN5:CODE?", "2533"},

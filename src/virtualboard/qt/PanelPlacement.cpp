@@ -89,16 +89,16 @@ QRect ClearOfGeometry(const std::vector<QRect>& taken, const QSize& wanted, cons
         }
         const int bandRight = band.area.left() + band.area.width();
         const int bandBottom = band.area.top() + band.area.height();
-        const int left = band.hugRight ? bandRight - size.width()
-                                       : Clamp(band.area.width() == available.width()
-                                                   ? used.left()
-                                                   : band.area.left(),
-                                               size.width(), band.area.left(), bandRight);
-        const int top = band.hugBottom ? bandBottom - size.height()
-                                       : Clamp(band.area.height() == available.height()
-                                                   ? used.top()
-                                                   : band.area.top(),
-                                               size.height(), band.area.top(), bandBottom);
+        const int left =
+            band.hugRight
+                ? bandRight - size.width()
+                : Clamp(band.area.width() == available.width() ? used.left() : band.area.left(),
+                        size.width(), band.area.left(), bandRight);
+        const int top =
+            band.hugBottom
+                ? bandBottom - size.height()
+                : Clamp(band.area.height() == available.height() ? used.top() : band.area.top(),
+                        size.height(), band.area.top(), bandBottom);
         best = QRect(QPoint(left, top), size);
     }
     return best ? *best : BesideGeometry(used, wanted.expandedTo(minimum), available);
@@ -123,9 +123,9 @@ void PlaceClearOf(QWidget& window, const std::vector<const QWidget*>& taken) {
     if (const auto framed = FramedGeometry(window)) {
         frameExtra = framed->size() - window.size();
     }
-    const QRect placed = ClearOfGeometry(frames, window.size() + frameExtra,
-                                         window.minimumSizeHint() + frameExtra,
-                                         screen->availableGeometry());
+    const QRect placed =
+        ClearOfGeometry(frames, window.size() + frameExtra, window.minimumSizeHint() + frameExtra,
+                        screen->availableGeometry());
     window.resize(placed.size() - frameExtra);
     MoveFrameTo(window, placed.topLeft());
 }
