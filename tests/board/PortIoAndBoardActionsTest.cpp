@@ -1,4 +1,3 @@
-#include "board/BoardActions.h"
 #include "board/CommsFunctions.h"
 #include "board/PortIo.h"
 #include "support/RecordingPortLibrary.h"
@@ -57,26 +56,6 @@ TEST(SerialWord, ChannelCommandSendsTheComposedWordToTheSelectedPort) {
     EXPECT_EQ(ComposeSerialWord(0, 1, -1), 0x00FFF);
     EXPECT_THROW(SendSerialWord(port, 1, 888, 32), std::invalid_argument);
     EXPECT_TRUE(port.calls.empty()) << "refused before any write";
-}
-
-TEST(BoardActions, TheSweepWritesEveryChannelEvenAfterModeTwoAndTheResetPulseGoesLowThenHigh) {
-    RecordingPortLibrary port;
-    SharedState state;
-    state.PortAddress = 888;
-    state.FrameMode = 2; // left by Mode 2: the sweep must still write, not step
-    // Each pause is marked in the record by a call the sweep itself never makes.
-    RunTestSweep(port, state, [&] { port.calls.push_back(Count()); });
-    Calls words;
-    for (std::int32_t channel = 0; channel < 16; ++channel) {
-        const Calls word = WordWrites(888, channel << 12 | 0xC00); // three quarters of full scale
-        words.insert(words.end(), word.begin(), word.end());
-        words.push_back(Count());
-    }
-    EXPECT_EQ(port.Take(), words);
-
-    port.registers[888] = 0x1C;
-    PulseReset(port, 888);
-    EXPECT_EQ(port.calls, (Calls{In(888), Out(888, 0x0C), Out(888, 0x1C)}));
 }
 
 } // namespace

@@ -92,6 +92,4 @@ public:
     RecordingMessageSink messages;
 };
 
-using ModeWindowTest = WindowTest;
-
 } // namespace qv4130::test

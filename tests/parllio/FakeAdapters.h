@@ -1,24 +1,27 @@
 #pragma once
 
-// FTDI adapters and a kernel in memory, for the library's USB ports and its
-// configuration files.
+// FTDI adapters and a kernel in memory, for the library's printer ports, USB
+// ports and configuration files.
 #include "Ftdi.h"
 #include "Kernel.h"
+#include "LinuxKernel.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <iterator>
 #include <linux/ioctl.h>
 #include <linux/ppdev.h>
 #include <map>
 #include <mutex>
-#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace parllio::fakes {
 
 using Bytes = std::vector<std::uint8_t>;
+using Calls = std::vector<std::string>;
 
 // Adapters on a simulated bus: the set-up calls in order ("open", "bitmode 255 1",
 // "baud 10000", "close") and the bytes of each transfer.
@@ -65,33 +68,99 @@ struct FakeFtdi final : Ftdi {
     std::string ErrorText(int) override { return "usb bulk write failed"; }
 };
 
-// Configuration files by path, printer ports by device node (a write to the data
-// register logged as "/dev/parport1 20"), and what is told.
-struct FileKernel final : Kernel {
-    std::map<std::string, std::string> files;
-    std::vector<std::string> parports; // the names under /proc/sys/dev/parport
-    std::set<std::string> nodes{"/dev/parport1"};
-    std::vector<std::string> writes, told;
+struct FakePort {
+    std::string baseAddr = "888\t1912\n", holder = "none\n"; // procfs: base-addr, devices/active
+    int openError = 0, readError = 0;
+    bool printerDriver = false; // has the port registered: no exclusive claim is granted
+    bool busy = false;          // held elsewhere: a claim sleeps until its patience runs out
+    std::map<unsigned long, int> errors; // ioctl request to errno
+    // What the reads give: ppdev shows only the four control output lines, here as
+    // the kernel reports them whatever was written.
+    std::map<unsigned long, unsigned char> reads{
+        {PPRDATA, 0x3C}, {PPRSTATUS, 0x78}, {PPRCONTROL, 0x0C}};
+};
+
+// ppdev ports and configuration files in memory. Device calls are logged as text
+// ("open /dev/parport0 = 3", "PPWDATA 3 14") so a test compares whole sequences.
+struct FakeKernel final : Kernel {
+    std::map<int, FakePort> ports;
+    std::map<int, int> open; // fd to port index
+    Calls calls, told;
+    int nextFd = 3;
+    std::map<std::string, std::string> files; // configuration files by path
+    bool realFiles = false;                   // other files are read from the real system
+
+    Calls Take() { return std::exchange(calls, {}); }
+    void Log(const std::string& what, int fd, const char* value = "") {
+        calls.push_back(what + " " + std::to_string(fd) + value);
+    }
+    // The port of ".../parportN..." (the tests use ports 0 to 9), or none.
+    FakePort* PortOf(const std::string& path) {
+        const std::size_t at = path.rfind("parport");
+        const auto port = at == std::string::npos ? ports.end() : ports.find(path[at + 7] - '0');
+        return port == ports.end() ? nullptr : &port->second;
+    }
 
     int Open(const std::string& path) override {
-        return nodes.contains(path) ? 100 + (path.back() - '0') : -ENOENT;
+        const FakePort* port = PortOf(path);
+        const int fd = port == nullptr ? -ENOENT : port->openError ? -port->openError : nextFd++;
+        calls.push_back("open " + path + " = " + std::to_string(fd));
+        if (fd > 0) {
+            open[fd] = path.back() - '0';
+        }
+        return fd;
     }
-    void Close(int) override {}
+    void Close(int fd) override {
+        Log("close", fd);
+        open.erase(fd);
+    }
+    int Claim(int fd, std::chrono::milliseconds) override {
+        const bool exclusive = std::ranges::count(calls, "PPEXCL " + std::to_string(fd)) > 0;
+        Log("PPCLAIM", fd);
+        const FakePort& port = ports.at(open.at(fd));
+        return exclusive && port.printerDriver ? -ENXIO : port.busy ? -EINTR : 0;
+    }
     int Ioctl(int fd, unsigned long request, void* argument) override {
-        if (request == PPWDATA) {
-            writes.push_back("/dev/parport" + std::to_string(fd - 100) + " " +
-                             std::to_string(*static_cast<unsigned char*>(argument)));
+        static const std::map<unsigned long, std::string> names{
+            {PPEXCL, "PPEXCL"},         {PPRELEASE, "PPRELEASE"}, {PPRDATA, "PPRDATA"},
+            {PPWDATA, "PPWDATA"},       {PPRSTATUS, "PPRSTATUS"}, {PPRCONTROL, "PPRCONTROL"},
+            {PPWCONTROL, "PPWCONTROL"}, {PPDATADIR, "PPDATADIR"}};
+        auto* byte = static_cast<unsigned char*>(argument);
+        char value[8] = "";
+        if (request == PPWDATA || request == PPWCONTROL || request == PPDATADIR) {
+            std::snprintf(value, sizeof value, " %02X",
+                          request == PPDATADIR ? *static_cast<int*>(argument) : *byte);
+        }
+        Log(names.at(request), fd, value);
+        FakePort& port = ports.at(open.at(fd));
+        if (port.errors.contains(request)) {
+            return -port.errors[request];
+        }
+        if (port.reads.contains(request)) {
+            *byte = port.reads[request];
         }
         return 0;
     }
-    int Claim(int, std::chrono::milliseconds) override { return 0; }
     FileText ReadFile(const std::string& path) override {
-        const auto file = files.find(path);
-        return file != files.end() ? FileText{file->second, 0} : FileText{{}, ENOENT};
+        if (const auto file = files.find(path); file != files.end()) {
+            return {file->second, 0};
+        }
+        if (realFiles) {
+            return LinuxKernel().ReadFile(path);
+        }
+        const FakePort* port = PortOf(path);
+        if (port == nullptr) {
+            return {{}, ENOENT};
+        }
+        return {path.ends_with("base-addr") ? port->baseAddr : port->holder, port->readError};
     }
     std::vector<std::string> ListDirectory(const std::string&, int& error) override {
-        error = parports.empty() ? ENOENT : 0;
-        return parports;
+        error = ports.empty() ? ENOENT : 0; // no modules loaded, no list
+        std::vector<std::string> names{"default"};
+        for (const auto& entry : ports) {
+            names.push_back("parport" + std::to_string(entry.first));
+        }
+        return names;
     }
     void Tell(const std::string& line) override { told.push_back(line); }
 };

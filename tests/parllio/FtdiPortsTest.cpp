@@ -1,16 +1,9 @@
-// The library with an FTDI adapter in bit-bang mode as its port: the program's
-// bytes reach the adapter in order, in as few USB transfers as the program's
-// own pauses allow, and what can go wrong is told once with what to do.
+// The library with an FTDI adapter in bit-bang mode as its port: the data
+// register's bytes reach the adapter in order, in as few USB transfers as the
+// caller's own pauses allow, and what can go wrong is told once with what to do.
 #include "FakeAdapters.h"
 #include "ParallelPorts.h"
 #include "PortBindings.h"
-#include "board/BoardVocabulary.h"
-#include "board/CommsFunctions.h"
-#include "board/Declare.h"
-#include "board/PortIo.h"
-#include "support/FixedOsVersion.h"
-#include "support/RecordingMessageSink.h"
-#include "support/RecordingPortLibrary.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -23,77 +16,6 @@ namespace {
 
 using namespace ::testing;
 using namespace fakes;
-using qv4130::test::PortCall;
-
-// The library's core, called as the program calls libparllio.so.
-struct CoreLibrary final : qv4130::PortLibrary {
-    explicit CoreLibrary(ParallelPorts& ports) : ports(ports) {}
-    std::int32_t GetParallelPortCount() override { return ports.Count(); }
-    std::int32_t ClaimParallelPort(std::int32_t port, std::int32_t) override {
-        return ports.Claim(port);
-    }
-    std::int32_t GetParallelPortInfo(std::int32_t port, ParallelPortInfo* info) override {
-        return ports.Info(port, info);
-    }
-    std::int32_t InByte(std::int32_t address) override { return ports.In(address); }
-    void OutByte(std::int32_t address, std::int32_t value) override { ports.Out(address, value); }
-    ParallelPorts& ports;
-};
-
-// Start-up as on Windows 2000 with the main window's load (data lines to
-// outputs, the chip powered up), then the test sweep and one Mode 1 write. The
-// operator's pace leaves a pause before the sweep and after each of its words.
-void RunProgram(qv4130::PortLibrary& library, const std::function<void()>& pause) {
-    struct Window final : qv4130::MainWindowAccess {
-        qv4130::PortLibrary& library;
-        qv4130::SharedState& state;
-        bool loaded = false;
-        Window(qv4130::PortLibrary& l, qv4130::SharedState& s) : library(l), state(s) {}
-        void DisablePortItem(qv4130::PortMenuItem) override { ShowModal(); }
-        void ShowModal() override {
-            const auto control = static_cast<std::uint16_t>(state.PortAddress + 2);
-            if (!std::exchange(loaded, true)) {
-                qv4130::PortOut(library, control,
-                                qv4130::PortIn(library, control) & qv4130::ControlDirectionMask);
-                qv4130::PortOut(library, state.PortAddress, qv4130::board_byte::PoweredUp);
-            }
-        }
-    };
-    qv4130::SharedState state;
-    qv4130::test::RecordingMessageSink boxes;
-    qv4130::test::FixedOsVersion windows2000({2, 5, 1});
-    Window window(library, state);
-    qv4130::StartupContext context{library, state, boxes, windows2000, window, "", ""};
-    qv4130::Main(context);
-    EXPECT_THAT(boxes.boxes, IsEmpty()) << "start-up found its port";
-    for (std::int16_t channel = 0; channel <= qv4130::ChannelCount; ++channel) {
-        pause();
-        state.SelectedChannel = channel % qv4130::ChannelCount;
-        state.DataValue = channel < qv4130::ChannelCount ? 3072 : 1234; // the sweep, then Mode 1
-        qv4130::SendChannelCommand(library, state);
-    }
-}
-
-// What the program writes to the data register at 888, in bursts: a burst ends
-// at a read of any register and at a pause.
-std::vector<Bytes> ExpectedBursts() {
-    qv4130::test::RecordingPortLibrary recording;
-    std::vector<Bytes> bursts;
-    const auto pause = [&] {
-        bursts.emplace_back();
-        for (const PortCall& call : recording.Take()) {
-            if (call.function == PortCall::Function::In) {
-                bursts.emplace_back();
-            } else if (call == qv4130::test::Out(888, call.second)) {
-                bursts.back().push_back(static_cast<std::uint8_t>(call.second));
-            }
-        }
-    };
-    RunProgram(recording, pause);
-    pause();
-    std::erase_if(bursts, [](const Bytes& burst) { return burst.empty(); });
-    return bursts;
-}
 
 class FtdiPortsTest : public Test {
 protected:
@@ -103,26 +25,11 @@ protected:
         bindings.Flusher().Tick();
     }
 
-    FileKernel kernel; // no printer ports, no configuration: the one adapter is port 1
+    FakeKernel kernel; // no printer ports, no configuration: the one adapter is port 1
     FakeFtdi ftdi;
     PortBindings bindings{kernel, ftdi, {}, TickByHand};
     std::optional<ParallelPorts> ports{std::in_place, kernel, bindings};
 };
-
-TEST_F(FtdiPortsTest, TheWholeRunReachesTheAdapterAsTheProgramWritesItOneTransferPerBurst) {
-    CoreLibrary library(*ports);
-    RunProgram(library, [this] { Idle(); });
-    EXPECT_EQ(ports->Release(1), 1);
-    const std::vector<Bytes> expected = ExpectedBursts();
-    ASSERT_EQ(expected.size(), 2 + 16 + 1) << "the two start-up bytes, the sweep, the Mode 1 word";
-    EXPECT_EQ(ftdi.transfers, expected);
-    // Bit-bang mode first: libftdi scales the rate only then, asking the chip for
-    // four times it; an FT232R clocks a byte out every sixteen of those, and each
-    // byte must stay at least 1 µs, as on a printer port.
-    EXPECT_THAT(ftdi.calls, ElementsAre("open", "bitmode 255 1", StartsWith("baud "), "close"));
-    EXPECT_LE(64 * std::stoi(ftdi.calls[2].substr(5)), 1'000'000);
-    EXPECT_THAT(kernel.told, IsEmpty());
-}
 
 TEST_F(FtdiPortsTest, ABurstGoesOutAtAReadAtIdleAtReleaseAndWhenTheLibraryGoes) {
     const std::pair<const char*, std::function<void()>> ends[] = {
@@ -145,10 +52,19 @@ TEST_F(FtdiPortsTest, ABurstGoesOutAtAReadAtIdleAtReleaseAndWhenTheLibraryGoes) 
         action();
         EXPECT_THAT(ftdi.transfers, ElementsAre(Bytes{0x12, 0x16}));
     }
+    // Bit-bang mode first: libftdi scales the rate only then, asking the chip for
+    // four times it; an FT232R clocks a byte out every sixteen of those, and each
+    // byte must stay at least 1 µs, as on a printer port.
+    ASSERT_GE(ftdi.calls.size(), 3u);
+    EXPECT_THAT(std::vector(ftdi.calls.begin(), ftdi.calls.begin() + 3),
+                ElementsAre("open", "bitmode 255 1", StartsWith("baud ")));
+    EXPECT_LE(64 * std::stoi(ftdi.calls[2].substr(5)), 1'000'000);
+    EXPECT_EQ(std::ranges::count(ftdi.calls, "open"), std::ranges::count(ftdi.calls, "close"));
+    EXPECT_THAT(kernel.told, IsEmpty());
 }
 
 TEST(FtdiFlushThread, SendsEveryByteInOrderFullBuffersAtOnceTheRestSoonAfterTheLastWrite) {
-    FileKernel kernel;
+    FakeKernel kernel;
     FakeFtdi ftdi;
     PortBindings bindings(kernel, ftdi, {}); // the real flush thread
     ParallelPorts ports(kernel, bindings);
@@ -167,21 +83,21 @@ TEST(FtdiFlushThread, SendsEveryByteInOrderFullBuffersAtOnceTheRestSoonAfterTheL
 }
 
 TEST(FtdiFailures, EachSaysWhatToDoOnceAndIsNotRetriedByEveryByte) {
-    const std::pair<std::function<void(FileKernel&, FakeFtdi&)>, const char*> cases[] = {
-        {[](FileKernel& k, FakeFtdi&) { k.files["/etc/parllio.conf"] = "LPT1 = ftdi:0403:6001"; },
+    const std::pair<std::function<void(FakeKernel&, FakeFtdi&)>, const char*> cases[] = {
+        {[](FakeKernel& k, FakeFtdi&) { k.files["/etc/parllio.conf"] = "LPT1 = ftdi:0403:6001"; },
          "no adapter ftdi:0403:6001 (LPT1) is plugged in"},
-        {[](FileKernel&, FakeFtdi& f) { f.plugged[0].accessible = false, f.openResult = -4; },
+        {[](FakeKernel&, FakeFtdi& f) { f.plugged[0].accessible = false, f.openResult = -4; },
          "no permission to use the FTDI adapter 0403:6014 (serial FT4ABC12)"},
-        {[](FileKernel&, FakeFtdi& f) { f.openResult = -5; }, "another program has it"},
-        {[](FileKernel&, FakeFtdi& f) { f.bitModeResult = -1; }, "into bit-bang mode"},
-        {[](FileKernel&, FakeFtdi& f) {
+        {[](FakeKernel&, FakeFtdi& f) { f.openResult = -5; }, "another program has it"},
+        {[](FakeKernel&, FakeFtdi& f) { f.bitModeResult = -1; }, "into bit-bang mode"},
+        {[](FakeKernel&, FakeFtdi& f) {
              f.plugged.push_back({0x0403, 0x6001, 1, 6, "A", true});
          },
          "2 FTDI adapters are plugged in: say which is LPT1"},
     };
     for (const auto& [arrange, told] : cases) {
         SCOPED_TRACE(told);
-        FileKernel kernel;
+        FakeKernel kernel;
         FakeFtdi ftdi;
         arrange(kernel, ftdi);
         PortBindings bindings(kernel, ftdi, {{"/etc/parllio.conf", false}}, TickByHand);

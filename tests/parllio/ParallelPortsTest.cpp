@@ -1,4 +1,5 @@
 #include "ParallelPorts.h"
+#include "FakeAdapters.h"
 #include "Patience.h"
 #include "board/DynamicPortLibrary.h"
 
@@ -24,95 +25,7 @@ namespace {
 using namespace ::testing;
 using namespace ::testing::internal; // CaptureStderr
 using namespace std::literals;
-using Calls = std::vector<std::string>;
-
-struct FakePort {
-    std::string baseAddr = "888\t1912\n", holder = "none\n"; // procfs: base-addr, devices/active
-    int openError = 0, readError = 0;
-    bool printerDriver = false; // has the port registered: no exclusive claim is granted
-    bool busy = false;          // held elsewhere: a claim sleeps until its patience runs out
-    std::map<unsigned long, int> errors; // ioctl request to errno
-    // What the reads give: ppdev shows only the four control output lines, here as
-    // the kernel reports them whatever was written.
-    std::map<unsigned long, unsigned char> reads{
-        {PPRDATA, 0x3C}, {PPRSTATUS, 0x78}, {PPRCONTROL, 0x0C}};
-};
-
-// ppdev ports in memory. Device calls are logged as text ("open /dev/parport0 = 3",
-// "PPWDATA 3 14") so a test compares whole sequences.
-struct FakeKernel final : Kernel {
-    std::map<int, FakePort> ports;
-    std::map<int, int> open; // fd to port index
-    Calls calls, told;
-    int nextFd = 3;
-
-    Calls Take() { return std::exchange(calls, {}); }
-    void Log(const std::string& what, int fd, const char* value = "") {
-        calls.push_back(what + " " + std::to_string(fd) + value);
-    }
-    // The port of ".../parportN..." (the tests use ports 0 to 9), or none.
-    FakePort* PortOf(const std::string& path) {
-        const auto port = ports.find(path[path.rfind("parport") + 7] - '0');
-        return port == ports.end() ? nullptr : &port->second;
-    }
-
-    int Open(const std::string& path) override {
-        const FakePort* port = PortOf(path);
-        const int fd = port == nullptr ? -ENOENT : port->openError ? -port->openError : nextFd++;
-        calls.push_back("open " + path + " = " + std::to_string(fd));
-        if (fd > 0) {
-            open[fd] = path.back() - '0';
-        }
-        return fd;
-    }
-    void Close(int fd) override {
-        Log("close", fd);
-        open.erase(fd);
-    }
-    int Claim(int fd, std::chrono::milliseconds) override {
-        const bool exclusive = std::ranges::count(calls, "PPEXCL " + std::to_string(fd)) > 0;
-        Log("PPCLAIM", fd);
-        const FakePort& port = ports.at(open.at(fd));
-        return exclusive && port.printerDriver ? -ENXIO : port.busy ? -EINTR : 0;
-    }
-    int Ioctl(int fd, unsigned long request, void* argument) override {
-        static const std::map<unsigned long, std::string> names{
-            {PPEXCL, "PPEXCL"},         {PPRELEASE, "PPRELEASE"}, {PPRDATA, "PPRDATA"},
-            {PPWDATA, "PPWDATA"},       {PPRSTATUS, "PPRSTATUS"}, {PPRCONTROL, "PPRCONTROL"},
-            {PPWCONTROL, "PPWCONTROL"}, {PPDATADIR, "PPDATADIR"}};
-        auto* byte = static_cast<unsigned char*>(argument);
-        char value[8] = "";
-        if (request == PPWDATA || request == PPWCONTROL || request == PPDATADIR) {
-            std::snprintf(value, sizeof value, " %02X",
-                          request == PPDATADIR ? *static_cast<int*>(argument) : *byte);
-        }
-        Log(names.at(request), fd, value);
-        FakePort& port = ports.at(open.at(fd));
-        if (port.errors.contains(request)) {
-            return -port.errors[request];
-        }
-        if (port.reads.contains(request)) {
-            *byte = port.reads[request];
-        }
-        return 0;
-    }
-    FileText ReadFile(const std::string& path) override {
-        const FakePort* port = PortOf(path);
-        if (port == nullptr) {
-            return {{}, ENOENT};
-        }
-        return {path.ends_with("base-addr") ? port->baseAddr : port->holder, port->readError};
-    }
-    std::vector<std::string> ListDirectory(const std::string&, int& error) override {
-        error = ports.empty() ? ENOENT : 0; // no modules loaded, no list
-        std::vector<std::string> names{"default"};
-        for (const auto& entry : ports) {
-            names.push_back("parport" + std::to_string(entry.first));
-        }
-        return names;
-    }
-    void Tell(const std::string& line) override { told.push_back(line); }
-};
+using namespace fakes;
 
 class ParallelPortsTest : public ::testing::Test {
 protected:

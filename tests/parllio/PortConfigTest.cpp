@@ -1,7 +1,6 @@
 // The configuration files that bind the program's three addresses to devices,
 // and what the library does with no file at all.
 #include "FakeAdapters.h"
-#include "LinuxKernel.h"
 #include "ParallelPorts.h"
 #include "Paths.h"
 #include "PortBindings.h"
@@ -47,7 +46,7 @@ TEST(PortConfig, EachFormBindsItsPortAndALineThatCannotBeUsedIsToldWithFileAndLi
     };
     for (const auto& [line, bound, told] : cases) {
         SCOPED_TRACE(line);
-        FileKernel kernel;
+        FakeKernel kernel;
         kernel.files[SystemFile.path] = "\n" + std::string(line) + "\nLPT2 = /dev/parport3";
         Complaints complaints(kernel);
         std::vector<Binding> read = ReadConfig(kernel, complaints, {SystemFile});
@@ -62,7 +61,7 @@ TEST(PortConfig, EachFormBindsItsPortAndALineThatCannotBeUsedIsToldWithFileAndLi
 TEST(PortConfig, LaterFilesOverrideEarlierOnesPortByPort) {
     const std::vector<ConfigFile> files = ConfigFiles("/home/op", "/tmp/bench.conf");
     EXPECT_EQ(ConfigFiles(nullptr, "").size(), 1u);
-    FileKernel kernel;
+    FakeKernel kernel;
     kernel.files = {{"/etc/parllio.conf", "LPT1 = ftdi\nPRN = /dev/parport0\n"},
                     {"/home/op/.config/parllio.conf", "LPT1 = /dev/parport1\nLPT2 = ftdi\n"},
                     {"/tmp/bench.conf", "LPT2 = ftdi:serial=Q\n"}};
@@ -79,7 +78,7 @@ TEST(PortConfig, LaterFilesOverrideEarlierOnesPortByPort) {
 }
 
 TEST(PortConfig, MistakesAreToldQuotedSafelyAFewPerFileAndClashesAreTold) {
-    FileKernel kernel;
+    FakeKernel kernel;
     std::string many;
     for (int i = 0; i < 100; ++i) {
         many += "LPT9 = ftdi\n";
@@ -101,26 +100,6 @@ TEST(PortConfig, MistakesAreToldQuotedSafelyAFewPerFileAndClashesAreTold) {
 }
 
 // What never ends, never comes, or goes on for megabytes, read by the real kernel.
-class ToldKernel final : public Kernel {
-public:
-    int Open(const std::string& path) override { return linux.Open(path); }
-    void Close(int fd) override { linux.Close(fd); }
-    int Ioctl(int fd, unsigned long request, void* argument) override {
-        return linux.Ioctl(fd, request, argument);
-    }
-    int Claim(int fd, std::chrono::milliseconds patience) override {
-        return linux.Claim(fd, patience);
-    }
-    FileText ReadFile(const std::string& path) override { return linux.ReadFile(path); }
-    std::vector<std::string> ListDirectory(const std::string& path, int& error) override {
-        return linux.ListDirectory(path, error);
-    }
-    void Tell(const std::string& line) override { told.push_back(line); }
-
-    LinuxKernel linux;
-    std::vector<std::string> told;
-};
-
 TEST(PortConfig, EndlessSilentOrHugeFilesFinishAtOnceWithAFewMessages) {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("parllio-" + std::to_string(::getpid()));
@@ -145,7 +124,8 @@ TEST(PortConfig, EndlessSilentOrHugeFilesFinishAtOnceWithAFewMessages) {
     };
     for (const auto& [path, told] : cases) {
         SCOPED_TRACE(path);
-        ToldKernel kernel;
+        FakeKernel kernel;
+        kernel.realFiles = true;
         Complaints complaints(kernel);
         const auto start = std::chrono::steady_clock::now();
         EXPECT_THAT(ReadConfig(kernel, complaints, {{path, true}}), IsEmpty());
@@ -156,8 +136,9 @@ TEST(PortConfig, EndlessSilentOrHugeFilesFinishAtOnceWithAFewMessages) {
 }
 
 TEST(PortConfig, BindingsNumberThePortsGiveTheirAddressesAndRouteTheirRegisters) {
-    FileKernel kernel;
+    FakeKernel kernel;
     FakeFtdi ftdi;
+    kernel.ports[1];
     kernel.files[SystemFile.path] = "PRN = ftdi\nLPT2 = /dev/parport1\n";
     PortBindings bindings(kernel, ftdi, {SystemFile}, TickByHand);
     ParallelPorts ports(kernel, bindings);
@@ -169,7 +150,8 @@ TEST(PortConfig, BindingsNumberThePortsGiveTheirAddressesAndRouteTheirRegisters)
     ports.Out(956, 0x06);
     ports.Out(888, 0x16);
     EXPECT_EQ(ports.Release(2), 1);
-    EXPECT_THAT(kernel.writes, ElementsAre("/dev/parport1 20"));
+    EXPECT_THAT(kernel.calls, Contains(StartsWith("PPWDATA")).Times(1));
+    EXPECT_THAT(kernel.calls, Contains("PPWDATA 3 14"));
     EXPECT_THAT(ftdi.transfers, ElementsAre(Bytes{0x06}));
     EXPECT_THAT(kernel.told, ElementsAre("parllio: there is no port 3: only 2 are bound",
                                          HasSubstr("no printer port at I/O address 0x0378 (888); "

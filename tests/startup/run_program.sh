@@ -66,12 +66,8 @@ box \"GetPortAddress Error\", warning: This PC does not appear to have a Printer
 box \"Show Status\", information: Windows Version:Failed
 Port Address:0x0"
     ;;
-virtual-board) # stands where the library would, at LPT1
-    run 0 "$program" --virtual-board /SS
-    holds "$work/err" "box \"Show Status\", information: Windows Version:Failed
-Port Address:0x378"
-    ;;
-characterise) # its window beside the others, gone with them
+characterise) # the virtual board stands where the library would, at LPT1; the
+    # window is beside the others, gone with them
     run 0 "$program" --virtual-board --characterise /SS
     holds "$work/err" "box \"Show Status\", information: Windows Version:Failed
 Port Address:0x378"

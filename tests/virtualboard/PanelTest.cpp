@@ -4,11 +4,10 @@
 #include "virtualboard/qt/TimingDiagram.h"
 #include "virtualboard/qt/VirtualBoardPanel.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -95,20 +94,14 @@ TEST_F(PanelTest, OutlivedByTheBoardWithoutDanglingObserver) {
     EXPECT_EQ(bench.chip().Code(1), 1);
 }
 
-// The program that can open the "Characterise…" window gives the button its use.
+// The program that can open the "Characterise…" window gives the button its use
+// (tests/desktop presses it, by click and by its access key).
 TEST_F(PanelTest, TheCharacteriseButtonOnlyWhereItOpensSomething) {
     auto* button = panel->findChild<QPushButton*>(QStringLiteral("characterise"));
     ASSERT_NE(button, nullptr);
     EXPECT_FALSE(button->isVisibleTo(panel.get()));
-    int opened = 0;
-    panel->SetCharacteriseOpener([&] { ++opened; });
+    panel->SetCharacteriseOpener([] {});
     EXPECT_TRUE(button->isVisibleTo(panel.get()));
-    panel->show();
-    panel->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(panel.get()));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return opened == 1; })); // the button shows itself pressed first
 }
 
 TEST(PanelPlacement, BesideTheAnchorWithinTheScreen) {
