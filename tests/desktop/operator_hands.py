@@ -74,7 +74,10 @@ class Program:
         self.folder = tempfile.TemporaryDirectory()
         self.trace = os.path.join(self.folder.name, "run.vcd")
         self.port = free_port()
-        environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        # The port library beside the program: a sanitizer's dlopen does not
+        # search the program's own RUNPATH, so say where it lies.
+        environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                           LD_LIBRARY_PATH=BIN)
         program = os.path.join(BIN, "qv4130")
         if library_dir:  # a copy beside its own port library
             program = os.path.join(library_dir, "qv4130")
