@@ -23,6 +23,26 @@ def ctl(*arguments, stdin=None):
                           timeout=60, check=False)
 
 
+def serve(test, *arguments):
+    """qv4130ctl serving a virtual board on loopback until the test ends; its port."""
+    server = subprocess.Popen([CTL, "--virtual-board", *arguments, "serve", "--listen",
+                               "127.0.0.1:0"], stdout=subprocess.PIPE, text=True)
+    test.addCleanup(server.stdout.close)
+    test.addCleanup(server.wait, 10)
+    test.addCleanup(server.terminate)
+    return server, int(re.search(r"127\.0\.0\.1:(\d+)$", server.stdout.readline()).group(1))
+
+
+def sclk_falls(test, path):
+    """How often SCLK (idle high) falls in the trace at `path`, 18 times a word; the
+    trace must end on a time stamp, not cut off."""
+    with open(path, encoding="ascii") as trace:
+        text = trace.read()
+    test.assertTrue(text.rstrip().splitlines()[-1].startswith("#"))
+    sclk = re.search(r"\$var wire 1 (\S+) SCLK ", text).group(1)
+    return len(re.findall(rf"^0{re.escape(sclk)}$", text, re.M))
+
+
 def send_until_reset(client, text):
     with contextlib.suppress(OSError):
         client.sendall(text.encode())
@@ -135,23 +155,16 @@ class CommandLineTest(unittest.TestCase):
         path = os.path.join(os.environ.get("TMPDIR", "/tmp"), f"ctl-{os.getpid()}.vcd")
         result = ctl("--virtual-board", "--trace", path, "write", "5", "0xA00")
         self.assertEqual(result.returncode, 0, result.stderr)
-        with open(path, encoding="ascii") as trace:
-            text = trace.read()
+        self.assertEqual(sclk_falls(self, path), 18)
         os.remove(path)
-        # SCLK idles high; it falls once for each of the word's 18 bits.
-        sclk = re.search(r"\$var wire 1 (\S+) SCLK ", text).group(1)
-        self.assertEqual(len(re.findall(rf"^0{re.escape(sclk)}$", text, re.M)), 18)
-        self.assertTrue(text.rstrip().splitlines()[-1].startswith("#"))
 
     def test_a_traced_server_stopped_under_traffic_leaves_every_acknowledged_word(self):
         path = os.path.join(os.environ.get("TMPDIR", "/tmp"), f"serve-{os.getpid()}.vcd")
         self.addCleanup(lambda: os.path.exists(path) and os.remove(path))
         for stop in (signal.SIGTERM, signal.SIGINT):
-            with self.subTest(signal=stop.name), subprocess.Popen(
-                    [CTL, "--virtual-board", "--trace", path, "serve", "--listen", "127.0.0.1:0"],
-                    stdout=subprocess.PIPE, text=True) as server:
-                port = re.search(r":(\d+)$", server.stdout.readline().strip()).group(1)
-                with socket.create_connection(("127.0.0.1", int(port)), timeout=10) as client:
+            with self.subTest(signal=stop.name):
+                server, port = serve(self, "--trace", path)
+                with socket.create_connection(("127.0.0.1", port), timeout=10) as client:
                     lines = "".join(f"SOUR:CHAN1:CODE {i % 4096};*OPC?\n" for i in range(20000))
                     sender = threading.Thread(target=send_until_reset, args=(client, lines),
                                               daemon=True)
@@ -166,13 +179,8 @@ class CommandLineTest(unittest.TestCase):
                         for reply in replies:
                             acknowledged += reply == "1\n"
                 self.assertEqual(server.wait(30), 0)
-            with open(path, encoding="ascii") as trace:
-                text = trace.read()
-            sclk = re.search(r"\$var wire 1 (\S+) SCLK ", text).group(1)
-            words = len(re.findall(rf"^0{re.escape(sclk)}$", text, re.M)) // 18
-            self.assertGreaterEqual(words, acknowledged)
+            self.assertGreaterEqual(sclk_falls(self, path) // 18, acknowledged)
             self.assertGreaterEqual(acknowledged, 2000)
-            self.assertTrue(text.rstrip().splitlines()[-1].startswith("#"))
 
     def test_a_script_stops_at_its_first_error_and_names_the_line(self):
         script = ("# channel 1 to A00\n"
@@ -241,13 +249,7 @@ class ConnectTest(unittest.TestCase):
     """--connect against a real server on loopback: what the same commands give here."""
 
     def setUp(self):
-        self.server = subprocess.Popen(
-            [CTL, "--virtual-board", "serve", "--listen", "127.0.0.1:0"],
-            stdout=subprocess.PIPE, text=True)
-        self.addCleanup(self.server.wait, 10)
-        self.addCleanup(self.server.terminate)
-        port = re.search(r"127\.0\.0\.1:(\d+)$", self.server.stdout.readline().strip())
-        self.address = f"127.0.0.1:{port.group(1)}"
+        self.address = f"127.0.0.1:{serve(self)[1]}"
 
     def test_the_same_output_and_board_state_as_here(self):
         script = "OUTP ON # comment\n\nSOUR:CHAN4:CODE #H10;SOUR:CHAN4:CODE?\r\nFOO\nOUTP OFF\n"
@@ -301,11 +303,7 @@ class PyVisaTest(unittest.TestCase):
     """PyVISA's own client, several at once: the replies' framing, not the commands."""
 
     def test_identify_write_step_and_read_back_from_four_clients(self):
-        server = subprocess.Popen([CTL, "--virtual-board", "serve", "--listen", "127.0.0.1:0"],
-                                  stdout=subprocess.PIPE, text=True)
-        self.addCleanup(server.wait, 10)
-        self.addCleanup(server.terminate)
-        port = re.search(r"127\.0\.0\.1:(\d+)$", server.stdout.readline().strip()).group(1)
+        port = serve(self)[1]
         manager = pyvisa.ResourceManager("@py")
         self.addCleanup(manager.close)
         boards = [manager.open_resource(f"TCPIP0::127.0.0.1::{port}::SOCKET", timeout=5000,
