@@ -100,6 +100,10 @@ void ExpectNew(const fs::path& path) {
 }
 auto IsNew = [](const fs::path& folder) { ExpectNew(folder / "out"); };
 auto IsOld = [](const fs::path& folder) { EXPECT_EQ(Contents(folder / "out"), Old); };
+auto LinkToNew = [](const fs::path& folder) {
+    EXPECT_TRUE(fs::is_symlink(folder / "out"));
+    ExpectNew(folder / "target");
+};
 
 // Reads a FIFO on a thread until its last writer closes it. The test holds a
 // writer of its own until Stop, so the reader never waits on an open that the
@@ -151,19 +155,13 @@ TEST(WholeFile, WhatIsAtThePathIsReplacedWholeOrKept) {
          0,
          0,
          {"out", "target"},
-         [](const fs::path& folder) {
-             EXPECT_TRUE(fs::is_symlink(folder / "out"));
-             ExpectNew(folder / "target");
-         }},
+         LinkToNew},
         {"a link to nothing yet",
          [](const fs::path& folder) { fs::create_symlink("target", folder / "out"); },
          0,
          0,
          {"out", "target"},
-         [](const fs::path& folder) {
-             EXPECT_TRUE(fs::is_symlink(folder / "out"));
-             ExpectNew(folder / "target");
-         }},
+         LinkToNew},
         {"a folder",
          [](const fs::path& folder) { fs::create_directory(folder / "out"); },
          0,
