@@ -34,10 +34,13 @@ FileDescriptor MakeTemporary(const std::string& target, int processId, std::stri
     const fs::path at(target);
     const auto salt = std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFF;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = (at.parent_path() /
-                ("." + at.filename().string() + ".tmp-" + std::to_string(processId) + "-" +
-                 std::to_string(salt) + "-" + std::to_string(made++)))
-                   .string();
+        // Appended piece by piece: GCC 12 at -O3 takes a chain of + for an
+        // overlapping copy (-Wrestrict) where there is none.
+        std::string hidden(".");
+        hidden.append(at.filename().string()).append(".tmp-");
+        hidden.append(std::to_string(processId)).append("-").append(std::to_string(salt));
+        hidden.append("-").append(std::to_string(made++));
+        name = (at.parent_path() / hidden).string();
         FileDescriptor fd = create(name);
         if (fd.IsOpen() || errno != EEXIST) {
             return fd;
