@@ -29,7 +29,7 @@ struct Bench {
 
     VirtualBoard board;
     SharedState state{.PortAddress = VirtualBoard::BaseAddress};
-    scpi::Instrument instrument{board, state};
+    Board instrument{board, state};
     InstrumentOutput output{instrument};
     AnalogModel model{AnalogSettings{}};
 };

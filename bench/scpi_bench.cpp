@@ -21,7 +21,7 @@ SharedState PoweredBoardOnLpt1() {
 void BM_ScpiCodeCommand(benchmark::State& state) {
     bench::NullPortLibrary library;
     SharedState shared = PoweredBoardOnLpt1();
-    scpi::Instrument instrument(library, shared);
+    Board instrument(library, shared);
     scpi::Interpreter interpreter(instrument);
     std::vector<std::string> replies;
     for (auto _ : state) {

@@ -33,7 +33,7 @@ struct LoopbackServer {
     }
     VirtualBoard board;
     SharedState shared;
-    scpi::Instrument instrument{board, shared};
+    Board instrument{board, shared};
     scpi::Interpreter interpreter{instrument};
     scpi::ScpiServer server{interpreter};
 };

@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SharedState state;
     state.PortAddress = 888;
     state.DevicePowered = 1;
-    scpi::Instrument instrument(port, state, {{}, [] {}});
+    Board instrument(port, state, {{}, [] {}});
     scpi::Interpreter interpreter(instrument);
 
     std::size_t seen = 0;

@@ -12,7 +12,7 @@ namespace {
 constexpr int FramedPlacementDelayMs = 300;
 } // namespace
 
-CharacteriseLauncher::CharacteriseLauncher(scpi::Instrument& instrument, VirtualBoard* virtualBoard,
+CharacteriseLauncher::CharacteriseLauncher(Board& instrument, VirtualBoard* virtualBoard,
                                            AnalogModel* analog, double boardReferenceVolts)
     : output_(instrument), virtualBoard_(virtualBoard), analog_(analog),
       boardReferenceVolts_(boardReferenceVolts) {}

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "board/Board.h"
 #include "characterise/InstrumentOutput.h"
 #include "characterise/qt/CharacteriseWindow.h"
-#include "scpi/Instrument.h"
 #include "virtualboard/VirtualBoard.h"
 
 #include <memory>
@@ -20,8 +20,8 @@ namespace qv4130 {
 // board setup knows it.
 class CharacteriseLauncher {
 public:
-    CharacteriseLauncher(scpi::Instrument& instrument, VirtualBoard* virtualBoard,
-                         AnalogModel* analog, double boardReferenceVolts);
+    CharacteriseLauncher(Board& instrument, VirtualBoard* virtualBoard, AnalogModel* analog,
+                         double boardReferenceVolts);
     ~CharacteriseLauncher();
     CharacteriseLauncher(const CharacteriseLauncher&) = delete;
     CharacteriseLauncher& operator=(const CharacteriseLauncher&) = delete;

@@ -2,6 +2,7 @@
 
 #include "CharacteriseLauncher.h"
 #include "ProgramOptions.h"
+#include "board/Board.h"
 #include "board/Declare.h"
 #include "board/SharedState.h"
 #include "host/AppIdentity.h"
@@ -13,7 +14,6 @@
 #include "host/SystemInformation.h"
 #include "host/qt/ProgramLog.h"
 #include "host/qt/QtMessageSink.h"
-#include "scpi/Instrument.h"
 #include "scpi/Interpreter.h"
 #include "scpi/qt/StartServing.h"
 #include "scpi/qt/StopSignals.h"
@@ -153,7 +153,7 @@ void SetUpApplication() {
 struct RemoteControl {
     RemoteControl(qv4130::BoardSetup& board, qv4130::SharedState& state)
         : instrument(board.Library(), state,
-                     qv4130::scpi::InstrumentOptions{board.ChipCode(), {}, board.ReferenceVolts()}),
+                     qv4130::BoardOptions{board.ChipCode(), {}, board.ReferenceVolts()}),
           interpreter(instrument), server(interpreter) {
         QObject::connect(&server, &qv4130::scpi::ScpiServer::Failed, [](const QString& reason) {
             qv4130::ProgramReport()(reason.toStdString());
@@ -169,7 +169,7 @@ struct RemoteControl {
         }
     }
 
-    qv4130::scpi::Instrument instrument;
+    qv4130::Board instrument;
     qv4130::scpi::Interpreter interpreter;
     qv4130::scpi::ScpiServer server;
 };

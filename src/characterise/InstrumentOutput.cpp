@@ -4,11 +4,11 @@ namespace qv4130::characterise {
 
 std::optional<std::string> InstrumentOutput::WriteCode(int channel, int code) {
     switch (instrument_.WriteCode(channel, code)) {
-    case scpi::ActionResult::Done:
+    case ActionResult::Done:
         return std::nullopt;
-    case scpi::ActionResult::PoweredDown:
+    case ActionResult::PoweredDown:
         return "the chip is powered down: power it up and run again";
-    case scpi::ActionResult::OutOfRange:
+    case ActionResult::OutOfRange:
         break;
     }
     return "code " + std::to_string(code) + " could not be written";
@@ -16,7 +16,7 @@ std::optional<std::string> InstrumentOutput::WriteCode(int channel, int code) {
 
 std::optional<int> InstrumentOutput::Code(int channel) const {
     const int code = instrument_.Code(channel);
-    if (code == scpi::Instrument::UnknownCode) {
+    if (code == Board::UnknownCode) {
         return std::nullopt;
     }
     return code;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ChannelOutput.h"
-#include "scpi/Instrument.h"
+#include "board/Board.h"
 
 namespace qv4130::characterise {
 
@@ -9,13 +9,13 @@ namespace qv4130::characterise {
 // same run-time state, as the windows and the SCPI server send.
 class InstrumentOutput final : public ChannelOutput {
 public:
-    explicit InstrumentOutput(scpi::Instrument& instrument) : instrument_(instrument) {}
+    explicit InstrumentOutput(Board& instrument) : instrument_(instrument) {}
 
     std::optional<std::string> WriteCode(int channel, int code) override;
     std::optional<int> Code(int channel) const override;
 
 private:
-    scpi::Instrument& instrument_;
+    Board& instrument_;
 };
 
 } // namespace qv4130::characterise

@@ -2,11 +2,11 @@
 
 #include "text/PlainText.h"
 
+#include "board/Board.h"
 #include "board/BoardVocabulary.h"
 #include "characterise/MeterAddress.h"
 #include "host/AppIdentity.h"
 #include "scpi/CommandHelp.h"
-#include "scpi/Instrument.h"
 #include "setup/AnalogOptions.h"
 
 #include <QCommandLineParser>

@@ -16,8 +16,8 @@ namespace {
 
 class Runner {
 public:
-    Runner(scpi::Instrument& instrument, scpi::Interpreter& interpreter, BoardReach& reach,
-           Streams streams, BoardSetup& board)
+    Runner(Board& instrument, scpi::Interpreter& interpreter, BoardReach& reach, Streams streams,
+           BoardSetup& board)
         : instrument_(instrument), interpreter_(interpreter), reach_(reach), streams_(streams),
           board_(board) {}
 
@@ -81,9 +81,9 @@ private:
         return false;
     }
 
-    bool Sent(const char* what, scpi::ActionResult result) {
+    bool Sent(const char* what, ActionResult result) {
         // Values were checked with the arguments; only the power state can refuse.
-        if (result != scpi::ActionResult::Done) {
+        if (result != ActionResult::Done) {
             return Fail(std::string(what) + ": the chip is powered down; power it on first");
         }
         return true;
@@ -116,7 +116,7 @@ private:
         ctl::PrintStatus(streams_.out, status);
     }
 
-    scpi::Instrument& instrument_;
+    Board& instrument_;
     scpi::Interpreter& interpreter_;
     BoardReach& reach_;
     Streams streams_;
@@ -126,7 +126,7 @@ private:
 
 } // namespace
 
-int RunCommands(const std::vector<Command>& commands, scpi::Instrument& instrument,
+int RunCommands(const std::vector<Command>& commands, Board& instrument,
                 scpi::Interpreter& interpreter, BoardReach& reach, Streams streams,
                 BoardSetup& board) {
     Runner runner(instrument, interpreter, reach, streams, board);

@@ -22,7 +22,7 @@ struct Streams {
 // bytes could not reach the board (`reach`). Returns the exit status: 0 or 1.
 // "run -" reads standard input. On the virtual board `board` gives
 // characterise its simulated meter.
-int RunCommands(const std::vector<Command>& commands, scpi::Instrument& instrument,
+int RunCommands(const std::vector<Command>& commands, Board& instrument,
                 scpi::Interpreter& interpreter, BoardReach& reach, Streams streams,
                 BoardSetup& board);
 

@@ -6,9 +6,9 @@
 #include "OneLineReport.h"
 #include "RemoteCommands.h"
 #include "Serve.h"
+#include "board/Board.h"
 #include "host/BrokenPipe.h"
 #include "host/qt/ProgramLog.h"
-#include "scpi/Instrument.h"
 #include "scpi/Interpreter.h"
 #include "setup/BoardSetup.h"
 #include "virtualboard/SimulatedMeterHandler.h"
@@ -143,8 +143,7 @@ int main(int argc, char** argv) {
     // As the main window assumes when it loads; nothing is written for it.
     state.DevicePowered = 1;
 
-    scpi::Instrument instrument(
-        library, state, scpi::InstrumentOptions{board.ChipCode(), {}, board.ReferenceVolts()});
+    Board instrument(library, state, BoardOptions{board.ChipCode(), {}, board.ReferenceVolts()});
     scpi::Interpreter interpreter(instrument);
 
     // Serving, the listening line may go unread: the clients are what counts.

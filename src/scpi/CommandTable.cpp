@@ -108,7 +108,7 @@ Result Step(Call& call) {
     return Refusal(call.instrument.Step(call.suffix, call.value.integer));
 }
 // Volts: a code is code/4096 of the reference.
-Limits VoltageLimits(const Instrument& instrument) {
+Limits VoltageLimits(const Board& instrument) {
     return {0, instrument.ReferenceVolts() * FullScaleCode / CodeSteps, 0};
 }
 Result SetVoltage(Call& call) {
@@ -119,7 +119,7 @@ Result SetVoltage(Call& call) {
 Result AskVoltage(Call& call) {
     const int code = call.instrument.Code(call.suffix);
     // An unknown code has no voltage: SCPI's not-a-number.
-    return Reply(call, code == Instrument::UnknownCode
+    return Reply(call, code == Board::UnknownCode
                            ? "9.91E+37"
                            : FormatReal(code * call.instrument.ReferenceVolts() / CodeSteps));
 }
@@ -305,7 +305,7 @@ std::span<const CommandRow* const> CommandsOfKind(bool common) {
     return SubsystemRows;
 }
 
-Limits LimitsNow(const ParameterRule& parameter, const Instrument& instrument) {
+Limits LimitsNow(const ParameterRule& parameter, const Board& instrument) {
     return parameter.limitsNow ? parameter.limitsNow(instrument) : parameter.limits;
 }
 

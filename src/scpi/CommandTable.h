@@ -1,9 +1,9 @@
 #pragma once
 
 #include "HeaderPattern.h"
-#include "Instrument.h"
 #include "ScpiErrors.h"
 #include "Session.h"
+#include "board/Board.h"
 
 #include <cstdint>
 #include <optional>
@@ -27,7 +27,7 @@ struct ParameterRule {
     ValueKind kind = ValueKind::None;
     Limits limits{};
     // Limits that follow a setting of the instrument, in place of `limits`.
-    Limits (*limitsNow)(const Instrument&) = nullptr;
+    Limits (*limitsNow)(const Board&) = nullptr;
 };
 
 constexpr ParameterRule Integer(double min, double max, double def) {
@@ -37,7 +37,7 @@ constexpr ParameterRule Real(double min, double max, double def) {
     return {ValueKind::Real, {min, max, def}};
 }
 // A real number whose limits follow a setting of the instrument.
-constexpr ParameterRule Real(Limits (*limitsNow)(const Instrument&)) {
+constexpr ParameterRule Real(Limits (*limitsNow)(const Board&)) {
     return {ValueKind::Real, {}, limitsNow};
 }
 
@@ -52,7 +52,7 @@ struct Value {
 // events for every session to latch, the header's numeric suffix (a channel
 // 0-15), the parameter, and the line's replies so far.
 struct Call {
-    Instrument& instrument;
+    Board& instrument;
     Session& session;
     BoardEvents& events;
     int suffix;
@@ -78,7 +78,7 @@ std::span<const CommandRow> CommandTable();
 // The common commands (*IDN and the like), or the others, in the table's order.
 std::span<const CommandRow* const> CommandsOfKind(bool common);
 
-Limits LimitsNow(const ParameterRule& parameter, const Instrument& instrument);
+Limits LimitsNow(const ParameterRule& parameter, const Board& instrument);
 
 // "maker,model,serial,version" as *IDN? answers.
 std::string IdentityReply();

@@ -5,7 +5,7 @@
 
 namespace qv4130::scpi {
 
-Interpreter::Interpreter(Instrument& instrument) : instrument_(instrument) {}
+Interpreter::Interpreter(Board& instrument) : instrument_(instrument) {}
 
 Session Interpreter::NewSession() {
     WatchPower();

@@ -3,9 +3,9 @@
 #include "CommandHandler.h"
 #include "CommandParser.h"
 #include "CommandTable.h"
-#include "Instrument.h"
 #include "ScpiErrors.h"
 #include "Session.h"
+#include "board/Board.h"
 
 #include <cstddef>
 #include <functional>
@@ -28,7 +28,7 @@ struct CommandOutcome {
     std::optional<Error> error;
 };
 
-// The SCPI commands of the board (CommandTable), over an Instrument. One
+// The SCPI commands of the board (CommandTable), over the Board. One
 // interpreter per instrument; each client brings its own Session (its error
 // queue, status registers and header path). The calls without a session use the
 // interpreter's own, for a process with one client.
@@ -36,7 +36,7 @@ class Interpreter final : public CommandHandler {
 public:
     using Observer = std::function<void(const CommandOutcome&)>;
 
-    explicit Interpreter(Instrument& instrument);
+    explicit Interpreter(Board& instrument);
 
     // Runs the ';'-separated commands of one line in order, appending each query's
     // reply to `replies`. The first error ends the line: it is queued and
@@ -75,7 +75,7 @@ private:
     // The board's events since the session last ran a command, into its registers.
     void Latch(Session& session);
 
-    Instrument& instrument_;
+    Board& instrument_;
     Session ownSession_;
     Observer observer_;
     ParsedCommand parsed_;

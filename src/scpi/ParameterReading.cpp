@@ -88,7 +88,7 @@ std::optional<Error> PortName(const Parameter& parameter, Value& value) {
 } // namespace
 
 std::optional<Error> ReadValue(const ParsedCommand& parsed, const ParameterRule& rule,
-                               const Instrument& instrument, Value& value) {
+                               const Board& instrument, Value& value) {
     const std::size_t wanted = rule.kind == ValueKind::None ? 0 : 1;
     if (parsed.parameterCount != wanted) {
         return parsed.parameterCount < wanted ? Error::MissingParameter
@@ -110,7 +110,7 @@ std::optional<Error> ReadValue(const ParsedCommand& parsed, const ParameterRule&
 }
 
 std::optional<Error> AnswerLimit(const ParsedCommand& parsed, const ParameterRule& rule,
-                                 const Instrument& instrument, std::vector<std::string>& replies) {
+                                 const Board& instrument, std::vector<std::string>& replies) {
     if (parsed.parameterCount != 1 || !Numeric(rule.kind)) {
         return Error::ParameterNotAllowed;
     }

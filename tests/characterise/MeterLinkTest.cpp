@@ -53,7 +53,7 @@ TEST(MeterLink, AMeterThatFailsStopsTheRunCleanly) {
     for (const FaultCase& c : cases) {
         SCOPED_TRACE(c.name);
         RunRig rig(Channel);
-        ASSERT_EQ(rig.instrument.WriteCode(Channel, CodeBefore), scpi::ActionResult::Done);
+        ASSERT_EQ(rig.instrument.WriteCode(Channel, CodeBefore), ActionResult::Done);
         StandInMeter standIn(rig.board.Chip(), rig.model, c.fault, 4);
         const auto meter = Connect(standIn.Port(), 300ms);
 
@@ -116,7 +116,7 @@ TEST(MeterLink, AddressesAsOperatorsWriteThem) {
 // The simulated DMM as a SCPI client sees it, one exchange after another.
 TEST(SimulatedDmm, AnswersInShortOrLongFormAndQueuesItsErrors) {
     RunRig rig(Channel);
-    ASSERT_EQ(rig.instrument.WriteCode(3, 1000), scpi::ActionResult::Done);
+    ASSERT_EQ(rig.instrument.WriteCode(3, 1000), ActionResult::Done);
     SimulatedDmm dmm(rig.board.Chip(), rig.model);
     char volts[32];
     std::snprintf(volts, sizeof volts, "%+.9E", rig.model.Volts(3, 1000));

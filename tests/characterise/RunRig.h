@@ -2,10 +2,10 @@
 
 // The virtual board with its analog outputs, the board link over it and a meter
 // on one of its channels that can be made to fail: what every run test stands on.
+#include "board/Board.h"
 #include "board/SharedState.h"
 #include "characterise/InstrumentOutput.h"
 #include "characterise/Meter.h"
-#include "scpi/Instrument.h"
 #include "virtualboard/AnalogModel.h"
 #include "virtualboard/VirtualBoard.h"
 
@@ -46,7 +46,7 @@ struct RunRig {
     VirtualBoard board;
     SharedState state{.PortAddress = VirtualBoard::BaseAddress};
     // The virtual board is read back: a run ends at the code the chip really had.
-    scpi::Instrument instrument{
+    Board instrument{
         board, state, {[this](int channel) { return board.Chip().Code(channel); }, {}}};
     InstrumentOutput output{instrument};
     AnalogModel model;

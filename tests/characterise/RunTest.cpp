@@ -73,8 +73,7 @@ TEST(CharacterisationRun, HowRunsEnd) {
         SCOPED_TRACE(c.name);
         RunRig rig(Channel);
         // Set by another program: only the chip, read back, knows where to return.
-        ASSERT_EQ(scpi::Instrument(rig.board, rig.state).WriteCode(Channel, CodeBefore),
-                  scpi::ActionResult::Done);
+        ASSERT_EQ(Board(rig.board, rig.state).WriteCode(Channel, CodeBefore), ActionResult::Done);
         if (c.powerDown) {
             rig.instrument.SetOutput(false);
         }
@@ -116,7 +115,7 @@ TEST(CharacterisationRun, HowRunsEnd) {
 
 TEST(CharacterisationRun, OnARealBoardNobodyWroteItEndsAtTheFirstCode) {
     RunRig rig(Channel);
-    scpi::Instrument blind(rig.board, rig.state); // the chip cannot be read back
+    Board blind(rig.board, rig.state); // the chip cannot be read back
     InstrumentOutput blindOutput(blind);
     const RunOutcome outcome =
         RunCharacterisation(blindOutput, rig.meter, {.channel = Channel, .from = 300, .to = 310});

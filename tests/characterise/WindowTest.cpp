@@ -39,7 +39,7 @@ struct WindowRig {
                   .connectMeter = ConnectorFor(&rig.board, &rig.model),
                   .simulatedMeter = true,
                   .boardReferenceVolts = rig.model.Vref()}) {
-        EXPECT_EQ(rig.instrument.WriteCode(Channel, CodeBefore), scpi::ActionResult::Done);
+        EXPECT_EQ(rig.instrument.WriteCode(Channel, CodeBefore), ActionResult::Done);
         Spin("channel")->setValue(Channel);
         window.show();
     }

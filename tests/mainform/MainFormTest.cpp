@@ -1,7 +1,7 @@
 #include "ui/MainForm.h"
 #include "about/HostFakes.h"
+#include "board/Board.h"
 #include "modes/ModeWindowHarness.h"
-#include "scpi/Instrument.h"
 #include "scpi/Interpreter.h"
 #include "scpi/qt/ScpiServer.h"
 #include "ui/ApplicationIcon.h"
@@ -159,7 +159,7 @@ TEST_F(MainFormTest, ButtonsOpenTheProgramsWindows) {
 // A client of the program's SCPI server shares the window's power state both
 // ways, as --listen wires them: the button follows each line the server runs.
 TEST_F(MainFormTest, TheButtonAndThePortMarkFollowTheSharedStateAfterEachScpiLine) {
-    scpi::Instrument instrument(port, state);
+    Board instrument(port, state);
     scpi::Interpreter interpreter(instrument);
     scpi::ScpiServer server(interpreter);
     ASSERT_TRUE(server.Listen(QHostAddress::LocalHost, 0));

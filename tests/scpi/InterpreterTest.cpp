@@ -45,7 +45,7 @@ struct Case {
 
 struct Bench {
     // The recording library, or the one given.
-    explicit Bench(InstrumentOptions options = {{}, [] {}}, PortLibrary* library = nullptr)
+    explicit Bench(BoardOptions options = {{}, [] {}}, PortLibrary* library = nullptr)
         : instrument(library ? *library : port, state, options) {
         port.registers[890] = port.registers[634] = 0xFF;
         state.PortAddress = 888;
@@ -74,7 +74,7 @@ struct Bench {
     }
     test::RecordingPortLibrary port;
     SharedState state;
-    Instrument instrument;
+    Board instrument;
     Interpreter interpreter{instrument};
     Session session;
 };

@@ -176,7 +176,7 @@ protected:
 
     test::RecordingPortLibrary port;
     SharedState state;
-    Instrument instrument{port, state, {{}, SlowPause}};
+    Board instrument{port, state, {{}, SlowPause}};
     Interpreter interpreter{instrument};
     ScpiServer server{interpreter, {1024 * 1024, std::chrono::milliseconds(1000), 600}};
     std::vector<QString> notices;

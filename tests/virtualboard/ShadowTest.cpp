@@ -1,10 +1,10 @@
 // A board that cannot be read back: the codes every client asks for (SCPI's
 // SOURce:CHANnel:CODE?, a characterisation's end code) follow the words the
 // windows send as well as its own, stepped with the chip's own arithmetic.
+#include "board/Board.h"
 #include "board/BoardActions.h"
 #include "board/BoardVocabulary.h"
 #include "board/CommsFunctions.h"
-#include "scpi/Instrument.h"
 #include "scpi/Interpreter.h"
 #include "support/RecordingPortLibrary.h"
 #include "virtualboard/ShadowedPortLibrary.h"
@@ -22,9 +22,9 @@ TEST(ShadowedPortLibrary, EveryClientsWordsAreKnownToEveryOther) {
     test::RecordingPortLibrary port; // reads nothing back
     ShadowedPortLibrary shadow(port);
     SharedState state{.PortAddress = 888, .DevicePowered = 1};
-    scpi::InstrumentOptions options;
+    BoardOptions options;
     options.chipCode = [&](int channel) { return shadow.Code(state.PortAddress, channel); };
-    scpi::Instrument instrument(shadow, state, options);
+    Board instrument(shadow, state, options);
     scpi::Interpreter scpi(instrument);
     const auto ask = [&scpi](const char* line) {
         std::vector<std::string> replies;

@@ -10,12 +10,12 @@
 #include <functional>
 #include <optional>
 
-namespace qv4130::scpi {
+namespace qv4130 {
 
 // Why an action sent nothing.
 enum class ActionResult { Done, OutOfRange, PoweredDown };
 
-struct InstrumentOptions {
+struct BoardOptions {
     // The chip's own code for a channel, when the board can be read back (the
     // virtual board). Without it a channel's code is what this process last sent.
     std::function<int(int channel)> chipCode;
@@ -35,11 +35,11 @@ struct InstrumentOptions {
 // write to a port, its control register is set so the data lines drive; before
 // the first word, the lines are put in the idle state a word starts from, since
 // the data register may hold anything and a word needs a falling SYNC.
-class Instrument {
+class Board {
 public:
     static constexpr int UnknownCode = -1;
 
-    Instrument(PortLibrary& library, SharedState& state, InstrumentOptions options = {});
+    Board(PortLibrary& library, SharedState& state, BoardOptions options = {});
 
     // A mode-0 word: `code` 0 to 4095 to `channel` 0 to 15.
     ActionResult WriteCode(std::int64_t channel, std::int64_t code);
@@ -82,7 +82,7 @@ private:
 
     PortLibrary& library_;
     SharedState& state_;
-    InstrumentOptions options_;
+    BoardOptions options_;
     std::array<int, ChannelCount> codes_;
     // The port whose data lines this process has made outputs, if any.
     std::optional<std::uint16_t> drivenPort_;
@@ -91,4 +91,4 @@ private:
     double referenceVolts_;
 };
 
-} // namespace qv4130::scpi
+} // namespace qv4130

@@ -1,4 +1,4 @@
-#include "Instrument.h"
+#include "Board.h"
 
 #include "board/BoardActions.h"
 #include "board/CommsFunctions.h"
@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-namespace qv4130::scpi {
+namespace qv4130 {
 
 namespace {
 bool ValidChannel(std::int64_t channel) {
@@ -14,13 +14,13 @@ bool ValidChannel(std::int64_t channel) {
 }
 } // namespace
 
-Instrument::Instrument(PortLibrary& library, SharedState& state, InstrumentOptions options)
+Board::Board(PortLibrary& library, SharedState& state, BoardOptions options)
     : library_(library), state_(state), options_(std::move(options)),
       referenceVolts_(options_.referenceVolts) {
     codes_.fill(UnknownCode);
 }
 
-void Instrument::DriveDataLines() {
+void Board::DriveDataLines() {
     if (drivenPort_ != state_.PortAddress) {
         MaskControlRegister(library_, state_.PortAddress, ControlDirectionMask);
         drivenPort_ = state_.PortAddress;
@@ -28,7 +28,7 @@ void Instrument::DriveDataLines() {
     }
 }
 
-void Instrument::PrepareForWords() {
+void Board::PrepareForWords() {
     DriveDataLines();
     if (!linesKnown_) {
         // RESET, SYNC and SCLK high, PD and DIN low: what every word ends with.
@@ -37,8 +37,8 @@ void Instrument::PrepareForWords() {
     }
 }
 
-ActionResult Instrument::SendWord(std::int64_t channel, std::int16_t mode, std::int64_t data,
-                                  std::int64_t highest) {
+ActionResult Board::SendWord(std::int64_t channel, std::int16_t mode, std::int64_t data,
+                             std::int64_t highest) {
     if (!ValidChannel(channel) || data < 0 || data > highest) {
         return ActionResult::OutOfRange;
     }
@@ -54,7 +54,7 @@ ActionResult Instrument::SendWord(std::int64_t channel, std::int16_t mode, std::
     return ActionResult::Done;
 }
 
-ActionResult Instrument::WriteCode(std::int64_t channel, std::int64_t code) {
+ActionResult Board::WriteCode(std::int64_t channel, std::int64_t code) {
     const ActionResult result = SendWord(channel, word_mode::Write, code, FullScaleCode);
     if (result == ActionResult::Done) {
         codes_[static_cast<std::size_t>(channel)] = static_cast<int>(code);
@@ -62,7 +62,7 @@ ActionResult Instrument::WriteCode(std::int64_t channel, std::int64_t code) {
     return result;
 }
 
-ActionResult Instrument::Step(std::int64_t channel, std::int64_t lsbs) {
+ActionResult Board::Step(std::int64_t channel, std::int64_t lsbs) {
     const std::int64_t size = lsbs < 0 ? -lsbs : lsbs;
     const ActionResult result =
         SendWord(channel, lsbs < 0 ? word_mode::Decrement : word_mode::Increment, size, MaxStep);
@@ -76,36 +76,36 @@ ActionResult Instrument::Step(std::int64_t channel, std::int64_t lsbs) {
     return result;
 }
 
-void Instrument::SetOutput(bool poweredUp) {
+void Board::SetOutput(bool poweredUp) {
     DriveDataLines();
     SetPower(library_, state_, poweredUp);
     linesKnown_ = true;
 }
 
-void Instrument::Reset() {
+void Board::Reset() {
     DriveDataLines();
     PulseReset(library_, state_.PortAddress);
     codes_.fill(0);
 }
 
-void Instrument::Sweep() {
+void Board::Sweep() {
     PrepareForWords();
     RunTestSweep(library_, state_, options_.sweepPause);
     codes_.fill(SweepCode);
 }
 
-void Instrument::SelectPort(PortMenuItem item) {
+void Board::SelectPort(PortMenuItem item) {
     if (qv4130::SelectPort(state_, item)) {
         // Another port may carry another board: what we knew was about this one.
         codes_.fill(UnknownCode);
     }
 }
 
-bool Instrument::ChipReadsBack(int code) {
+bool Board::ChipReadsBack(int code) {
     return WriteCode(0, code) == ActionResult::Done && options_.chipCode(0) == code;
 }
 
-int Instrument::SelfTest() {
+int Board::SelfTest() {
     int failures = 0;
     DriveDataLines();
     const auto control = static_cast<std::uint16_t>(state_.PortAddress + ControlRegisterOffset);
@@ -127,11 +127,11 @@ int Instrument::SelfTest() {
     return failures;
 }
 
-int Instrument::Code(int channel) const {
+int Board::Code(int channel) const {
     if (options_.chipCode) {
         return options_.chipCode(channel);
     }
     return codes_[static_cast<std::size_t>(channel)];
 }
 
-} // namespace qv4130::scpi
+} // namespace qv4130
