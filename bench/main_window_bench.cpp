@@ -3,6 +3,7 @@
 // its real pauses. Everything runs on the virtual board and, unless told
 // otherwise, on the offscreen platform, so no screen is needed.
 #include "BareWindow.h"
+#include "board/Board.h"
 #include "board/SharedState.h"
 #include "host/MessageSink.h"
 #include "ui/MainForm.h"
@@ -41,12 +42,12 @@ public:
 // The main window on its own virtual board, as the program loads it on LPT1.
 struct LoadedProgram {
     VirtualBoard board;
-    SharedState state;
+    SharedState state{.PortAddress = VirtualBoard::BaseAddress};
+    Board actions{board, state};
     NullMessageSink messages;
 
-    LoadedProgram() { state.PortAddress = VirtualBoard::BaseAddress; }
     std::unique_ptr<QWidget> MakeMainForm() {
-        return std::make_unique<MainForm>(board, state, messages, ChildWindows{});
+        return std::make_unique<MainForm>(actions, messages, ChildWindows{});
     }
 };
 
@@ -154,7 +155,7 @@ BENCHMARK(BM_MainWindow)->Unit(benchmark::kMicrosecond);
 // the 5,000,000-pass count, so a few sweeps are enough.
 void BM_TestSweep(benchmark::State& state) {
     LoadedProgram program;
-    MainForm form(program.board, program.state, program.messages, ChildWindows{});
+    MainForm form(program.actions, program.messages, ChildWindows{});
     for (auto _ : state) {
         form.Command4_Click();
     }
@@ -197,7 +198,7 @@ QStringList Looks(const QMainWindow& window) {
 // in size, buttons and menu; a change to either must be made to both.
 bool BareWindowIsTheMainWindowsTwin() {
     LoadedProgram program;
-    MainForm main(program.board, program.state, program.messages, ChildWindows{});
+    MainForm main(program.actions, program.messages, ChildWindows{});
     bench::BareWindow bare;
     main.show();
     bare.show();

@@ -148,13 +148,11 @@ void SetUpApplication() {
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
-// SCPI clients drive the same library and the same state as the windows, from
-// the same event loop, so the windows refuse Mode 1/2 after "OUTPut OFF" too.
+// SCPI clients act through the windows' board object, from the same event
+// loop, so the windows refuse Mode 1/2 after "OUTPut OFF" too, and a code the
+// windows wrote is the code a client reads back.
 struct RemoteControl {
-    RemoteControl(qv4130::BoardSetup& board, qv4130::SharedState& state)
-        : instrument(board.Library(), state,
-                     qv4130::BoardOptions{board.ChipCode(), {}, board.ReferenceVolts()}),
-          interpreter(instrument), server(interpreter) {
+    explicit RemoteControl(qv4130::Board& board) : interpreter(board), server(interpreter) {
         QObject::connect(&server, &qv4130::scpi::ScpiServer::Failed, [](const QString& reason) {
             qv4130::ProgramReport()(reason.toStdString());
         });
@@ -169,7 +167,6 @@ struct RemoteControl {
         }
     }
 
-    qv4130::Board instrument;
     qv4130::scpi::Interpreter interpreter;
     qv4130::scpi::ScpiServer server;
 };
@@ -271,8 +268,10 @@ int main(int argc, char** argv) {
         [&messages](const qv4130::PortLibraryError& error) { EndForPortLibrary(error, messages); },
         ReportAndShowLater(messages, mainWindowUp));
     qv4130::PortLibrary& library = board.Library();
-    RemoteControl remote(board, state);
-    qv4130::CharacteriseLauncher characterise(remote.instrument, board.Board(), board.Analog(),
+    qv4130::Board actions(library, state,
+                          board.Options()); // what every window and client acts through
+    RemoteControl remote(actions);
+    qv4130::CharacteriseLauncher characterise(actions, board.Board(), board.Analog(),
                                               board.ReferenceVolts());
     const qv4130::MainFormHooks hooks = QuitHooks(characterise, board.Trace());
     qv4130::scpi::StopSignals stop;
@@ -282,8 +281,7 @@ int main(int argc, char** argv) {
     const HostServices host(messages);
     qv4130::LazyMainWindow mainWindow([&] {
         auto form = std::make_unique<qv4130::MainForm>(
-            library, state, messages,
-            qv4130::ProgramChildWindows(library, state, messages, host.sysInfo), hooks);
+            actions, messages, qv4130::ProgramChildWindows(actions, messages, host.sysInfo), hooks);
         if (options.listen) {
             remote.Listen(*options.listen, *form);
         }

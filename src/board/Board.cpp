@@ -1,8 +1,9 @@
 #include "Board.h"
 
-#include "board/BoardActions.h"
-#include "board/CommsFunctions.h"
-#include "board/PortIo.h"
+#include "BoardActions.h"
+#include "BusyWait.h"
+#include "CommsFunctions.h"
+#include "PortIo.h"
 
 #include <algorithm>
 
@@ -16,9 +17,51 @@ bool ValidChannel(std::int64_t channel) {
 
 Board::Board(PortLibrary& library, SharedState& state, BoardOptions options)
     : library_(library), state_(state), options_(std::move(options)),
-      referenceVolts_(options_.referenceVolts) {
-    codes_.fill(UnknownCode);
+      referenceVolts_(options_.referenceVolts) {}
+
+Board::Codes& Board::CodesHere() {
+    const auto [here, added] = codes_.try_emplace(state_.PortAddress);
+    if (added) {
+        here->second.fill(UnknownCode);
+    }
+    return here->second;
 }
+
+// ---- The windows' calls ----
+
+void Board::TakePortAndPowerUp() {
+    // With no port found (address 0) PortIo makes none of these calls.
+    MaskControlRegister(library_, state_.PortAddress, ControlDirectionMask);
+    drivenPort_ = state_.PortAddress;
+    SetPower(true);
+}
+
+void Board::SetPower(bool poweredUp) {
+    qv4130::SetPower(library_, state_, poweredUp);
+    linesKnown_ = true;
+}
+
+void Board::PulseReset() {
+    qv4130::PulseReset(library_, state_.PortAddress);
+    CodesHere().fill(0);
+}
+
+void Board::RunTestSweep(const std::function<void()>& pause) {
+    SweepWords(pause);
+    state_.FrameMode = word_mode::Write;
+    state_.SelectedChannel = ChannelCount - 1;
+    state_.DataValue = SweepCode;
+}
+
+void Board::SelectPort(PortMenuItem item) {
+    qv4130::SelectPort(state_, item);
+}
+
+void Board::SendChannelCommand() {
+    SendWord(state_.FrameMode, state_.SelectedChannel, state_.DataValue);
+}
+
+// ---- The other clients' calls ----
 
 void Board::DriveDataLines() {
     if (drivenPort_ != state_.PortAddress) {
@@ -37,8 +80,8 @@ void Board::PrepareForWords() {
     }
 }
 
-ActionResult Board::SendWord(std::int64_t channel, std::int16_t mode, std::int64_t data,
-                             std::int64_t highest) {
+ActionResult Board::SendClientWord(std::int64_t channel, std::int16_t mode, std::int64_t data,
+                                   std::int64_t highest) {
     if (!ValidChannel(channel) || data < 0 || data > highest) {
         return ActionResult::OutOfRange;
     }
@@ -47,57 +90,58 @@ ActionResult Board::SendWord(std::int64_t channel, std::int16_t mode, std::int64
         return ActionResult::PoweredDown;
     }
     PrepareForWords();
-    state_.FrameMode = mode;
-    state_.SelectedChannel = static_cast<std::int16_t>(channel);
-    state_.DataValue = static_cast<std::int16_t>(data);
-    SendChannelCommand(library_, state_);
+    SendWord(mode, static_cast<std::int16_t>(channel), static_cast<std::int16_t>(data));
     return ActionResult::Done;
 }
 
 ActionResult Board::WriteCode(std::int64_t channel, std::int64_t code) {
-    const ActionResult result = SendWord(channel, word_mode::Write, code, FullScaleCode);
-    if (result == ActionResult::Done) {
-        codes_[static_cast<std::size_t>(channel)] = static_cast<int>(code);
-    }
-    return result;
+    return SendClientWord(channel, word_mode::Write, code, FullScaleCode);
 }
 
 ActionResult Board::Step(std::int64_t channel, std::int64_t lsbs) {
     const std::int64_t size = lsbs < 0 ? -lsbs : lsbs;
-    const ActionResult result =
-        SendWord(channel, lsbs < 0 ? word_mode::Decrement : word_mode::Increment, size, MaxStep);
-    if (result == ActionResult::Done) {
-        int& code = codes_[static_cast<std::size_t>(channel)];
-        if (code != UnknownCode) {
-            // The chip stops at either end of its range.
-            code = std::clamp(code + static_cast<int>(lsbs), 0, int{FullScaleCode});
-        }
-    }
-    return result;
+    return SendClientWord(channel, lsbs < 0 ? word_mode::Decrement : word_mode::Increment, size,
+                          MaxStep);
 }
 
 void Board::SetOutput(bool poweredUp) {
     DriveDataLines();
-    SetPower(library_, state_, poweredUp);
-    linesKnown_ = true;
+    SetPower(poweredUp);
 }
 
 void Board::Reset() {
     DriveDataLines();
-    PulseReset(library_, state_.PortAddress);
-    codes_.fill(0);
+    PulseReset();
 }
 
 void Board::Sweep() {
     PrepareForWords();
-    RunTestSweep(library_, state_, options_.sweepPause);
-    codes_.fill(SweepCode);
+    SweepWords(options_.sweepPause);
 }
 
-void Board::SelectPort(PortMenuItem item) {
-    if (qv4130::SelectPort(state_, item)) {
-        // Another port may carry another board: what we knew was about this one.
-        codes_.fill(UnknownCode);
+// ---- Both ----
+
+void Board::SendWord(std::int16_t mode, std::int16_t channel, std::int16_t data) {
+    state_.SerialWord = ComposeSerialWord(mode, channel, data);
+    SendSerialWord(library_, state_.SerialWord, state_.PortAddress, SerialWordBits);
+    // Whatever the fields, a channel outside 0 to 15 names no code to keep.
+    if (channel < 0 || channel >= ChannelCount) {
+        return;
+    }
+    int& code = CodesHere()[static_cast<std::size_t>(channel)];
+    if (mode == word_mode::Write || code != UnknownCode) {
+        code = CodeAfterWord(code, mode, data);
+    }
+}
+
+void Board::SweepWords(const std::function<void()>& pause) {
+    for (std::int16_t channel = 0; channel < ChannelCount; ++channel) {
+        SendWord(word_mode::Write, channel, SweepCode);
+        if (pause) {
+            pause();
+        } else {
+            CountDelay(SweepDelayPasses);
+        }
     }
 }
 
@@ -131,7 +175,8 @@ int Board::Code(int channel) const {
     if (options_.chipCode) {
         return options_.chipCode(channel);
     }
-    return codes_[static_cast<std::size_t>(channel)];
+    const auto here = codes_.find(state_.PortAddress);
+    return here == codes_.end() ? UnknownCode : here->second[static_cast<std::size_t>(channel)];
 }
 
 } // namespace qv4130

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/BoardActions.h"
 #include "board/BoardVocabulary.h"
 #include "board/PortLibrary.h"
 #include "board/PrinterPorts.h"
@@ -8,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 
 namespace qv4130 {
@@ -26,20 +28,48 @@ struct BoardOptions {
     double referenceVolts = reference_volts::Default;
 };
 
-// The board as a remote or scripted instrument: every action goes through the
-// same board routines as the windows, on the shared run-time state, so a word is
-// always the windows' word and the power flag is the windows' flag.
+// The one object every client acts on the board through: the windows, the SCPI
+// interpreter (and so the servers and qv4130ctl) and the characterisation. It
+// keeps what this process knows of the chip's codes, whoever sent the word, so
+// a code written from Mode 1 is the code a remote client reads back.
+//
+// Two kinds of call. The windows' calls write exactly the bytes the operator's
+// buttons always wrote, from the shared variables the windows keep (FrameMode,
+// SelectedChannel, DataValue). Every other client names the word's fields, and
+// never writes those variables: a remote write must not change what an open
+// Mode window sends next.
 //
 // A process that starts next to a board whose channels are set must not disturb
-// it: nothing here takes RESET low or PD high unless asked to. Before the first
-// write to a port, its control register is set so the data lines drive; before
-// the first word, the lines are put in the idle state a word starts from, since
-// the data register may hold anything and a word needs a falling SYNC.
+// it: nothing in the clients' calls takes RESET low or PD high unless asked to.
+// Before their first write to a port, its control register is set so the data
+// lines drive; before the first word, the lines are put in the idle state a word
+// starts from, since the data register may hold anything and a word needs a
+// falling SYNC.
 class Board {
 public:
     static constexpr int UnknownCode = -1;
 
     Board(PortLibrary& library, SharedState& state, BoardOptions options = {});
+
+    // ---- The windows' calls: the bytes their buttons write, nothing more. ----
+
+    // The main window's load: data lines made outputs, then the chip powered up.
+    void TakePortAndPowerUp();
+    // The power button: the whole byte for the state, clock, data and SYNC idle too.
+    void SetPower(bool poweredUp);
+    // The reset button: RESET low for one write and high again, the other lines as read.
+    void PulseReset();
+    // The test sweep button: SweepCode to channels 0 to 15 in turn, each word then
+    // `pause` (empty: the bare count). Leaves FrameMode 0, SelectedChannel 15 and
+    // DataValue SweepCode behind, as the mode windows expect.
+    void RunTestSweep(const std::function<void()>& pause);
+    // The port menu: the next byte goes to the new address; nothing is written now.
+    void SelectPort(PortMenuItem item);
+    // A mode window's Update Channel: the word from FrameMode, SelectedChannel and
+    // DataValue, stored in SerialWord and sent.
+    void SendChannelCommand();
+
+    // ---- The other clients' calls: the word's fields as parameters. ----
 
     // A mode-0 word: `code` 0 to 4095 to `channel` 0 to 15.
     ActionResult WriteCode(std::int64_t channel, std::int64_t code);
@@ -50,15 +80,17 @@ public:
     bool Output() const { return state_.DevicePowered != 0; }
     // The reset pulse: every channel to 0 on the chip, the other lines kept.
     void Reset();
-    // The test sweep: SweepCode to channels 0 to 15 in turn, each word then the pause.
+    // The test sweep with the options' pause; the windows' variables are left alone.
     void Sweep();
-    // Moves to another port, as the port menu does: nothing is written now.
-    void SelectPort(PortMenuItem item);
     std::uint16_t PortAddress() const { return state_.PortAddress; }
+    // The variables the windows keep and read (the mode windows write the word's
+    // fields there before Update Channel).
+    SharedState& Shared() { return state_; }
 
     // The channel's code as this process knows it: the chip's own on a board that
-    // can be read, otherwise the last one sent (after steps, 0 after a reset),
-    // UnknownCode when nothing was sent to it since the process started.
+    // can be read, otherwise what the words any client sent to this port made of
+    // it (a step reckoned with the chip's own arithmetic; 0 after a reset),
+    // UnknownCode when no word since the process started wrote it.
     int Code(int channel) const;
 
     // The board's reference voltage: a code puts code/4096 of it on its channel.
@@ -77,13 +109,18 @@ private:
     void DriveDataLines();
     bool ChipReadsBack(int code);
     void PrepareForWords();
-    ActionResult SendWord(std::int64_t channel, std::int16_t mode, std::int64_t data,
-                          std::int64_t highest);
+    ActionResult SendClientWord(std::int64_t channel, std::int16_t mode, std::int64_t data,
+                                std::int64_t highest);
+    void SendWord(std::int16_t mode, std::int16_t channel, std::int16_t data);
+    void SweepWords(const std::function<void()>& pause);
 
     PortLibrary& library_;
     SharedState& state_;
     BoardOptions options_;
-    std::array<int, ChannelCount> codes_;
+    using Codes = std::array<int, ChannelCount>;
+    // The codes sent to each port's board, for a port chosen again from the menu.
+    Codes& CodesHere();
+    std::map<std::uint16_t, Codes> codes_;
     // The port whose data lines this process has made outputs, if any.
     std::optional<std::uint16_t> drivenPort_;
     // True once this process has written a whole idle-state byte (or a word) there.

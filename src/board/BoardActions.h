@@ -5,7 +5,6 @@
 #include "SharedState.h"
 
 #include <cstdint>
-#include <functional>
 
 namespace qv4130 {
 
@@ -27,11 +26,5 @@ bool SelectPort(SharedState& state, PortMenuItem port);
 // Takes RESET low for the length of one write and high again; the other lines
 // keep the levels read back from the data register.
 void PulseReset(PortLibrary& library, std::uint16_t portAddress);
-
-// The test sweep: channels 0 to 15 in turn get SweepCode in a mode-0 word, each
-// word followed by `pause` (empty: the bare 5,000,000-pass count). Leaves
-// FrameMode 0, SelectedChannel 15 and DataValue SweepCode behind.
-void RunTestSweep(PortLibrary& library, SharedState& state,
-                  const std::function<void()>& pause = {});
 
 } // namespace qv4130

@@ -76,6 +76,21 @@ inline constexpr std::int16_t MaxStep = 127;
 // The codes divide the reference into this many steps: code N puts out N/4096 of it.
 inline constexpr int CodeSteps = FullScaleCode + 1;
 
+// A channel's code after a word: a write sets it, a step moves it and stops at
+// either end of the range (the chip saturates, it never wraps), mode 3 leaves it.
+constexpr int CodeAfterWord(int code, int mode, int data) {
+    switch (mode) {
+    case word_mode::Write:
+        return data;
+    case word_mode::Increment:
+        return code + data < FullScaleCode ? code + data : FullScaleCode;
+    case word_mode::Decrement:
+        return code - data > 0 ? code - data : 0;
+    default:
+        return code;
+    }
+}
+
 // The reference voltage the outputs are scaled to: the board's own 2.500 V, or
 // what an operator has fitted instead, within what the chip's reference input takes.
 namespace reference_volts {

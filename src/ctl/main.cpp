@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     // As the main window assumes when it loads; nothing is written for it.
     state.DevicePowered = 1;
 
-    Board instrument(library, state, BoardOptions{board.ChipCode(), {}, board.ReferenceVolts()});
+    Board instrument(library, state, board.Options());
     scpi::Interpreter interpreter(instrument);
 
     // Serving, the listening line may go unread: the clients are what counts.

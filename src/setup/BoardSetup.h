@@ -1,11 +1,11 @@
 #pragma once
 
+#include "board/Board.h"
 #include "board/DynamicPortLibrary.h"
 #include "board/PortLibrary.h"
 #include "board/SharedState.h"
 #include "trace/TracedPortLibrary.h"
 #include "virtualboard/AnalogModel.h"
-#include "virtualboard/ShadowedPortLibrary.h"
 #include "virtualboard/VirtualBoard.h"
 
 #include <functional>
@@ -24,8 +24,8 @@ struct BoardChoice {
 
 // The one place both programs set up the board: the port library loaded by
 // name or the virtual board standing exactly where it would, and in front of
-// either the trace when one is asked for. Everything a front end writes goes
-// through Library().
+// either the trace when one is asked for. The program's one board object acts
+// through Library() with Options().
 class BoardSetup {
 public:
     // `onLibraryFailure` hears of a missing port library or function at its first
@@ -37,7 +37,7 @@ public:
     BoardSetup(const BoardSetup&) = delete;
     BoardSetup& operator=(const BoardSetup&) = delete;
 
-    PortLibrary& Library() { return trace_ ? *trace_ : Untraced(); }
+    PortLibrary& Library() { return trace_ ? *trace_ : *chosen_; }
     // The virtual board, when it was chosen; null on hardware.
     VirtualBoard* Board() { return board_; }
     // What the virtual board's outputs put out in volts, over its chip; null on
@@ -45,22 +45,19 @@ public:
     AnalogModel* Analog() { return analog_.get(); }
     // The trace, when one is kept; null otherwise.
     TracedPortLibrary* Trace() { return trace_.get(); }
-    // What the chip holds on a channel: the simulated chip's own, or on
-    // hardware, which cannot be read back, what the words sent to the board's
-    // port made of it (-1 where that cannot be known).
+    // What the chip holds on a channel: the simulated chip's own; empty on
+    // hardware, which cannot be read back (the board object then keeps what its
+    // words made of the codes).
     std::function<int(int channel)> ChipCode() const;
     // The reference the outputs are scaled to: the virtual board's, or the
     // board's usual one on hardware, where it cannot be read.
     double ReferenceVolts() const { return analog_ ? analog_->Vref() : reference_volts::Default; }
+    // The board object's options for this board: its read-back and its reference.
+    BoardOptions Options() const { return {ChipCode(), {}, ReferenceVolts()}; }
 
 private:
-    // The library the words reach the board through, under any trace.
-    PortLibrary& Untraced() { return shadow_ ? static_cast<PortLibrary&>(*shadow_) : *chosen_; }
-
-    const SharedState& state_;
     std::unique_ptr<PortLibrary> chosen_;
-    std::unique_ptr<ShadowedPortLibrary> shadow_; // on hardware: the codes it was sent
-    VirtualBoard* board_ = nullptr;               // chosen_, when it is the virtual board
+    VirtualBoard* board_ = nullptr; // chosen_, when it is the virtual board
     std::unique_ptr<AnalogModel> analog_;
     std::unique_ptr<TracedPortLibrary> trace_;
 };

@@ -6,14 +6,14 @@
 
 namespace qv4130 {
 
-ChildWindows ProgramChildWindows(PortLibrary& library, SharedState& state, MessageSink& messages,
+ChildWindows ProgramChildWindows(Board& board, MessageSink& messages,
                                  const SystemInformationHost& sysInfo) {
     ChildWindows children;
-    children.openMode1 = [&library, &state, &messages](QWidget* owner) {
-        OpenMode1Form(owner, library, state, messages);
+    children.openMode1 = [&board, &messages](QWidget* owner) {
+        OpenMode1Form(owner, board, messages);
     };
-    children.openMode2 = [&library, &state, &messages](QWidget* owner) {
-        OpenMode2Form(owner, library, state, messages);
+    children.openMode2 = [&board, &messages](QWidget* owner) {
+        OpenMode2Form(owner, board, messages);
     };
     children.openAbout = [sysInfo](QWidget* owner) { OpenAbout(owner, sysInfo); };
     return children;

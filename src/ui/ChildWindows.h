@@ -1,7 +1,6 @@
 #pragma once
 
-#include "board/PortLibrary.h"
-#include "board/SharedState.h"
+#include "board/Board.h"
 #include "host/MessageSink.h"
 #include "host/SystemInformation.h"
 
@@ -19,10 +18,9 @@ struct ChildWindows {
     std::function<void(QWidget* mainWindow)> openAbout;
 };
 
-// The program's own windows: Mode 1 and Mode 2 over the port and the shared
-// variables, About over the host's System Information lookup. Everything passed
-// in must outlive the openers.
-ChildWindows ProgramChildWindows(PortLibrary& library, SharedState& state, MessageSink& messages,
+// The program's own windows: Mode 1 and Mode 2 over the board, About over the host's System
+// Information lookup. Everything passed in must outlive the openers.
+ChildWindows ProgramChildWindows(Board& board, MessageSink& messages,
                                  const SystemInformationHost& sysInfo);
 
 } // namespace qv4130

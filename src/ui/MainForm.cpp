@@ -42,9 +42,9 @@ std::size_t ItemIndex(PortMenuItem item) {
 }
 } // namespace
 
-MainForm::MainForm(PortLibrary& library, SharedState& state, MessageSink& messages,
-                   ChildWindows children, MainFormHooks hooks, QWidget* parent)
-    : QMainWindow(parent), library_(library), state_(state), messages_(messages),
+MainForm::MainForm(Board& board, MessageSink& messages, ChildWindows children, MainFormHooks hooks,
+                   QWidget* parent)
+    : QMainWindow(parent), board_(board), state_(board.Shared()), messages_(messages),
       children_(std::move(children)), hooks_(std::move(hooks)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
@@ -154,10 +154,8 @@ void MainForm::ShowPowerState() {
 
 void MainForm::Form_Load() {
     CentreOnScreen(*this);
-    // Data lines as outputs, then release reset with the chip powered up. With
-    // no port found (address 0) PortIo makes none of these calls.
-    MaskControlRegister(library_, state_.PortAddress, ControlDirectionMask);
-    SetPower(library_, state_, true);
+    // Data lines as outputs, then release reset with the chip powered up.
+    board_.TakePortAndPowerUp();
     ShowPowerState();
     ShowPortMark();
 }
@@ -165,17 +163,17 @@ void MainForm::Form_Load() {
 void MainForm::CmdPd_Click() {
     // The whole byte is written, so clock, data and frame sync go idle too. The
     // caption always names what the next click will do.
-    SetPower(library_, state_, state_.DevicePowered != 1);
+    board_.SetPower(state_.DevicePowered != 1);
     ShowPowerState();
 }
 
 void MainForm::Command5_Click() {
-    PulseReset(library_, state_.PortAddress);
+    board_.PulseReset();
 }
 
 void MainForm::Command4_Click() {
     // The window neither repaints nor takes input until the last pause is over.
-    RunTestSweep(library_, state_, hooks_.sweepDelay);
+    board_.RunTestSweep(hooks_.sweepDelay);
 }
 
 void MainForm::Command2_Click() {
@@ -190,7 +188,7 @@ void MainForm::Command2_Click() {
 
 void MainForm::SelectPort(PortMenuItem chosen) {
     // Nothing is written: the next byte simply goes to the new address.
-    qv4130::SelectPort(state_, chosen);
+    board_.SelectPort(chosen);
     ShowPortMark();
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "ChildWindows.h"
+#include "board/Board.h"
 #include "board/MainWindowAccess.h"
-#include "board/PortLibrary.h"
-#include "board/SharedState.h"
 #include "host/MessageSink.h"
 
 #include <QMainWindow>
@@ -37,8 +36,8 @@ class MainForm final : public QMainWindow {
     Q_OBJECT
 
 public:
-    MainForm(PortLibrary& library, SharedState& state, MessageSink& messages, ChildWindows children,
-             MainFormHooks hooks = {}, QWidget* parent = nullptr);
+    MainForm(Board& board, MessageSink& messages, ChildWindows children, MainFormHooks hooks = {},
+             QWidget* parent = nullptr);
 
     // Greys out one port item; nothing enables it again.
     void DisablePortItem(PortMenuItem item);
@@ -80,7 +79,7 @@ private:
     void SelectPort(PortMenuItem item);
     void OpenModeWindow(const std::function<void(QWidget*)>& open);
 
-    PortLibrary& library_;
+    Board& board_;
     SharedState& state_;
     MessageSink& messages_;
     ChildWindows children_;

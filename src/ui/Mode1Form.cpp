@@ -27,8 +27,8 @@ const ModeWindowLayout Layout{
 };
 } // namespace
 
-Mode1Form::Mode1Form(PortLibrary& port, SharedState& state, MessageSink& messages, QWidget* parent)
-    : ModeWindow(Layout, entry::CheckCodeEntry, port, state, messages, parent) {
+Mode1Form::Mode1Form(Board& board, MessageSink& messages, QWidget* parent)
+    : ModeWindow(Layout, entry::CheckCodeEntry, board, messages, parent) {
     std::vector<QWidget*> order{Option1[0], Text1};
     order.insert(order.end(), Option1.begin() + 1, Option1.end());
     order.insert(order.end(), std::initializer_list<QWidget*>{Command1, Command2, Pic, Command3});
@@ -41,9 +41,8 @@ void Mode1Form::Form_Load() {
     Option1[0]->setChecked(true);
 }
 
-void OpenMode1Form(QWidget* mainWindow, PortLibrary& port, SharedState& state,
-                   MessageSink& messages) {
-    Mode1Form window(port, state, messages, mainWindow);
+void OpenMode1Form(QWidget* mainWindow, Board& board, MessageSink& messages) {
+    Mode1Form window(board, messages, mainWindow);
     // Blocks the main window only, as its modal child; the program's other
     // windows go on taking input beside it.
     window.setWindowModality(Qt::WindowModal);

@@ -9,13 +9,12 @@ class Mode1Form final : public ModeWindow {
     Q_OBJECT
 
 public:
-    Mode1Form(PortLibrary& port, SharedState& state, MessageSink& messages, QWidget* parent);
+    Mode1Form(Board& board, MessageSink& messages, QWidget* parent);
 
     void Form_Load() override;
 };
 
 // Opens a fresh Mode 1 window modally over `mainWindow`; returns when it closes.
-void OpenMode1Form(QWidget* mainWindow, PortLibrary& port, SharedState& state,
-                   MessageSink& messages);
+void OpenMode1Form(QWidget* mainWindow, Board& board, MessageSink& messages);
 
 } // namespace qv4130

@@ -31,8 +31,8 @@ const ModeWindowLayout Layout{
 };
 } // namespace
 
-Mode2Form::Mode2Form(PortLibrary& port, SharedState& state, MessageSink& messages, QWidget* parent)
-    : ModeWindow(Layout, entry::CheckStepEntry, port, state, messages, parent) {
+Mode2Form::Mode2Form(Board& board, MessageSink& messages, QWidget* parent)
+    : ModeWindow(Layout, entry::CheckStepEntry, board, messages, parent) {
     Frame3 = MakeControl<QGroupBox>(this, "Frame3", {120, 120, 2415, 855});
     Option2 = MakeControl<QRadioButton>(Frame3, "Option2", {240, 240, 1815, 195},
                                         QStringLiteral("Increment Code"));
@@ -67,9 +67,8 @@ void Mode2Form::Option3_Click() {
     state_.FrameMode = word_mode::Decrement;
 }
 
-void OpenMode2Form(QWidget* mainWindow, PortLibrary& port, SharedState& state,
-                   MessageSink& messages) {
-    Mode2Form window(port, state, messages, mainWindow);
+void OpenMode2Form(QWidget* mainWindow, Board& board, MessageSink& messages) {
+    Mode2Form window(board, messages, mainWindow);
     // Blocks the main window only, as its modal child; the program's other
     // windows go on taking input beside it.
     window.setWindowModality(Qt::WindowModal);

@@ -10,7 +10,7 @@ class Mode2Form final : public ModeWindow {
     Q_OBJECT
 
 public:
-    Mode2Form(PortLibrary& port, SharedState& state, MessageSink& messages, QWidget* parent);
+    Mode2Form(Board& board, MessageSink& messages, QWidget* parent);
 
     void Form_Load() override;
     void Option2_Click();
@@ -24,7 +24,6 @@ private:
 };
 
 // Opens a fresh Mode 2 window modally over `mainWindow`; returns when it closes.
-void OpenMode2Form(QWidget* mainWindow, PortLibrary& port, SharedState& state,
-                   MessageSink& messages);
+void OpenMode2Form(QWidget* mainWindow, Board& board, MessageSink& messages);
 
 } // namespace qv4130

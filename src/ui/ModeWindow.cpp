@@ -1,6 +1,6 @@
 #include "ModeWindow.h"
 
-#include "board/CommsFunctions.h"
+#include "board/Board.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -35,9 +35,8 @@ QPushButton* MakeCommandButton(QWidget* parent, const char* name, const TwipsRec
 } // namespace
 
 ModeWindow::ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Checker check,
-                       PortLibrary& port, SharedState& state, MessageSink& messages,
-                       QWidget* parent)
-    : QDialog(parent), state_(state), port_(port) {
+                       Board& board, MessageSink& messages, QWidget* parent)
+    : QDialog(parent), state_(board.Shared()), board_(board) {
     setObjectName(QString::fromLatin1(layout.objectName));
     setWindowTitle(QString::fromLatin1(layout.caption));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -135,7 +134,7 @@ void ModeWindow::Command2_Click() {
 }
 
 void ModeWindow::SendChannelCommand() {
-    qv4130::SendChannelCommand(port_, state_);
+    board_.SendChannelCommand();
 }
 
 void ModeWindow::showEvent(QShowEvent* event) {

@@ -17,7 +17,7 @@ class QRadioButton;
 namespace qv4130 {
 
 class MessageSink;
-class PortLibrary;
+class Board;
 struct SharedState;
 
 // Where a mode window puts the controls both windows have.
@@ -58,8 +58,8 @@ public:
     ~ModeWindow() override;
 
 protected:
-    ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Checker check, PortLibrary& port,
-               SharedState& state, MessageSink& messages, QWidget* parent);
+    ModeWindow(const ModeWindowLayout& layout, CheckedEntryField::Checker check, Board& board,
+               MessageSink& messages, QWidget* parent);
 
     virtual void Form_Load() = 0;
     void SendChannelCommand();
@@ -86,7 +86,7 @@ private:
     void Text1_Accepted(std::int16_t value);
     void Text1_Rejected();
 
-    PortLibrary& port_;
+    Board& board_;
     bool loaded_ = false;
     bool entryRejected_ = false;
 };

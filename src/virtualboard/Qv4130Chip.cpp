@@ -102,20 +102,7 @@ void Qv4130Chip::EndFrame() {
 
 void Qv4130Chip::Execute(const ReceivedWord& word) {
     auto& code = codes_.at(static_cast<std::size_t>(word.Channel()));
-    const int data = word.Data();
-    switch (word.Mode()) {
-    case word_mode::Write:
-        code = static_cast<std::uint16_t>(data);
-        break;
-    case word_mode::Increment:
-        code = static_cast<std::uint16_t>(std::min<int>(code + data, FullScaleCode));
-        break;
-    case word_mode::Decrement:
-        code = static_cast<std::uint16_t>(std::max<int>(code - data, 0));
-        break;
-    default:
-        break;
-    }
+    code = static_cast<std::uint16_t>(CodeAfterWord(code, word.Mode(), word.Data()));
 }
 
 bool FeedLines(Qv4130Chip& chip, std::span<const std::uint8_t> dataRegisterBytes) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -113,14 +114,34 @@ TEST(CharacterisationRun, HowRunsEnd) {
     }
 }
 
-TEST(CharacterisationRun, OnARealBoardNobodyWroteItEndsAtTheFirstCode) {
-    RunRig rig(Channel);
-    Board blind(rig.board, rig.state); // the chip cannot be read back
-    InstrumentOutput blindOutput(blind);
-    const RunOutcome outcome =
-        RunCharacterisation(blindOutput, rig.meter, {.channel = Channel, .from = 300, .to = 310});
-    EXPECT_EQ(outcome.endCode, 300);
-    EXPECT_EQ(rig.board.Chip().Code(Channel), 300);
+// On a board that cannot be read back a run ends where the board object knows
+// the channel stood, whoever put it there: the windows' words count as well.
+TEST(CharacterisationRun, OnARealBoardItEndsWhereTheWindowsLeftTheChannel) {
+    struct Case {
+        const char* what;
+        std::vector<std::array<std::int16_t, 2>> windowWords; // {mode, data} to Channel
+        int endCode;
+    };
+    const Case cases[] = {
+        {"nobody wrote it: the first code", {}, 300},
+        {"Mode 1 wrote it, Mode 2 stepped it", {{0, 2000}, {2, 127}, {1, 27}}, 1900},
+    };
+    for (const Case& c : cases) {
+        RunRig rig(Channel);
+        Board blind(rig.board, rig.state); // the chip cannot be read back
+        blind.SetPower(true);
+        for (const auto& [mode, data] : c.windowWords) {
+            rig.state.FrameMode = mode;
+            rig.state.SelectedChannel = Channel;
+            rig.state.DataValue = data;
+            blind.SendChannelCommand();
+        }
+        InstrumentOutput blindOutput(blind);
+        const RunOutcome outcome = RunCharacterisation(
+            blindOutput, rig.meter, {.channel = Channel, .from = 300, .to = 310});
+        EXPECT_EQ(outcome.endCode, c.endCode) << c.what;
+        EXPECT_EQ(rig.board.Chip().Code(Channel), c.endCode) << c.what;
+    }
 }
 
 TEST(CharacterisationRun, EachCodeSettlesThenIsReadAsOften) {

@@ -41,8 +41,8 @@ void ShowFramed(QWidget& window) {
 class DesktopTest : public WindowTest {
 protected:
     std::unique_ptr<MainForm> NewMainForm() {
-        return std::make_unique<MainForm>(port, state, messages,
-                                          ProgramChildWindows(port, state, messages, host.Host()),
+        return std::make_unique<MainForm>(board, messages,
+                                          ProgramChildWindows(board, messages, host.Host()),
                                           MainFormHooks{[] {}, [] {}});
     }
     FakeSystemInformationHost host;
@@ -51,8 +51,8 @@ protected:
 TEST_F(DesktopTest, WindowsAreCentredOnTheScreenByTheirFramedSize) {
     const std::function<std::unique_ptr<QWidget>()> windows[] = {
         [&] { return NewMainForm(); },
-        [&] { return std::make_unique<Mode1Form>(port, state, messages, nullptr); },
-        [&] { return std::make_unique<Mode2Form>(port, state, messages, nullptr); },
+        [&] { return std::make_unique<Mode1Form>(board, messages, nullptr); },
+        [&] { return std::make_unique<Mode2Form>(board, messages, nullptr); },
         [&] { return std::make_unique<frmAbout>(host.Host()); },
     };
     for (const auto& make : windows) {

@@ -57,16 +57,17 @@ TEST(VirtualBoardRun, TheChipEndsWhereTheOperatorExpects) {
     QApplication::setQuitOnLastWindowClosed(false);
     VirtualBoard board;
     SharedState state;
+    Board actions(board, state);
     RecordingMessageSink messages;
     // The host as the program has it on Linux: no registry, so About never starts anything.
     HostRegistry registry;
     HostFileFinder files;
     HostProgramStarter programs;
     const ChildWindows children =
-        ProgramChildWindows(board, state, messages, {registry, files, programs, messages});
+        ProgramChildWindows(actions, messages, {registry, files, programs, messages});
     const MainFormHooks hooks{[] {}, [] {}}; // the sweep without its pauses
     LazyMainWindow mainWindow(
-        [&] { return std::make_unique<MainForm>(board, state, messages, children, hooks); });
+        [&] { return std::make_unique<MainForm>(actions, messages, children, hooks); });
     FixedOsVersion windowsNt4({2, 4, 0}); // asks the library where the port is
     VirtualBoardPanel panel(board);
     const Qv4130Chip& chip = board.Chip();

@@ -25,8 +25,8 @@ protected:
     void SetUp() override {
         state.FrameMode = 2; // as Mode 2 leaves it
         const MainFormHooks hooks{[this] { ++quits; }, [this] { pauses.push_back(port.Take()); }};
-        form = std::make_unique<MainForm>(
-            port, state, messages, ProgramChildWindows(port, state, messages, host.Host()), hooks);
+        form = std::make_unique<MainForm>(board, messages,
+                                          ProgramChildWindows(board, messages, host.Host()), hooks);
         port.calls.clear();
     }
     void Click(const char* caption) { WindowTest::Click(*form, caption); }
@@ -159,8 +159,7 @@ TEST_F(MainFormTest, ButtonsOpenTheProgramsWindows) {
 // A client of the program's SCPI server shares the window's power state both
 // ways, as --listen wires them: the button follows each line the server runs.
 TEST_F(MainFormTest, TheButtonAndThePortMarkFollowTheSharedStateAfterEachScpiLine) {
-    Board instrument(port, state);
-    scpi::Interpreter interpreter(instrument);
+    scpi::Interpreter interpreter(board);
     scpi::ScpiServer server(interpreter);
     ASSERT_TRUE(server.Listen(QHostAddress::LocalHost, 0));
     QObject::connect(&server, &scpi::ScpiServer::LineExecuted, form.get(),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/Board.h"
 #include "board/SharedState.h"
 #include "support/RecordingMessageSink.h"
 #include "support/RecordingPortLibrary.h"
@@ -72,9 +73,9 @@ public:
     std::unique_ptr<QDialog> Open(int mode) {
         std::unique_ptr<QDialog> form;
         if (mode == 1) {
-            form = std::make_unique<Mode1Form>(port, state, messages, nullptr);
+            form = std::make_unique<Mode1Form>(board, messages, nullptr);
         } else {
-            form = std::make_unique<Mode2Form>(port, state, messages, nullptr);
+            form = std::make_unique<Mode2Form>(board, messages, nullptr);
         }
         ShowActive(*form);
         return form;
@@ -89,6 +90,7 @@ public:
 
     RecordingPortLibrary port;
     SharedState state;
+    Board board{port, state};
     RecordingMessageSink messages;
 };
 

@@ -76,9 +76,9 @@ class TextFitsTest : public WindowTest {};
 TEST_F(TextFitsTest, EveryCaptionFitsItsBoxInTheFontThisDesktopHas) {
     FakeSystemInformationHost host;
     const std::pair<const char*, std::function<std::unique_ptr<QWidget>()>> windows[] = {
-        {"main", [&] { return std::make_unique<MainForm>(port, state, messages, ChildWindows{}); }},
-        {"Mode 1", [&] { return std::make_unique<Mode1Form>(port, state, messages, nullptr); }},
-        {"Mode 2", [&] { return std::make_unique<Mode2Form>(port, state, messages, nullptr); }},
+        {"main", [&] { return std::make_unique<MainForm>(board, messages, ChildWindows{}); }},
+        {"Mode 1", [&] { return std::make_unique<Mode1Form>(board, messages, nullptr); }},
+        {"Mode 2", [&] { return std::make_unique<Mode2Form>(board, messages, nullptr); }},
         {"About", [&] { return std::make_unique<frmAbout>(host.Host()); }},
     };
     for (const auto& [name, make] : windows) {

@@ -34,7 +34,8 @@ TEST(CommandList, TheDocumentsListTheTable) {
     } documents[] = {
         {"docs/scripting.md", "<!-- scpi-commands: from the command table, checked by a test -->",
          "<!-- end of scpi-commands -->", CommandListMarkdown()},
-        {"packaging/man/qv4130ctl.1", ".\\\" scpi-commands: from the command table, checked by a test",
+        {"packaging/man/qv4130ctl.1",
+         ".\\\" scpi-commands: from the command table, checked by a test",
          ".\\\" end of scpi-commands", CommandListRoff()},
     };
     for (const auto& document : documents) {

@@ -106,8 +106,9 @@ TEST(Startup, EveryPathMakesItsCallsAndShowsItsBoxesInOrder) {
         };
         FixedOsVersion os(path.version);
         SharedState state;
+        Board board(port, state);
         LazyMainWindow window([&] {
-            return std::make_unique<MainForm>(port, state, messages, ChildWindows{},
+            return std::make_unique<MainForm>(board, messages, ChildWindows{},
                                               MainFormHooks{[] {}, [] {}});
         });
         // Start-up waits for the window, which blocks no other window.
