@@ -74,17 +74,16 @@ class Program:
         self.folder = tempfile.TemporaryDirectory()
         self.trace = os.path.join(self.folder.name, "run.vcd")
         self.port = free_port()
-        # The port library beside the program: a sanitizer's dlopen does not
-        # search the program's own RUNPATH, so say where it lies.
+        # The port library beside the program, or the one in library_dir: a
+        # sanitizer's dlopen does not search the program's own RUNPATH, so say
+        # where it lies.
         environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                           LD_LIBRARY_PATH=BIN)
-        program = os.path.join(BIN, "qv4130")
-        if library_dir:  # a copy beside its own port library
-            program = os.path.join(library_dir, "qv4130")
+                           LD_LIBRARY_PATH=library_dir or BIN)
         self.stderr = open(os.path.join(self.folder.name, "stderr"), "w+")
+        served = ["--trace", self.trace, "--listen", f"127.0.0.1:{self.port}"]
         self.process = subprocess.Popen(
-            [program, *arguments, "--trace", self.trace, "--listen", f"127.0.0.1:{self.port}"]
-            if "--virtual-board" in arguments else [program, *arguments],
+            [os.path.join(BIN, "qv4130"), *arguments,
+             *(served if "--virtual-board" in arguments or library_dir else [])],
             stdout=subprocess.DEVNULL, stderr=self.stderr, env=environment)
 
     def close(self):

@@ -26,8 +26,8 @@ def overlap(a, b):
 
 
 class ProgramOnTheDesktop(unittest.TestCase):
-    def start(self, *arguments):
-        program = Program(*arguments)
+    def start(self, *arguments, library_dir=None):
+        program = Program(*arguments, library_dir=library_dir)
         self.addCleanup(program.close)
         return program
 
@@ -126,6 +126,18 @@ class ProgramOnTheDesktop(unittest.TestCase):
                 run = [w for w in decoded_words(program.trace) if (w >> 12) & 0xF == CHANNEL]
                 self.assertGreater(len(run), 2)
                 self.assertEqual(run[-1], word(CHANNEL, END_CODE))
+
+    def test_codes_the_windows_wrote_are_known_on_a_board_that_cannot_be_read(self):
+        program = self.start(library_dir=os.environ["QV4130_BLIND_LIBRARY_DIR"])
+        for mode, entry, reply in (("1", "A00", "2560"), ("2", "100", "2660")):  # Mode 1 in hex
+            program.window("QV4130")
+            program.keys(f"alt+{mode}")
+            program.window(f"Mode {mode} Operation")
+            program.keys("Tab", "ctrl+a")  # from channel 00 into the entry field
+            program.type(entry)
+            program.click("Update Channel")
+            self.assertEqual(program.scpi("SOUR:CHAN0:CODE?"), reply)
+            program.click("Back")
 
     def test_no_port_shows_one_box_with_the_way_out(self):
         if os.path.exists("/proc/sys/dev/parport"):
