@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -182,13 +183,22 @@ TEST(CharacteriseWindow, SavesTheResultsAndPlots) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
-        QString chosen = dir.filePath(c.file);
-        w.window.SetFileChooser([&](QWidget*, const QString&, const QString&) { return chosen; });
-        w.Button(c.button)->click();
-        EXPECT_TRUE(c.valid(chosen));
-        chosen = dir.filePath("no such folder/" + c.file);
-        w.Button(c.button)->click();
-        EXPECT_EQ(w.Text("status"), "Could not write " + chosen + ".");
+        for (const QString& chosen :
+             {dir.filePath(c.file), dir.filePath("no such folder/" + c.file)}) {
+            // The operator names the file in the save dialog and presses Enter.
+            QTimer::singleShot(0, [&chosen] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                ASSERT_NE(dialog, nullptr);
+                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+                ASSERT_NE(name, nullptr);
+                name->setText(chosen);
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+            w.Button(c.button)->click();
+        }
+        EXPECT_TRUE(c.valid(dir.filePath(c.file)));
+        EXPECT_EQ(w.Text("status"),
+                  "Could not write " + dir.filePath("no such folder/" + c.file) + ".");
     }
 }
 

@@ -89,9 +89,6 @@ CharacteriseWindow::CharacteriseWindow(CharacteriseWindowSetup setup, QWidget* p
     // The window may be narrower than the two side by side: it stacks them.
     layout_->setSizeConstraint(QLayout::SetNoConstraint);
 
-    chooseFile_ = [](QWidget* parent, const QString& caption, const QString& filter) {
-        return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
-    };
     redrawTimer_.setSingleShot(true);
     redrawTimer_.setInterval(RedrawIntervalMs);
     connect(&redrawTimer_, &QTimer::timeout, this, &CharacteriseWindow::Redraw);
@@ -335,7 +332,7 @@ void CharacteriseWindow::RunEnded() {
 
 void CharacteriseWindow::Save(const QString& caption, const QString& filter,
                               const std::function<bool(const QString&)>& write) {
-    const QString path = chooseFile_(this, caption, filter);
+    const QString path = QFileDialog::getSaveFileName(this, caption, QString(), filter);
     if (path.isEmpty()) {
         return;
     }

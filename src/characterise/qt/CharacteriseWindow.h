@@ -69,12 +69,6 @@ public:
     void SavePng();
     void SaveSvg();
 
-    // Asks for the file to save to; empty answer: nothing is saved. A file
-    // dialog unless a test puts something else in its place.
-    using FileChooser =
-        std::function<QString(QWidget* parent, const QString& caption, const QString& filter)>;
-    void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
-
     const RunStepper& Stepper() const { return stepper_; }
     RunStepper& Stepper() { return stepper_; }
     // The figures as last shown, and what they are worth once the run ended.
@@ -114,7 +108,6 @@ private:
     RunStanding standing_;
     QTimer redrawTimer_;
     QElapsedTimer runClock_;
-    FileChooser chooseFile_;
     int redraws_ = 0;
 
     QBoxLayout* layout_ = nullptr;
