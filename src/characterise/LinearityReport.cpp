@@ -69,4 +69,11 @@ std::string SummaryText(const Linearity& result, int channel, const RunStanding&
     return out.str();
 }
 
+std::string FiguresLine(const Summary& s) {
+    return "offset " + Fixed(s.offsetLsb, 3) + " LSB, gain error " + Fixed(s.gainErrorLsb, 3) +
+           " LSB (" + Fixed(s.gainErrorPercent, 4) + " %), INL " + Fixed(s.inlEndPoint.lsb, 3) +
+           " LSB (best-fit " + Fixed(s.inlBestFit.lsb, 3) + "), DNL " + Fixed(s.dnl.lsb, 3) +
+           " LSB, " + (s.monotonic ? "monotonic" : "not monotonic");
+}
+
 } // namespace qv4130::characterise

@@ -21,4 +21,8 @@ void WriteCsv(std::ostream& csv, const Linearity& result, const RunStanding& sta
 // under a line that says so.
 std::string SummaryText(const Linearity& result, int channel, const RunStanding& standing = {});
 
+// The figures on one line, for a plot's heading: "offset 0.120 LSB, gain error
+// -0.300 LSB (-0.0073 %), INL 0.450 LSB (best-fit 0.310), DNL -0.200 LSB, monotonic".
+std::string FiguresLine(const Summary& figures);
+
 } // namespace qv4130::characterise

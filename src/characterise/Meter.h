@@ -11,6 +11,9 @@ public:
     virtual ~Meter() = default;
     // DC volts now; throws MeterError when the meter gives no reading.
     virtual double ReadVolts() = 0;
+    // What the meter says it is (its *IDN? answer), for the record of a run;
+    // empty when it was not asked.
+    virtual std::string Identity() const { return {}; }
 };
 
 // Why a meter gave no reading, worded for the operator and naming the meter.

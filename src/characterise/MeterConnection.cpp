@@ -18,6 +18,7 @@ public:
 
     void Configure() { meter_.Configure(); }
     double ReadVolts() override { return meter_.ReadVolts(); }
+    std::string Identity() const override { return std::string(SimulatedDmm::Identity); }
 
 private:
     SimulatedDmm dmm_;

@@ -107,7 +107,8 @@ void ScpiMeter::Configure() {
 }
 
 std::string ScpiMeter::Identify() {
-    return Query("*IDN?");
+    identity_ = Query("*IDN?");
+    return identity_;
 }
 
 double ScpiMeter::ReadVolts() {

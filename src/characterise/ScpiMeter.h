@@ -35,8 +35,9 @@ public:
 
     // *CLS, the route, CONF:VOLT:DC and the NPLC, then the error queue. Throws MeterError.
     void Configure();
-    // Asks *IDN? and returns the answer. Throws MeterError.
+    // Asks *IDN? and returns the answer, which Identity() keeps. Throws MeterError.
     std::string Identify();
+    std::string Identity() const override { return identity_; }
     // Has Configure close the route to `channel`, for a meter found to switch inputs.
     void RouteTo(int channel) { settings_.routeChannel = channel; }
     double ReadVolts() override;
@@ -49,6 +50,7 @@ private:
 
     std::unique_ptr<MeterTransport> transport_;
     ScpiMeterSettings settings_;
+    std::string identity_;
 };
 
 } // namespace qv4130::characterise

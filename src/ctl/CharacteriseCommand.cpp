@@ -169,7 +169,8 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
     if (!csv.Write(rows.str()) || !csv.Commit()) {
         return cannotWrite(options.csvPath, csv.Error());
     }
-    if (options.pngPath && !SavePlotsPng(result, *options.pngPath)) {
+    if (options.pngPath && !SavePlotsPng(result, *meter, options.run.channel,
+                                         options.meter.value_or("simulated"), *options.pngPath)) {
         return fail("can't write " + *options.pngPath);
     }
     // Figures of readings that do not follow the codes would be read as the

@@ -2,10 +2,12 @@
 // figure can be checked against what was put in, and whether the readings are
 // taken for a channel's at all.
 #include "characterise/Linearity.h"
+#include "characterise/NiceScale.h"
 #include "characterise/RunStanding.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -193,6 +195,48 @@ TEST(Linearity, TooFewCodesGiveTheCodesButNoLines) {
         const Linearity result = Analyse(points, Ideal);
         EXPECT_EQ(result.codes.size(), points.size());
         EXPECT_FALSE(result.summary.has_value());
+    }
+}
+
+} // namespace
+} // namespace qv4130::characterise
+
+namespace qv4130::characterise {
+namespace {
+
+// Axes a reader can read: round ends, and steps of 1, 2, 2.5, 5 x 10^n (codes:
+// powers of two), whatever the figures, a flat line and an empty plot included.
+TEST(NiceScale, AxesEndAndStepOnRoundNumbers) {
+    struct Case {
+        double low, high;
+        NiceScale expected;
+    };
+    const Case values[] = {
+        {-0.13, 0.63, {-0.2, 0.8, 0.2}},
+        {0.0, 2.5, {-0.5, 3.0, 0.5}},
+        {0.0, 1.1, {-0.25, 1.25, 0.25}},
+        {-1.0, 1.0, {-1.5, 1.5, 0.5}},
+        {0.3, 0.3, {0.25, 0.35, 0.05}},
+        {0.0, 0.0, {-1.0, 1.0, 1.0}},
+        {-12.0, 130.0, {-50.0, 150.0, 50.0}},
+    };
+    for (const Case& c : values) {
+        const NiceScale got = NiceValueScale(c.low, c.high);
+        EXPECT_NEAR(got.low, c.expected.low, 1e-12) << c.low << ".." << c.high;
+        EXPECT_NEAR(got.high, c.expected.high, 1e-12) << c.low << ".." << c.high;
+        EXPECT_NEAR(got.step, c.expected.step, 1e-12) << c.low << ".." << c.high;
+    }
+    const std::array<std::array<int, 5>, 4> codes{{
+        {0, 4095, 0, 4096, 512},
+        {0, 255, 0, 256, 32},
+        {1000, 1010, 1000, 1010, 2},
+        {0, 0, 0, 1, 1},
+    }};
+    for (const auto& [first, last, low, high, step] : codes) {
+        const NiceScale got = NiceCodeScale(first, last);
+        const std::array<double, 3> expected{double(low), double(high), double(step)};
+        EXPECT_EQ((std::array<double, 3>{got.low, got.high, got.step}), expected)
+            << first << ".." << last;
     }
 }
 

@@ -266,6 +266,8 @@ void CharacteriseWindow::StartRun() {
     status_->clear();
     summary_->clear();
     plots_->Clear();
+    plots_->SetHeading(HeadingFor(settings->channel, *meter_,
+                                  address.isEmpty() ? QStringLiteral("simulated") : address));
     progress_->reset();
     timeLeft_->setText(QStringLiteral("Starting\u2026"));
     runClock_.start();

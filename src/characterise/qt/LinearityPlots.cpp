@@ -2,11 +2,15 @@
 
 #include "Envelope.h"
 #include "SaveWhole.h"
+#include "characterise/LinearityReport.h"
+#include "characterise/NiceScale.h"
 
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
+#include <QDateTime>
 #include <QGraphicsLayout>
+#include <QLabel>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPixmap>
@@ -25,27 +29,23 @@ namespace {
 // the eye, and a redraw stays a few milliseconds.
 constexpr qsizetype EnvelopeBuckets = 200;
 
-// A value axis spanning the values, widened to round numbers so no line runs
-// along the frame; a single value gets a span of its own. An axis that already
-// holds the values, and is not far too wide for them, is left as it is: every
-// new range lays out all of the axis' labels again, the dearest part of a redraw.
-void Span(QValueAxis& axis, double low, double high) {
-    const double margin = high > low ? (high - low) * 0.05 : 0.5;
-    low -= margin;
-    high += margin;
-    if (axis.min() <= low && axis.max() >= high && axis.max() - axis.min() <= 2 * (high - low)) {
+// Sets an axis to a nice scale, its ticks on the scale's steps. An axis already
+// on that scale is left as it is: every new range lays out all of the axis'
+// labels again, the dearest part of a redraw.
+void Apply(QValueAxis& axis, const NiceScale& scale) {
+    if (axis.min() == scale.low && axis.max() == scale.high && axis.tickInterval() == scale.step) {
         return;
     }
-    axis.setRange(low, high);
-    axis.applyNiceNumbers();
+    axis.setRange(scale.low, scale.high);
+    axis.setTickType(QValueAxis::TicksDynamic);
+    axis.setTickAnchor(scale.low);
+    axis.setTickInterval(scale.step);
 }
 
-// The codes axis ends at the first and last code measured.
-void SpanCodes(QValueAxis& axis, double low, double high) {
-    high = high > low ? high : low + 1;
-    if (axis.min() != low || axis.max() != high) {
-        axis.setRange(low, high);
-    }
+// As many value ticks as the plot's height takes without its labels crowding
+// (the axis then elides them all).
+int Ticks(const QChart& chart) {
+    return std::clamp(static_cast<int>(chart.plotArea().height() / 32), 2, 6);
 }
 
 struct Bounds {
@@ -67,39 +67,58 @@ LinearityPlots::LinearityPlots(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    output_ = AddPlot(QStringLiteral("Output"), QStringLiteral("V"));
-    inl_ = AddPlot(QStringLiteral("INL"), QStringLiteral("LSB"));
-    dnl_ = AddPlot(QStringLiteral("DNL"), QStringLiteral("LSB"));
-    measured_ = AddSeries(output_, QStringLiteral("measured"));
-    ideal_ = AddSeries(output_, QStringLiteral("ideal"));
+    heading_ = new QLabel(this);
+    heading_->setObjectName(QStringLiteral("plotHeading"));
+    figures_ = new QLabel(this);
+    figures_->setObjectName(QStringLiteral("plotFigures"));
+    for (QLabel* label : {heading_, figures_}) {
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignHCenter);
+        label->setWordWrap(true);
+        layout->addWidget(label);
+    }
+    QFont bold = heading_->font();
+    bold.setBold(true);
+    heading_->setFont(bold);
+    error_ = AddPlot(QStringLiteral("error"));
+    inl_ = AddPlot(QStringLiteral("INL"));
+    dnl_ = AddPlot(QStringLiteral("DNL"));
+    errorSeries_ = AddSeries(error_, QStringLiteral("error against the ideal line"));
     inlEndPoint_ = AddSeries(inl_, QStringLiteral("INL, end-point line"));
     inlBestFit_ = AddSeries(inl_, QStringLiteral("INL, best-fit line"));
+    // Its legend names it, and takes the height its axis' full title would need.
+    inl_.values->setTitleText(QStringLiteral("LSB"));
     dnlSeries_ = AddSeries(dnl_, QStringLiteral("DNL"));
-    dnl_.chart->legend()->hide();
+    for (const Plot* plot : {&error_, &dnl_}) {
+        plot->chart->legend()->hide();
+    }
     setMinimumSize(420, 480);
 }
 
-LinearityPlots::Plot LinearityPlots::AddPlot(const QString& title, const QString& unit) {
+LinearityPlots::Plot LinearityPlots::AddPlot(const QString& name) {
     Plot plot{new QChart, new QValueAxis, new QValueAxis};
-    plot.chart->setTitle(title);
-    // Little room around each plot: in a narrow window they stand under the
-    // settings, and every pixel of height goes to the curves and their labels.
+    // Little room around each plot, and its name on its axis rather than over
+    // it: in a narrow window the plots stand under the settings, and every
+    // pixel of height goes to the curves and their labels.
     plot.chart->setMargins(QMargins(4, 0, 4, 0));
     plot.chart->layout()->setContentsMargins(0, 0, 0, 0);
     plot.chart->setBackgroundRoundness(0);
     plot.chart->legend()->setAlignment(Qt::AlignTop); // the plots keep one width
     plot.codes->setTitleText(QStringLiteral("code"));
     plot.codes->setLabelFormat(QStringLiteral("%d"));
-    plot.values->setTitleText(unit);
+    plot.values->setLabelFormat(QStringLiteral("%g"));
+    plot.values->setTitleText(name + QStringLiteral(" (LSB)"));
     plot.chart->addAxis(plot.codes, Qt::AlignBottom);
     plot.chart->addAxis(plot.values, Qt::AlignLeft);
     auto* view = new QChartView(plot.chart, this); // the view owns the chart
-    view->setObjectName(title.toLower() + QStringLiteral("Plot"));
+    view->setObjectName(name.toLower() + QStringLiteral("Plot"));
     // Drawn rough while a run goes (smoothing costs more than the run itself
     // on a fast board); the saved images are smoothed.
     view->setRenderHint(QPainter::Antialiasing, false);
     view->setFocusPolicy(Qt::NoFocus);
     layout()->addWidget(view);
+    Apply(*plot.codes, NiceCodeScale(0, FullScaleCode));
+    Apply(*plot.values, NiceValueScale(0, 0));
     return plot;
 }
 
@@ -113,19 +132,18 @@ QLineSeries* LinearityPlots::AddSeries(const Plot& plot, const QString& name) {
 }
 
 void LinearityPlots::Show(const Linearity& result) {
-    const IdealTransfer& ideal = result.ideal;
-    QList<QPointF> volts, endPoint, bestFit, dnl;
-    volts.reserve(static_cast<qsizetype>(result.codes.size()));
-    endPoint.reserve(volts.capacity());
-    bestFit.reserve(volts.capacity());
-    dnl.reserve(volts.capacity());
-    Bounds codes, voltBounds, inlBounds, dnlBounds;
+    QList<QPointF> error, endPoint, bestFit, dnl;
+    error.reserve(static_cast<qsizetype>(result.codes.size()));
+    endPoint.reserve(error.capacity());
+    bestFit.reserve(error.capacity());
+    dnl.reserve(error.capacity());
+    Bounds codes, errorBounds, inlBounds, dnlBounds;
     for (const CodeResult& c : result.codes) {
-        volts.append({double(c.code), c.volts});
+        error.append({double(c.code), c.errorLsb});
         endPoint.append({double(c.code), c.inlEndPointLsb});
         bestFit.append({double(c.code), c.inlBestFitLsb});
         codes.Take(c.code);
-        voltBounds.Take(c.volts);
+        errorBounds.Take(c.errorLsb);
         inlBounds.Take(c.inlEndPointLsb);
         inlBounds.Take(c.inlBestFitLsb);
         if (c.dnlLsb) {
@@ -133,25 +151,33 @@ void LinearityPlots::Show(const Linearity& result) {
             dnlBounds.Take(*c.dnlLsb);
         }
     }
-    QList<QPointF> idealLine;
-    if (!codes.empty) {
-        idealLine = {{codes.low, ideal.Volts(int(codes.low))},
-                     {codes.high, ideal.Volts(int(codes.high))}};
-        voltBounds.Take(idealLine.front().y());
-        voltBounds.Take(idealLine.back().y());
-    }
     // The axes first: the lines are then laid out once, on their final axes.
-    for (const Plot* plot : {&output_, &inl_, &dnl_}) {
-        SpanCodes(*plot->codes, codes.low, codes.high);
+    for (const Plot* plot : {&error_, &inl_, &dnl_}) {
+        Apply(*plot->codes, NiceCodeScale(int(codes.low), int(codes.high)));
     }
-    Span(*output_.values, voltBounds.low, voltBounds.high);
-    Span(*inl_.values, inlBounds.low, inlBounds.high);
-    Span(*dnl_.values, dnlBounds.low, dnlBounds.high);
-    measured_->replace(Envelope(volts, EnvelopeBuckets));
-    ideal_->replace(idealLine);
+    Apply(*error_.values, NiceValueScale(errorBounds.low, errorBounds.high, Ticks(*error_.chart)));
+    Apply(*inl_.values, NiceValueScale(inlBounds.low, inlBounds.high, Ticks(*inl_.chart)));
+    Apply(*dnl_.values, NiceValueScale(dnlBounds.low, dnlBounds.high, Ticks(*dnl_.chart)));
+    errorSeries_->replace(Envelope(error, EnvelopeBuckets));
     inlEndPoint_->replace(Envelope(endPoint, EnvelopeBuckets));
     inlBestFit_->replace(Envelope(bestFit, EnvelopeBuckets));
     dnlSeries_->replace(Envelope(dnl, EnvelopeBuckets));
+    figures_->setText(result.summary ? QString::fromStdString(FiguresLine(*result.summary))
+                                     : QString());
+}
+
+PlotHeading HeadingFor(int channel, const Meter& meter, const QString& address) {
+    const QString identity = QString::fromStdString(meter.Identity()).trimmed();
+    return {channel, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+            identity.isEmpty() ? address : identity};
+}
+
+void LinearityPlots::SetHeading(const PlotHeading& heading) {
+    QString text = QStringLiteral("Channel %1, %2").arg(heading.channel).arg(heading.when);
+    if (!heading.meter.isEmpty()) {
+        text += QStringLiteral(", meter: ") + heading.meter;
+    }
+    heading_->setText(text);
 }
 
 void LinearityPlots::Smooth(bool smooth) {
@@ -161,9 +187,10 @@ void LinearityPlots::Smooth(bool smooth) {
 }
 
 void LinearityPlots::Clear() {
-    for (QLineSeries* series : {measured_, ideal_, inlEndPoint_, inlBestFit_, dnlSeries_}) {
+    for (QLineSeries* series : {errorSeries_, inlEndPoint_, inlBestFit_, dnlSeries_}) {
         series->clear();
     }
+    figures_->clear();
 }
 
 bool LinearityPlots::SavePng(const QString& path) {
@@ -195,8 +222,10 @@ bool LinearityPlots::SaveSvg(const QString& path) {
     return SaveWhole(path, bytes);
 }
 
-bool LinearityPlots::SavePng(const Linearity& result, const QString& path, QSize size) {
+bool LinearityPlots::SavePng(const Linearity& result, const PlotHeading& heading,
+                             const QString& path, QSize size) {
     LinearityPlots plots;
+    plots.SetHeading(heading);
     plots.setAttribute(Qt::WA_DontShowOnScreen);
     plots.resize(size);
     plots.show(); // laid out and polished as on screen, so the file matches the window

@@ -1,19 +1,34 @@
 #pragma once
 
 #include "characterise/Linearity.h"
+#include "characterise/Meter.h"
 
 #include <QWidget>
 
 class QChart;
+class QLabel;
 class QLineSeries;
 class QValueAxis;
 
 namespace qv4130::characterise {
 
-// The three plots of a channel against code, one above the other: the measured
-// output in volts beside the ideal line, the INL against both lines (end-point
-// and best-fit, labelled), and the DNL. The same widget is drawn on screen in
-// the window and, unseen, into the files qv4130ctl saves, so the two match.
+// What a printed page of plots must say of itself: which channel, when, and
+// measured by what.
+struct PlotHeading {
+    int channel = 0;
+    QString when;  // the run's date and time
+    QString meter; // the meter's *IDN? answer, or its address
+};
+
+// The heading of a run starting now on `channel`, read by `meter` at `address`.
+PlotHeading HeadingFor(int channel, const Meter& meter, const QString& address);
+
+// A channel's plots against code, one above the other, under a heading with the
+// channel, date, meter and figures: the error against the ideal line (whose
+// volts-against-code plot would show two lines lying on each other), the INL
+// against both lines (end-point and best-fit, labelled), and the DNL, all in
+// LSB. The same widget is drawn on screen in the window and, unseen, into the
+// files qv4130ctl saves, so the two match.
 class LinearityPlots final : public QWidget {
     Q_OBJECT
 
@@ -24,8 +39,9 @@ public:
     // caller does a few times a second at most, never per code. The ideal line
     // is the one the result was reckoned against.
     void Show(const Linearity& result);
-    // Takes the lines away, leaving the axes as they are.
+    // Takes the lines and the figures away, leaving the axes as they are.
     void Clear();
+    void SetHeading(const PlotHeading& heading);
 
     // The plots as they stand, at the widget's size; false when the file could
     // not be written.
@@ -33,7 +49,8 @@ public:
     bool SaveSvg(const QString& path);
 
     // The plots drawn unseen at `size`, for a program without a window.
-    static bool SavePng(const Linearity& result, const QString& path, QSize size = {900, 900});
+    static bool SavePng(const Linearity& result, const PlotHeading& heading, const QString& path,
+                        QSize size = {900, 900});
 
 private:
     struct Plot {
@@ -41,15 +58,16 @@ private:
         QValueAxis* codes = nullptr;
         QValueAxis* values = nullptr;
     };
-    Plot AddPlot(const QString& title, const QString& unit);
+    Plot AddPlot(const QString& name);
     QLineSeries* AddSeries(const Plot& plot, const QString& name);
     void Smooth(bool smooth);
 
-    Plot output_;
+    QLabel* heading_ = nullptr;
+    QLabel* figures_ = nullptr;
+    Plot error_;
     Plot inl_;
     Plot dnl_;
-    QLineSeries* measured_ = nullptr;
-    QLineSeries* ideal_ = nullptr;
+    QLineSeries* errorSeries_ = nullptr;
     QLineSeries* inlEndPoint_ = nullptr;
     QLineSeries* inlBestFit_ = nullptr;
     QLineSeries* dnlSeries_ = nullptr;
