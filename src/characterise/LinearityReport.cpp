@@ -1,6 +1,10 @@
 #include "LinearityReport.h"
 
+#include "text/PlainText.h"
+
 #include <charconv>
+#include <chrono>
+#include <ctime>
 #include <ostream>
 #include <sstream>
 
@@ -26,9 +30,35 @@ std::string WorstText(const Worst& worst) {
     return Fixed(worst.lsb, 3) + " LSB at code " + std::to_string(worst.code);
 }
 
+std::string LocalTimeNow() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    char text[32];
+    // localtime keeps its answer in a buffer of its own: taken at once, on the
+    // one thread that starts runs.
+    const std::tm* local = std::localtime(&now);
+    return local != nullptr && std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", local) > 0
+               ? std::string(text)
+               : std::string("unknown");
+}
+
 } // namespace
 
-void WriteCsv(std::ostream& csv, const Linearity& result, const RunStanding& standing) {
+RunRecord RecordOf(const RunSettings& settings, const Meter& meter, const std::string& address) {
+    // A peer's words go into files and onto pictures: never a raw control byte.
+    const std::string identity = text::Printable(meter.Identity());
+    return {settings.channel, LocalTimeNow(),
+            identity.empty() ? text::Printable(address) : identity, settings.settle,
+            settings.average};
+}
+
+void WriteCsv(std::ostream& csv, const Linearity& result, const RunRecord& record,
+              const RunStanding& standing) {
+    csv << "# qv4130 characterisation of channel " << record.channel << ", " << record.when << '\n'
+        << "# meter: " << record.meter << '\n'
+        << "# reference: " << Number(result.ideal.vref) << " V over " << result.ideal.codeSpan
+        << " codes\n"
+        << "# settle: " << record.settle.count()
+        << " us; readings per code: " << record.readingsPerCode << '\n';
     csv << "code,volts,error_lsb,inl_endpoint_lsb,inl_bestfit_lsb,dnl_lsb\n";
     for (const CodeResult& c : result.codes) {
         csv << c.code << ',' << Number(c.volts) << ',' << Fixed(c.errorLsb, 4) << ','

@@ -145,6 +145,7 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
         return fail(error.what());
     }
 
+    const RunRecord record = RecordOf(options.run, *meter, options.meter.value_or("simulated"));
     const InterruptStopsRun interruptStopsRun;
     std::stop_source stop;
     RunOutcome outcome;
@@ -165,12 +166,11 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
     const Linearity result = Analyse(outcome.points, IdealFor(boardReferenceVolts, options.vref));
     const RunStanding standing = JudgeRun(outcome, options.run, result);
     std::ostringstream rows;
-    WriteCsv(rows, result, standing);
+    WriteCsv(rows, result, record, standing);
     if (!csv.Write(rows.str()) || !csv.Commit()) {
         return cannotWrite(options.csvPath, csv.Error());
     }
-    if (options.pngPath && !SavePlotsPng(result, *meter, options.run.channel,
-                                         options.meter.value_or("simulated"), *options.pngPath)) {
+    if (options.pngPath && !SavePlotsPng(result, record, *options.pngPath)) {
         return fail("can't write " + *options.pngPath);
     }
     // Figures of readings that do not follow the codes would be read as the

@@ -9,8 +9,8 @@
 
 namespace qv4130::ctl {
 
-bool SavePlotsPng(const characterise::Linearity& result, const characterise::Meter& meter,
-                  int channel, const std::string& meterAddress, const std::string& path) {
+bool SavePlotsPng(const characterise::Linearity& result, const characterise::RunRecord& record,
+                  const std::string& path) {
     std::unique_ptr<QApplication> application;
     if (QApplication::instance() == nullptr) {
         // No display is needed, nor wanted, for a picture in a file.
@@ -20,9 +20,7 @@ bool SavePlotsPng(const characterise::Linearity& result, const characterise::Met
         static char* argv[] = {name, nullptr};
         application = std::make_unique<QApplication>(argc, argv);
     }
-    return characterise::LinearityPlots::SavePng(
-        result, characterise::HeadingFor(channel, meter, QString::fromStdString(meterAddress)),
-        QFile::decodeName(path.c_str()));
+    return characterise::LinearityPlots::SavePng(result, record, QFile::decodeName(path.c_str()));
 }
 
 } // namespace qv4130::ctl

@@ -33,8 +33,11 @@ def read_csv(path):
 
 
 def csv_notes(path):
+    """The # lines after the rows: how the run ended, when not whole."""
     with open(path, encoding="ascii") as file:
-        return [line.rstrip("\n") for line in file if line.startswith("#")]
+        lines = file.read().splitlines()
+    rows = next(i for i, line in enumerate(lines) if line.startswith("code,"))
+    return [line for line in lines[rows:] if line.startswith("#")]
 
 
 SUSPECT = "the readings do not follow the codes: is the meter on channel {}'s output?"
@@ -119,6 +122,13 @@ class CharacteriseTest(unittest.TestCase):
                 rows = read_csv(self.csv)
                 self.assertEqual([int(row["code"]) for row in rows], codes)
                 self.assertEqual(rows[0]["dnl_lsb"], "")
+                with open(self.csv, encoding="ascii") as file:
+                    record = file.read().split("\ncode,")[0]
+                self.assertRegex(record, r"^# qv4130 characterisation of channel 3, "
+                                 r"\d{4}-\d\d-\d\d \d\d:\d\d\n# meter: QV4130,Simulated DMM,0,1.0\n"
+                                 r"# reference: 2.5 V over 4096 codes\n"
+                                 r"# settle: 0 us; readings per code: 1$")
+                self.assertEqual(csv_notes(self.csv), [])
                 self.assertIn(f"\nchannel 3: {after}\n", result.stdout)
 
     def test_the_board_s_reference_and_seed_shape_what_is_measured(self):

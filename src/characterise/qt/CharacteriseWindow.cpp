@@ -266,8 +266,9 @@ void CharacteriseWindow::StartRun() {
     status_->clear();
     summary_->clear();
     plots_->Clear();
-    plots_->SetHeading(HeadingFor(settings->channel, *meter_,
-                                  address.isEmpty() ? QStringLiteral("simulated") : address));
+    record_ = RecordOf(*settings, *meter_,
+                       address.isEmpty() ? std::string("simulated") : address.toStdString());
+    plots_->SetHeading(record_);
     progress_->reset();
     timeLeft_->setText(QStringLiteral("Starting\u2026"));
     runClock_.start();
@@ -345,7 +346,7 @@ void CharacteriseWindow::Save(const QString& caption, const QString& filter,
 void CharacteriseWindow::SaveCsv() {
     Save(QStringLiteral("Save CSV"), QStringLiteral("CSV (*.csv)"), [this](const QString& path) {
         std::ostringstream csv;
-        WriteCsv(csv, result_, standing_);
+        WriteCsv(csv, result_, record_, standing_);
         return SaveWhole(path, QByteArray::fromStdString(csv.str()));
     });
 }

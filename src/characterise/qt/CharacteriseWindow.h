@@ -3,6 +3,7 @@
 #include "RunStepper.h"
 #include "characterise/ChannelOutput.h"
 #include "characterise/Linearity.h"
+#include "characterise/LinearityReport.h"
 #include "characterise/Meter.h"
 #include "characterise/MeterConnection.h"
 #include "characterise/RunStanding.h"
@@ -106,6 +107,7 @@ private:
     IdealTransfer runIdeal_;
     Linearity result_;
     RunStanding standing_;
+    RunRecord record_; // of the run shown
     QTimer redrawTimer_;
     QElapsedTimer runClock_;
     int redraws_ = 0;

@@ -8,7 +8,6 @@
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
-#include <QDateTime>
 #include <QGraphicsLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -166,18 +165,11 @@ void LinearityPlots::Show(const Linearity& result) {
                                      : QString());
 }
 
-PlotHeading HeadingFor(int channel, const Meter& meter, const QString& address) {
-    const QString identity = QString::fromStdString(meter.Identity()).trimmed();
-    return {channel, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-            identity.isEmpty() ? address : identity};
-}
-
-void LinearityPlots::SetHeading(const PlotHeading& heading) {
-    QString text = QStringLiteral("Channel %1, %2").arg(heading.channel).arg(heading.when);
-    if (!heading.meter.isEmpty()) {
-        text += QStringLiteral(", meter: ") + heading.meter;
-    }
-    heading_->setText(text);
+void LinearityPlots::SetHeading(const RunRecord& record) {
+    heading_->setText(
+        QStringLiteral("Channel %1, %2, meter: %3")
+            .arg(record.channel)
+            .arg(QString::fromStdString(record.when), QString::fromStdString(record.meter)));
 }
 
 void LinearityPlots::Smooth(bool smooth) {
@@ -222,10 +214,10 @@ bool LinearityPlots::SaveSvg(const QString& path) {
     return SaveWhole(path, bytes);
 }
 
-bool LinearityPlots::SavePng(const Linearity& result, const PlotHeading& heading,
-                             const QString& path, QSize size) {
+bool LinearityPlots::SavePng(const Linearity& result, const RunRecord& record, const QString& path,
+                             QSize size) {
     LinearityPlots plots;
-    plots.SetHeading(heading);
+    plots.SetHeading(record);
     plots.setAttribute(Qt::WA_DontShowOnScreen);
     plots.resize(size);
     plots.show(); // laid out and polished as on screen, so the file matches the window

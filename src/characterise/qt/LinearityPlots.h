@@ -1,7 +1,7 @@
 #pragma once
 
 #include "characterise/Linearity.h"
-#include "characterise/Meter.h"
+#include "characterise/LinearityReport.h"
 
 #include <QWidget>
 
@@ -11,17 +11,6 @@ class QLineSeries;
 class QValueAxis;
 
 namespace qv4130::characterise {
-
-// What a printed page of plots must say of itself: which channel, when, and
-// measured by what.
-struct PlotHeading {
-    int channel = 0;
-    QString when;  // the run's date and time
-    QString meter; // the meter's *IDN? answer, or its address
-};
-
-// The heading of a run starting now on `channel`, read by `meter` at `address`.
-PlotHeading HeadingFor(int channel, const Meter& meter, const QString& address);
 
 // A channel's plots against code, one above the other, under a heading with the
 // channel, date, meter and figures: the error against the ideal line (whose
@@ -41,7 +30,7 @@ public:
     void Show(const Linearity& result);
     // Takes the lines and the figures away, leaving the axes as they are.
     void Clear();
-    void SetHeading(const PlotHeading& heading);
+    void SetHeading(const RunRecord& record);
 
     // The plots as they stand, at the widget's size; false when the file could
     // not be written.
@@ -49,7 +38,7 @@ public:
     bool SaveSvg(const QString& path);
 
     // The plots drawn unseen at `size`, for a program without a window.
-    static bool SavePng(const Linearity& result, const PlotHeading& heading, const QString& path,
+    static bool SavePng(const Linearity& result, const RunRecord& record, const QString& path,
                         QSize size = {900, 900});
 
 private:
