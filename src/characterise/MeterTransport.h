@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -13,6 +14,10 @@ class TransportError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The longest reply kept: a meter's reading is a few dozen bytes, and a peer
+// that streams without ending its line must not grow the client without end.
+inline constexpr std::size_t MaxReplyBytes = 64 * 1024;
 
 // Lines to and from a SCPI instrument: a TCP socket, a USB-TMC device node, or
 // a simulated meter in the same process.

@@ -68,7 +68,8 @@ FileDescriptor ConnectOne(const addrinfo& address, std::chrono::milliseconds tim
 } // namespace
 
 TcpTransport::TcpTransport(const std::string& host, std::uint16_t port,
-                           std::chrono::milliseconds timeout) {
+                           std::chrono::milliseconds timeout)
+    : sendTimeout_(timeout) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -92,6 +93,9 @@ void TcpTransport::Send(std::string_view message) {
     std::string line(message);
     line += '\n';
     std::string_view rest = line;
+    // A peer that stops reading fills the socket's buffers; then the rest of
+    // the message waits for room, but no longer than a reply would be waited for.
+    const auto deadline = std::chrono::steady_clock::now() + sendTimeout_;
     while (!rest.empty()) {
         const ssize_t sent = send(socket_.Get(), rest.data(), rest.size(), MSG_NOSIGNAL);
         if (sent < 0) {
@@ -99,7 +103,12 @@ void TcpTransport::Send(std::string_view message) {
                 continue;
             }
             if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                WaitFor(socket_.Get(), POLLOUT, std::chrono::milliseconds(1000));
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now());
+                if (left.count() <= 0 || !WaitFor(socket_.Get(), POLLOUT, left)) {
+                    throw TransportError("took no message within " +
+                                         std::to_string(sendTimeout_.count()) + " ms");
+                }
                 continue;
             }
             throw TransportError(SystemError("the connection broke"));
@@ -136,6 +145,10 @@ std::string TcpTransport::Receive(std::chrono::milliseconds timeout) {
             throw TransportError(SystemError("the connection broke"));
         }
         pending_.append(buffer, static_cast<std::size_t>(got));
+        if (pending_.size() > MaxReplyBytes && pending_.find('\n') == std::string::npos) {
+            throw TransportError("sent " + std::to_string(pending_.size()) +
+                                 " bytes without ending its line");
+        }
     }
 }
 

@@ -13,7 +13,8 @@ namespace qv4130::characterise {
 // custom): messages end with a newline both ways.
 class TcpTransport final : public MeterTransport {
 public:
-    // Connects, or throws TransportError saying why.
+    // Connects, or throws TransportError saying why. A message the peer does
+    // not take within `timeout` fails as a reply that does not come would.
     TcpTransport(const std::string& host, std::uint16_t port, std::chrono::milliseconds timeout);
 
     void Send(std::string_view message) override;
@@ -21,6 +22,7 @@ public:
 
 private:
     FileDescriptor socket_;
+    std::chrono::milliseconds sendTimeout_;
     std::string pending_; // received bytes after the last whole line
 };
 

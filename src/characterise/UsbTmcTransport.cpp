@@ -18,9 +18,6 @@ namespace {
 constexpr unsigned ShortestDriverTimeoutMs = 100;
 // The end-of-message bit of the last transfer's attributes (USBTMC_IOCTL_MSG_IN_ATTR).
 constexpr __u8 EndOfMessage = 0x01;
-// An answer to a reading or an error query is a line; one this long is not
-// an answer from a meter.
-constexpr std::size_t LongestReply = 65536;
 
 std::string SystemError(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -96,7 +93,7 @@ std::string UsbTmcTransport::Receive(std::chrono::milliseconds timeout) {
         if (LastTransferEndedMessage()) {
             break;
         }
-        if (got == 0 || reply.size() > LongestReply) {
+        if (got == 0 || reply.size() > MaxReplyBytes) {
             throw TransportError("sent " + std::to_string(reply.size()) +
                                  " bytes without ending its message");
         }

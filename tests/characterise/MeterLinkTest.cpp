@@ -6,6 +6,12 @@
 #include "characterise/CharacterisationRun.h"
 #include "characterise/MeterAddress.h"
 #include "characterise/ScpiMeter.h"
+#include "characterise/TcpTransport.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +55,7 @@ TEST(MeterLink, AMeterThatFailsStopsTheRunCleanly) {
          3},
         {"it sends garbage", MeterFault::Garbage, "answered READ? with", 3},
         {"it hangs up", MeterFault::Disconnect, "closed the connection", 3},
+        {"it streams a line without end", MeterFault::EndlessLine, "without ending its line", 3},
     };
     for (const FaultCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -75,6 +82,23 @@ TEST(MeterLink, AMeterThatFailsStopsTheRunCleanly) {
         }
         EXPECT_EQ(rig.board.Chip().Code(Channel), CodeBefore);
     }
+}
+
+// A peer that takes nothing more (its buffers full) is given up on within the
+// time-out, as one that does not answer is.
+TEST(MeterLink, APeerThatStopsReadingIsGivenUpOnInTime) {
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(listen(listener, 1), 0); // connections wait in the backlog, never read
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    TcpTransport transport("127.0.0.1", ntohs(address.sin_port), 300ms);
+    // Unbounded, this would wait for ever (and the test for its time-out).
+    EXPECT_THROW(transport.Send(std::string(64 << 20, 'x')), TransportError);
+    close(listener);
 }
 
 TEST(MeterLink, AddressesAsOperatorsWriteThem) {

@@ -67,6 +67,9 @@ bool StandInMeter::Answer(int connection, const std::string& message) {
             return true;
         case MeterFault::Disconnect:
             return false;
+        case MeterFault::EndlessLine: // more than any reply, and no end to it
+            (void)send(connection, std::string(70'000, '7').data(), 70'000, MSG_NOSIGNAL);
+            return true;
         case MeterFault::None:
             break;
         }

@@ -11,7 +11,7 @@
 
 namespace qv4130::characterise {
 
-enum class MeterFault { None, Silent, ErrorQueued, Garbage, Disconnect };
+enum class MeterFault { None, Silent, ErrorQueued, Garbage, Disconnect, EndlessLine };
 
 class StandInMeter {
 public:
