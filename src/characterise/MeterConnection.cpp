@@ -2,7 +2,7 @@
 
 #include "InProcessTransport.h"
 #include "MeterAddress.h"
-#include "virtualboard/SimulatedDmm.h"
+#include "virtualboard/SimulatedMeterHandler.h"
 
 namespace qv4130::characterise {
 
@@ -20,7 +20,7 @@ public:
     double ReadVolts() override { return meter_.ReadVolts(); }
 
 private:
-    SimulatedDmm dmm_;
+    SimulatedMeterHandler dmm_;
     ScpiMeter meter_;
 };
 

@@ -117,7 +117,7 @@ TEST(MeterLink, AddressesAsOperatorsWriteThem) {
 TEST(SimulatedDmm, AnswersInShortOrLongFormAndQueuesItsErrors) {
     RunRig rig(Channel);
     ASSERT_EQ(rig.instrument.WriteCode(3, 1000), ActionResult::Done);
-    SimulatedDmm dmm(rig.board.Chip(), rig.model);
+    SimulatedMeterHandler dmm(rig.board.Chip(), rig.model);
     char volts[32];
     std::snprintf(volts, sizeof volts, "%+.9E", rig.model.Volts(3, 1000));
     struct Exchange {
@@ -132,14 +132,14 @@ TEST(SimulatedDmm, AnswersInShortOrLongFormAndQueuesItsErrors) {
         {"sens:volt:dc:nplc 10", std::nullopt},
         {"MEAS:VOLT:DC?", volts},
         {"read?", volts},
-        {"SYST:ERR?", "+0,\"No error\""},
+        {"SYST:ERR?", "0,\"No error\""},
         {"ROUT:CLOS (@16)", std::nullopt},
         {"VOLT:DC:BOGUS 1", std::nullopt},
         {"READ:DC?", std::nullopt},
         {"SYSTem:ERRor:NEXT?", "-222,\"Data out of range\""},
         {"syst:err?", "-113,\"Undefined header\""},
         {"syst:err?", "-113,\"Undefined header\""},
-        {"SYST:ERR?", "+0,\"No error\""},
+        {"SYST:ERR?", "0,\"No error\""},
     };
     for (const Exchange& e : exchanges) {
         EXPECT_EQ(dmm.Handle(e.message), e.reply) << e.message;
