@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     scpi::Interpreter interpreter(instrument);
 
     std::size_t seen = 0;
-    interpreter.SetObserver([&](const scpi::CommandOutcome& outcome) {
+    interpreter.SetObserver([&](const scpi::CommandOutcome<Board>& outcome) {
         const std::size_t first = seen;
         seen = port.calls.size();
         // Every setting of a channel is one word: a step of mode 1 or 2, any other mode 0.

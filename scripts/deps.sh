@@ -10,14 +10,15 @@ QV4130_RUN_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev lib
 # What the dev build and its tests add (scripts/test and the other scripts that
 # build the suite): GoogleTest, Google Benchmark (the dev build compiles the
 # benchmarks), PyVISA with its pure-Python backend as the independent SCPI
-# client, sigrok-cli to decode the programs' traces as an engineer would, Xvfb,
+# client, PyMeasure for stock bench-DMM drivers to run against the simulated
+# meter, sigrok-cli to decode the programs' traces as an engineer would, Xvfb,
 # openbox and xprop (x11-utils) for a real X desktop with a window manager, and
 # iproute2 to bring up the loopback of the examples' own network namespaces;
 # xdotool (real key and pointer events through XTEST), the accessibility bus
 # (at-spi2-core, python3-pyatspi, dbus-daemon's dbus-run-session) to find the
 # buttons an operator sees, for the tests that drive the whole program.
 QV4130_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev
-                      python3 python3-pyvisa python3-pyvisa-py sigrok-cli
+                      python3 python3-pyvisa python3-pyvisa-py python3-pymeasure sigrok-cli
                       xvfb openbox x11-utils iproute2
                       xdotool at-spi2-core python3-pyatspi dbus-daemon)
 

@@ -1,22 +1,22 @@
 #pragma once
 
 #include "MeterTransport.h"
-#include "virtualboard/SimulatedDmm.h"
+#include "virtualboard/SimulatedMeterHandler.h"
 
 #include <deque>
 #include <string>
 
 namespace qv4130::characterise {
 
-// The simulated DMM in the same process: each message goes straight to it and
-// its replies wait here to be received, so the run speaks SCPI to it exactly as
-// to a meter on the network, without the network.
+// The simulated DMM in the same process: each message goes straight to its SCPI
+// engine and the replies wait here to be received, so the run speaks SCPI to it
+// exactly as to a meter on the network, without the network.
 class InProcessTransport final : public MeterTransport {
 public:
-    explicit InProcessTransport(SimulatedDmm& dmm) : dmm_(dmm) {}
+    explicit InProcessTransport(SimulatedMeterHandler& meter) : meter_(meter) {}
 
     void Send(std::string_view message) override {
-        if (auto reply = dmm_.Handle(message)) {
+        if (auto reply = meter_.Handle(message)) {
             replies_.push_back(std::move(*reply));
         }
     }
@@ -31,7 +31,7 @@ public:
     }
 
 private:
-    SimulatedDmm& dmm_;
+    SimulatedMeterHandler& meter_;
     std::deque<std::string> replies_;
 };
 

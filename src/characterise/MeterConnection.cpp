@@ -2,7 +2,7 @@
 
 #include "InProcessTransport.h"
 #include "MeterAddress.h"
-#include "virtualboard/SimulatedDmm.h"
+#include "virtualboard/SimulatedMeterHandler.h"
 
 namespace qv4130::characterise {
 
@@ -21,7 +21,7 @@ public:
     std::string Identity() const override { return std::string(SimulatedDmm::Identity); }
 
 private:
-    SimulatedDmm dmm_;
+    SimulatedMeterHandler dmm_;
     ScpiMeter meter_;
 };
 

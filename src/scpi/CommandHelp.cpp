@@ -1,54 +1,45 @@
 #include "CommandHelp.h"
 
-#include "ParameterReading.h"
-#include "board/PrinterPorts.h"
+#include "BoardCommands.h"
 
 namespace qv4130::scpi {
 
 namespace {
 
-std::string ParameterSyntax(const ParameterRule& parameter) {
-    switch (parameter.kind) {
+std::string OneSyntax(const ParameterForm& form, bool following) {
+    std::string names;
+    for (const std::string_view name : form.names) {
+        names.append(names.empty() ? "" : "|").append(name);
+    }
+    switch (form.kind) {
     case ValueKind::None:
         return {};
     case ValueKind::Integer:
     case ValueKind::Real:
         // Limits that follow a setting are told in the command's help.
-        if (parameter.limitsNow != nullptr) {
-            return " <number>";
+        if (following) {
+            return "<number>";
         }
         // Appended, not added: GCC 12 at -O3 takes a chain of + for an overlapping copy.
-        return std::string(" <")
-            .append(FormatReal(parameter.limits.min))
+        return std::string("<")
+            .append(FormatReal(form.limits.min))
             .append("..")
-            .append(FormatReal(parameter.limits.max))
-            .append(">");
+            .append(FormatReal(form.limits.max))
+            .append(">")
+            .append(names.empty() ? "" : "|")
+            .append(names);
     case ValueKind::Boolean:
-        return " ON|OFF|1|0";
-    case ValueKind::Port:
+        return "ON|OFF|1|0";
+    case ValueKind::Choice:
+        return names;
+    case ValueKind::ChannelList:
         break;
     }
-    std::string names;
-    for (const PortMenuItem item : PortMenuItems) {
-        names.append(names.empty() ? " " : "|").append(PortMenuName(item));
-    }
-    return names;
-}
-
-// "SOURce:CHANnel<n>:CODE <0..4095>, SOURce:CHANnel<n>:CODE?"
-std::string Forms(const CommandRow& row) {
-    std::string header;
-    for (const char c : row.header) {
-        header.append(c == '#' ? "<n>" : std::string_view(&c, 1));
-    }
-    std::string forms;
-    if (row.set != nullptr) {
-        forms.append(header).append(ParameterSyntax(row.parameter));
-    }
-    if (row.query != nullptr) {
-        forms.append(forms.empty() ? "" : ", ").append(header).append("?");
-    }
-    return forms;
+    return std::string("(@<")
+        .append(FormatReal(form.limits.min))
+        .append("..")
+        .append(FormatReal(form.limits.max))
+        .append(">)");
 }
 
 // `text` in lines of at most `width` characters, each after `indent`.
@@ -77,31 +68,59 @@ std::string Replaced(std::string_view text, char from, std::string_view to) {
     return out;
 }
 
+std::vector<HelpEntry> BoardEntries() {
+    return HelpEntries<Board>(CommandTable());
+}
+
 } // namespace
 
-std::string CommandListText() {
+std::string ParameterSyntax(std::span<const ParameterForm> forms, std::span<const bool> following,
+                            std::size_t required) {
+    std::string syntax;
+    for (std::size_t i = 0; i < forms.size(); ++i) {
+        const bool optional = i >= required;
+        syntax.append(i == 0 ? " " : "")
+            .append(optional ? "[" : "")
+            .append(i == 0 ? "" : ",")
+            .append(OneSyntax(forms[i], following[i]));
+    }
+    return syntax.append(forms.size() - std::min(required, forms.size()), ']');
+}
+
+std::string CommandListText(std::span<const HelpEntry> entries) {
     std::string text;
-    for (const CommandRow& row : CommandTable()) {
-        text += "  " + Forms(row) + '\n' + Wrapped(row.help, 79, "      ");
+    for (const HelpEntry& entry : entries) {
+        text += "  " + entry.forms + '\n' + Wrapped(entry.help, 79, "      ");
     }
     return text;
 }
 
-std::string CommandListMarkdown() {
+std::string CommandListMarkdown(std::span<const HelpEntry> entries) {
     std::string text = "| Command | Does |\n|---|---|\n";
-    for (const CommandRow& row : CommandTable()) {
-        text += "| `" + Replaced(Forms(row), '|', "\\|") + "` | " + std::string(row.help) + " |\n";
+    for (const HelpEntry& entry : entries) {
+        text +=
+            "| `" + Replaced(entry.forms, '|', "\\|") + "` | " + std::string(entry.help) + " |\n";
     }
     return text;
 }
 
-std::string CommandListRoff() {
+std::string CommandListRoff(std::span<const HelpEntry> entries) {
     std::string text;
-    for (const CommandRow& row : CommandTable()) {
-        text += ".TP\n.B \"" + Replaced(Forms(row), '-', "\\-") + "\"\n" +
-                Replaced(Replaced(row.help, '\\', "\\e"), '-', "\\-") + '\n';
+    for (const HelpEntry& entry : entries) {
+        text += ".TP\n.B \"" + Replaced(entry.forms, '-', "\\-") + "\"\n" +
+                Replaced(Replaced(entry.help, '\\', "\\e"), '-', "\\-") + '\n';
     }
     return text;
+}
+
+std::string CommandListText() {
+    return CommandListText(BoardEntries());
+}
+std::string CommandListMarkdown() {
+    return CommandListMarkdown(BoardEntries());
+}
+std::string CommandListRoff() {
+    return CommandListRoff(BoardEntries());
 }
 
 } // namespace qv4130::scpi

@@ -207,6 +207,26 @@ std::optional<Error> ParseString(Cursor& cursor, Parameter& parameter) {
     return Error::SyntaxError;
 }
 
+// (@5), (@1,3), (@0:15): channels or ranges of them, separated by commas.
+std::optional<Error> ParseChannelList(Cursor& cursor, Parameter& parameter) {
+    cursor.Advance(); // '('
+    if (!cursor.Take('@')) {
+        return Error::SyntaxError;
+    }
+    const std::size_t start = cursor.Position();
+    do {
+        std::int64_t channel = 0;
+        cursor.SkipBlanks();
+        if (!cursor.Digits(10, channel) || (cursor.Take(':') && !cursor.Digits(10, channel))) {
+            return Error::SyntaxError;
+        }
+        cursor.SkipBlanks();
+    } while (cursor.Take(','));
+    parameter.text = cursor.From(start);
+    parameter.kind = ParameterKind::ChannelList;
+    return cursor.Take(')') ? std::nullopt : std::optional(Error::SyntaxError);
+}
+
 std::optional<Error> ParseParameter(Cursor& cursor, Parameter& parameter) {
     parameter = {};
     const char first = cursor.Peek();
@@ -215,6 +235,9 @@ std::optional<Error> ParseParameter(Cursor& cursor, Parameter& parameter) {
     }
     if (first == '#') {
         return ParseNonDecimal(cursor, parameter);
+    }
+    if (first == '(') {
+        return ParseChannelList(cursor, parameter);
     }
     if (first == '+' || first == '-' || first == '.' || IsDigit(first)) {
         return ParseDecimal(cursor, parameter);

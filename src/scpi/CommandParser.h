@@ -21,11 +21,12 @@ struct HeaderElement {
     std::optional<std::int64_t> suffix;
 };
 
-enum class ParameterKind { Number, Character, String };
+enum class ParameterKind { Number, Character, String, ChannelList };
 
 struct Parameter {
     ParameterKind kind = ParameterKind::Number;
-    // A character parameter's mnemonic (ON, LPT1, ...).
+    // A character parameter's mnemonic (ON, LPT1, ...); a channel list's entries,
+    // what stands between "(@" and ")": "5", "1,3", "0:15".
     std::string_view text;
     // A number: whether it is whole, and its value, held far outside every range
     // when it is too large to matter.
@@ -49,7 +50,8 @@ struct ParsedCommand {
 // end of the line, and moves `position` past it. Headers are case-insensitive
 // mnemonics separated by ':', with an optional leading ':' and a trailing '?' for
 // a query; parameters follow after white space, separated by commas: decimal
-// numbers, #H/#Q/#B non-decimal numbers, character mnemonics and quoted strings.
+// numbers, #H/#Q/#B non-decimal numbers, character mnemonics, quoted strings and
+// channel lists ("(@5)", "(@1,3:4)").
 // A malformed command gives SyntaxError, and `position` is then of no use.
 std::optional<Error> ParseCommand(std::string_view line, std::size_t& position,
                                   ParsedCommand& command);

@@ -11,7 +11,7 @@
 
 namespace qv4130::scpi {
 
-inline constexpr std::size_t MaxPatternNodes = 4;
+inline constexpr std::size_t MaxPatternNodes = 5;
 
 // The first up to four letters of a mnemonic, upper case, in one integer: two
 // nodes whose keys differ can't name each other, so most candidates are turned

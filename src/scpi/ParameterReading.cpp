@@ -2,6 +2,8 @@
 
 #include "text/PlainText.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -11,35 +13,49 @@ namespace {
 
 using text::EqualsIgnoringCase;
 
-bool Numeric(ValueKind kind) {
-    return kind == ValueKind::Integer || kind == ValueKind::Real;
-}
-
 // MIN, MAX or DEFault, in either form.
-std::optional<double> NamedLimit(const Parameter& parameter, const Limits& limits) {
+std::optional<double> NamedLimit(const Parameter& parameter, const Limits& limits, Named& named) {
     if (parameter.kind != ParameterKind::Character) {
         return std::nullopt;
     }
     const std::string_view name = parameter.text;
     if (EqualsIgnoringCase(name, "MIN") || EqualsIgnoringCase(name, "MINIMUM")) {
+        named = Named::Min;
         return limits.min;
     }
     if (EqualsIgnoringCase(name, "MAX") || EqualsIgnoringCase(name, "MAXIMUM")) {
+        named = Named::Max;
         return limits.max;
     }
     if (EqualsIgnoringCase(name, "DEF") || EqualsIgnoringCase(name, "DEFAULT")) {
+        named = Named::Default;
         return limits.def;
     }
     return std::nullopt;
 }
 
-std::optional<Error> Number(const Parameter& parameter, const ParameterRule& rule,
+// The place of the parameter's mnemonic among `names`, if it is one of them.
+std::optional<std::size_t> NameIndex(const Parameter& parameter,
+                                     std::span<const std::string_view> names) {
+    if (parameter.kind != ParameterKind::Character) {
+        return std::nullopt;
+    }
+    const auto found = std::ranges::find_if(
+        names, [&](std::string_view name) { return NamesMnemonic(parameter.text, name); });
+    return found == names.end() ? std::nullopt
+                                : std::optional(static_cast<std::size_t>(found - names.begin()));
+}
+
+std::optional<Error> Number(const Parameter& parameter, const ParameterForm& form,
                             const Limits& limits, Value& value) {
-    if (const auto named = NamedLimit(parameter, limits)) {
+    if (const auto named = NamedLimit(parameter, limits, value.named)) {
         value.real = *named;
+    } else if (NameIndex(parameter, form.names)) {
+        value.named = Named::Own;
+        return std::nullopt;
     } else if (parameter.kind != ParameterKind::Number) {
         return Error::DataTypeError;
-    } else if (rule.kind == ValueKind::Integer) {
+    } else if (form.kind == ValueKind::Integer) {
         // A decimal value for a whole-number setting is rounded to the nearest,
         // halves away from zero, as SCPI instruments take it: `*ESE 10.123` is
         // `*ESE 10`. The range is checked on what is rounded.
@@ -56,7 +72,7 @@ std::optional<Error> Number(const Parameter& parameter, const ParameterRule& rul
 
 // ON, OFF, 1 or 0.
 std::optional<Error> Boolean(const Parameter& parameter, Value& value) {
-    if (parameter.kind == ParameterKind::String) {
+    if (parameter.kind == ParameterKind::String || parameter.kind == ParameterKind::ChannelList) {
         return Error::DataTypeError;
     }
     bool on = false;
@@ -72,55 +88,108 @@ std::optional<Error> Boolean(const Parameter& parameter, Value& value) {
     return valid ? std::nullopt : std::optional(Error::DataOutOfRange);
 }
 
-std::optional<Error> PortName(const Parameter& parameter, Value& value) {
+std::optional<Error> Choice(const Parameter& parameter, const ParameterForm& form, Value& value) {
     if (parameter.kind != ParameterKind::Character) {
         return Error::DataTypeError;
     }
-    for (const PortMenuItem candidate : PortMenuItems) {
-        if (EqualsIgnoringCase(parameter.text, PortMenuName(candidate))) {
-            value.port = candidate;
-            return std::nullopt;
-        }
-    }
-    return Error::DataOutOfRange;
+    const auto index = NameIndex(parameter, form.names);
+    value.integer = static_cast<std::int64_t>(index.value_or(0));
+    return index ? std::nullopt : std::optional(Error::DataOutOfRange);
 }
 
-} // namespace
+// Digits between blanks; too many of them make a number past every channel.
+long Whole(std::string_view digits) {
+    digits = text::Trimmed(digits);
+    long number = 0;
+    const auto [end, failure] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    return failure == std::errc{} ? number : -1;
+}
 
-std::optional<Error> ReadValue(const ParsedCommand& parsed, const ParameterRule& rule,
-                               const Board& instrument, Value& value) {
-    const std::size_t wanted = rule.kind == ValueKind::None ? 0 : 1;
-    if (parsed.parameterCount != wanted) {
-        return parsed.parameterCount < wanted ? Error::MissingParameter
-                                              : Error::ParameterNotAllowed;
+// "1,3:4" as the channels 1, 3 and 4; the parser has checked its form.
+std::optional<Error> Channels(const Parameter& parameter, const Limits& limits, Value& value) {
+    if (parameter.kind != ParameterKind::ChannelList) {
+        return Error::DataTypeError;
     }
-    const Parameter& parameter = parsed.parameters[0];
-    switch (rule.kind) {
+    ChannelList& list = value.channels;
+    std::string_view entries = parameter.text;
+    while (!entries.empty()) {
+        const std::size_t comma = std::min(entries.find(','), entries.size());
+        const std::string_view entry = entries.substr(0, comma);
+        entries.remove_prefix(std::min(comma + 1, entries.size()));
+        const std::size_t colon = std::min(entry.find(':'), entry.size());
+        const long first = Whole(entry.substr(0, colon));
+        const long last = colon < entry.size() ? Whole(entry.substr(colon + 1)) : first;
+        for (long channel = first;; channel += first <= last ? 1 : -1) {
+            if (!(channel >= limits.min && channel <= limits.max)) {
+                return Error::DataOutOfRange;
+            }
+            if (list.count == ChannelList::Capacity) {
+                return Error::TooMuchData;
+            }
+            list.channels[list.count++] = static_cast<std::uint8_t>(channel);
+            if (channel == last) {
+                break;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<Error> ReadValue(const Parameter& parameter, const ParameterForm& form,
+                               const Limits& limits, Value& value) {
+    value.given = true;
+    switch (form.kind) {
     case ValueKind::None:
         return std::nullopt;
     case ValueKind::Integer:
     case ValueKind::Real:
-        return Number(parameter, rule, LimitsNow(rule, instrument), value);
+        return Number(parameter, form, limits, value);
     case ValueKind::Boolean:
         return Boolean(parameter, value);
-    case ValueKind::Port:
+    case ValueKind::Choice:
+        return Choice(parameter, form, value);
+    case ValueKind::ChannelList:
         break;
     }
-    return PortName(parameter, value);
+    return Channels(parameter, limits, value);
 }
 
-std::optional<Error> AnswerLimit(const ParsedCommand& parsed, const ParameterRule& rule,
-                                 const Board& instrument, std::vector<std::string>& replies) {
-    if (parsed.parameterCount != 1 || !Numeric(rule.kind)) {
+} // namespace
+
+bool NamesMnemonic(std::string_view text, std::string_view name) {
+    const std::size_t shortLength =
+        std::min(name.find_first_of("abcdefghijklmnopqrstuvwxyz"), name.size());
+    return EqualsIgnoringCase(text, name) || EqualsIgnoringCase(text, name.substr(0, shortLength));
+}
+
+std::optional<Error> ReadValues(const ParsedCommand& parsed, std::span<const ParameterForm> forms,
+                                std::span<const Limits> limits, std::size_t required,
+                                std::span<Value* const> values) {
+    if (parsed.parameterCount > forms.size()) {
         return Error::ParameterNotAllowed;
     }
-    const auto limit = NamedLimit(parsed.parameters[0], LimitsNow(rule, instrument));
+    if (parsed.parameterCount < required) {
+        return Error::MissingParameter;
+    }
+    for (std::size_t i = 0; i < parsed.parameterCount; ++i) {
+        if (const auto error = ReadValue(parsed.parameters[i], forms[i], limits[i], *values[i])) {
+            return error;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<Error> AnswerLimit(const ParsedCommand& parsed, ValueKind kind, const Limits& limits,
+                                 RealFormat format, std::vector<std::string>& replies) {
+    Named named = Named::None;
+    const auto limit =
+        parsed.parameterCount == 1 ? NamedLimit(parsed.parameters[0], limits, named) : std::nullopt;
     if (!limit) {
         return Error::ParameterNotAllowed;
     }
-    replies.push_back(rule.kind == ValueKind::Integer
-                          ? std::to_string(static_cast<std::int64_t>(*limit))
-                          : FormatReal(*limit));
+    replies.push_back(kind == ValueKind::Integer ? std::to_string(static_cast<std::int64_t>(*limit))
+                                                 : format(*limit));
     return std::nullopt;
 }
 

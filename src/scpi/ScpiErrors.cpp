@@ -18,12 +18,20 @@ std::string_view ErrorText(Error error) {
         return "Undefined header";
     case Error::HeaderSuffixOutOfRange:
         return "Header suffix out of range";
+    case Error::TriggerIgnored:
+        return "Trigger ignored";
+    case Error::InitIgnored:
+        return "Init ignored";
+    case Error::TriggerDeadlock:
+        return "Trigger deadlock";
     case Error::SettingsConflict:
         return "Settings conflict";
     case Error::DataOutOfRange:
         return "Data out of range";
     case Error::TooMuchData:
         return "Too much data";
+    case Error::DataStale:
+        return "Data corrupt or stale";
     case Error::QueueOverflow:
         break;
     }

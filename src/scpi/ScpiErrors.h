@@ -8,7 +8,7 @@
 
 namespace qv4130::scpi {
 
-// The standard SCPI error numbers this instrument reports.
+// The standard SCPI error numbers the instruments report.
 enum class Error {
     CommandError = -100,
     SyntaxError = -102,
@@ -17,9 +17,13 @@ enum class Error {
     MissingParameter = -109,
     UndefinedHeader = -113,
     HeaderSuffixOutOfRange = -114,
+    TriggerIgnored = -211,
+    InitIgnored = -213,
+    TriggerDeadlock = -214,
     SettingsConflict = -221,
     DataOutOfRange = -222,
     TooMuchData = -223,
+    DataStale = -230,
     QueueOverflow = -350,
 };
 
@@ -29,7 +33,7 @@ std::string_view ErrorText(Error error);
 // What SYSTem:ERRor? answers: -113,"Undefined header", or 0,"No error" for none.
 std::string FormatError(std::optional<Error> error);
 
-// The instrument's error queue, oldest first. When it is full, the newest entry
+// A client's error queue, oldest first. When it is full, the newest entry
 // is replaced by -350 so a client learns that errors were lost.
 class ErrorQueue {
 public:

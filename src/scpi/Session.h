@@ -10,7 +10,7 @@
 namespace qv4130::scpi {
 
 // The bits of the IEEE 488.2 status byte and standard event status register,
-// and of the SCPI status registers, that this instrument uses.
+// and of the SCPI status registers, that the instruments use.
 namespace status_bit {
 // Status byte.
 inline constexpr std::uint8_t ErrorAvailable = 1 << 2;   // EAV: the error queue is not empty
@@ -25,9 +25,11 @@ inline constexpr std::uint8_t QueryError = 1 << 2;        // QYE, errors -4xx
 inline constexpr std::uint8_t DeviceError = 1 << 3;       // DDE, errors -3xx
 inline constexpr std::uint8_t ExecutionError = 1 << 4;    // EXE, errors -2xx
 inline constexpr std::uint8_t CommandError = 1 << 5;      // CME, errors -1xx
-// STATus:OPERation: a test sweep ran (its condition lasts only while it runs).
+// STATus:OPERation's SWEeping: the board's test sweep ran (its condition lasts
+// only while it runs).
 inline constexpr std::uint16_t Sweeping = 1 << 3;
-// STATus:QUEStionable: the outputs are not at their codes, the chip powered down.
+// STATus:QUEStionable's VOLTage: the board's outputs are not at their codes,
+// its chip powered down.
 inline constexpr std::uint16_t Voltage = 1 << 0;
 } // namespace status_bit
 
@@ -46,14 +48,36 @@ struct StatusRegister {
     bool Summary() const { return (event & enable) != 0; }
 };
 
-// The events of the one shared board that every client's status registers
-// latch (a sweep, the chip powered down), whoever caused them: counted once by
-// the interpreter, each session remembering the counts it has latched up to. A
-// count rather than a list of sessions to latch into, so that a client that
-// goes leaves nothing behind and a thousand clients cost nothing per event.
-struct BoardEvents {
-    std::uint64_t sweeps = 0;
-    std::uint64_t powerDowns = 0;
+// The events of the one shared instrument that every client's status registers
+// latch (the board's sweep, its chip powered down), whoever caused them: counted
+// once by the interpreter, each session remembering the counts it has latched
+// up to. A count rather than a list of sessions to latch into, so that a client
+// that goes leaves nothing behind and a thousand clients cost nothing per event.
+// Which event is which, and the bit it sets, is the instrument's CommandSet's.
+inline constexpr std::size_t MaxSharedEvents = 4;
+struct SharedEvents {
+    std::array<std::uint64_t, MaxSharedEvents> counts{};
+
+    void Count(std::size_t event) { ++counts[event]; }
+};
+
+// The two SCPI status registers a shared event or condition shows in.
+enum class RegisterName { Operation, Questionable };
+
+// What the instrument shows now in the condition parts of those registers.
+struct StatusConditions {
+    std::uint16_t operation = 0;
+    std::uint16_t questionable = 0;
+
+    std::uint16_t Of(RegisterName name) const {
+        return name == RegisterName::Operation ? operation : questionable;
+    }
+};
+
+// A shared event: the bit it sets in a register's event part.
+struct SharedEvent {
+    RegisterName reg = RegisterName::Operation;
+    std::uint16_t bit = 0;
 };
 
 // The header path of compound commands: the levels of the last command's header
@@ -68,9 +92,10 @@ struct HeaderPath {
     std::size_t length = 0;
 };
 
-// What IEEE 488.2 keeps per controller: each client of the instrument has its
+// What IEEE 488.2 keeps per controller: each client of an instrument has its
 // own, so one client's errors and status are never read or cleared by another.
-// The board and its state stay shared by every client (one chip, one port).
+// The instrument and its state stay shared by every client (the board: one
+// chip, one port; the meter: one input, one reading memory).
 struct Session {
     ErrorQueue errors;
     std::uint8_t eventStatus = 0;       // *ESR?
@@ -78,8 +103,12 @@ struct Session {
     std::uint8_t serviceEnable = 0;     // *SRE
     StatusRegister operation;
     StatusRegister questionable;
-    BoardEvents latched; // the board's events already in this session's registers
+    SharedEvents latched; // the instrument's events already in this session's registers
     HeaderPath path;
+
+    StatusRegister& Register(RegisterName name) {
+        return name == RegisterName::Operation ? operation : questionable;
+    }
 
     // Queues the error and sets its class's bit in the event status register
     // (and DDE when the queue was full: an error was lost).

@@ -137,38 +137,5 @@ TEST(MeterLink, AddressesAsOperatorsWriteThem) {
     }
 }
 
-// The simulated DMM as a SCPI client sees it, one exchange after another.
-TEST(SimulatedDmm, AnswersInShortOrLongFormAndQueuesItsErrors) {
-    RunRig rig(Channel);
-    ASSERT_EQ(rig.instrument.WriteCode(3, 1000), ActionResult::Done);
-    SimulatedDmm dmm(rig.board.Chip(), rig.model);
-    char volts[32];
-    std::snprintf(volts, sizeof volts, "%+.9E", rig.model.Volts(3, 1000));
-    struct Exchange {
-        std::string message;
-        std::optional<std::string> reply;
-    };
-    const std::vector<Exchange> exchanges{
-        {"*IDN?", std::string(SimulatedDmm::Identity)},
-        {"rout:clos (@3)", std::nullopt},
-        {"ROUTe:CLOSe?", "(@3)"},
-        {":CONFigure:VOLTage:DC 10", std::nullopt},
-        {"sens:volt:dc:nplc 10", std::nullopt},
-        {"MEAS:VOLT:DC?", volts},
-        {"read?", volts},
-        {"SYST:ERR?", "+0,\"No error\""},
-        {"ROUT:CLOS (@16)", std::nullopt},
-        {"VOLT:DC:BOGUS 1", std::nullopt},
-        {"READ:DC?", std::nullopt},
-        {"SYSTem:ERRor:NEXT?", "-222,\"Data out of range\""},
-        {"syst:err?", "-113,\"Undefined header\""},
-        {"syst:err?", "-113,\"Undefined header\""},
-        {"SYST:ERR?", "+0,\"No error\""},
-    };
-    for (const Exchange& e : exchanges) {
-        EXPECT_EQ(dmm.Handle(e.message), e.reply) << e.message;
-    }
-}
-
 } // namespace
 } // namespace qv4130::characterise

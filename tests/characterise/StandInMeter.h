@@ -3,7 +3,7 @@
 // A meter on loopback TCP for the meter link's tests: the simulated DMM behind a
 // real socket, which can be told to misbehave at one reading the way real
 // meters do: say nothing, queue an error, send garbage, or hang up.
-#include "virtualboard/SimulatedDmm.h"
+#include "virtualboard/SimulatedMeterHandler.h"
 
 #include <atomic>
 #include <cstdint>
@@ -29,7 +29,7 @@ private:
     void Serve();
     bool Answer(int connection, const std::string& message);
 
-    SimulatedDmm dmm_;
+    SimulatedMeterHandler dmm_;
     MeterFault fault_;
     int atReading_;
     int readings_ = 0;

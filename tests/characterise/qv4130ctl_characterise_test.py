@@ -385,10 +385,10 @@ class ServedMeterTest(unittest.TestCase):
         self.board.sendall(b"SOUR:CHAN3:CODE 4000;*OPC?\n")
         self.assertEqual(self.board.recv(16), b"1\n")
         self.assertAlmostEqual(float(self.query("READ?")), self.model_volts(4000), places=8)
-        # One queue for all the meter's clients; a line too long to keep is one error.
-        self.meter.sendall(b"FETCH?\n" + b"x" * (70 * 1024) + b"\n")
+        # The client's own error queue; a line too long to keep is one error.
+        self.meter.sendall(b"CAL?\n" + b"x" * (70 * 1024) + b"\n")
         self.assertEqual(self.query("SYST:ERR?;SYST:ERR?;SYST:ERR?"),
-                         '-113,"Undefined header";-223,"Too much data";+0,"No error"')
+                         '-113,"Undefined header";-223,"Too much data";0,"No error"')
 
     def test_characterise_through_the_server_with_its_meter(self):
         # Left on another channel: characterise closes channel 3 itself.

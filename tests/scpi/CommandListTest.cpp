@@ -1,6 +1,7 @@
 // The manual page's and the documentation's SCPI command lists are the table's:
 // a command added to the table fails this test until the lists show it.
 #include "scpi/CommandHelp.h"
+#include "virtualboard/MeterCommands.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,9 @@ TEST(CommandList, TheDocumentsListTheTable) {
     } documents[] = {
         {"docs/scripting.md", "<!-- scpi-commands: from the command table, checked by a test -->",
          "<!-- end of scpi-commands -->", CommandListMarkdown()},
+        {"docs/scripting.md",
+         "<!-- meter-commands: from the meter's command table, checked by a test -->",
+         "<!-- end of meter-commands -->", MeterCommandListMarkdown()},
         {"packaging/man/qv4130ctl.1",
          ".\\\" scpi-commands: from the command table, checked by a test",
          ".\\\" end of scpi-commands", CommandListRoff()},

@@ -207,7 +207,7 @@ TEST(Conformance, SelfTestReadsTheChipBack) {
 TEST(Conformance, TellsItsObserverWhatEachCommandDid) {
     Bench bench;
     std::string seen;
-    bench.interpreter.SetObserver([&](const CommandOutcome& outcome) {
+    bench.interpreter.SetObserver([&](const CommandOutcome<Board>& outcome) {
         seen += std::string(outcome.command->header) + (outcome.error ? "! " : " ");
     });
     bench.Check({"OUTP?;SOUR:CHAN1:CODE 1;STEP 300;*OPC?", "1", "-222"});

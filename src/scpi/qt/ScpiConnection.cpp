@@ -45,7 +45,7 @@ bool ScpiConnection::RunNextCommand(CommandHandler& handler) {
     }
     bool more = false;
     if (current_->overlong) {
-        handler.QueueError(session_, Error::TooMuchData);
+        session_.Report(Error::TooMuchData); // where its SYSTem:ERRor? finds it
     } else {
         std::optional<Error> error;
         more = handler.ExecuteNextCommand(current_->text, position_, session_, replies_, error);

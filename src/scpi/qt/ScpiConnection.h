@@ -2,7 +2,7 @@
 
 #include "ServerLimits.h"
 #include "UniqueFd.h"
-#include "scpi/Interpreter.h"
+#include "scpi/CommandHandler.h"
 #include "scpi/LineFramer.h"
 #include "scpi/Session.h"
 

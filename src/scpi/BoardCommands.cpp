@@ -1,6 +1,6 @@
-#include "CommandTable.h"
+#include "BoardCommands.h"
 
-#include "ParameterReading.h"
+#include "CommonCommands.h"
 #include "host/AppIdentity.h"
 
 #include <algorithm>
@@ -12,15 +12,8 @@ namespace qv4130::scpi {
 
 namespace {
 
-using Result = std::optional<Error>;
-
-Result Reply(Call& call, std::string text) {
-    call.replies.push_back(std::move(text));
-    return std::nullopt;
-}
-Result Reply(Call& call, std::int64_t number) {
-    return Reply(call, std::to_string(number));
-}
+using namespace common;
+using Call = scpi::Call<Board>;
 
 Result Refusal(ActionResult result) {
     switch (result) {
@@ -44,57 +37,17 @@ std::string PortReply(std::uint16_t address) {
     return text;
 }
 
-std::uint8_t Byte(const Call& call) {
-    return static_cast<std::uint8_t>(call.value.integer);
-}
-
-// IEEE 488.2 common commands. Every command runs to its end before the next is
-// read, so an operation is complete as soon as the command that asked for it is.
-Result ClearStatus(Call& call) {
-    call.session.ClearStatus();
-    return std::nullopt;
-}
-Result SetEventEnable(Call& call) {
-    call.session.eventStatusEnable = Byte(call);
-    return std::nullopt;
-}
-Result AskEventEnable(Call& call) {
-    return Reply(call, call.session.eventStatusEnable);
-}
-Result TakeEventStatus(Call& call) {
-    const std::uint8_t events = call.session.eventStatus;
-    call.session.eventStatus = 0;
-    return Reply(call, events);
-}
+// IEEE 488.2 common commands the board answers its own way.
 Result Identify(Call& call) {
-    return Reply(call, IdentityReply());
-}
-Result OperationComplete(Call& call) {
-    call.session.eventStatus |= status_bit::OperationComplete;
-    return std::nullopt;
-}
-Result AskOperationComplete(Call& call) {
-    return Reply(call, "1");
+    return Reply(call, std::string(identity::CompanyName) + ",QV4130 evaluation board,0," +
+                           identity::Version);
 }
 Result Reset(Call& call) {
     call.instrument.Reset();
     return std::nullopt;
 }
-Result SetServiceEnable(Call& call) {
-    call.session.serviceEnable = Byte(call) & ~status_bit::MasterSummary;
-    return std::nullopt;
-}
-Result AskServiceEnable(Call& call) {
-    return Reply(call, call.session.serviceEnable);
-}
-Result AskStatusByte(Call& call) {
-    return Reply(call, call.session.StatusByte(!call.replies.empty()));
-}
 Result SelfTest(Call& call) {
     return Reply(call, call.instrument.SelfTest());
-}
-Result Wait(Call&) {
-    return std::nullopt;
 }
 
 // The board.
@@ -137,30 +90,32 @@ Result SetOutput(Call& call) {
 Result AskOutput(Call& call) {
     return Reply(call, call.instrument.Output() ? 1 : 0);
 }
+// The events every client's registers latch, and the condition that makes one.
+enum BoardEvent : std::size_t { SweepRan, PoweredDown };
+constexpr SharedEvent BoardEvents[] = {
+    {RegisterName::Operation, status_bit::Sweeping},
+    {RegisterName::Questionable, status_bit::Voltage},
+};
+static_assert(std::size(BoardEvents) <= MaxSharedEvents);
+StatusConditions Conditions(const Board& instrument) {
+    return {0, instrument.Output() ? std::uint16_t{0} : status_bit::Voltage};
+}
+
 Result Sweep(Call& call) {
     call.instrument.Sweep();
     // Every client's operation event register latches it before its next command.
-    ++call.events.sweeps;
+    call.events.Count(SweepRan);
     return std::nullopt;
 }
 Result SelectPort(Call& call) {
-    call.instrument.SelectPort(call.value.port);
+    call.instrument.SelectPort(PortMenuItems[static_cast<std::size_t>(call.value.integer)]);
     return std::nullopt;
 }
 Result AskPort(Call& call) {
     return Reply(call, PortReply(call.instrument.PortAddress()));
 }
 
-// SCPI's system and status subsystems.
-Result NextError(Call& call) {
-    return Reply(call, FormatError(call.session.errors.Pop()));
-}
-Result ErrorCount(Call& call) {
-    return Reply(call, static_cast<std::int64_t>(call.session.errors.Size()));
-}
-Result Version(Call& call) {
-    return Reply(call, "1999.0");
-}
+// SCPI's status subsystem.
 template <StatusRegister Session::*Register> Result TakeEvent(Call& call) {
     return Reply(call, (call.session.*Register).TakeEvent());
 }
@@ -180,42 +135,38 @@ Result PresetStatus(Call& call) {
     return std::nullopt;
 }
 
-constexpr ParameterRule Byte0To255 = Integer(0, 255, 0);
 // The register's 15 bits; the 16th is never set, so a reply is never negative as a 16-bit integer.
-constexpr ParameterRule Enable15Bits = Integer(0, 32767, 0);
+constexpr ParameterForm Enable15Bits = Integer(0, 32767, 0);
+constexpr auto PortNames = [] {
+    std::array<std::string_view, PortMenuItems.size()> names{};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        names[i] = PortMenuName(PortMenuItems[i]);
+    }
+    return names;
+}();
 constexpr auto Operation = &Session::operation;
 constexpr auto Questionable = &Session::questionable;
 
-constexpr CommandRow Rows[] = {
-    {"*CLS", ClearStatus, {}, {}, "clear this client's error queue and event registers"},
-    {"*ESE", SetEventEnable, AskEventEnable, Byte0To255,
-     "the standard event status enable: which event bits make ESB"},
-    {"*ESR",
-     {},
-     TakeEventStatus,
-     {},
-     "the standard event status register, then cleared: OPC 1, QYE 4, DDE 8, EXE 16, CME 32"},
+constexpr CommandRow<Board> Rows[] = {
+    ClearStatusRow<Board>,
+    EventEnableRow<Board>,
+    EventStatusRow<Board>,
     {"*IDN", {}, Identify, {}, "maker, model, serial (0), version"},
     {"*OPC",
-     OperationComplete,
-     AskOperationComplete,
+     OperationComplete<Board>,
+     AskOperationComplete<Board>,
      {},
      "OPC in the event register; the query answers 1 once every word before it is out"},
     {"*RST", Reset, {}, {}, "the reset pulse: every channel to 0 on the chip"},
-    {"*SRE", SetServiceEnable, AskServiceEnable, Byte0To255,
-     "the service request enable: which status byte bits make MSS"},
-    {"*STB",
-     {},
-     AskStatusByte,
-     {},
-     "the status byte: EAV 4, QUES 8, MAV 16, ESB 32, MSS 64, OPER 128"},
+    ServiceEnableRow<Board>,
+    StatusByteRow<Board>,
     {"*TST",
      {},
      SelfTest,
      {},
      "self-test, 0 passed: 1 the port's data lines don't drive, 2 the chip read back wrong, 4 "
      "the chip is powered down"},
-    {"*WAI", Wait, {}, {}, "nothing to wait for: every command ends before the next"},
+    WaitRow<Board>,
     {"SOURce:CHANnel#:CODE", SetCode, AskCode, Integer(0, FullScaleCode, 0),
      "a mode-0 word to channel n (0-15); the query gives the code as this process knows it: "
      "the chip's own on the virtual board, otherwise what the words sent to the board from "
@@ -233,21 +184,15 @@ constexpr CommandRow Rows[] = {
      Real(reference_volts::Min, reference_volts::Max, reference_volts::Default),
      "the board's reference voltage that VOLTage reckons with, 0.5 to 5 V (2.5 at start); it "
      "changes no output"},
-    {"OUTPut[:STATe]",
-     SetOutput,
-     AskOutput,
-     {ValueKind::Boolean},
+    {"OUTPut[:STATe]", SetOutput, AskOutput, Boolean(),
      "power up (byte 20) or down (28); 1 at start. While powered down CODE and STEP are "
      "refused (-221)"},
     {"DIAGnostic:SWEep", Sweep, {}, {}, "the test sweep: 3072 to channels 0 to 15 in turn"},
-    {"SYSTem:PORT",
-     SelectPort,
-     AskPort,
-     {ValueKind::Port},
+    {"SYSTem:PORT", SelectPort, AskPort, Choice(PortNames),
      "another port, as the menu picks it; its codes are unknown until sent"},
-    {"SYSTem:ERRor[:NEXT]", {}, NextError, {}, "the oldest of up to 16 errors, or 0,\"No error\""},
-    {"SYSTem:ERRor:COUNt", {}, ErrorCount, {}, "how many errors wait in the queue"},
-    {"SYSTem:VERSion", {}, Version, {}, "the SCPI version this instrument follows: 1999.0"},
+    NextErrorRow<Board>,
+    ErrorCountRow<Board>,
+    VersionRow<Board>,
     {"STATus:OPERation[:EVENt]",
      {},
      TakeEvent<Operation>,
@@ -275,42 +220,19 @@ constexpr CommandRow Rows[] = {
     {"STATus:PRESet", PresetStatus, {}, {}, "both enables to 0"},
 };
 
-// The rows of common commands or of the others, apart: a header is looked up
-// among its own kind only.
-template <bool Common> constexpr auto RowsOfKind() {
-    constexpr std::size_t Count = std::ranges::count_if(
-        Rows, [](const CommandRow& row) { return row.pattern.common == Common; });
-    std::array<const CommandRow*, Count> kind{};
-    std::size_t next = 0;
-    for (const CommandRow& row : Rows) {
-        if (row.pattern.common == Common) {
-            kind[next++] = &row;
-        }
-    }
-    return kind;
-}
-constexpr auto CommonRows = RowsOfKind<true>();
-constexpr auto SubsystemRows = RowsOfKind<false>();
+constexpr auto CommonRows = RowsOfKind<Rows, true>();
+constexpr auto SubsystemRows = RowsOfKind<Rows, false>();
+constexpr CommandSet<Board> Commands{Rows,         CommonRows,  SubsystemRows,
+                                     ChannelCount, BoardEvents, Conditions};
 
 } // namespace
 
-std::span<const CommandRow> CommandTable() {
+template <> const CommandSet<Board>& CommandsOf<Board>() {
+    return Commands;
+}
+
+std::span<const CommandRow<Board>> CommandTable() {
     return Rows;
-}
-
-std::span<const CommandRow* const> CommandsOfKind(bool common) {
-    if (common) {
-        return CommonRows;
-    }
-    return SubsystemRows;
-}
-
-Limits LimitsNow(const ParameterRule& parameter, const Board& instrument) {
-    return parameter.limitsNow ? parameter.limitsNow(instrument) : parameter.limits;
-}
-
-std::string IdentityReply() {
-    return std::string(identity::CompanyName) + ",QV4130 evaluation board,0," + identity::Version;
 }
 
 } // namespace qv4130::scpi

@@ -1,0 +1,105 @@
+// The simulated meter's conformance table: command lines in; each line's
+// replies and the client's error queue out. R3 and R5 stand for a reading of
+// channel 3 (code 1000) and channel 5 (code 4000).
+#include "BoardBench.h"
+#include "virtualboard/SimulatedMeterHandler.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace qv4130::scpi {
+namespace {
+
+struct Case {
+    std::string_view lines; // '\n' between lines
+    const char* replies;    // each line's replies, ';' between, '|' between lines
+    const char* errors;     // the error queue's numbers afterwards, oldest first
+};
+
+std::string Readings(std::string text, const AnalogModel& model) {
+    for (const auto& [name, channel, code] : {std::tuple{"R3", 3, 1000}, {"R5", 5, 4000}}) {
+        char volts[32];
+        std::snprintf(volts, sizeof volts, "%+.9E", model.Volts(channel, code));
+        for (auto at = text.find(name); at != std::string::npos; at = text.find(name)) {
+            text.replace(at, 2, volts);
+        }
+    }
+    return text;
+}
+
+void Check(const Case& c) {
+    SCOPED_TRACE(c.lines);
+    test::BoardBench bench;
+    bench.Send(0, 3, 1000);
+    bench.Send(0, 5, 4000);
+    AnalogModel model;
+    SimulatedMeterHandler meter(bench.chip(), model);
+    Session session = meter.NewSession();
+    std::string replies;
+    for (std::size_t start = 0, end = 0; end < c.lines.size(); start = end + 1) {
+        end = std::min(c.lines.find('\n', start), c.lines.size());
+        const std::string_view line = c.lines.substr(start, end - start);
+        std::vector<std::string> got;
+        std::optional<Error> error;
+        for (std::size_t at = 0; meter.ExecuteNextCommand(line, at, session, got, error);) {
+        }
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            replies += (i > 0 ? ";" : replies.empty() ? "" : "|") + got[i];
+        }
+    }
+    EXPECT_EQ(replies, Readings(c.replies, model));
+    std::string errors;
+    while (const auto error = session.errors.Pop()) {
+        errors += (errors.empty() ? "" : ",") + std::to_string(static_cast<int>(*error));
+    }
+    EXPECT_EQ(errors, c.errors);
+}
+
+TEST(Meter, CommandLinesDoWhatABenchMeterDoes) {
+    const Case cases[] = {
+        // ==== IEEE 488.2 common commands, with the client's own status ====
+        {"*IDN?;*OPT?;*TST?;*OPC?;*WAI", "QV4130,Simulated DMM,0,1.0;0;0;1", ""},
+        {"BOGUS\n*ESR?;*STB?;*ESE 32;*STB?\n*CLS;*STB?", "32;20;20|0", ""},
+        {"VOLT:DC:BOGUS 1\nREAD:DC?\n*RST 1\nSENS2:VOLT:RANG 1\nMEAS? 1,2,3\nCONF ABC", "",
+         "-113,-113,-108,-114,-108,-104"},
+        // ==== The input switch: wiring, which *RST leaves ====
+        {"ROUT:CLOS (@3);ROUT:CLOS?;ROUT:CLOS? (@2:3,5)\n*RST;ROUT:CLOS?;READ?",
+         "(@3);0,1,0|(@3);R3", ""},
+        {"ROUT:CLOS (@16)\nROUT:CLOS (@1,2)\nROUT:CLOS\nROUT:CLOS 3\nROUT:CLOS (@", "",
+         "-222,-221,-109,-104,-102"},
+        // ==== CONFigure, MEASure and the settings read back ====
+        {"CONF:VOLT:DC 1;CONF?;VOLT:DC:RANG?;RANG:AUTO?",
+         "\"VOLT +1.000000E+00,+1.000000E-06\";+1.000000E+00;0", ""},
+        {"ROUT:CLOS (@5);CONF;CONF?;:VOLT:RANG:AUTO?;:VOLT:NPLC?",
+         "\"VOLT +1.000000E+01,+1.000000E-05\";1;+1.000000E+01", ""},
+        {"CONF 10,3E-5;VOLT:NPLC?;:CONF 1,MIN;VOLT:NPLC?;:CONF DEF,MAX;VOLT:NPLC?",
+         "+1.000000E+00;+1.000000E+02;+2.000000E-02", ""},
+        {"CONF 1,1E-9\nCONF 2000\nCONF 1,2,3", "", "-222,-222,-108"},
+        {"ROUT:CLOS (@3);MEAS:VOLT:DC? DEF,DEF;MEAS? 1;CONF?",
+         "R3;R3;\"VOLT +1.000000E+00,+1.000000E-06\"", ""},
+        {"VOLT:DC:NPLC 0.5;NPLC?;NPLC? MIN;NPLC? MAX\nVOLT:DC:NPLC abc\nVOLT:NPLC 1000",
+         "+1.000000E+00;+2.000000E-02;+1.000000E+02", "-104,-222"},
+        {"SENS:VOLT:RANG 2;RANG?;RANG:AUTO?;AUTO ON;AUTO?;:VOLT:RANG? MIN",
+         "+1.000000E+01;0;1;+1.000000E-01", ""},
+        {"ROUT:CLOS (@5);VOLT:RES 3E-5;NPLC?;RES?;RES? MAX\nVOLT:RES 1",
+         "+1.000000E+00;+3.000000E-05;+1.000000E-03", "-222"},
+        // Past its range a reading is an overload.
+        {"ROUT:CLOS (@5);VOLT:RANG 1;READ?;:CONF;READ?", "+9.900000000E+37;R5", ""},
+        {"CONF 1,MIN;TRIG:SOUR BUS;SAMP:COUN 5;*RST;CONF?;TRIG:SOUR?;SAMP:COUN?;VOLT:NPLC?",
+         "\"VOLT +1.000000E-01,+1.000000E-07\";IMM;1;+1.000000E+01", ""},
+        // ==== The trigger model ====
+        {"ROUT:CLOS (@3);SAMP:COUN 2;SAMP:COUN?;TRIG:SOUR BUS;TRIG:SOUR?;INIT\nFETC?\n*TRG;FETC?\n"
+         "READ?\n*TRG\nINIT;INIT\nSAMP:COUN 513",
+         "2;BUS|R3,R3", "-230,-214,-211,-213,-222"},
+        {"FETC?\nROUT:CLOS (@3);INIT;ROUT:CLOS (@5);FETC?;READ?", "R3;R5", "-230"},
+    };
+    for (const Case& c : cases) {
+        Check(c);
+    }
+}
+
+} // namespace
+} // namespace qv4130::scpi
