@@ -1,7 +1,10 @@
 #pragma once
 
-#include <optional>
+#include "setup/BoardSetup.h"
+#include "setup/ServerOptions.h"
+
 #include <string>
+#include <variant>
 
 namespace qv4130 {
 
@@ -12,26 +15,22 @@ namespace qv4130 {
 struct ProgramOptions {
     bool help = false;
     bool version = false;
-    bool virtualBoard = false;
-    std::optional<std::string> tracePath;  // empty when "--trace" ends the line
-    std::optional<std::string> listenText; // "[ADDR:]PORT"
-    std::optional<std::string> vrefText;   // the virtual board's reference, volts
-    std::optional<std::string> analogSeedText;
-    std::optional<std::string> meterListenText{}; // "[ADDR:]PORT"
+    BoardChoice board;   // --virtual-board, --trace, --vref, --analog-seed, --analog-noise
+    ServerChoice served; // --listen, --meter-listen
     bool characterise = false;
-    std::optional<std::string> analogNoiseText{}; // the readings' noise, LSB
+    // The command line's argument text, for start-up's "/SS" search: every
+    // argument after the program's own path, joined by single blanks, without
+    // the options that carry a value and their values.
+    std::string argumentText;
 };
 
-ProgramOptions ParseProgramOptions(int argc, const char* const* argv);
-
-// Takes every option that carries a value, and its value, out of argv, as the
-// toolkit takes its own, so nothing after this reads a value as an option.
-// Returns the new count.
-int RemoveValueOptions(int argc, char** argv);
-
-// The command line's argument text: every argument after the program's own
-// path, joined by single blanks, leaving out the options that carry a value.
-std::string ArgumentText(int argc, const char* const* argv);
+// Reads qv4130's options from argv (the program's own path first) wherever
+// they stand, the board's and the server's as qv4130ctl reads them, and takes
+// every option that carries a value, and its value, out of argv, as the
+// toolkit takes its own, so nothing after this reads a value as an option;
+// argc shrinks. The reason for a usage error instead, unless --help or
+// --version was asked for.
+std::variant<ProgramOptions, std::string> ReadProgramOptions(int& argc, char** argv);
 
 // "qv4130 2.0.1"
 std::string VersionText();

@@ -17,7 +17,6 @@
 #include "scpi/Interpreter.h"
 #include "scpi/qt/StartServing.h"
 #include "scpi/qt/StopSignals.h"
-#include "setup/AnalogOptions.h"
 #include "setup/BoardSetup.h"
 #include "ui/ApplicationIcon.h"
 #include "ui/ChildWindows.h"
@@ -81,15 +80,6 @@ std::unique_ptr<qv4130::VirtualBoardPanel> ShowPanel(qv4130::BoardSetup& board,
     return panel;
 }
 
-// What the command line asks for, read before the toolkit sees it.
-struct StartOptions {
-    qv4130::BoardChoice board;
-    std::optional<qv4130::scpi::ListenAddress> listen;
-    bool characterise = false;
-    std::optional<qv4130::scpi::ListenAddress> meterListen;
-    std::string argumentText; // for start-up's "/SS" search
-};
-
 int UsageFailure(const std::string& reason) {
     qv4130::ProgramReport()(reason);
     std::cerr << "Try 'qv4130 --help'.\n";
@@ -99,45 +89,17 @@ int UsageFailure(const std::string& reason) {
 // The options, or the exit status when the program is not to start (help,
 // version, a usage error). argc shrinks by the options whose values the toolkit
 // must never read as options of its own.
-std::variant<StartOptions, int> ReadOptions(int& argc, char** argv) {
-    const qv4130::ProgramOptions given = qv4130::ParseProgramOptions(argc, argv);
+std::variant<qv4130::ProgramOptions, int> ReadOptions(int& argc, char** argv) {
+    auto read = qv4130::ReadProgramOptions(argc, argv);
+    if (const auto* mistake = std::get_if<std::string>(&read)) {
+        return UsageFailure(*mistake);
+    }
+    const auto& given = std::get<qv4130::ProgramOptions>(read);
     if (given.help || given.version) {
         std::cout << (given.help ? qv4130::UsageText() : qv4130::VersionText() + '\n');
         return EXIT_SUCCESS;
     }
-    StartOptions options{{given.virtualBoard, given.tracePath, {}},
-                         std::nullopt,
-                         given.characterise,
-                         std::nullopt,
-                         {}};
-    if (given.tracePath && given.tracePath->empty()) {
-        return UsageFailure("--trace needs a file name");
-    }
-    if (auto reason = qv4130::ApplyAnalogOptions(
-            {given.vrefText, given.analogSeedText, given.analogNoiseText}, given.virtualBoard,
-            options.board.analog)) {
-        return UsageFailure(*reason);
-    }
-    if (given.listenText) {
-        options.listen = qv4130::scpi::ParseListenAddress(*given.listenText);
-        if (!options.listen) {
-            return UsageFailure("--listen takes [ADDR:]PORT, ADDR an IP address or localhost");
-        }
-    }
-    if (given.meterListenText) {
-        if (!given.virtualBoard) {
-            return UsageFailure("--meter-listen serves the virtual board's simulated meter: it "
-                                "needs --virtual-board");
-        }
-        options.meterListen = qv4130::scpi::ParseListenAddress(*given.meterListenText);
-        if (!options.meterListen) {
-            return UsageFailure(
-                "--meter-listen takes [ADDR:]PORT, ADDR an IP address or localhost");
-        }
-    }
-    options.argumentText = qv4130::ArgumentText(argc, argv);
-    argc = qv4130::RemoveValueOptions(argc, argv);
-    return options;
+    return std::get<qv4130::ProgramOptions>(std::move(read));
 }
 
 void SetUpApplication() {
@@ -207,12 +169,13 @@ void EndLikeQuit(qv4130::scpi::StopSignals& stop, RemoteControl& remote,
 }
 
 // The simulated meter served on a port of its own, when asked for.
-std::unique_ptr<MeterService> ServeMeter(const StartOptions& options, qv4130::BoardSetup& board) {
-    if (!options.meterListen) {
+std::unique_ptr<MeterService> ServeMeter(const qv4130::ServerChoice& served,
+                                         qv4130::BoardSetup& board) {
+    if (!served.meterListen) {
         return nullptr;
     }
     auto service = std::make_unique<MeterService>(board);
-    qv4130::scpi::StartServing(service->server, *options.meterListen, "qv4130 (simulated meter)",
+    qv4130::scpi::StartServing(service->server, *served.meterListen, "qv4130 (simulated meter)",
                                std::cout, qv4130::ProgramReport());
     return service;
 }
@@ -255,7 +218,7 @@ int main(int argc, char** argv) {
     if (const int* status = std::get_if<int>(&read)) {
         return *status;
     }
-    const StartOptions options = std::get<StartOptions>(std::move(read));
+    const auto options = std::get<qv4130::ProgramOptions>(std::move(read));
 
     QApplication app(argc, argv);
     SetUpApplication();
@@ -276,14 +239,14 @@ int main(int argc, char** argv) {
     const qv4130::MainFormHooks hooks = QuitHooks(characterise, board.Trace());
     qv4130::scpi::StopSignals stop;
     EndLikeQuit(stop, remote, hooks);
-    const std::unique_ptr<MeterService> meter = ServeMeter(options, board);
+    const std::unique_ptr<MeterService> meter = ServeMeter(options.served, board);
 
     const HostServices host(messages);
     qv4130::LazyMainWindow mainWindow([&] {
         auto form = std::make_unique<qv4130::MainForm>(
             actions, messages, qv4130::ProgramChildWindows(actions, messages, host.sysInfo), hooks);
-        if (options.listen) {
-            remote.Listen(*options.listen, *form);
+        if (options.served.listen) {
+            remote.Listen(*options.served.listen, *form);
         }
         return form;
     });

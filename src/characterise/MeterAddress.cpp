@@ -20,36 +20,33 @@ std::optional<std::uint16_t> ParsePort(std::string_view text) {
 
 } // namespace
 
-std::optional<MeterAddress> ParseMeterAddress(const std::string& text) {
-    if (text.starts_with("/dev/")) {
-        return UsbTmcNode{text};
-    }
-    std::string host = text;
+std::optional<TcpAddress> ParseTcpAddress(std::string_view text) {
+    std::string_view host = text;
     std::string_view port;
     if (text.starts_with('[')) {
         const auto close = text.find(']');
-        if (close == std::string::npos) {
+        if (close == std::string_view::npos) {
             return std::nullopt;
         }
         host = text.substr(1, close - 1);
-        const std::string_view rest = std::string_view(text).substr(close + 1);
+        const std::string_view rest = text.substr(close + 1);
         if (!rest.empty()) {
             if (rest.front() != ':') {
                 return std::nullopt;
             }
             port = rest.substr(1);
         }
-    } else if (const auto colon = text.find(':'); colon != std::string::npos) {
-        if (text.find(':', colon + 1) != std::string::npos) {
+    } else if (const auto colon = text.find(':'); colon != std::string_view::npos) {
+        if (text.find(':', colon + 1) != std::string_view::npos) {
             return std::nullopt; // a bare IPv6 address: its port would be ambiguous
         }
         host = text.substr(0, colon);
-        port = std::string_view(text).substr(colon + 1);
+        port = text.substr(colon + 1);
     }
     if (host.empty()) {
         return std::nullopt;
     }
-    TcpAddress address{host};
+    TcpAddress address{std::string(host)};
     if (!port.empty() || text.ends_with(':')) {
         const auto number = ParsePort(port);
         if (!number) {
@@ -58,6 +55,16 @@ std::optional<MeterAddress> ParseMeterAddress(const std::string& text) {
         address.port = *number;
     }
     return address;
+}
+
+std::optional<MeterAddress> ParseMeterAddress(const std::string& text) {
+    if (text.starts_with("/dev/")) {
+        return UsbTmcNode{text};
+    }
+    if (auto address = ParseTcpAddress(text)) {
+        return *address;
+    }
+    return std::nullopt;
 }
 
 std::unique_ptr<MeterTransport> OpenMeterTransport(const MeterAddress& address,

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace qv4130::characterise {
@@ -22,7 +23,17 @@ struct UsbTmcNode {
 };
 using MeterAddress = std::variant<TcpAddress, UsbTmcNode>;
 
-// "/dev/usbtmc0", "HOST", "HOST:PORT" or "[IPv6]:PORT"; none for anything else.
+// How the operator writes a meter's address, and a SCPI server's (a socket
+// only), as every help text, usage error and field says it. ScpiSocketPort is
+// the port unless one is given.
+inline constexpr std::string_view MeterAddressSyntax = "HOST[:PORT] or /dev/usbtmcN";
+inline constexpr std::string_view TcpAddressSyntax = "HOST[:PORT]";
+
+// "HOST", "HOST:PORT" or "[IPv6]:PORT"; none for anything else. The one
+// reader of these addresses: a meter's, and a running server's (--connect).
+std::optional<TcpAddress> ParseTcpAddress(std::string_view text);
+
+// "/dev/usbtmc0", or what ParseTcpAddress takes; none for anything else.
 std::optional<MeterAddress> ParseMeterAddress(const std::string& text);
 
 // Connects to the meter. Throws TransportError.

@@ -43,7 +43,7 @@ std::unique_ptr<Meter> ConnectMeter(MeterChoice choice, int channel, const Virtu
     choice.settings.name = *choice.address;
     const auto parsed = ParseMeterAddress(*choice.address);
     if (!parsed) {
-        throw MeterError("meter " + *choice.address + ": not HOST[:PORT] or /dev/usbtmcN");
+        throw MeterError("meter " + *choice.address + ": not " + std::string(MeterAddressSyntax));
     }
     std::unique_ptr<MeterTransport> transport;
     try {

@@ -10,18 +10,25 @@ std::int32_t BoardReach::ClaimParallelPort(std::int32_t port, std::int32_t flags
 }
 
 std::int32_t BoardReach::InByte(std::int32_t address) {
-    touched_ = true;
+    touched_ = touchedEver_ = true;
     return library_.InByte(address);
 }
 
 void BoardReach::OutByte(std::int32_t address, std::int32_t value) {
-    touched_ = true;
+    touched_ = touchedEver_ = true;
     library_.OutByte(address, value);
 }
 
 std::int32_t BoardReach::ReleaseParallelPort(std::int32_t port) {
     // Sends nothing of its own: what it may fail to send is the last command's.
     return library_.ReleaseParallelPort(port);
+}
+
+std::optional<std::string> BoardReach::Release(std::int32_t port) {
+    Checkpoint();
+    ReleaseParallelPort(port);
+    touched_ = touchedEver_;
+    return Lost();
 }
 
 void BoardReach::Checkpoint() {

@@ -33,11 +33,16 @@ public:
     void Checkpoint();
     // Why the port calls since the checkpoint could not reach the board, if they couldn't.
     std::optional<std::string> Lost();
+    // Gives the claim back, and with it the library sends whatever it still
+    // held: why that did not reach the board, if anything was ever sent and it
+    // didn't (an adapter pulled out during the last command).
+    std::optional<std::string> Release(std::int32_t port);
 
 private:
     PortLibrary& library_;
     bool claimed_ = false;
     bool touched_ = false;
+    bool touchedEver_ = false;
     std::optional<std::string> errorAtCheckpoint_;
 };
 

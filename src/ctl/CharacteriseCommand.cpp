@@ -163,7 +163,8 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
         outcome = RunCharacterisation(output, *meter, options.run, hooks);
     }
     // The CSV, the image and the figures all take the ideal from the result.
-    const Linearity result = Analyse(outcome.points, IdealFor(boardReferenceVolts, options.vref));
+    const Linearity result =
+        Analyse(outcome.points, IdealFor(boardReferenceVolts, options.idealVref));
     const RunStanding standing = JudgeRun(outcome, options.run, result);
     std::ostringstream rows;
     WriteCsv(rows, result, record, standing);

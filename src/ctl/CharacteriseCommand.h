@@ -12,7 +12,7 @@ namespace qv4130::ctl {
 // Runs "characterise": connects the meter (or, on the virtual board and with no
 // --meter, its simulated meter, measuring the board's analog model), steps the channel through
 // `output`, writes the CSV and prints the channel's figures, reckoned against the board's
-// reference `boardReferenceVolts` unless --vref names another. Ctrl-C stops the run and keeps
+// reference `boardReferenceVolts` unless --ideal-vref names another. Ctrl-C stops the run and keeps
 // what it measured; its figures come under a line that says they are partial. A progress line is
 // drawn on `out` only when `progressLine` (a terminal). Returns false, after telling `failed` why
 // in one line, when the run could not be done whole or its readings did not follow its codes.

@@ -10,6 +10,9 @@ namespace qv4130::ctl {
 
 namespace {
 
+using options::Mistake;
+using Options = CharacteriseOptions;
+
 // What bench DMMs take: their DC ranges run from 100 mV to 1000 V, their
 // integration times from a few thousandths of a power-line cycle to a hundred or so.
 constexpr double MinRangeVolts = 0.001;
@@ -23,120 +26,140 @@ std::string Number(double value) {
     return std::string(text, end);
 }
 
-std::optional<int> Whole(const std::string& text) {
-    return text::ParseWhole<int>(text, 10);
-}
-
-using Result = std::variant<CharacteriseOptions, std::string>;
-
-// One option's value into the options; a reason when it does not fit.
-std::optional<std::string> Take(CharacteriseOptions& o, std::string_view option,
-                                const std::string& value) {
-    auto whole = [&](int& into, const char* what) -> std::optional<std::string> {
-        const auto number = Whole(value);
-        if (!number) {
-            return std::string(option) + " takes " + what;
-        }
-        into = *number;
-        return std::nullopt;
-    };
-    // A number a meter or the ideal can take: "1e-300" or "1e308" would be
-    // sent on to the meter as they are, or make every figure NaN.
-    auto within = [&](std::optional<double>& into, double low, double high,
-                      const std::string& reason) -> std::optional<std::string> {
-        into = text::ParsePositive(value);
-        if (into && *into >= low && *into <= high) {
-            return std::nullopt;
-        }
-        into.reset();
-        return std::string(option) + " takes " + reason;
-    };
-    if (option == "--meter") {
-        if (!characterise::ParseMeterAddress(value)) {
-            return "--meter takes HOST[:PORT] or /dev/usbtmcN";
-        }
-        o.meter = value;
-    } else if (option == "--channel") {
-        return whole(o.run.channel, "a channel 0-15");
-    } else if (option == "--from") {
-        return whole(o.run.from, "a code 0-4095");
-    } else if (option == "--to") {
-        return whole(o.run.to, "a code 0-4095");
-    } else if (option == "--step") {
-        return whole(o.run.step, "a step of 1 or more codes");
-    } else if (option == "--end-code") {
-        int code = 0;
-        auto error = whole(code, "a code 0-4095");
-        o.run.endCode = code;
-        return error;
-    } else if (option == "--settle") {
-        int milliseconds = 0;
-        auto error = whole(milliseconds, "milliseconds");
-        o.run.settle = std::chrono::milliseconds(milliseconds);
-        return error;
-    } else if (option == "--average") {
-        return whole(o.run.average, "a count of readings");
-    } else if (option == "--timeout") {
-        int milliseconds = 0;
-        auto error = whole(milliseconds, "milliseconds");
-        o.timeout = std::chrono::milliseconds(milliseconds);
-        if (!error && o.timeout.count() <= 0) {
-            return "--timeout takes milliseconds above 0";
-        }
-        return error;
-    } else if (option == "--vref") {
-        return within(o.vref, reference_volts::Min, reference_volts::Max,
-                      "the reference in volts, " + Number(reference_volts::Min) + " V to " +
-                          Number(reference_volts::Max) + " V");
-    } else if (option == "--range") {
-        return within(o.rangeVolts, MinRangeVolts, MaxRangeVolts,
-                      "a DC range in volts, " + Number(MinRangeVolts) + " to " +
-                          Number(MaxRangeVolts));
-    } else if (option == "--nplc") {
-        return within(o.nplc, MinNplc, MaxNplc,
-                      "power-line cycles, " + Number(MinNplc) + " to " + Number(MaxNplc));
-    } else if (option == "--csv") {
-        o.csvPath = value;
-        return value.empty() ? std::optional<std::string>("--csv takes a file name") : std::nullopt;
-    } else if (option == "--png") {
-        o.pngPath = value;
-        return value.empty() ? std::optional<std::string>("--png takes a file name") : std::nullopt;
-    } else {
-        return "characterise has no option " + std::string(option);
+// A whole number into `into`; "takes `what`" when the value is none.
+Mistake Whole(int& into, std::string_view value, std::string_view what) {
+    const auto number = text::ParseWhole<int>(value, 10);
+    if (!number) {
+        return std::string("takes ").append(what);
     }
+    into = *number;
     return std::nullopt;
 }
 
+// A number a meter or the ideal can take: "1e-300" or "1e308" would be sent on
+// to the meter as they are, or make every figure NaN.
+Mistake Within(std::optional<double>& into, std::string_view value, double low, double high,
+               const std::string& what) {
+    into = text::ParsePositive(value);
+    if (into && *into >= low && *into <= high) {
+        return std::nullopt;
+    }
+    into.reset();
+    return "takes " + what;
+}
+
+Mistake FileName(std::string& into, std::string_view value) {
+    into = std::string(value);
+    return value.empty() ? Mistake("takes a file name") : std::nullopt;
+}
+
+constexpr options::Option<Options> Declared[] = {
+    {{.name = "channel",
+      .value = "N",
+      .help = "The channel to measure, 0 to 15.",
+      .required = true},
+     [](Options& o, std::string_view v) { return Whole(o.run.channel, v, "a channel 0-15"); }},
+    {{.name = "csv",
+      .value = "FILE",
+      .help = "Where every measured code goes: code, volts, error, end-point and best-fit INL, "
+              "DNL.",
+      .required = true},
+     [](Options& o, std::string_view v) { return FileName(o.csvPath, v); }},
+    {{.name = "meter",
+      .value = "ADDR",
+      .help = "A SCPI DMM on the output: HOST[:PORT] (port 5025 unless given) or /dev/usbtmcN. "
+              "Without it, on the virtual board, its simulated meter."},
+     [](Options& o, std::string_view v) -> Mistake {
+         if (!characterise::ParseMeterAddress(std::string(v))) {
+             return std::string("takes ").append(characterise::MeterAddressSyntax);
+         }
+         o.meter = std::string(v);
+         return std::nullopt;
+     }},
+    {{.name = "from", .value = "C", .help = "The first code (0)."},
+     [](Options& o, std::string_view v) { return Whole(o.run.from, v, "a code 0-4095"); }},
+    {{.name = "to", .value = "C", .help = "The last code, either way, always measured (4095)."},
+     [](Options& o, std::string_view v) { return Whole(o.run.to, v, "a code 0-4095"); }},
+    {{.name = "step", .value = "S", .help = "The codes' step (1)."},
+     [](Options& o, std::string_view v) {
+         return Whole(o.run.step, v, "a step of 1 or more codes");
+     }},
+    {{.name = "settle", .value = "MS", .help = "The wait after each word, up to 60000 (0)."},
+     [](Options& o, std::string_view v) {
+         int milliseconds = 0;
+         auto mistake = Whole(milliseconds, v, "milliseconds");
+         o.run.settle = std::chrono::milliseconds(milliseconds);
+         return mistake;
+     }},
+    {{.name = "average", .value = "K", .help = "Readings per code, averaged, up to 1000 (1)."},
+     [](Options& o, std::string_view v) { return Whole(o.run.average, v, "a count of readings"); }},
+    {{.name = "ideal-vref",
+      .value = "V",
+      .help = "The reference of the ideal transfer, code/4096 x V, 0.5 to 5 V; unless given, the "
+              "board's: 2.5, the virtual board's --vref, or a served board's SOUR:VREF?."},
+     [](Options& o, std::string_view v) {
+         return Within(o.idealVref, v, reference_volts::Min, reference_volts::Max,
+                       "the reference in volts, " + Number(reference_volts::Min) + " V to " +
+                           Number(reference_volts::Max) + " V");
+     }},
+    {{.name = "vref", .value = "V", .hidden = true},
+     [](Options&, std::string_view) -> Mistake {
+         return "of characterise is now --ideal-vref, the ideal line's reference; --vref before "
+                "the commands is the virtual board's";
+     }},
+    {{.name = "end-code",
+      .value = "C",
+      .help = "The code the channel is left at (the one it had)."},
+     [](Options& o, std::string_view v) {
+         int code = 0;
+         auto mistake = Whole(code, v, "a code 0-4095");
+         o.run.endCode = code;
+         return mistake;
+     }},
+    {{.name = "range", .value = "V", .help = "The meter's DC range, 0.001 to 1000 V (its own)."},
+     [](Options& o, std::string_view v) {
+         return Within(o.rangeVolts, v, MinRangeVolts, MaxRangeVolts,
+                       "a DC range in volts, " + Number(MinRangeVolts) + " to " +
+                           Number(MaxRangeVolts));
+     }},
+    {{.name = "nplc",
+      .value = "N",
+      .help = "The meter's integration time in power-line cycles, 0.0001 to 1000 (its own)."},
+     [](Options& o, std::string_view v) {
+         return Within(o.nplc, v, MinNplc, MaxNplc,
+                       "power-line cycles, " + Number(MinNplc) + " to " + Number(MaxNplc));
+     }},
+    {{.name = "meas", .help = "Read with MEAS:VOLT:DC? instead of READ?."},
+     [](Options& o, std::string_view) -> Mistake {
+         o.measureEachReading = true;
+         return std::nullopt;
+     }},
+    {{.name = "timeout", .value = "MS", .help = "How long the meter may take to answer (5000)."},
+     [](Options& o, std::string_view v) -> Mistake {
+         int milliseconds = 0;
+         if (auto mistake = Whole(milliseconds, v, "milliseconds")) {
+             return mistake;
+         }
+         o.timeout = std::chrono::milliseconds(milliseconds);
+         return o.timeout.count() > 0 ? std::nullopt : Mistake("takes milliseconds above 0");
+     }},
+    {{.name = "png",
+      .value = "FILE",
+      .help = "The output, INL and DNL plots of qv4130's Characterise window as a PNG image too."},
+     [](Options& o, std::string_view v) { return FileName(o.pngPath.emplace(), v); }},
+};
+
 } // namespace
 
-std::variant<CharacteriseOptions, std::string>
-ParseCharacteriseOptions(const std::vector<std::string>& words) {
-    CharacteriseOptions options;
-    bool channelGiven = false;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string& option = words[i];
-        if (option == "--meas") {
-            options.measureEachReading = true;
-            continue;
-        }
-        if (i + 1 == words.size()) {
-            return option + " takes a value";
-        }
-        channelGiven = channelGiven || option == "--channel";
-        if (auto error = Take(options, option, words[++i])) {
-            return *error;
-        }
-    }
-    if (!channelGiven) {
-        return std::string("characterise needs --channel N");
-    }
-    if (options.csvPath.empty()) {
-        return std::string("characterise needs --csv FILE");
-    }
+std::span<const options::Option<CharacteriseOptions>> CharacteriseOptionList() {
+    return Declared;
+}
+
+std::optional<std::string> CheckCharacteriseOptions(const CharacteriseOptions& options) {
     if (const auto error = characterise::CheckSettings(options.run)) {
         return "characterise: " + *error;
     }
-    return options;
+    return std::nullopt;
 }
 
 } // namespace qv4130::ctl

@@ -2,24 +2,25 @@
 
 #include "characterise/CharacterisationRun.h"
 #include "characterise/Linearity.h"
+#include "setup/CommandLine.h"
 
 #include <chrono>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
-#include <variant>
-#include <vector>
 
 namespace qv4130::ctl {
 
 // What "characterise" was asked to do.
 struct CharacteriseOptions {
-    // HOST[:PORT] or /dev/usbtmcN; none: the virtual board's simulated meter.
+    // HOST[:PORT] or /dev/usbtmcN, as read by characterise::ParseMeterAddress;
+    // none: the virtual board's simulated meter.
     std::optional<std::string> meter;
     characterise::RunSettings run;
-    // The reference of the ideal transfer, when the operator names it; without
-    // it, the board's (see characterise::IdealFor).
-    std::optional<double> vref;
+    // The reference of the ideal transfer (--ideal-vref), when the operator
+    // names one; without it, the board's (see characterise::IdealFor).
+    std::optional<double> idealVref;
     std::string csvPath;
     // Where the output, INL and DNL plots go as a PNG image; none: no image.
     std::optional<std::string> pngPath;
@@ -29,27 +30,18 @@ struct CharacteriseOptions {
     std::chrono::milliseconds timeout{5000};
 };
 
-// Reads the words after "characterise" (each --option with its value); a
-// reason when they are wrong.
-std::variant<CharacteriseOptions, std::string>
-ParseCharacteriseOptions(const std::vector<std::string>& words);
+// characterise's options, declared once: their parser and their help come
+// from here. --channel and --csv are required.
+std::span<const options::Option<CharacteriseOptions>> CharacteriseOptionList();
 
-// What the help says of the command, one line of the help per line.
+// Why options that were each read well still make no run; none when they do.
+std::optional<std::string> CheckCharacteriseOptions(const CharacteriseOptions& options);
+
+// What the help says of the command; its options follow it in a list of their own.
 inline constexpr std::string_view CharacteriseHelp =
-    "measure the channel's output at each code with a meter\n"
-    "and write every code to the CSV, then print offset, gain\n"
-    "error, INL, DNL and whether it is monotonic. --meter\n"
-    "HOST[:PORT] (5025 by default) or /dev/usbtmcN: a SCPI DMM\n"
-    "on the output; without it, on the virtual board, its\n"
-    "simulated meter. --from, --to (0, 4095), --step (1) codes;\n"
-    "--settle MS after each word (0); --average K readings per\n"
-    "code (1); --vref V of the ideal code/4096 x V, 0.5 to 5\n"
-    "(the board's: 2.5, or the virtual or served board's own);\n"
-    "--end-code C to leave the channel at (the code it had);\n"
-    "--range V, --nplc N, --meas (MEAS:VOLT:DC? per reading),\n"
-    "--timeout MS (5000) for the meter. --png FILE: the output,\n"
-    "INL and DNL plots as an image too. Ctrl-C stops the run\n"
-    "and keeps what it measured; readings that do not follow\n"
-    "the codes give no figures";
+    "measure the channel's output at each code with a meter and write every code to the CSV, "
+    "then print offset, gain error, INL, DNL and whether it is monotonic. Ctrl-C stops the run "
+    "and keeps what it measured; readings that do not follow the codes give no figures. Its "
+    "options are listed below";
 
 } // namespace qv4130::ctl

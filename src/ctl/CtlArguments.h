@@ -2,9 +2,10 @@
 
 #include "CharacteriseOptions.h"
 #include "board/PrinterPorts.h"
-#include "virtualboard/AnalogModel.h"
+#include "characterise/MeterAddress.h"
+#include "setup/BoardSetup.h"
+#include "setup/ServerOptions.h"
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,45 +18,55 @@ enum class Action { Write, Step, Power, Reset, Sweep, Status, Scpi, Run, Charact
 
 struct Command {
     Action action;
-    std::int64_t channel = 0;
-    // The code (write), the step (step), 1 or 0 (power).
-    std::int64_t value = 0;
-    // The SCPI text (scpi), the script's path or "-" (run), the --listen text (serve).
+    // The line of SCPI that carries the command out: made from its row of the
+    // command table (write, step, power, reset, sweep, status), or as given
+    // (scpi). The script's path or "-" (run).
     std::string text;
     // What characterise was asked (characterise only).
     std::optional<CharacteriseOptions> characterise{};
-    // serve's --meter-listen text: where the virtual board's meter is served.
-    std::optional<std::string> meterListen{};
+    // Where serve listens (127.0.0.1:5025 unless told), and serves the virtual
+    // board's simulated meter (serve only).
+    std::optional<ServerChoice> serve{};
+};
+
+// The running server --connect names.
+struct ServerAddress {
+    std::string name; // as the operator wrote it: every failure starts with it
+    characterise::TcpAddress address;
 };
 
 struct Plan {
     bool help = false;
     bool version = false;
-    bool virtualBoard = false;
+    // --virtual-board, --trace, --vref, --analog-seed, --analog-noise: the board
+    // of this process, as qv4130 reads them.
+    BoardChoice board;
     std::optional<PortMenuItem> port;
-    // --trace FILE: the data register's writes recorded in a VCD file.
-    std::optional<std::string> tracePath;
-    // --vref, --analog-seed: the virtual board's outputs.
-    AnalogSettings analog;
-    std::vector<Command> commands;
     // --connect HOST[:PORT]: the commands go to a running server's board.
-    std::optional<std::string> connect;
+    std::optional<ServerAddress> connect;
+    std::vector<Command> commands;
 };
 
 struct UsageError {
     std::string reason;
 };
 
-// Reads qv4130ctl's arguments (the program's own path left out). Every value is
-// checked here, so a mistake is found before the port is touched.
+// Reads qv4130ctl's arguments (the program's own path left out): the options,
+// then the commands with their values and options. What each value is written
+// as is checked here, so that a word that is no number, or a misspelt option,
+// is found before the port is touched; whether a number is in range is its
+// SCPI command's to say when the command runs (see ValuesUsage).
 std::variant<Plan, UsageError> ParseArguments(const std::vector<std::string_view>& arguments);
 
 // The command's word: "write".
 std::string_view CommandWord(Action action);
 
-// The SCPI line that carries the command out on a server (--connect); none for
-// run (its script's lines go instead), characterise and serve.
-std::optional<std::string> ScpiText(const Command& command);
+// What the usage error says when the command's values are not what it takes:
+// "write takes a channel 0-15 and a code 0-4095 (or 0x000-0xFFF)", the ranges
+// its SCPI command's row holds. Said when they can't be read, and when the
+// command table refuses them as it runs the command (-222, or -114 for a
+// channel past the last). None for a command without values of its own.
+std::optional<std::string> ValuesUsage(Action action);
 
 // What --help prints: every option and command, and the SCPI commands.
 std::string UsageText();

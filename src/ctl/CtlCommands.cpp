@@ -2,11 +2,11 @@
 
 #include "BoardStatus.h"
 #include "CharacteriseCommand.h"
+#include "LinkChannelOutput.h"
 #include "ScriptLines.h"
-#include "board/BoardVocabulary.h"
-#include "characterise/InstrumentOutput.h"
+#include "TableRows.h"
+#include "text/PlainText.h"
 
-#include <iostream>
 #include <ostream>
 #include <string>
 
@@ -14,128 +14,145 @@ namespace qv4130::ctl {
 
 namespace {
 
+// The SCPI error's number: -222 of -222,"Data out of range".
+std::optional<int> ErrorNumber(std::string_view error) {
+    return text::ParseWhole<int>(error.substr(0, error.find(',')));
+}
+
+constexpr int SettingsConflict = -221; // CODE and STEP while the chip is powered down
+constexpr int DataOutOfRange = -222;
+constexpr int SuffixOutOfRange = -114; // a channel past the last
+
 class Runner {
 public:
-    Runner(Board& instrument, scpi::Interpreter& interpreter, BoardReach& reach, Streams streams,
-           BoardSetup& board)
-        : instrument_(instrument), interpreter_(interpreter), reach_(reach), streams_(streams),
-          board_(board) {}
+    Runner(BoardLink& link, Streams streams, BoardSetup* board)
+        : link_(link), streams_(streams), board_(board) {}
 
-    // The command, then whether what it sent reached the board.
     bool Run(const Command& command) {
-        reach_.Checkpoint();
-        if (!Carry(command)) {
-            return false;
+        const std::string where(CommandWord(command.action));
+        switch (command.action) {
+        case Action::Run:
+            return ForEachScriptLine(
+                command.text,
+                [this](std::string_view line, const std::string& at) {
+                    return Print(Exchange(line, at));
+                },
+                [this](const std::string& reason) { Fail(reason); });
+        case Action::Status:
+            return Status(Exchange(command.text, where));
+        case Action::Characterise:
+            return Characterise(*command.characterise, where);
+        case Action::Serve:
+            return true;
+        case Action::Scpi:
+            return Print(Exchange(command.text, where));
+        default:
+            return Print(Exchange(command.text, where, command.action));
         }
-        const auto lost = reach_.Lost();
-        return !lost || Fail(std::string(CommandWord(command.action)) + ": " + *lost);
     }
 
-    // After the last command: the claim given back, and with it whatever the
-    // library still held sent, so that a failure to send it (an adapter pulled
-    // out during the run) is that command's, not a silent one after the exit.
+    // After the last command: the link lets go, and what that could not send
+    // is that command's failure, not a silent one after the exit.
     bool LetGo(const Command& last) {
-        reach_.ReleaseParallelPort(BoardPortNumber);
-        const auto lost = reach_.Lost();
+        const auto lost = link_.LetGo();
         return !lost || Fail(std::string(CommandWord(last.action)) + ": " + *lost);
     }
 
-private:
-    bool Carry(const Command& command) {
-        switch (command.action) {
-        case Action::Write:
-            return Sent("write", instrument_.WriteCode(command.channel, command.value));
-        case Action::Step:
-            return Sent("step", instrument_.Step(command.channel, command.value));
-        case Action::Power:
-            instrument_.SetOutput(command.value != 0);
-            return true;
-        case Action::Reset:
-            instrument_.Reset();
-            return true;
-        case Action::Sweep:
-            instrument_.Sweep();
-            return true;
-        case Action::Status:
-            PrintStatus();
-            return true;
-        case Action::Scpi:
-            return Scpi(command.text, "scpi");
-        case Action::Run:
-            return RunScript(command.text);
-        case Action::Characterise: {
-            characterise::InstrumentOutput output(instrument_);
-            return RunCharacteriseCommand(*command.characterise, output, &board_,
-                                          board_.ReferenceVolts(), streams_.out, streams_.failed,
-                                          ProgressOnTerminal(streams_.out));
-        }
-        case Action::Serve:
-            break;
-        }
-        return true;
-    }
+    int Status() const { return status_; }
 
-    bool Fail(const std::string& reason) {
+private:
+    bool Fail(const std::string& reason, int status = 1) {
         streams_.out.flush();
-        streams_.failed(reason);
+        (status == UsageStatus ? streams_.misused : streams_.failed)(reason);
+        status_ = status;
         return false;
     }
 
-    bool Sent(const char* what, ActionResult result) {
-        // Values were checked with the arguments; only the power state can refuse.
-        if (result != ActionResult::Done) {
-            return Fail(std::string(what) + ": the chip is powered down; power it on first");
+    // The line's replies once it ran without error; none after failing. A
+    // command of qv4130ctl's own (`own`) has its values' refusal said as the
+    // usage error it is, and a word refused while the chip is powered down in
+    // the words of that.
+    std::optional<std::vector<std::string>> Exchange(std::string_view line,
+                                                     const std::string& where,
+                                                     std::optional<Action> own = std::nullopt) {
+        LineOutcome outcome = link_.Exchange(line);
+        if (!outcome.failure && !outcome.error) {
+            return std::move(outcome.replies);
+        }
+        // Replies before an error are printed: they were given.
+        Print(outcome.replies);
+        if (outcome.failure) {
+            Fail(where + ": " + *outcome.failure);
+            return std::nullopt;
+        }
+        const auto number = own ? ErrorNumber(*outcome.error) : std::nullopt;
+        const auto usage = own ? ValuesUsage(*own) : std::nullopt;
+        if (usage && (number == DataOutOfRange || number == SuffixOutOfRange)) {
+            Fail(*usage, UsageStatus);
+        } else if (number == SettingsConflict) {
+            Fail(where + ": the chip is powered down; power it on first");
+        } else {
+            Fail(where + ": " + *outcome.error);
+        }
+        return std::nullopt;
+    }
+
+    bool Print(const std::optional<std::vector<std::string>>& replies) {
+        if (!replies) {
+            return false;
+        }
+        for (const std::string& reply : *replies) {
+            streams_.out << reply << '\n';
+        }
+        if (!replies->empty()) {
+            streams_.out.flush();
         }
         return true;
     }
 
-    bool Scpi(std::string_view line, const std::string& where) {
-        replies_.clear();
-        const auto error = interpreter_.ExecuteLine(line, replies_);
-        for (const std::string& reply : replies_) {
-            streams_.out << reply << '\n';
-        }
-        if (!replies_.empty()) {
-            streams_.out.flush();
-        }
-        return !error || Fail(where + ": " + scpi::FormatError(error));
+    bool Status(const std::optional<std::vector<std::string>>& replies) {
+        return replies && (PrintStatus(streams_.out, *replies, link_.Claimed()) ||
+                           Fail("status: " + link_.Name() + " gave no board status"));
     }
 
-    bool RunScript(const std::string& path) {
-        return ForEachScriptLine(
-            path,
-            [this](std::string_view line, const std::string& where) { return Scpi(line, where); },
-            [this](const std::string& reason) { Fail(reason); });
-    }
-
-    void PrintStatus() {
-        BoardStatus status{instrument_.PortAddress(), reach_.Claimed(), instrument_.Output(), {}};
-        for (int channel = 0; channel < ChannelCount; ++channel) {
-            status.codes[static_cast<std::size_t>(channel)] = instrument_.Code(channel);
+    // The run is reckoned against the board's reference, asked every time, so
+    // that a server that reports one no chip runs on is caught before its codes
+    // are written.
+    bool Characterise(const CharacteriseOptions& options, const std::string& where) {
+        const auto reply = Exchange(RowLine("SOURce:VREFerence") + "?", where);
+        if (!reply) {
+            return false;
         }
-        ctl::PrintStatus(streams_.out, status);
+        const auto vref = reply->size() == 1 ? text::ParsePositive(reply->front()) : std::nullopt;
+        if (!vref) {
+            return Fail(where + ": " + link_.Name() + " gave no reference voltage");
+        }
+        if (!characterise::ReferenceInRange(*vref)) {
+            return Fail(where + ": " + link_.Name() + " gave a reference of " +
+                        text::Printable(reply->front()) + " V, not one the chip takes");
+        }
+        LinkChannelOutput output(link_);
+        return RunCharacteriseCommand(options, output, board_, *vref, streams_.out, streams_.failed,
+                                      ProgressOnTerminal(streams_.out));
     }
 
-    Board& instrument_;
-    scpi::Interpreter& interpreter_;
-    BoardReach& reach_;
+    BoardLink& link_;
     Streams streams_;
-    BoardSetup& board_;
-    std::vector<std::string> replies_;
+    BoardSetup* board_;
+    int status_ = 0;
 };
 
 } // namespace
 
-int RunCommands(const std::vector<Command>& commands, Board& instrument,
-                scpi::Interpreter& interpreter, BoardReach& reach, Streams streams,
-                BoardSetup& board) {
-    Runner runner(instrument, interpreter, reach, streams, board);
+int RunCommands(const std::vector<Command>& commands, BoardLink& link, Streams streams,
+                BoardSetup* board) {
+    Runner runner(link, streams, board);
     for (const Command& command : commands) {
         if (command.action == Action::Serve) {
             return 0; // the server keeps the claim for as long as it serves
         }
         if (!runner.Run(command)) {
-            return 1;
+            return runner.Status() != 0 ? runner.Status() : 1;
         }
     }
     return commands.empty() || runner.LetGo(commands.back()) ? 0 : 1;

@@ -41,6 +41,13 @@ Report OneLineReport::Failure() {
     return [this](const std::string& text) { SayFailure(text); };
 }
 
+Report OneLineReport::Mistake() {
+    return [this](const std::string& text) {
+        say_(text);
+        said_ = true;
+    };
+}
+
 void OneLineReport::SayFailure(const std::string& text, const std::string& wayOut) {
     const auto library = std::ranges::find_if(
         held_, [](const std::string& held) { return held.starts_with(LibraryPrefix); });

@@ -21,6 +21,9 @@ public:
     Report Held();
     // Says the run's failure, with the first cause held, in one line.
     Report Failure();
+    // Says a usage mistake the commands met as they ran (a value out of its
+    // command's range) as it is: no cause the library told is its cause.
+    Report Mistake();
     // At the end: after a failure nothing; otherwise, when `failed` (no port
     // was found), the last box held with its cause and `wayOut`; else every
     // cause held once.

@@ -1,6 +1,5 @@
 #include "ServerLink.h"
 
-#include "characterise/MeterAddress.h"
 #include "scpi/Interpreter.h"
 #include "text/PlainText.h"
 
@@ -28,15 +27,12 @@ std::vector<std::string> SplitReplies(std::string_view line) {
 
 } // namespace
 
-std::variant<ServerLink, std::string> ServerLink::Connect(const std::string& address) {
-    const auto parsed = characterise::ParseMeterAddress(address);
-    if (!parsed) {
-        return address + ": not HOST[:PORT]";
-    }
+std::variant<ServerLink, std::string> ServerLink::Connect(const characterise::TcpAddress& address,
+                                                          const std::string& name) {
     try {
-        return ServerLink(characterise::OpenMeterTransport(*parsed, ServerTimeout), address);
+        return ServerLink(characterise::OpenMeterTransport(address, ServerTimeout), name);
     } catch (const characterise::TransportError& failure) {
-        return address + ": " + failure.what();
+        return name + ": " + failure.what();
     }
 }
 

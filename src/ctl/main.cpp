@@ -1,11 +1,13 @@
 // qv4130ctl: drives a QV4130 evaluation board from scripts and SCPI clients.
 
 #include "BoardOpening.h"
+#include "BoardReach.h"
 #include "CtlArguments.h"
 #include "CtlCommands.h"
+#include "InterpreterLink.h"
 #include "OneLineReport.h"
-#include "RemoteCommands.h"
 #include "Serve.h"
+#include "ServerLink.h"
 #include "board/Board.h"
 #include "host/BrokenPipe.h"
 #include "host/qt/ProgramLog.h"
@@ -21,14 +23,18 @@
 
 namespace {
 
-constexpr int UsageStatus = 2;
+using namespace qv4130;
 
 // The reason in one line and where the whole usage is: a script's log keeps
 // the mistake in sight instead of burying it under the help.
-int UsageFailure(const std::string& reason) {
-    qv4130::ProgramReport()(reason);
+void SayUsageMistake(const Report& say, const std::string& reason) {
+    say(reason);
     std::cerr << "Try 'qv4130ctl --help'.\n";
-    return UsageStatus;
+}
+
+int UsageFailure(const std::string& reason) {
+    SayUsageMistake(ProgramReport(), reason);
+    return ctl::UsageStatus;
 }
 
 // Said after the cause when no port can be used, as the windowed program's box says it.
@@ -45,115 +51,92 @@ int OutputWritten(int status) {
     if (status != EXIT_SUCCESS || (std::cout.good() && std::ferror(stdout) == 0)) {
         return status;
     }
-    qv4130::ProgramReport()("can't write standard output" +
-                            (errno != 0 ? ": " + std::string(std::strerror(errno)) : ""));
+    ProgramReport()("can't write standard output" +
+                    (errno != 0 ? ": " + std::string(std::strerror(errno)) : ""));
     return EXIT_FAILURE;
 }
 
-std::string ListenUsage(const std::string& option) {
-    return option + " takes ADDR:PORT, ADDR an IP address or localhost";
-}
-
-// Where `serve` listens for the board's clients and, if asked, the meter's.
-struct ServeAddresses {
-    qv4130::scpi::ListenAddress listen;
-    std::optional<qv4130::scpi::ListenAddress> meterListen;
-};
-
-// Reads `serve`'s addresses into `served`; the usage mistake, if any.
-std::optional<std::string> ReadServeAddresses(const qv4130::ctl::Command& serve,
-                                              ServeAddresses& served) {
-    const auto address = serve.text.empty() ? std::optional(served.listen)
-                                            : qv4130::scpi::ParseListenAddress(serve.text);
-    if (!address) {
-        return ListenUsage("--listen");
-    }
-    served.listen = *address;
-    if (serve.meterListen) {
-        served.meterListen = qv4130::scpi::ParseListenAddress(*serve.meterListen);
-        if (!served.meterListen) {
-            return ListenUsage("--meter-listen");
-        }
-    }
-    return std::nullopt;
-}
-
-// Help, the version, or the commands sent to a running server: what needs no
-// board of this process's own. Empty when the board is needed.
-std::optional<int> AnswerWithoutTheBoard(const qv4130::ctl::Plan& plan) {
-    if (plan.help) {
-        std::cout << qv4130::ctl::UsageText();
-    } else if (plan.version) {
-        std::cout << qv4130::ctl::VersionText() << '\n';
-    } else if (plan.connect) {
-        return OutputWritten(qv4130::ctl::RunOnServer(plan.commands, *plan.connect,
-                                                      {std::cout, qv4130::ProgramReport()}));
-    } else {
-        return std::nullopt;
-    }
+// --help or --version: what needs no board.
+int Answer(const ctl::Plan& plan) {
+    std::cout << (plan.help ? ctl::UsageText() : ctl::VersionText() + '\n');
     return OutputWritten(EXIT_SUCCESS);
+}
+
+// The commands, each its lines of SCPI, to the board of a running server.
+int RunOnServer(const ctl::Plan& plan) {
+    auto connected = ctl::ServerLink::Connect(plan.connect->address, plan.connect->name);
+    if (auto* failure = std::get_if<std::string>(&connected)) {
+        ProgramReport()(*failure);
+        return EXIT_FAILURE;
+    }
+    const Report misused = [](const std::string& reason) {
+        SayUsageMistake(ProgramReport(), reason);
+    };
+    return OutputWritten(ctl::RunCommands(plan.commands, std::get<ctl::ServerLink>(connected),
+                                          {std::cout, ProgramReport(), misused}, nullptr));
 }
 
 // Serves the board's clients, and the virtual board's meter where asked, until
 // a stop signal; the exit status.
-int ServeUntilStopped(qv4130::scpi::Interpreter& interpreter, const ServeAddresses& served,
-                      qv4130::BoardSetup& board, const char* program) {
-    std::optional<qv4130::SimulatedMeterHandler> meter;
+int ServeUntilStopped(scpi::Interpreter& interpreter, const ServerChoice& served, BoardSetup& board,
+                      const char* program) {
+    std::optional<SimulatedMeterHandler> meter;
     if (served.meterListen) {
         meter.emplace(board.Board()->Chip(), *board.Analog());
     }
-    return qv4130::ctl::Serve(
-        {interpreter, served.listen},
-        meter ? std::optional(qv4130::ctl::ServedPort{*meter, *served.meterListen}) : std::nullopt,
-        program);
+    return ctl::Serve({interpreter, *served.listen},
+                      meter ? std::optional(ctl::ServedPort{*meter, *served.meterListen})
+                            : std::nullopt,
+                      program);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    using namespace qv4130;
-    InstallProgramLog("qv4130ctl");
-    IgnoreBrokenPipe();
-    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
-    auto parsed = ctl::ParseArguments(arguments);
-    if (const auto* error = std::get_if<ctl::UsageError>(&parsed)) {
-        return UsageFailure(error->reason);
-    }
-    const ctl::Plan plan = std::get<ctl::Plan>(std::move(parsed));
-    if (const auto status = AnswerWithoutTheBoard(plan)) {
-        return *status;
-    }
-    const bool serving = plan.commands.back().action == ctl::Action::Serve;
-    ServeAddresses served;
-    if (const auto reason =
-            serving ? ReadServeAddresses(plan.commands.back(), served) : std::nullopt) {
-        return UsageFailure(*reason);
-    }
-
+// The commands, each its lines of SCPI, to this process's board through its
+// interpreter; then, when the last is serve, the clients' lines.
+int RunHere(const ctl::Plan& plan, const char* program) {
     SharedState state;
     // A trace's file is completed when the set-up goes, on every return below.
     ctl::OneLineReport lines(ProgramReport());
-    BoardSetup board({plan.virtualBoard, plan.tracePath, plan.analog}, state,
-                     ctl::EndForPortLibrary, lines.Held());
-    ctl::BoardReach library(board.Library());
-    if (!ctl::FindPort(library, state, plan.port, lines.Held())) {
+    BoardSetup board(plan.board, state, ctl::EndForPortLibrary, lines.Held());
+    ctl::BoardReach reach(board.Library());
+    if (!ctl::FindPort(reach, state, plan.port, lines.Held())) {
         lines.Finish(true, NoPortWayOut);
         return EXIT_FAILURE;
     }
     // As the main window assumes when it loads; nothing is written for it.
     state.DevicePowered = 1;
 
-    Board instrument(library, state, board.Options());
+    Board instrument(reach, state, board.Options());
     scpi::Interpreter interpreter(instrument);
-
+    ctl::InterpreterLink link(interpreter, reach);
+    const Report misused = [&lines](const std::string& reason) {
+        SayUsageMistake(lines.Mistake(), reason);
+    };
+    const ctl::Command& last = plan.commands.back();
+    const bool serving = last.action == ctl::Action::Serve;
+    const int ran =
+        ctl::RunCommands(plan.commands, link, {std::cout, lines.Failure(), misused}, &board);
     // Serving, the listening line may go unread: the clients are what counts.
-    const int ran = ctl::RunCommands(plan.commands, instrument, interpreter, library,
-                                     {std::cout, lines.Failure()}, board);
     const int status = serving ? ran : OutputWritten(ran);
     // Serving, the library's news is said as it comes.
     lines.Finish(false);
     if (status != EXIT_SUCCESS || !serving) {
         return status;
     }
-    return ServeUntilStopped(interpreter, served, board, argv[0]);
+    return ServeUntilStopped(interpreter, *last.serve, board, program);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    InstallProgramLog("qv4130ctl");
+    IgnoreBrokenPipe();
+    auto parsed = ctl::ParseArguments(std::vector<std::string_view>(argv + 1, argv + argc));
+    if (const auto* error = std::get_if<ctl::UsageError>(&parsed)) {
+        return UsageFailure(error->reason);
+    }
+    const ctl::Plan plan = std::get<ctl::Plan>(std::move(parsed));
+    if (plan.help || plan.version) {
+        return Answer(plan);
+    }
+    return plan.connect ? RunOnServer(plan) : RunHere(plan, argv[0]);
 }

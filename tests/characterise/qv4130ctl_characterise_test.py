@@ -151,8 +151,8 @@ class CharacteriseTest(unittest.TestCase):
         images = {}
         for vref in ("3.3", "2.5"):
             result = ctl("--virtual-board", "--vref", "3.3", "--analog-seed", "6", "characterise",
-                         "--channel", "1", "--step", "512", "--vref", vref, "--csv", self.csv,
-                         "--png", png.format(vref))
+                         "--channel", "1", "--step", "512", "--ideal-vref", vref,
+                         "--csv", self.csv, "--png", png.format(vref))
             self.assertEqual(result.returncode, 0, result.stderr)
             self.assertEqual(read_csv(self.csv) == runs["6"], vref == "3.3")
             with open(png.format(vref), "rb") as image:
@@ -326,9 +326,12 @@ class CharacteriseTest(unittest.TestCase):
              "one reading"),
             (["characterise", "--channel", "1", "--volts", "1", "--csv", "x.csv"],
              "no option --volts"),
-            *((["characterise", "--channel", "1", "--vref", vref, "--csv", "x.csv"],
-               "--vref takes the reference in volts, 0.5 V to 5 V")
+            *((["characterise", "--channel", "1", "--ideal-vref", vref, "--csv", "x.csv"],
+               "--ideal-vref takes the reference in volts, 0.5 V to 5 V")
               for vref in ("1e-300", "nan", "inf", "1e308", "0")),
+            # The old spelling, which --vref before the commands would be mistaken for.
+            (["characterise", "--channel", "1", "--vref", "3", "--csv", "x.csv"],
+             "--vref of characterise is now --ideal-vref"),
             (["characterise", "--channel", "1", "--range", "1e300", "--csv", "x.csv"],
              "--range takes a DC range in volts"),
             (["characterise", "--channel", "1", "--settle", "86400000", "--csv", "x.csv"],

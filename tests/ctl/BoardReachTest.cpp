@@ -50,5 +50,34 @@ TEST(BoardReach, TellsWhenACommandsBytesCouldNotReachTheBoard) {
     }
 }
 
+// A library that sends what it still holds as the claim is given back, and fails to.
+struct FailsAtRelease final : PortLibrary {
+    std::int32_t GetParallelPortCount() override { return 1; }
+    std::int32_t ClaimParallelPort(std::int32_t, std::int32_t) override { return 1; }
+    std::int32_t GetParallelPortInfo(std::int32_t, ParallelPortInfo*) override { return 0; }
+    std::int32_t InByte(std::int32_t) override { return 0; }
+    void OutByte(std::int32_t, std::int32_t) override {}
+    std::int32_t ReleaseParallelPort(std::int32_t) override {
+        error = "gone";
+        return 1;
+    }
+    std::optional<std::string> LastError() override { return error; }
+    std::optional<std::string> error;
+};
+
+// That failure is the last command's, even when that command sent nothing.
+TEST(BoardReach, TellsWhenWhatWasHeldCouldNotBeSentAtTheRelease) {
+    for (const bool sent : {true, false}) {
+        FailsAtRelease library;
+        BoardReach reach(library);
+        reach.ClaimParallelPort(1, 0);
+        if (sent) {
+            reach.OutByte(888, 0x16);
+        }
+        reach.Checkpoint(); // the last command
+        EXPECT_EQ(reach.Release(1).has_value(), sent);
+    }
+}
+
 } // namespace
 } // namespace qv4130::ctl

@@ -3,6 +3,7 @@
 #include "LinearityPlots.h"
 #include "SaveWhole.h"
 #include "characterise/LinearityReport.h"
+#include "characterise/MeterAddress.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -61,6 +62,12 @@ QString EndingText(const RunOutcome& outcome, const RunStanding& standing, int c
                 ? QStringLiteral("; channel %1 back at %2.").arg(channel).arg(outcome.endCode)
                 : QStringLiteral("; channel %1 could not be written back.").arg(channel);
     return text;
+}
+
+// "HOST[:PORT] or /dev/usbtmcN", as the meter link reads it.
+QString MeterSyntax() {
+    return QString::fromLatin1(MeterAddressSyntax.data(),
+                               static_cast<qsizetype>(MeterAddressSyntax.size()));
 }
 
 } // namespace
@@ -133,15 +140,14 @@ QWidget* CharacteriseWindow::BuildSettings() {
     auto* form = new QFormLayout(group);
     meterAddress_ = new QLineEdit(group);
     meterAddress_->setObjectName(QStringLiteral("meterAddress"));
-    meterAddress_->setPlaceholderText(setup_.simulatedMeter
-                                          ? QStringLiteral("empty: simulated meter")
-                                          : QStringLiteral("HOST[:PORT] or /dev/usbtmcN"));
-    meterAddress_->setToolTip(QStringLiteral(
-        "A SCPI voltmeter on the channel's output: HOST[:PORT] (port 5025 by default) or "
-        "/dev/usbtmcN"));
-    meterAddress_->setMinimumWidth(meterAddress_->fontMetrics().horizontalAdvance(
-                                       QStringLiteral("HOST[:PORT] or /dev/usbtmcN")) +
-                                   24);
+    const QString syntax = MeterSyntax();
+    meterAddress_->setPlaceholderText(
+        setup_.simulatedMeter ? QStringLiteral("empty: simulated meter") : syntax);
+    meterAddress_->setToolTip(
+        QStringLiteral("A SCPI voltmeter on the channel's output: %1 (port %2 unless given)")
+            .arg(syntax)
+            .arg(ScpiSocketPort));
+    meterAddress_->setMinimumWidth(meterAddress_->fontMetrics().horizontalAdvance(syntax) + 24);
     form->addRow(QStringLiteral("&Meter:"), meterAddress_);
     channel_ = NewSpinBox(QStringLiteral("channel"), 0, ChannelCount - 1, 0, group);
     form->addRow(QStringLiteral("C&hannel:"), channel_);
@@ -243,7 +249,7 @@ void CharacteriseWindow::StartRun() {
     }
     const QString address = meterAddress_->text().trimmed();
     if (address.isEmpty() && !setup_.simulatedMeter) {
-        status_->setText(QStringLiteral("Name the meter: HOST[:PORT] or /dev/usbtmcN."));
+        status_->setText(QStringLiteral("Name the meter: %1.").arg(MeterSyntax()));
         return;
     }
     // The meter of the last run is kept for the next on the same channel,

@@ -1,17 +1,18 @@
-#include "ServerChannelOutput.h"
+#include "LinkChannelOutput.h"
 
+#include "TableRows.h"
 #include "text/PlainText.h"
 
 namespace qv4130::ctl {
 
 namespace {
-std::string Header(int channel) {
-    return "SOUR:CHAN" + std::to_string(channel) + ":CODE";
+std::string CodeLine(int channel) {
+    return RowLine("SOURce:CHANnel#:CODE", channel);
 }
 } // namespace
 
-std::optional<std::string> ServerChannelOutput::WriteCode(int channel, int code) {
-    const LineOutcome outcome = link_.Exchange(Header(channel) + " " + std::to_string(code));
+std::optional<std::string> LinkChannelOutput::WriteCode(int channel, int code) {
+    const LineOutcome outcome = link_.Exchange(CodeLine(channel) + " " + std::to_string(code));
     if (outcome.failure) {
         return outcome.failure;
     }
@@ -23,8 +24,8 @@ std::optional<std::string> ServerChannelOutput::WriteCode(int channel, int code)
     return std::nullopt;
 }
 
-std::optional<int> ServerChannelOutput::Code(int channel) const {
-    const LineOutcome outcome = link_.Exchange(Header(channel) + "?");
+std::optional<int> LinkChannelOutput::Code(int channel) const {
+    const LineOutcome outcome = link_.Exchange(CodeLine(channel) + "?");
     if (outcome.failure || outcome.error || outcome.replies.size() != 1) {
         return std::nullopt;
     }

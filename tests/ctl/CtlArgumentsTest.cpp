@@ -1,0 +1,79 @@
+// qv4130ctl's commands are the lines of their rows of the SCPI command table,
+// and both programs' manual pages tell of every option their help declares.
+// (What the commands print and their exit statuses: qv4130ctl_test.py.)
+#include "CtlArguments.h"
+#include "BoardStatus.h"
+#include "ProgramOptions.h"
+#include "board/Board.h"
+#include "scpi/Interpreter.h"
+#include "virtualboard/VirtualBoard.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace qv4130::ctl {
+namespace {
+
+TEST(CtlArguments, EachCommandIsALineOfItsRowThatTheInterpreterTakes) {
+    const struct {
+        std::vector<std::string_view> words;
+        std::string line;
+        std::optional<scpi::Error> refusal; // the row's rule, not the parser, checks ranges
+    } rows[] = {
+        {{"write", "5", "0xA00"}, "SOUR:CHAN5:CODE 2560", {}},
+        {{"step", "5", "-101"}, "SOUR:CHAN5:STEP -101", {}},
+        {{"power", "off"}, "OUTP OFF", {}},
+        {{"power", "on"}, "OUTP ON", {}},
+        {{"reset"}, "*RST", {}},
+        {{"sweep"}, "DIAG:SWE", {}},
+        {{"status"}, StatusQuery(), {}},
+        {{"write", "16", "1"}, "SOUR:CHAN16:CODE 1", scpi::Error::HeaderSuffixOutOfRange},
+        {{"write", "5", "0x1000"}, "SOUR:CHAN5:CODE 4096", scpi::Error::DataOutOfRange},
+        {{"step", "1", "128"}, "SOUR:CHAN1:STEP 128", scpi::Error::DataOutOfRange},
+    };
+    VirtualBoard port;
+    SharedState state{.PortAddress = Lpt1Address, .DevicePowered = 1};
+    Board board(port, state);
+    scpi::Interpreter interpreter(board);
+    for (const auto& row : rows) {
+        const auto parsed = ParseArguments(row.words);
+        ASSERT_TRUE(std::holds_alternative<Plan>(parsed)) << std::get<UsageError>(parsed).reason;
+        const std::string& line = std::get<Plan>(parsed).commands.at(0).text;
+        EXPECT_EQ(line, row.line);
+        std::vector<std::string> replies;
+        EXPECT_EQ(interpreter.ExecuteLine(line, replies), row.refusal) << line;
+    }
+    EXPECT_EQ(ValuesUsage(Action::Write),
+              "write takes a channel 0-15 and a code 0-4095 (or 0x000-0xFFF)");
+    EXPECT_EQ(ValuesUsage(Action::Step), "step takes a channel 0-15 and a step -127 to 127");
+}
+
+std::string SourceFile(const std::string& path) {
+    std::ifstream in(std::string(QV4130_SOURCE_DIR) + "/" + path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// An option added or renamed fails this until its program's page tells of it.
+TEST(CtlArguments, TheManualPagesTellOfEveryOptionTheHelpDoes) {
+    for (const auto& [page, usage] : {std::pair{"packaging/man/qv4130ctl.1", UsageText()},
+                                      std::pair{"packaging/man/qv4130.1", qv4130::UsageText()}}) {
+        const std::string text = SourceFile(page);
+        ASSERT_FALSE(text.empty()) << page;
+        const std::regex option("--([a-z-]*[a-z])");
+        for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option);
+             it != std::sregex_iterator(); ++it) {
+            // roff writes '-' as "\-"; a longer option's name is not this one's.
+            const std::string name = std::regex_replace(it->str(), std::regex("-"), "\\\\-");
+            EXPECT_TRUE(std::regex_search(text, std::regex(name + "(?![a-z]|\\\\-)")))
+                << page << ": " << it->str();
+        }
+    }
+}
+
+} // namespace
+} // namespace qv4130::ctl
