@@ -100,11 +100,25 @@ bool CharacterisationRun::WriteNext() {
 }
 
 void CharacterisationRun::ReadWritten() {
-    const int code = codes_[next_ - 1];
+    Keep(TakeReading());
+}
+
+CharacterisationRun::Reading CharacterisationRun::TakeReading() {
     try {
-        outcome_.points.push_back({code, AveragedReading(meter_, settings_.average)});
+        return {AveragedReading(meter_, settings_.average), {}};
     } catch (const MeterError& error) {
-        outcome_.failure = error.what();
+        return {std::nullopt, error.what()};
+    }
+}
+
+void CharacterisationRun::Keep(const Reading& reading) {
+    if (finished_) {
+        return; // taken while the run was ended: its end code is already written
+    }
+    if (reading.volts) {
+        outcome_.points.push_back({codes_[next_ - 1], *reading.volts});
+    } else {
+        outcome_.failure = reading.failure;
     }
 }
 

@@ -86,7 +86,18 @@ public:
     // or the run has stopped or failed.
     bool WriteNext();
     // Reads the code just written and keeps it; a meter that fails ends the run.
+    // The same as Keep(TakeReading()).
     void ReadWritten();
+    // The meter's reading of the code just written, or why there is none. It
+    // touches nothing but the meter, so a meter that may keep its caller waiting
+    // is read on a thread of its own while the run's thread goes on.
+    struct Reading {
+        std::optional<double> volts;
+        std::string failure;
+    };
+    Reading TakeReading();
+    // Keeps a reading of the code just written, on the run's thread.
+    void Keep(const Reading& reading);
     // The operator's stop: no further code is written; what was measured stays.
     void Stop();
     // Writes the end code (once) and gives the whole outcome.
@@ -94,6 +105,7 @@ public:
 
     bool Over() const;
     const RunSettings& Settings() const { return settings_; }
+    bool MeterMayWait() const { return meter_.MayWait(); }
     RunProgress Progress() const;
     const RunOutcome& Outcome() const { return outcome_; }
 

@@ -14,6 +14,11 @@ public:
     // What the meter says it is (its *IDN? answer), for the record of a run;
     // empty when it was not asked.
     virtual std::string Identity() const { return {}; }
+    // Whether a reading may keep its caller waiting (a meter over a link), and
+    // may be taken on another thread than the one that writes the board. A
+    // meter that reads the virtual board's model must be read on the board's
+    // own thread, and never waits.
+    virtual bool MayWait() const { return true; }
 };
 
 // Why a meter gave no reading, worded for the operator and naming the meter.

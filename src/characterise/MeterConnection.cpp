@@ -19,6 +19,7 @@ public:
     void Configure() { meter_.Configure(); }
     double ReadVolts() override { return meter_.ReadVolts(); }
     std::string Identity() const override { return std::string(SimulatedDmm::Identity); }
+    bool MayWait() const override { return false; }
 
 private:
     SimulatedMeterHandler dmm_;

@@ -25,7 +25,9 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <sstream>
 
 namespace qv4130::characterise {
@@ -35,9 +37,10 @@ constexpr int Channel = 5;
 constexpr int CodeBefore = 1234;
 
 struct WindowRig {
-    WindowRig()
+    explicit WindowRig(MeterConnector connectMeter = {})
         : window({.output = &rig.output,
-                  .connectMeter = ConnectorFor(&rig.board, &rig.model),
+                  .connectMeter =
+                      connectMeter ? std::move(connectMeter) : ConnectorFor(&rig.board, &rig.model),
                   .simulatedMeter = true,
                   .boardReferenceVolts = rig.model.Vref()}) {
         EXPECT_EQ(rig.instrument.WriteCode(Channel, CodeBefore), ActionResult::Done);
@@ -153,6 +156,62 @@ TEST(CharacteriseWindow, AStoppedRunKeepsItsPointsAndEndsAtTheEndCode) {
             << w.Text("summary").toStdString();
         EXPECT_EQ(w.window.isVisible(), !c.closed);
     }
+}
+
+// A meter over a link that answers when the test lets it: until then its
+// reading is in flight (a slow meter, or one that stopped answering).
+class GatedMeter final : public Meter {
+public:
+    double ReadVolts() override {
+        std::unique_lock lock(mutex_);
+        waiting_ = true;
+        opened_.wait_for(lock, std::chrono::seconds(10), [this] { return open_; });
+        waiting_ = false;
+        return 1.0;
+    }
+    bool Waiting() {
+        const std::lock_guard lock(mutex_);
+        return waiting_;
+    }
+    void Open() {
+        const std::lock_guard lock(mutex_);
+        open_ = true;
+        opened_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool waiting_ = false;
+    bool open_ = false;
+};
+
+// The windows and the SCPI clients are served while the meter takes its time;
+// Stop writes the end code at once, and the run is over once the reading is back.
+TEST(CharacteriseWindow, AMeterThatTakesItsTimeHoldsNothingUp) {
+    GatedMeter* meter = nullptr;
+    WindowRig w([&meter](std::optional<std::string>, int) {
+        auto made = std::make_unique<GatedMeter>();
+        meter = made.get();
+        return made;
+    });
+    w.window.findChild<QLineEdit*>("meterAddress")->setText("dmm.lab");
+    w.Range(100, 199, 1);
+    QSignalSpy ended(&w.window.Stepper(), &RunStepper::Ended);
+    w.Button("start")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return meter != nullptr && meter->Waiting(); }));
+    EXPECT_EQ(w.rig.board.Chip().Code(Channel), 100); // the first code, being read
+
+    bool otherEventRan = false;
+    QTimer::singleShot(0, [&] { otherEventRan = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return otherEventRan; }));
+    w.Button("stop")->click();
+    EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
+    EXPECT_TRUE(meter->Waiting());
+    EXPECT_EQ(ended.count(), 0);
+    meter->Open();
+    ASSERT_TRUE(ended.wait());
+    EXPECT_TRUE(w.Text("status").startsWith("Stopped")) << w.Text("status").toStdString();
 }
 
 TEST(CharacteriseWindow, SavesTheResultsAndPlots) {

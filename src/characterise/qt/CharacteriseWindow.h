@@ -99,8 +99,9 @@ private:
               const std::function<bool(const QString&)>& write);
 
     CharacteriseWindowSetup setup_;
-    RunStepper stepper_;
+    // The meter outlives the run stepper, whose thread may still be reading it.
     std::unique_ptr<Meter> meter_;
+    RunStepper stepper_;
     // The address and channel meter_ was connected for.
     using MeterKey = std::pair<QString, int>;
     MeterKey meterKey_;

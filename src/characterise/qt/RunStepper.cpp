@@ -11,9 +11,16 @@ RunStepper::RunStepper(QObject* parent) : QObject(parent) {
     settle_.setSingleShot(true);
     settle_.setTimerType(Qt::PreciseTimer);
     connect(&settle_, &QTimer::timeout, this, &RunStepper::ReadAfterSettling);
+    meterSide_.moveToThread(&meterThread_);
+    meterThread_.start();
 }
 
-RunStepper::~RunStepper() = default; // an unfinished run writes its end code as it goes
+// An unfinished run writes its end code as it goes; a reading still in flight
+// is waited for (the meter's time-out at worst), as the meter goes next.
+RunStepper::~RunStepper() {
+    meterThread_.quit();
+    meterThread_.wait();
+}
 
 void RunStepper::Start(std::unique_ptr<CharacterisationRun> run) {
     if (run_) {
@@ -24,10 +31,20 @@ void RunStepper::Start(std::unique_ptr<CharacterisationRun> run) {
 }
 
 void RunStepper::Stop() {
-    if (run_) {
-        run_->Stop();
-        End();
+    if (!run_) {
+        return;
     }
+    run_->Stop();
+    if (reading_) {
+        // The channel goes to its end code now; the run is over once the
+        // meter's thread has let go of the meter.
+        turn_.stop();
+        settle_.stop();
+        run_->Finish();
+        stopping_ = true;
+        return;
+    }
+    End();
 }
 
 void RunStepper::Turn() {
@@ -44,13 +61,45 @@ void RunStepper::Turn() {
             settle_.start(settle);
             return;
         }
+        if (run_->MeterMayWait()) {
+            ReadOffThread();
+            return;
+        }
         run_->ReadWritten();
     } while (turn.nsecsElapsed() < turnLength_.count());
     MeasuredThenGoOn();
 }
 
 void RunStepper::ReadAfterSettling() {
+    if (run_->MeterMayWait()) {
+        ReadOffThread();
+        return;
+    }
     run_->ReadWritten();
+    MeasuredThenGoOn();
+}
+
+void RunStepper::ReadOffThread() {
+    reading_ = true;
+    CharacterisationRun* run = run_.get();
+    QMetaObject::invokeMethod(
+        &meterSide_,
+        [this, run] {
+            const CharacterisationRun::Reading reading = run->TakeReading();
+            QMetaObject::invokeMethod(
+                this, [this, reading] { Received(reading); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void RunStepper::Received(const CharacterisationRun::Reading& reading) {
+    reading_ = false;
+    run_->Keep(reading);
+    if (stopping_) {
+        stopping_ = false;
+        End();
+        return;
+    }
     MeasuredThenGoOn();
 }
 

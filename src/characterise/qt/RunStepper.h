@@ -3,6 +3,7 @@
 #include "characterise/CharacterisationRun.h"
 
 #include <QObject>
+#include <QThread>
 #include <QTimer>
 
 #include <chrono>
@@ -15,6 +16,13 @@ namespace qv4130::characterise {
 // port from it). It measures codes for a short turn, then gives the event loop
 // its turn, and waits each settle time on a timer, so the windows stay
 // responsive and nothing but this thread ever touches the port.
+//
+// A meter that may keep its caller waiting (one over a link) is read on a
+// thread of its own, one reading at a time, while the event loop runs on: a
+// meter taking a second a reading, or one that stops answering, never holds
+// up the windows or the SCPI clients. Stopping writes the end code at once;
+// the run is over (Ended) once the reading in flight has come back or failed,
+// within the meter's time-out.
 class RunStepper final : public QObject {
     Q_OBJECT
 
@@ -31,7 +39,8 @@ public:
     // Ends the run now, keeping what it measured; its end code is written.
     void Stop();
     bool Running() const { return run_ != nullptr; }
-    // The run going or the last one ended; null before the first.
+    // The run going (or ending, its reading still in flight) or the last one
+    // ended; null before the first.
     const CharacterisationRun* Run() const { return run_ ? run_.get() : ended_.get(); }
 
     // How long one turn may measure before the event loop runs again; zero: one code a turn.
@@ -46,6 +55,8 @@ signals:
 private:
     void Turn();
     void ReadAfterSettling();
+    void ReadOffThread();
+    void Received(const CharacterisationRun::Reading& reading);
     void MeasuredThenGoOn();
     void End();
 
@@ -53,6 +64,11 @@ private:
     std::unique_ptr<CharacterisationRun> ended_;
     QTimer turn_;
     QTimer settle_;
+    // The meter's own thread, and the object its readings are asked through.
+    QThread meterThread_;
+    QObject meterSide_;
+    bool reading_ = false;  // a reading is in flight on the meter's thread
+    bool stopping_ = false; // ended while it was: Ended once it is back
     std::chrono::nanoseconds turnLength_ = DefaultTurn;
 };
 
