@@ -8,13 +8,21 @@
 #include "characterise/InstrumentOutput.h"
 #include "characterise/MeterConnection.h"
 #include "characterise/qt/CharacteriseWindow.h"
+#include "scpi/qt/ScpiServer.h"
 #include "virtualboard/VirtualBoard.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTcpSocket>
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -73,6 +81,63 @@ void BM_CharacteriseWordsAlone(benchmark::State& state) {
     CountCodes(state);
 }
 BENCHMARK(BM_CharacteriseWordsAlone)->Unit(benchmark::kMillisecond);
+
+// A meter over a link that takes a second a reading, as a DMM integrating over
+// many power-line cycles does.
+class SecondPerReadingMeter final : public Meter {
+public:
+    double ReadVolts() override {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        return 1.0;
+    }
+};
+
+// A --listen client's round trip (SOUR:CHAN0:CODE?) while the window runs a
+// characterisation against that meter: the median and the worst of the
+// client's waits, which the meter's reading must not lengthen.
+void BM_ListenLatencyWhileAMeterTakesASecond(benchmark::State& state) {
+    Bench bench;
+    scpi::Interpreter interpreter(bench.instrument);
+    scpi::ScpiServer server(interpreter);
+    if (!server.Listen(QHostAddress::LocalHost, 0)) {
+        state.SkipWithError("can't listen on the loopback address");
+        return;
+    }
+    CharacteriseWindow window(
+        {.output = &bench.output,
+         .connectMeter = [](std::optional<std::string>,
+                            int) { return std::make_unique<SecondPerReadingMeter>(); },
+         .simulatedMeter = true});
+    window.findChild<QLineEdit*>("meterAddress")->setText("dmm.lab");
+    window.show();
+    window.findChild<QPushButton*>("start")->click();
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, server.Port());
+    while (client.state() != QAbstractSocket::ConnectedState) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    }
+    std::vector<double> waits;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        client.write("SOUR:CHAN0:CODE?\n");
+        while (!client.canReadLine()) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        }
+        client.readLine();
+        waits.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        state.SetIterationTime(waits.back() / 1e3);
+    }
+    std::sort(waits.begin(), waits.end());
+    state.counters["median_ms"] = waits[waits.size() / 2];
+    state.counters["worst_ms"] = waits.back();
+    window.findChild<QPushButton*>("stop")->click();
+}
+// Over two seconds of round trips, so that two readings fall within them.
+BENCHMARK(BM_ListenLatencyWhileAMeterTakesASecond)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(2.5);
 
 } // namespace
 
