@@ -1,6 +1,8 @@
 #include "CharacterisationRun.h"
 
-#include <thread>
+#include <condition_variable>
+#include <mutex>
+#include <stop_token>
 
 namespace qv4130::characterise {
 
@@ -21,12 +23,25 @@ int EndCode(const ChannelOutput& output, const RunSettings& settings) {
     return output.Code(settings.channel).value_or(settings.from);
 }
 
-double AveragedReading(Meter& meter, int count) {
+// A stop between the readings of an average leaves the code unread: a run of a
+// thousand readings a code stops at the next reading, not at the next code.
+std::optional<double> AveragedReading(Meter& meter, int count, const std::stop_token& stop) {
     double sum = 0.0;
     for (int i = 0; i < count; ++i) {
+        if (stop.stop_requested()) {
+            return std::nullopt;
+        }
         sum += meter.ReadVolts();
     }
     return sum / count;
+}
+
+// Waits out the settle time, or less if the run is stopped meanwhile: a minute's
+// settle must not keep Ctrl-C waiting.
+void SettleUnlessStopped(std::chrono::microseconds time, const std::stop_token& stop) {
+    std::mutex mutex;
+    std::unique_lock lock(mutex);
+    std::condition_variable_any().wait_for(lock, stop, time, [] { return false; });
 }
 
 } // namespace
@@ -99,13 +114,13 @@ bool CharacterisationRun::WriteNext() {
     return true;
 }
 
-void CharacterisationRun::ReadWritten() {
-    Keep(TakeReading());
+void CharacterisationRun::ReadWritten(const std::stop_token& stop) {
+    Keep(TakeReading(stop));
 }
 
-CharacterisationRun::Reading CharacterisationRun::TakeReading() {
+CharacterisationRun::Reading CharacterisationRun::TakeReading(const std::stop_token& stop) {
     try {
-        return {AveragedReading(meter_, settings_.average), {}};
+        return {AveragedReading(meter_, settings_.average, stop), {}};
     } catch (const MeterError& error) {
         return {std::nullopt, error.what()};
     }
@@ -117,7 +132,7 @@ void CharacterisationRun::Keep(const Reading& reading) {
     }
     if (reading.volts) {
         outcome_.points.push_back({codes_[next_ - 1], *reading.volts});
-    } else {
+    } else if (!reading.failure.empty()) {
         outcome_.failure = reading.failure;
     }
 }
@@ -150,15 +165,15 @@ RunProgress CharacterisationRun::Progress() const {
 
 RunOutcome RunCharacterisation(ChannelOutput& output, Meter& meter, const RunSettings& settings,
                                const RunHooks& hooks) {
-    const auto wait = hooks.wait ? hooks.wait : [](std::chrono::microseconds time) {
-        std::this_thread::sleep_for(time);
+    const auto wait = hooks.wait ? hooks.wait : [&hooks](std::chrono::microseconds time) {
+        SettleUnlessStopped(time, hooks.stop);
     };
     CharacterisationRun run(output, meter, settings);
     while (!hooks.stop.stop_requested() && run.WriteNext()) {
         if (settings.settle.count() > 0) {
             wait(settings.settle);
         }
-        run.ReadWritten();
+        run.ReadWritten(hooks.stop);
         if (hooks.progress && run.Outcome().failure.empty()) {
             hooks.progress(run.Progress());
         }

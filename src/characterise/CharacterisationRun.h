@@ -87,15 +87,16 @@ public:
     bool WriteNext();
     // Reads the code just written and keeps it; a meter that fails ends the run.
     // The same as Keep(TakeReading()).
-    void ReadWritten();
-    // The meter's reading of the code just written, or why there is none. It
-    // touches nothing but the meter, so a meter that may keep its caller waiting
-    // is read on a thread of its own while the run's thread goes on.
+    void ReadWritten(const std::stop_token& stop = {});
+    // The meter's reading of the code just written, or why there is none (no
+    // failure either: stopped between the readings averaged). It touches nothing
+    // but the meter, so a meter that may keep its caller waiting is read on a
+    // thread of its own while the run's thread goes on.
     struct Reading {
         std::optional<double> volts;
         std::string failure;
     };
-    Reading TakeReading();
+    Reading TakeReading(const std::stop_token& stop = {});
     // Keeps a reading of the code just written, on the run's thread.
     void Keep(const Reading& reading);
     // The operator's stop: no further code is written; what was measured stays.

@@ -9,12 +9,15 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <csignal>
 #include <iostream>
 #include <memory>
 #include <ostream>
 #include <sstream>
+#include <stop_token>
+#include <thread>
 
 namespace qv4130::ctl {
 
@@ -23,26 +26,47 @@ namespace {
 using namespace characterise;
 using Clock = std::chrono::steady_clock;
 
-// Set by Ctrl-C; the run looks at it between codes.
+// Set by Ctrl-C, SIGTERM or SIGHUP (a closed terminal); a watcher passes it on
+// to the run, which a signal handler itself may not touch.
 std::atomic<bool> interrupted{false};
 
 extern "C" void NoteInterrupt(int) {
     interrupted = true;
 }
 
-// Ctrl-C stops the run instead of the process while it lives.
+// While it lives, Ctrl-C, SIGTERM and SIGHUP stop the run instead of the
+// process: within a few milliseconds between codes, during a settle time or
+// an average, and at worst once the reading in flight is back (the meter's
+// time-out), so the channel is written its end code and the CSV is kept.
 class InterruptStopsRun {
 public:
-    InterruptStopsRun() {
+    explicit InterruptStopsRun(std::stop_source& stop) {
         interrupted = false;
-        previous_ = std::signal(SIGINT, NoteInterrupt);
+        for (std::size_t i = 0; i < Signals.size(); ++i) {
+            previous_[i] = std::signal(Signals[i], NoteInterrupt);
+        }
+        watcher_ = std::jthread([&stop](const std::stop_token& done) {
+            while (!done.stop_requested()) {
+                if (interrupted) {
+                    stop.request_stop();
+                    return;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        });
     }
-    ~InterruptStopsRun() { std::signal(SIGINT, previous_); }
+    ~InterruptStopsRun() {
+        for (std::size_t i = 0; i < Signals.size(); ++i) {
+            std::signal(Signals[i], previous_[i]);
+        }
+    }
     InterruptStopsRun(const InterruptStopsRun&) = delete;
     InterruptStopsRun& operator=(const InterruptStopsRun&) = delete;
 
 private:
-    void (*previous_)(int);
+    static constexpr std::array<int, 3> Signals{SIGINT, SIGTERM, SIGHUP};
+    std::array<void (*)(int), 3> previous_{};
+    std::jthread watcher_;
 };
 
 // "characterise:  45% 1843/4096 codes, 2345 codes/s, 1 s left", redrawn in place
@@ -146,19 +170,13 @@ bool RunCharacteriseCommand(const CharacteriseOptions& options, ChannelOutput& o
     }
 
     const RunRecord record = RecordOf(options.run, *meter, options.meter.value_or("simulated"));
-    const InterruptStopsRun interruptStopsRun;
     std::stop_source stop;
+    const InterruptStopsRun interruptStopsRun(stop);
     RunOutcome outcome;
     {
         ProgressLine progress(out, progressLine);
         RunHooks hooks{.wait = {},
-                       .progress =
-                           [&](const RunProgress& p) {
-                               progress.Show(p);
-                               if (interrupted) {
-                                   stop.request_stop();
-                               }
-                           },
+                       .progress = [&](const RunProgress& p) { progress.Show(p); },
                        .stop = stop.get_token()};
         outcome = RunCharacterisation(output, *meter, options.run, hooks);
     }

@@ -241,23 +241,33 @@ class CharacteriseTest(unittest.TestCase):
         # goes with the process: the message is what tells where the channel is.
         self.assertIn("channel 2 back at 321", errors[0])
 
-    def test_ctrl_c_stops_the_run_and_keeps_what_it_measured(self):
-        # 5 ms per code: the whole channel would take 20 s.
-        with subprocess.Popen([CTL, "--virtual-board", "write", "4", "99", "characterise",
-                               "--channel", "4", "--settle", "5", "--csv", self.csv],
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True) as run:
-            time.sleep(0.5)
-            run.send_signal(signal.SIGINT)
-            out, errors = run.communicate(timeout=30)
-        self.assertEqual(run.returncode, 1, errors)
-        kept = len(read_csv(self.csv))
-        self.assertTrue(0 < kept < 4096, kept)
-        partial = f"partial: stopped after code {kept - 1} of 0..4095 ({kept} of 4096 codes)"
-        self.assertTrue(out.startswith(f"{partial}; the figures are of those codes only\n"
-                                       f"channel 4, {kept} codes\n"), out)
-        self.assertEqual(csv_notes(self.csv), ["# " + partial])
-        self.assertEqual(errors, f"qv4130ctl: characterise: stopped; {kept} codes kept in "
-                                 f"{self.csv}; channel 4 back at 99\n")
+    def test_ctrl_c_sigterm_and_sighup_stop_the_run_and_keep_what_it_measured(self):
+        # 5 ms per code: the whole channel would take 20 s. A minute's settle (or
+        # a thousand readings a code) must not keep the signal waiting either.
+        cases = [(signal.SIGINT, ["--settle", "5"]), (signal.SIGTERM, ["--settle", "5"]),
+                 (signal.SIGHUP, ["--settle", "5", "--average", "1000"]),
+                 (signal.SIGINT, ["--from", "7", "--settle", "60000"])]
+        for sent, extra in cases:
+            with self.subTest(signal=sent.name, extra=extra):
+                with subprocess.Popen([CTL, "--virtual-board", "write", "4", "99", "characterise",
+                                       "--channel", "4", *extra, "--csv", self.csv],
+                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                      text=True) as run:
+                    time.sleep(0.5)
+                    run.send_signal(sent)
+                    out, errors = run.communicate(timeout=10)
+                self.assertEqual(run.returncode, 1, errors)
+                kept = len(read_csv(self.csv))
+                self.assertLess(kept, 4096)
+                self.assertTrue(errors.startswith(f"qv4130ctl: characterise: stopped; {kept} codes "
+                                                  f"kept in {self.csv}; channel 4 back at 99"),
+                                errors)
+                if kept == 0:  # stopped in the first code's settle time
+                    continue
+                partial = f"partial: stopped after code {kept - 1} of 0..4095 ({kept} of 4096 codes)"
+                self.assertTrue(out.startswith(f"{partial}; the figures are of those codes only\n"
+                                               f"channel 4, {kept} codes\n"), out)
+                self.assertEqual(csv_notes(self.csv), ["# " + partial])
 
     def test_readings_that_do_not_follow_the_codes_give_no_figures(self):
         # Flat within its noise; which readings count as following is LinearityTest's.
