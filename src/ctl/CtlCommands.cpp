@@ -101,8 +101,10 @@ private:
         if (!replies) {
             return false;
         }
+        // A peer's words reach a terminal: a control byte in them is shown as
+        // \xNN, never sent raw to clear the screen or forge a line.
         for (const std::string& reply : *replies) {
-            streams_.out << reply << '\n';
+            streams_.out << text::Printable(reply) << '\n';
         }
         if (!replies->empty()) {
             streams_.out.flush();

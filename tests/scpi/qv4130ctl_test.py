@@ -299,6 +299,23 @@ class ConnectTest(unittest.TestCase):
                     self.assertEqual(result.stderr.count("\n"), 1, result.stderr)
 
 
+    def test_a_peers_control_bytes_never_reach_the_terminal_raw(self):
+        peer = socket.create_server(("127.0.0.1", 0))
+        self.addCleanup(peer.close)
+
+        def answer():  # the line, then SYST:ERR?
+            connection = peer.accept()[0]
+            with connection, connection.makefile("rwb") as lines:
+                for reply in (b"1;\x1b[2J\x1b[31mowned\x07", b'0,"No error"'):
+                    lines.readline()
+                    lines.write(reply + b"\n")
+                    lines.flush()
+        threading.Thread(target=answer, daemon=True).start()
+        result = ctl("--connect", f"127.0.0.1:{peer.getsockname()[1]}", "scpi", "*IDN?")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout, "\\x1B[2J\\x1B[31mowned\\x07\n")
+
+
 class PyVisaTest(unittest.TestCase):
     """PyVISA's own client, several at once: the replies' framing, not the commands."""
 
