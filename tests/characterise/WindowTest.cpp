@@ -159,7 +159,8 @@ TEST(CharacteriseWindow, AStoppedRunKeepsItsPointsAndEndsAtTheEndCode) {
 }
 
 // A meter over a link that answers when the test lets it: until then its
-// reading is in flight (a slow meter, or one that stopped answering).
+// reading is in flight (a slow meter, or one that stopped answering). Let go,
+// it reads 1 V or fails as a meter that never answered does.
 class GatedMeter final : public Meter {
 public:
     double ReadVolts() override {
@@ -167,15 +168,19 @@ public:
         waiting_ = true;
         opened_.wait_for(lock, std::chrono::seconds(10), [this] { return open_; });
         waiting_ = false;
+        if (fail_) {
+            throw MeterError("meter dmm.lab did not answer READ?: no answer within 2000 ms");
+        }
         return 1.0;
     }
     bool Waiting() {
         const std::lock_guard lock(mutex_);
         return waiting_;
     }
-    void Open() {
+    void Open(bool fail) {
         const std::lock_guard lock(mutex_);
         open_ = true;
+        fail_ = fail;
         opened_.notify_all();
     }
 
@@ -184,34 +189,53 @@ private:
     std::condition_variable opened_;
     bool waiting_ = false;
     bool open_ = false;
+    bool fail_ = false;
 };
 
-// The windows and the SCPI clients are served while the meter takes its time;
-// Stop writes the end code at once, and the run is over once the reading is back.
+// The windows and the SCPI clients are served while the meter takes its time.
+// Stop writes the end code at once, and the run is over once the reading is
+// back; a meter that fails on its own thread ends the run as on the window's.
 TEST(CharacteriseWindow, AMeterThatTakesItsTimeHoldsNothingUp) {
-    GatedMeter* meter = nullptr;
-    WindowRig w([&meter](std::optional<std::string>, int) {
-        auto made = std::make_unique<GatedMeter>();
-        meter = made.get();
-        return made;
-    });
-    w.window.findChild<QLineEdit*>("meterAddress")->setText("dmm.lab");
-    w.Range(100, 199, 1);
-    QSignalSpy ended(&w.window.Stepper(), &RunStepper::Ended);
-    w.Button("start")->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return meter != nullptr && meter->Waiting(); }));
-    EXPECT_EQ(w.rig.board.Chip().Code(Channel), 100); // the first code, being read
+    struct Case {
+        const char* name;
+        bool stop;
+        bool fail;
+        const char* status;
+    };
+    const Case cases[] = {
+        {"stopped while it reads", true, false, "Stopped"},
+        {"it fails on its own", false, true, "meter dmm.lab did not answer READ?"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GatedMeter* meter = nullptr;
+        WindowRig w([&meter](std::optional<std::string>, int) {
+            auto made = std::make_unique<GatedMeter>();
+            meter = made.get();
+            return made;
+        });
+        w.window.findChild<QLineEdit*>("meterAddress")->setText("dmm.lab");
+        w.Range(100, 199, 1);
+        QSignalSpy ended(&w.window.Stepper(), &RunStepper::Ended);
+        w.Button("start")->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return meter != nullptr && meter->Waiting(); }));
+        EXPECT_EQ(w.rig.board.Chip().Code(Channel), 100); // the first code, being read
 
-    bool otherEventRan = false;
-    QTimer::singleShot(0, [&] { otherEventRan = true; });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return otherEventRan; }));
-    w.Button("stop")->click();
-    EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
-    EXPECT_TRUE(meter->Waiting());
-    EXPECT_EQ(ended.count(), 0);
-    meter->Open();
-    ASSERT_TRUE(ended.wait());
-    EXPECT_TRUE(w.Text("status").startsWith("Stopped")) << w.Text("status").toStdString();
+        bool otherEventRan = false;
+        QTimer::singleShot(0, [&] { otherEventRan = true; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return otherEventRan; }));
+        if (c.stop) {
+            w.Button("stop")->click();
+            EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
+            EXPECT_TRUE(meter->Waiting());
+            EXPECT_EQ(ended.count(), 0);
+        }
+        meter->Open(c.fail);
+        ASSERT_TRUE(ended.wait());
+        EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
+        EXPECT_TRUE(w.Text("status").contains(c.status, Qt::CaseInsensitive))
+            << w.Text("status").toStdString();
+    }
 }
 
 TEST(CharacteriseWindow, SavesTheResultsAndPlots) {
