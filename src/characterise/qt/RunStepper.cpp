@@ -66,7 +66,7 @@ void RunStepper::Turn() {
             return;
         }
         run_->ReadWritten();
-    } while (turn.nsecsElapsed() < turnLength_.count());
+    } while (turn.nsecsElapsed() < TurnLength.count());
     MeasuredThenGoOn();
 }
 

@@ -27,8 +27,9 @@ class RunStepper final : public QObject {
     Q_OBJECT
 
 public:
-    // About as long as the SCPI server keeps the thread for its clients.
-    static constexpr std::chrono::nanoseconds DefaultTurn = std::chrono::milliseconds(2);
+    // How long a turn measures before the event loop runs again: about as long
+    // as the SCPI server keeps the thread for its clients.
+    static constexpr std::chrono::nanoseconds TurnLength = std::chrono::milliseconds(2);
 
     explicit RunStepper(QObject* parent = nullptr);
     ~RunStepper() override;
@@ -42,9 +43,6 @@ public:
     // The run going (or ending, its reading still in flight) or the last one
     // ended; null before the first.
     const CharacterisationRun* Run() const { return run_ ? run_.get() : ended_.get(); }
-
-    // How long one turn may measure before the event loop runs again; zero: one code a turn.
-    void SetTurnLength(std::chrono::nanoseconds length) { turnLength_ = length; }
 
 signals:
     // New codes measured, once per turn at most.
@@ -69,7 +67,6 @@ private:
     QObject meterSide_;
     bool reading_ = false;  // a reading is in flight on the meter's thread
     bool stopping_ = false; // ended while it was: Ended once it is back
-    std::chrono::nanoseconds turnLength_ = DefaultTurn;
 };
 
 } // namespace qv4130::characterise
