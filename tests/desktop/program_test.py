@@ -10,7 +10,8 @@ import unittest
 
 import pyatspi
 
-from operator_hands import Program, decoded_words, frame_of, wait_for, windows_on_screen
+from operator_hands import (Program, decoded_words, frame_of, free_port, wait_for,
+                            windows_on_screen)
 
 CHANNEL = 3
 END_CODE = 1234
@@ -59,10 +60,15 @@ class ProgramOnTheDesktop(unittest.TestCase):
 
     def test_a_whole_characterisation_from_the_panel(self):
         # The panel's button by click and by its access key, and beside an open
-        # Mode 1 window, which blocks the main window and nothing else.
-        for how, mode1_open in (("click", False), ("alt+c", True)):
-            with self.subTest(how=how, mode1_open=mode1_open):
-                program = self.start("--virtual-board")
+        # Mode 1 window, which blocks the main window and nothing else; and with
+        # the meter the program itself serves, read over TCP as a bench meter is
+        # (the window waits on it off the thread that serves it).
+        for how, mode1_open, served in (("click", False, False), ("alt+c", True, False),
+                                        ("alt+c", False, True)):
+            with self.subTest(how=how, mode1_open=mode1_open, served=served):
+                meter = f"127.0.0.1:{free_port()}"
+                program = self.start("--virtual-board", *(["--meter-listen", meter] if served
+                                                          else []))
                 program.scpi(f"SOUR:CHAN{CHANNEL}:CODE {END_CODE}")
                 if mode1_open:
                     program.window("QV4130")
@@ -75,6 +81,9 @@ class ProgramOnTheDesktop(unittest.TestCase):
                 self.assertFalse(overlap(frames[CHARACTERISE], frames["QV4130 Virtual Board"]),
                                  frames)
 
+                if served:
+                    program.window(CHARACTERISE)
+                    self.set_field(program, "m", meter)
                 self.start_run(program, 255, 0)
                 csv = os.path.join(program.folder.name, "run.csv")
                 wait_for("the run's end", lambda: program.control(

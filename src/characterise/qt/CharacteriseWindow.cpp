@@ -240,7 +240,7 @@ IdealTransfer CharacteriseWindow::Ideal() const {
 }
 
 void CharacteriseWindow::StartRun() {
-    if (stepper_.Running()) {
+    if (stepper_.Running() || stepper_.Connecting()) {
         return;
     }
     const std::optional<RunSettings> settings = ReadSettings();
@@ -255,30 +255,58 @@ void CharacteriseWindow::StartRun() {
     // The meter of the last run is kept for the next on the same channel,
     // unless it failed: connecting (and configuring) again is for a new meter.
     const MeterKey key{address, settings->channel};
-    if (!meter_ || meterKey_ != key) {
-        meter_.reset();
+    if (meter_ && meterKey_ == key) {
+        BeginRun(*settings, address);
+        return;
+    }
+    meter_.reset();
+    const auto connect = [connectMeter = setup_.connectMeter, address,
+                          channel = settings->channel] {
+        return connectMeter(address.isEmpty() ? std::nullopt : std::optional(address.toStdString()),
+                            channel);
+    };
+    // The virtual board's own meter reads its model, which lives on this
+    // thread, and never waits: it is connected here. Any other is connected on
+    // the meter's thread, the windows going on meanwhile.
+    if (address.isEmpty()) {
         try {
-            meter_ = setup_.connectMeter(address.isEmpty() ? std::nullopt
-                                                           : std::optional(address.toStdString()),
-                                         settings->channel);
+            meter_ = connect();
         } catch (const MeterError& error) {
             status_->setText(QString::fromStdString(error.what()));
             return;
         }
         meterKey_ = key;
+        BeginRun(*settings, address);
+        return;
     }
+    status_->setText(QStringLiteral("Connecting to %1\u2026").arg(address));
+    start_->setEnabled(false);
+    stepper_.ConnectOffThread(connect, [this, key, settings = *settings, address](
+                                           std::unique_ptr<Meter> meter, const QString& failure) {
+        start_->setEnabled(true);
+        if (!meter) {
+            status_->setText(failure);
+            return;
+        }
+        meter_ = std::move(meter);
+        meterKey_ = key;
+        BeginRun(settings, address);
+    });
+}
+
+void CharacteriseWindow::BeginRun(const RunSettings& settings, const QString& address) {
     runIdeal_ = Ideal();
     standing_ = {};
     status_->clear();
     summary_->clear();
     plots_->Clear();
-    record_ = RecordOf(*settings, *meter_,
+    record_ = RecordOf(settings, *meter_,
                        address.isEmpty() ? std::string("simulated") : address.toStdString());
     plots_->SetHeading(record_);
     progress_->reset();
     timeLeft_->setText(QStringLiteral("Starting\u2026"));
     runClock_.start();
-    stepper_.Start(std::make_unique<CharacterisationRun>(*setup_.output, *meter_, *settings));
+    stepper_.Start(std::make_unique<CharacterisationRun>(*setup_.output, *meter_, settings));
     ShowRunning(true);
 }
 

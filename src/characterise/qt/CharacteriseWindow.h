@@ -90,6 +90,7 @@ private:
     QWidget* BuildSettings();
     QWidget* BuildRunControls();
     std::optional<RunSettings> ReadSettings();
+    void BeginRun(const RunSettings& settings, const QString& address);
     IdealTransfer Ideal() const;
     void ShowRunning(bool running);
     void Redraw();

@@ -92,6 +92,29 @@ void RunStepper::ReadOffThread() {
         Qt::QueuedConnection);
 }
 
+void RunStepper::ConnectOffThread(std::function<std::unique_ptr<Meter>()> connect, Connected then) {
+    connecting_ = true;
+    QMetaObject::invokeMethod(
+        &meterSide_,
+        [this, connect = std::move(connect), then = std::move(then)] {
+            auto meter = std::make_shared<std::unique_ptr<Meter>>();
+            QString failure;
+            try {
+                *meter = connect();
+            } catch (const MeterError& error) {
+                failure = QString::fromStdString(error.what());
+            }
+            QMetaObject::invokeMethod(
+                this,
+                [this, meter, failure, then] {
+                    connecting_ = false;
+                    then(std::move(*meter), failure);
+                },
+                Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
 void RunStepper::Received(const CharacterisationRun::Reading& reading) {
     reading_ = false;
     run_->Keep(reading);

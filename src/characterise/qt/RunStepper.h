@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace qv4130::characterise {
@@ -40,6 +41,14 @@ public:
     // Ends the run now, keeping what it measured; its end code is written.
     void Stop();
     bool Running() const { return run_ != nullptr; }
+
+    // Connects a meter over a link on the meter's thread: connecting asks it
+    // *IDN? and configures it, which may take up to its time-out, and the meter
+    // may be served by this very program from this thread. `then` gets the
+    // meter, or none and why, back on this thread.
+    using Connected = std::function<void(std::unique_ptr<Meter> meter, const QString& failure)>;
+    void ConnectOffThread(std::function<std::unique_ptr<Meter>()> connect, Connected then);
+    bool Connecting() const { return connecting_; }
     // The run going (or ending, its reading still in flight) or the last one
     // ended; null before the first.
     const CharacterisationRun* Run() const { return run_ ? run_.get() : ended_.get(); }
@@ -65,8 +74,9 @@ private:
     // The meter's own thread, and the object its readings are asked through.
     QThread meterThread_;
     QObject meterSide_;
-    bool reading_ = false;  // a reading is in flight on the meter's thread
-    bool stopping_ = false; // ended while it was: Ended once it is back
+    bool reading_ = false;    // a reading is in flight on the meter's thread
+    bool stopping_ = false;   // ended while it was: Ended once it is back
+    bool connecting_ = false; // a meter is being connected on the meter's thread
 };
 
 } // namespace qv4130::characterise
