@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Meter.h"
-#include "ScpiMeter.h"
+#include "characterise/Meter.h"
+#include "characterise/ScpiMeter.h"
 #include "virtualboard/AnalogModel.h"
 #include "virtualboard/VirtualBoard.h"
 
