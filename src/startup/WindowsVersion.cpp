@@ -2,7 +2,7 @@
 // register and shows the status box.
 #include "WindowsVersion.h"
 
-#include "PortIo.h"
+#include "board/PortIo.h"
 #include "qv4130/BoardVocabulary.h"
 
 #include <algorithm>
