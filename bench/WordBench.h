@@ -4,9 +4,9 @@
 // word costs beside the physical floor: about 1 us per write on a real printer
 // port, 55 us per word.
 #include "NullPortLibrary.h"
-#include "board/BoardVocabulary.h"
 #include "board/CommsFunctions.h"
 #include "board/PortLibrary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <benchmark/benchmark.h>
 

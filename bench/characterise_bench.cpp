@@ -5,9 +5,9 @@
 // goes), beside the same 4,096 words alone on the same board. The difference is
 // the run's own work per code: the meter's query and reply, the error-queue
 // check, the bookkeeping, the analysis and the plot updates.
-#include "characterise/InstrumentOutput.h"
-#include "characterise/MeterConnection.h"
 #include "characterise/qt/CharacteriseWindow.h"
+#include "rig/InstrumentOutput.h"
+#include "rig/MeterConnection.h"
 #include "scpi/qt/ScpiServer.h"
 #include "virtualboard/VirtualBoard.h"
 

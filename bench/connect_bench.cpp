@@ -2,8 +2,8 @@
 // (the line behind *OPC?, then SYST:ERR?, as ServerLink sends every line),
 // beside a bare *OPC? round trip to the same server. The server is a
 // `qv4130ctl --virtual-board serve` of its own on the loopback address.
-#include "ServerLink.h"
 #include "characterise/TcpTransport.h"
+#include "ctl/ServerLink.h"
 
 #include <benchmark/benchmark.h>
 

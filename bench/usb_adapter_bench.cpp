@@ -4,7 +4,7 @@
 // library itself. The adapter here takes every transfer at once.
 #include "ParallelPorts.h"
 #include "PortBindings.h"
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <benchmark/benchmark.h>
 

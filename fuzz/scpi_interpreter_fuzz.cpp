@@ -3,7 +3,7 @@
 // 18-bit word of its own mode (the first on a port after that port's set-up: its control
 // register, then the idle byte).
 #include "Invariant.h"
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 #include "scpi/Interpreter.h"
 
 #include <cstddef>

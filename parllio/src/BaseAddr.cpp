@@ -1,6 +1,6 @@
 #include "BaseAddr.h"
 
-#include "text/PlainText.h"
+#include "qv4130/PlainText.h"
 
 namespace parllio {
 namespace {

@@ -1,7 +1,7 @@
 #include "ClaimedPort.h"
 
 #include "Paths.h"
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <cerrno>
 #include <linux/ioctl.h>

@@ -11,7 +11,7 @@
 #include "LinuxKernel.h"
 #include "ParallelPorts.h"
 #include "PortBindings.h"
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <algorithm>
 #include <cstdint>

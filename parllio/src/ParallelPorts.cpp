@@ -3,7 +3,7 @@
 #include "BaseAddr.h"
 #include "Paths.h"
 #include "PortBindings.h"
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,7 +2,7 @@
 
 #include "ClaimedPort.h"
 #include "FtdiPort.h"
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 #include "PortConfig.h"
 
-#include "board/BoardVocabulary.h"
-#include "text/PlainText.h"
+#include "qv4130/BoardVocabulary.h"
+#include "qv4130/PlainText.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "CharacteriseLauncher.h"
 
-#include "characterise/MeterConnection.h"
+#include "rig/MeterConnection.h"
 #include "virtualboard/qt/PanelPlacement.h"
 
 #include <QTimer>

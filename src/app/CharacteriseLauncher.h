@@ -1,8 +1,9 @@
 #pragma once
 
 #include "board/Board.h"
-#include "characterise/InstrumentOutput.h"
 #include "characterise/qt/CharacteriseWindow.h"
+#include "rig/InstrumentOutput.h"
+#include "virtualboard/AnalogModel.h"
 #include "virtualboard/VirtualBoard.h"
 
 #include <memory>

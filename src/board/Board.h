@@ -1,10 +1,10 @@
 #pragma once
 
 #include "board/BoardActions.h"
-#include "board/BoardVocabulary.h"
 #include "board/PortLibrary.h"
 #include "board/PrinterPorts.h"
 #include "board/SharedState.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "BoardActions.h"
 
-#include "BoardVocabulary.h"
 #include "PortIo.h"
+#include "qv4130/BoardVocabulary.h"
 
 namespace qv4130 {
 

@@ -1,7 +1,7 @@
 #include "CommsFunctions.h"
 
-#include "BoardVocabulary.h"
 #include "PortIo.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <limits>
 #include <stdexcept>

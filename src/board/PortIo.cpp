@@ -1,6 +1,6 @@
 #include "PortIo.h"
 
-#include "BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 namespace qv4130 {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <cstddef>
 #include <optional>

@@ -3,7 +3,7 @@
 #include "ChannelOutput.h"
 #include "Linearity.h"
 #include "Meter.h"
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <optional>
 #include <span>

@@ -1,6 +1,6 @@
 #include "LinearityReport.h"
 
-#include "text/PlainText.h"
+#include "qv4130/PlainText.h"
 
 #include <charconv>
 #include <chrono>

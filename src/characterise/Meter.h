@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -26,5 +29,10 @@ class MeterError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Connects the meter at an address (none: the program's own stand-in, where it
+// has one) for a channel, configured and ready to read; throws MeterError.
+using MeterConnector =
+    std::function<std::unique_ptr<Meter>(std::optional<std::string> address, int channel)>;
 
 } // namespace qv4130::characterise

@@ -2,20 +2,15 @@
 
 #include "TcpTransport.h"
 #include "UsbTmcTransport.h"
-
-#include <charconv>
+#include "qv4130/PlainText.h"
 
 namespace qv4130::characterise {
 
 namespace {
 
 std::optional<std::uint16_t> ParsePort(std::string_view text) {
-    unsigned value = 0;
-    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (failure != std::errc{} || end != text.data() + text.size() || value == 0 || value > 65535) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint16_t>(value);
+    const std::optional<std::uint16_t> port = text::ParseWhole<std::uint16_t>(text);
+    return port != 0 ? port : std::nullopt;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "NiceScale.h"
 
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <algorithm>
 #include <cmath>

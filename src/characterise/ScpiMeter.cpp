@@ -1,38 +1,13 @@
 #include "ScpiMeter.h"
 
-#include <cctype>
-#include <charconv>
+#include "qv4130/PlainText.h"
+
 #include <cmath>
-#include <cstdlib>
 #include <sstream>
 
 namespace qv4130::characterise {
 
 namespace {
-
-std::string Trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.remove_suffix(1);
-    }
-    return std::string(text);
-}
-
-// A SCPI number as meters send it ("+1.23456789E-01"); none for anything else.
-std::optional<double> ParseNumber(const std::string& text) {
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    const double value = std::strtod(begin, &end);
-    if (end != begin + text.size() || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 // What a meter sends for a reading off its range (IEEE 488.2's 9.9E37).
 bool IsOverload(double volts) {
@@ -66,7 +41,7 @@ void ScpiMeter::Send(const std::string& command) {
 std::string ScpiMeter::Query(const std::string& query) {
     Send(query);
     try {
-        return Trimmed(transport_->Receive(settings_.timeout));
+        return std::string(text::Trimmed(transport_->Receive(settings_.timeout)));
     } catch (const TransportError& error) {
         Fail("did not answer " + query + ": " + error.what());
     }
@@ -75,17 +50,15 @@ std::string ScpiMeter::Query(const std::string& query) {
 void ScpiMeter::CheckErrorQueue(const std::string& after) {
     // "+0,\"No error\"" or "-113,\"Undefined header\"": the number decides.
     const std::string answer = Query("SYST:ERR?");
-    const char* begin = answer.data();
-    const char* const end = answer.data() + answer.size();
-    if (begin != end && *begin == '+') {
-        ++begin;
+    std::string_view number = std::string_view(answer).substr(0, answer.find(','));
+    if (number.starts_with('+')) {
+        number.remove_prefix(1);
     }
-    int code = 0;
-    const auto [stop, failure] = std::from_chars(begin, end, code);
-    if (failure != std::errc{} || (stop != end && *stop != ',')) {
+    const std::optional<int> code = text::ParseWhole<int>(number);
+    if (!code) {
         Fail("answered SYST:ERR? with \"" + answer + "\", not an error number");
     }
-    if (code != 0) {
+    if (*code != 0) {
         Fail("reports error " + answer + " after " + after);
     }
 }
@@ -114,7 +87,8 @@ std::string ScpiMeter::Identify() {
 double ScpiMeter::ReadVolts() {
     const std::string query = settings_.measureEachReading ? "MEAS:VOLT:DC?" : "READ?";
     const std::string answer = Query(query);
-    const std::optional<double> volts = ParseNumber(answer);
+    // A SCPI number as meters send it: "+1.23456789E-01".
+    const std::optional<double> volts = text::ParseDecimal(answer);
     if (!volts) {
         Fail("answered " + query + " with \"" + answer + "\", not a reading");
     }

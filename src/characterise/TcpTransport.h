@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MeterTransport.h"
-#include "files/FileDescriptor.h"
+#include "characterise/MeterTransport.h"
+#include "qv4130/FileDescriptor.h"
 
 #include <chrono>
 #include <cstdint>

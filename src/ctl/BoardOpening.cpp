@@ -1,8 +1,8 @@
 #include "BoardOpening.h"
 
-#include "board/WindowsVersion.h"
 #include "host/OsVersion.h"
 #include "host/qt/ProgramLog.h"
+#include "startup/WindowsVersion.h"
 
 #include <algorithm>
 #include <cstdlib>

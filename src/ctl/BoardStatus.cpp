@@ -1,9 +1,9 @@
 #include "BoardStatus.h"
 
 #include "TableRows.h"
-#include "board/BoardVocabulary.h"
 #include "board/PrinterPorts.h"
-#include "text/PlainText.h"
+#include "qv4130/BoardVocabulary.h"
+#include "qv4130/PlainText.h"
 
 #include <cstdio>
 #include <ostream>

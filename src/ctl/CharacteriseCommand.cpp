@@ -1,11 +1,10 @@
 #include "CharacteriseCommand.h"
 
-#include "CharacterisePlotFile.h"
-
 #include "characterise/LinearityReport.h"
-#include "characterise/MeterConnection.h"
 #include "characterise/RunStanding.h"
+#include "characterise/qt/CharacterisePlotFile.h"
 #include "files/WholeFile.h"
+#include "rig/MeterConnection.h"
 
 #include <unistd.h>
 

@@ -1,7 +1,7 @@
 #include "CharacteriseOptions.h"
 
 #include "characterise/MeterAddress.h"
-#include "text/PlainText.h"
+#include "qv4130/PlainText.h"
 
 #include <charconv>
 #include <string_view>

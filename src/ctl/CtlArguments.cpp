@@ -2,11 +2,11 @@
 
 #include "BoardStatus.h"
 #include "TableRows.h"
-#include "board/BoardVocabulary.h"
 #include "host/AppIdentity.h"
+#include "qv4130/BoardVocabulary.h"
+#include "qv4130/PlainText.h"
 #include "scpi/CommandHelp.h"
 #include "setup/BoardOptions.h"
-#include "text/PlainText.h"
 
 #include <algorithm>
 #include <array>

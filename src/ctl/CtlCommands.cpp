@@ -5,7 +5,7 @@
 #include "LinkChannelOutput.h"
 #include "ScriptLines.h"
 #include "TableRows.h"
-#include "text/PlainText.h"
+#include "qv4130/PlainText.h"
 
 #include <ostream>
 #include <string>

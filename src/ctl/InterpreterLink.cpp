@@ -1,6 +1,6 @@
 #include "InterpreterLink.h"
 
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 namespace qv4130::ctl {
 

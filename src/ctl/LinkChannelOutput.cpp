@@ -1,7 +1,7 @@
 #include "LinkChannelOutput.h"
 
 #include "TableRows.h"
-#include "text/PlainText.h"
+#include "qv4130/PlainText.h"
 
 namespace qv4130::ctl {
 

@@ -1,6 +1,6 @@
 #include "OneLineReport.h"
 
-#include "board/WindowsVersion.h"
+#include "startup/WindowsVersion.h"
 
 #include <algorithm>
 

@@ -49,17 +49,6 @@ std::variant<ScriptInput, std::string> ScriptInput::Open(const std::string& path
     return script;
 }
 
-ScriptInput::ScriptInput(ScriptInput&& other) noexcept
-    : fd_(other.fd_), owned_(other.owned_), buffer_(std::move(other.buffer_)) {
-    other.owned_ = false;
-}
-
-ScriptInput::~ScriptInput() {
-    if (owned_) {
-        ::close(fd_);
-    }
-}
-
 std::variant<std::string_view, std::string> ScriptInput::Read() {
     buffer_.resize(ChunkBytes);
     for (;;) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "qv4130/FileDescriptor.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -15,19 +17,19 @@ public:
     // The opened script, or the reason it can't be read ("Is a directory").
     static std::variant<ScriptInput, std::string> Open(const std::string& path);
 
-    ScriptInput(ScriptInput&& other) noexcept;
+    ScriptInput(ScriptInput&& other) noexcept = default;
     ScriptInput& operator=(ScriptInput&&) = delete;
-    ~ScriptInput();
 
     // The next bytes, up to a chunk, empty at the end; or why the read failed.
     std::variant<std::string_view, std::string> Read();
 
 private:
-    ScriptInput(int fd, bool owned) : fd_(fd), owned_(owned) {}
+    ScriptInput(int fd, bool owned) : fd_(fd), owned_(owned ? fd : -1) {}
 
     static constexpr std::size_t ChunkBytes = 64 * 1024;
     int fd_;
-    bool owned_;
+    // The script's file, closed with it; standard input is left open.
+    FileDescriptor owned_;
     std::string buffer_;
 };
 

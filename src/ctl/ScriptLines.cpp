@@ -1,9 +1,9 @@
 #include "ScriptLines.h"
 
 #include "ScriptInput.h"
+#include "qv4130/PlainText.h"
 #include "scpi/Interpreter.h"
 #include "scpi/LineFramer.h"
-#include "text/PlainText.h"
 
 #include <variant>
 

@@ -1,7 +1,7 @@
 #include "ServerLink.h"
 
+#include "qv4130/PlainText.h"
 #include "scpi/Interpreter.h"
-#include "text/PlainText.h"
 
 namespace qv4130::ctl {
 

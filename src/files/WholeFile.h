@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileDescriptor.h"
+#include "qv4130/FileDescriptor.h"
 
 #include <string>
 #include <string_view>

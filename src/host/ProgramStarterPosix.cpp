@@ -1,6 +1,7 @@
 #if !defined(_WIN32)
 
 #include "ProgramStarter.h"
+#include "qv4130/FileDescriptor.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -13,25 +14,6 @@
 namespace qv4130 {
 
 namespace {
-// A file descriptor closed when the object goes.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() { Close(); }
-    int Get() const { return fd_; }
-    void Close() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-
-private:
-    int fd_;
-};
-
 [[noreturn]] void Fail(const std::string& path, int error) {
     throw ProgramStartError(path + ": " + std::generic_category().message(error));
 }

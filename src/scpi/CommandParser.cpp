@@ -1,9 +1,8 @@
 #include "CommandParser.h"
 
-#include "text/PlainText.h"
+#include "qv4130/PlainText.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace qv4130::scpi {
@@ -156,13 +155,11 @@ std::optional<Error> ParseDecimal(Cursor& cursor, Parameter& parameter) {
         parameter.number = static_cast<double>(parameter.value);
         return std::nullopt;
     }
-    const std::string_view digits = cursor.From(unsignedStart);
-    double magnitude = 0;
-    const auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
-    const double value = negative ? -magnitude : magnitude;
+    const std::optional<double> magnitude = text::ParseDecimal(cursor.From(unsignedStart));
+    const double value = negative ? -magnitude.value_or(0.0) : magnitude.value_or(0.0);
     // Beyond a double's range counts as no whole number we could take.
-    parameter.integral = parsed.ec == std::errc{} && value == std::trunc(value);
-    parameter.number = parsed.ec == std::errc{} ? value : std::copysign(HUGE_VAL, value);
+    parameter.integral = magnitude && value == std::trunc(value);
+    parameter.number = magnitude ? value : std::copysign(HUGE_VAL, value);
     parameter.value = static_cast<std::int64_t>(
         std::clamp(value, -static_cast<double>(NumberLimit), static_cast<double>(NumberLimit)));
     return std::nullopt;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CommandParser.h"
-#include "text/PlainText.h"
+#include "qv4130/PlainText.h"
 
 #include <array>
 #include <cstddef>

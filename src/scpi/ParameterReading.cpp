@@ -1,9 +1,8 @@
 #include "ParameterReading.h"
 
-#include "text/PlainText.h"
+#include "qv4130/PlainText.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -99,11 +98,7 @@ std::optional<Error> Choice(const Parameter& parameter, const ParameterForm& for
 
 // Digits between blanks; too many of them make a number past every channel.
 long Whole(std::string_view digits) {
-    digits = text::Trimmed(digits);
-    long number = 0;
-    const auto [end, failure] =
-        std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    return failure == std::errc{} ? number : -1;
+    return text::ParseWhole<long>(text::Trimmed(digits)).value_or(-1);
 }
 
 // "1,3:4" as the channels 1, 3 and 4; the parser has checked its form.

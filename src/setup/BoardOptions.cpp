@@ -1,6 +1,6 @@
 #include "BoardOptions.h"
 
-#include "text/PlainText.h"
+#include "qv4130/PlainText.h"
 
 #include <charconv>
 #include <cstdint>
@@ -22,14 +22,8 @@ std::string Number(double value) {
 constexpr double MaxNoiseLsb = 100.0;
 
 std::optional<double> NoiseLsb(std::string_view text) {
-    double value = 0.0;
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc{} || stop != end || !(value >= 0.0) ||
-        value > MaxNoiseLsb) {
-        return std::nullopt;
-    }
-    return value;
+    const std::optional<double> value = text::ParseDecimal(text);
+    return value && *value >= 0.0 && *value <= MaxNoiseLsb ? value : std::nullopt;
 }
 
 constexpr std::string_view VirtualBoard = "virtual-board";

@@ -1,6 +1,6 @@
 #include "CommandLine.h"
 
-#include "text/PlainText.h"
+#include "qv4130/PlainText.h"
 
 #include <algorithm>
 

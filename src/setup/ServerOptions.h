@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CommandLine.h"
 #include "scpi/qt/ListenAddress.h"
+#include "setup/CommandLine.h"
 
 #include <optional>
 #include <span>

@@ -1,7 +1,7 @@
 #include "VcdWriter.h"
 
-#include "board/BoardVocabulary.h"
 #include "host/AppIdentity.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 
 #include "MonotonicClock.h"
 #include "WriteTiming.h"
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MainForm.h"
-#include "board/MainWindowAccess.h"
+#include "startup/MainWindowAccess.h"
 
 #include <functional>
 #include <memory>

@@ -4,8 +4,8 @@
 
 #include "FormGeometry.h"
 #include "board/BoardActions.h"
-#include "board/BoardVocabulary.h"
 #include "board/PortIo.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <QAction>
 #include <QCloseEvent>

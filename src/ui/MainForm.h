@@ -2,8 +2,8 @@
 
 #include "ChildWindows.h"
 #include "board/Board.h"
-#include "board/MainWindowAccess.h"
 #include "host/MessageSink.h"
+#include "startup/MainWindowAccess.h"
 
 #include <QMainWindow>
 

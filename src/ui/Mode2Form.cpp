@@ -1,8 +1,8 @@
 #include "Mode2Form.h"
 
 #include "FormGeometry.h"
-#include "board/BoardVocabulary.h"
 #include "board/SharedState.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "CheckedEntryField.h"
 #include "FormGeometry.h"
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <QDialog>
 

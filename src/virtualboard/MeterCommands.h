@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SimulatedDmm.h"
 #include "scpi/CommandTable.h"
+#include "virtualboard/SimulatedDmm.h"
 
 #include <span>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReceivedWord.h"
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <array>
 #include <cstddef>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "MeterCommands.h"
-#include "SimulatedDmm.h"
 #include "scpi/Engine.h"
+#include "virtualboard/SimulatedDmm.h"
 
 #include <optional>
 #include <string>

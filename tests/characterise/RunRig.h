@@ -4,8 +4,8 @@
 // on one of its channels that can be made to fail: what every run test stands on.
 #include "board/Board.h"
 #include "board/SharedState.h"
-#include "characterise/InstrumentOutput.h"
 #include "characterise/Meter.h"
+#include "rig/InstrumentOutput.h"
 #include "virtualboard/AnalogModel.h"
 #include "virtualboard/VirtualBoard.h"
 

@@ -3,9 +3,9 @@
 // saves, and that the other windows' events go on between its codes.
 #include "RunRig.h"
 #include "characterise/LinearityReport.h"
-#include "characterise/MeterConnection.h"
 #include "characterise/qt/CharacteriseWindow.h"
 #include "characterise/qt/Envelope.h"
+#include "rig/MeterConnection.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // Whether a command's bytes reached the board: a refused claim, and a library
 // that reports a new failure (an adapter pulled out) after a good claim.
-#include "BoardReach.h"
+#include "ctl/BoardReach.h"
 #include "support/RecordingPortLibrary.h"
 
 #include <gtest/gtest.h>

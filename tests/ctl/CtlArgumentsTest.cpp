@@ -1,10 +1,10 @@
 // qv4130ctl's commands are the lines of their rows of the SCPI command table,
 // and both programs' manual pages tell of every option their help declares.
 // (What the commands print and their exit statuses: qv4130ctl_test.py.)
-#include "CtlArguments.h"
-#include "BoardStatus.h"
-#include "ProgramOptions.h"
+#include "ctl/CtlArguments.h"
+#include "app/ProgramOptions.h"
 #include "board/Board.h"
+#include "ctl/BoardStatus.h"
 #include "scpi/Interpreter.h"
 #include "virtualboard/VirtualBoard.h"
 

@@ -2,7 +2,7 @@
 // composes itself (the same ProgramChildWindows as qv4130's main): start-up, the
 // main window, the mode windows it opens and the board's panel, with the
 // operator's actions checked against what the simulated QV4130 ends up holding.
-#include "board/Declare.h"
+#include "startup/Declare.h"
 #include "support/FixedOsVersion.h"
 #include "support/RecordingMessageSink.h"
 #include "ui/ChildWindows.h"

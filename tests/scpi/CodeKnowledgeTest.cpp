@@ -3,7 +3,7 @@
 // stepped with the chip's own arithmetic, since every client acts through the
 // one board object.
 #include "board/Board.h"
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 #include "scpi/Interpreter.h"
 #include "support/RecordingPortLibrary.h"
 

@@ -1,5 +1,5 @@
 // qv4130's command line, read before the toolkit takes its own options out of it.
-#include "ProgramOptions.h"
+#include "app/ProgramOptions.h"
 
 #include <gtest/gtest.h>
 

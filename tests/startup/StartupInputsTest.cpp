@@ -1,7 +1,7 @@
 // What start-up reads: the host's version, the base address the port library
 // reports. The command line is ProgramOptionsTest's; the built program's
 // --version and --help are checked by run_program.sh.
-#include "board/WindowsVersion.h"
+#include "startup/WindowsVersion.h"
 
 #include <gtest/gtest.h>
 

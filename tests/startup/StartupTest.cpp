@@ -1,7 +1,7 @@
 // Start-up with the real main window, every path with a port: the order of port
 // calls and boxes, and where the window's load handler falls among them. With no
 // port at all, the built program is run by run_program.sh (no-port).
-#include "board/Declare.h"
+#include "startup/Declare.h"
 #include "support/FixedOsVersion.h"
 #include "support/RecordingMessageSink.h"
 #include "support/RecordingPortLibrary.h"

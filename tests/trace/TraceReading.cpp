@@ -1,6 +1,6 @@
 #include "TraceReading.h"
 
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <gtest/gtest.h>
 

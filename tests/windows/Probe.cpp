@@ -2,7 +2,7 @@
 // "version" it prints the name start-up gives the host it runs on. With no
 // arguments, as the program start starts a tool, it writes "<itself>.running"
 // holding its process id and stays a minute.
-#include "board/WindowsVersion.h"
+#include "startup/WindowsVersion.h"
 
 #include <windows.h>
 

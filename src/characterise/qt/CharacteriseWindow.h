@@ -5,7 +5,6 @@
 #include "characterise/Linearity.h"
 #include "characterise/LinearityReport.h"
 #include "characterise/Meter.h"
-#include "characterise/MeterConnection.h"
 #include "characterise/RunStanding.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "ListenAddress.h"
 
-#include "text/PlainText.h"
+#include "qv4130/PlainText.h"
 
 namespace qv4130::scpi {
 

@@ -17,7 +17,7 @@ std::string& ReadBuffer() {
 }
 } // namespace
 
-ScpiConnection::ScpiConnection(UniqueFd socket, QString peer, const ServerLimits& limits,
+ScpiConnection::ScpiConnection(FileDescriptor socket, QString peer, const ServerLimits& limits,
                                Session session, QObject* parent)
     : QObject(parent), socket_(std::move(socket)), peer_(std::move(peer)), limits_(limits),
       reader_(socket_.Get(), QSocketNotifier::Read), writer_(socket_.Get(), QSocketNotifier::Write),
@@ -187,7 +187,7 @@ void ScpiConnection::Close(const QString& why) {
     lines_.clear();
     current_.reset();
     queuedBytes_ = 0;
-    socket_.Reset();
+    socket_.Close();
     emit Closed(this, why);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ServerLimits.h"
-#include "UniqueFd.h"
+#include "qv4130/FileDescriptor.h"
 #include "scpi/CommandHandler.h"
 #include "scpi/LineFramer.h"
 #include "scpi/Session.h"
@@ -34,12 +34,12 @@ class ScpiConnection final : public QObject {
     Q_OBJECT
 
 public:
-    ScpiConnection(UniqueFd socket, QString peer, const ServerLimits& limits, Session session,
+    ScpiConnection(FileDescriptor socket, QString peer, const ServerLimits& limits, Session session,
                    QObject* parent = nullptr);
 
     // A command waits and the client takes its replies.
     bool Ready() const;
-    bool IsClosed() const { return !socket_.Valid(); }
+    bool IsClosed() const { return !socket_.IsOpen(); }
     const QString& Peer() const { return peer_; }
 
     // Carries out the next command of the client's current line (a too-long line
@@ -77,7 +77,7 @@ private:
     bool Blocked() const { return Unsent() > limits_.outputBound; }
     std::size_t Unsent() const { return output_.size() - sent_; }
 
-    UniqueFd socket_;
+    FileDescriptor socket_;
     QString peer_;
     ServerLimits limits_;
     QSocketNotifier reader_;

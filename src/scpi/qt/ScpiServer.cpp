@@ -93,10 +93,10 @@ ScpiServer::~ScpiServer() {
 
 bool ScpiServer::Listen(const QHostAddress& host, quint16 port) {
     const SocketAddress address = ToSocketAddress(host, port);
-    UniqueFd listener(
+    FileDescriptor listener(
         ::socket(address.storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     const int on = 1;
-    if (!listener.Valid() ||
+    if (!listener.IsOpen() ||
         ::setsockopt(listener.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
         ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address.storage),
                address.length) != 0 ||
@@ -117,7 +117,7 @@ bool ScpiServer::Listen(const QHostAddress& host, quint16 port) {
 
 void ScpiServer::Close() {
     acceptor_.reset();
-    listener_.Reset();
+    listener_.Close();
     resumeAccepting_.stop();
     turn_.stop();
     ready_.clear();
@@ -135,7 +135,7 @@ void ScpiServer::AcceptConnections() {
             ::accept4(listener_.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (socket >= 0) {
             toldNoDescriptors_ = false;
-            Admit(UniqueFd(socket));
+            Admit(FileDescriptor(socket));
             continue;
         }
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
@@ -162,7 +162,7 @@ void ScpiServer::PauseAccepting(int error) {
     }
 }
 
-void ScpiServer::Admit(UniqueFd socket) {
+void ScpiServer::Admit(FileDescriptor socket) {
     if (ConnectionCount() >= limits_.maxClients) {
         static constexpr char refusal[] =
             "-300,\"Device-specific error;too many clients, try again later\"\n";

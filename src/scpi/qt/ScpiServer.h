@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ServerLimits.h"
-#include "UniqueFd.h"
+#include "qv4130/FileDescriptor.h"
 #include "scpi/CommandHandler.h"
 #include "scpi/Interpreter.h"
 
@@ -56,7 +56,7 @@ signals:
 
 private:
     void AcceptConnections();
-    void Admit(UniqueFd socket);
+    void Admit(FileDescriptor socket);
     void PauseAccepting(int error);
     void Schedule(ScpiConnection* connection);
     void Forget(ScpiConnection* connection, const QString& why);
@@ -64,7 +64,7 @@ private:
 
     CommandHandler& handler_;
     ServerLimits limits_;
-    UniqueFd listener_;
+    FileDescriptor listener_;
     std::optional<QSocketNotifier> acceptor_;
     quint16 port_ = 0;
     QString error_;

@@ -36,8 +36,8 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0) {
         return; // the signals keep their default actions: the process just ends
     }
-    readEnd_.Reset(ends[0]);
-    writeEnd_.Reset(ends[1]);
+    readEnd_ = FileDescriptor(ends[0]);
+    writeEnd_ = FileDescriptor(ends[1]);
     notifier_.emplace(readEnd_.Get(), QSocketNotifier::Read);
     connect(&*notifier_, &QSocketNotifier::activated, this, &StopSignals::Drain);
     pipeWriteEnd = writeEnd_.Get();

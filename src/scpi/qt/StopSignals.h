@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UniqueFd.h"
+#include "qv4130/FileDescriptor.h"
 
 #include <QObject>
 #include <QSocketNotifier>
@@ -30,8 +30,8 @@ signals:
 private:
     void Drain();
 
-    UniqueFd readEnd_;
-    UniqueFd writeEnd_;
+    FileDescriptor readEnd_;
+    FileDescriptor writeEnd_;
     std::optional<QSocketNotifier> notifier_;
 };
 

@@ -1,8 +1,8 @@
 #include "EntryCheck.h"
 
-#include "text/PlainText.h"
+#include "qv4130/PlainText.h"
 
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <cstddef>
 #include <limits>

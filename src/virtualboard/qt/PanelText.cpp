@@ -1,6 +1,6 @@
 #include "PanelText.h"
 
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 namespace qv4130 {
 

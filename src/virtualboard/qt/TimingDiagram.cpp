@@ -1,6 +1,6 @@
 #include "TimingDiagram.h"
 
-#include "board/BoardVocabulary.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -73,17 +73,26 @@ template <typename Number> std::optional<Number> ParseWhole(std::string_view tex
     return value;
 }
 
-// A finite decimal number above 0 (a voltage, a time), when the whole of
-// `text` is one.
-inline std::optional<double> ParsePositive(std::string_view text) {
+// A finite decimal number ("-2", "0.5", "1.25E-01"), when the whole of `text`
+// is one. A leading + is taken too, as instruments send their readings.
+inline std::optional<double> ParseDecimal(std::string_view text) {
+    if (text.starts_with('+') && !text.substr(1).starts_with('-')) {
+        text.remove_prefix(1);
+    }
     double value = 0.0;
     const char* const end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc{} || stop != end || !std::isfinite(value) ||
-        value <= 0.0) {
+    if (text.empty() || error != std::errc{} || stop != end || !std::isfinite(value)) {
         return std::nullopt;
     }
     return value;
+}
+
+// A finite decimal number above 0 (a voltage, a time), when the whole of
+// `text` is one.
+inline std::optional<double> ParsePositive(std::string_view text) {
+    const std::optional<double> value = ParseDecimal(text);
+    return value && *value > 0.0 ? value : std::nullopt;
 }
 
 } // namespace qv4130::text

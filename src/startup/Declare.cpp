@@ -1,8 +1,8 @@
 // The program's start routine, Main: start-up, the chip held in reset, the main window.
 #include "Declare.h"
 
-#include "BoardVocabulary.h"
-#include "PortIo.h"
+#include "board/PortIo.h"
+#include "qv4130/BoardVocabulary.h"
 
 namespace qv4130 {
 

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "Meter.h"
-#include "ScpiMeter.h"
+#include "characterise/Meter.h"
+#include "characterise/ScpiMeter.h"
 #include "virtualboard/AnalogModel.h"
 #include "virtualboard/VirtualBoard.h"
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,8 +29,6 @@ std::unique_ptr<Meter> ConnectMeter(MeterChoice choice, int channel, const Virtu
 
 // Connects the meter at an address (none: `board`'s simulated one) for a channel,
 // with the meter's own range and integration time; throws MeterError.
-using MeterConnector =
-    std::function<std::unique_ptr<Meter>(std::optional<std::string> address, int channel)>;
 MeterConnector ConnectorFor(const VirtualBoard* board, AnalogModel* model);
 
 } // namespace qv4130::characterise

@@ -1,7 +1,7 @@
 #include "MeterConnection.h"
 
 #include "InProcessTransport.h"
-#include "MeterAddress.h"
+#include "characterise/MeterAddress.h"
 #include "virtualboard/SimulatedMeterHandler.h"
 
 namespace qv4130::characterise {

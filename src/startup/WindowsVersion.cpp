@@ -2,8 +2,8 @@
 // register and shows the status box.
 #include "WindowsVersion.h"
 
-#include "BoardVocabulary.h"
-#include "PortIo.h"
+#include "board/PortIo.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <algorithm>
 #include <cctype>

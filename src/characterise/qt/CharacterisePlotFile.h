@@ -5,13 +5,12 @@
 
 #include <string>
 
-namespace qv4130::ctl {
+namespace qv4130::characterise {
 
 // Draws the window's plots of the result, unseen, under the run's record, and
 // saves them as a PNG image;
 // false when the file could not be written. The toolkit's GUI is started (on
 // the offscreen platform) only here, so runs without an image never load it.
-bool SavePlotsPng(const characterise::Linearity& result, const characterise::RunRecord& record,
-                  const std::string& path);
+bool SavePlotsPng(const Linearity& result, const RunRecord& record, const std::string& path);
 
-} // namespace qv4130::ctl
+} // namespace qv4130::characterise

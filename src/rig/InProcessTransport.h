@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MeterTransport.h"
+#include "characterise/MeterTransport.h"
 #include "virtualboard/SimulatedMeterHandler.h"
 
 #include <deque>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrinterPorts.h"
+#include "board/PrinterPorts.h"
 
 namespace qv4130 {
 

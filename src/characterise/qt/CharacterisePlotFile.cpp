@@ -1,16 +1,15 @@
 #include "CharacterisePlotFile.h"
 
-#include "characterise/qt/LinearityPlots.h"
+#include "LinearityPlots.h"
 
 #include <QApplication>
 #include <QFile>
 
 #include <memory>
 
-namespace qv4130::ctl {
+namespace qv4130::characterise {
 
-bool SavePlotsPng(const characterise::Linearity& result, const characterise::RunRecord& record,
-                  const std::string& path) {
+bool SavePlotsPng(const Linearity& result, const RunRecord& record, const std::string& path) {
     std::unique_ptr<QApplication> application;
     if (QApplication::instance() == nullptr) {
         // No display is needed, nor wanted, for a picture in a file.
@@ -20,7 +19,7 @@ bool SavePlotsPng(const characterise::Linearity& result, const characterise::Run
         static char* argv[] = {name, nullptr};
         application = std::make_unique<QApplication>(argc, argv);
     }
-    return characterise::LinearityPlots::SavePng(result, record, QFile::decodeName(path.c_str()));
+    return LinearityPlots::SavePng(result, record, QFile::decodeName(path.c_str()));
 }
 
-} // namespace qv4130::ctl
+} // namespace qv4130::characterise

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "MainWindowAccess.h"
-#include "PortLibrary.h"
-#include "SharedState.h"
+#include "board/PortLibrary.h"
+#include "board/SharedState.h"
 #include "host/MessageSink.h"
 #include "host/OsVersion.h"
 

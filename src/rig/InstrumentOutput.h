@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChannelOutput.h"
 #include "board/Board.h"
+#include "characterise/ChannelOutput.h"
 
 namespace qv4130::characterise {
 
