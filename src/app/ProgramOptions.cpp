@@ -47,7 +47,7 @@ options::OptionSet Declared(ProgramOptions& options) {
 
 } // namespace
 
-std::variant<ProgramOptions, std::string> ReadProgramOptions(int& argc, char** argv) {
+Result<ProgramOptions> ReadProgramOptions(int& argc, char** argv) {
     std::vector<std::string_view> words;
     for (int i = 1; i < argc; ++i) {
         words.emplace_back(argv[i] != nullptr ? argv[i] : "");
@@ -66,7 +66,7 @@ std::variant<ProgramOptions, std::string> ReadProgramOptions(int& argc, char** a
     argc = kept;
     if (const auto& mistake = declared.FirstMistake();
         mistake && !options.help && !options.version) {
-        return *mistake;
+        return Failure{*mistake};
     }
     return options;
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "qv4130/Result.h"
+
 #include "setup/BoardSetup.h"
 #include "setup/ServerOptions.h"
 
 #include <string>
-#include <variant>
 
 namespace qv4130 {
 
@@ -30,7 +31,7 @@ struct ProgramOptions {
 // toolkit takes its own, so nothing after this reads a value as an option;
 // argc shrinks. The reason for a usage error instead, unless --help or
 // --version was asked for.
-std::variant<ProgramOptions, std::string> ReadProgramOptions(int& argc, char** argv);
+Result<ProgramOptions> ReadProgramOptions(int& argc, char** argv);
 
 // "qv4130 2.0.1"
 std::string VersionText();

@@ -91,15 +91,14 @@ int UsageFailure(const std::string& reason) {
 // must never read as options of its own.
 std::variant<qv4130::ProgramOptions, int> ReadOptions(int& argc, char** argv) {
     auto read = qv4130::ReadProgramOptions(argc, argv);
-    if (const auto* mistake = std::get_if<std::string>(&read)) {
-        return UsageFailure(*mistake);
+    if (!read) {
+        return UsageFailure(read.Error());
     }
-    const auto& given = std::get<qv4130::ProgramOptions>(read);
-    if (given.help || given.version) {
-        std::cout << (given.help ? qv4130::UsageText() : qv4130::VersionText() + '\n');
+    if (read->help || read->version) {
+        std::cout << (read->help ? qv4130::UsageText() : qv4130::VersionText() + '\n');
         return EXIT_SUCCESS;
     }
-    return std::get<qv4130::ProgramOptions>(std::move(read));
+    return std::move(*read);
 }
 
 void SetUpApplication() {

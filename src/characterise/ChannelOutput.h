@@ -1,7 +1,8 @@
 #pragma once
 
+#include "qv4130/Result.h"
+
 #include <optional>
-#include <string>
 
 namespace qv4130::characterise {
 
@@ -9,8 +10,8 @@ namespace qv4130::characterise {
 class ChannelOutput {
 public:
     virtual ~ChannelOutput() = default;
-    // Sends a mode-0 word; why nothing was sent, when it was not.
-    virtual std::optional<std::string> WriteCode(int channel, int code) = 0;
+    // Sends a mode-0 word; fails saying why nothing was sent.
+    virtual Result<> WriteCode(int channel, int code) = 0;
     // The channel's code as known here; none when nobody knows it.
     virtual std::optional<int> Code(int channel) const = 0;
 };

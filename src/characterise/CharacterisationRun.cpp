@@ -46,35 +46,35 @@ void SettleUnlessStopped(std::chrono::microseconds time, const std::stop_token& 
 
 } // namespace
 
-std::optional<std::string> CheckSettings(const RunSettings& s) {
+Result<> CheckSettings(const RunSettings& s) {
     if (s.channel < 0 || s.channel >= ChannelCount) {
-        return "the channel must be 0 to " + std::to_string(ChannelCount - 1);
+        return Failure{"the channel must be 0 to " + std::to_string(ChannelCount - 1)};
     }
     if (!ValidCode(s.from)) {
-        return CodeRange("the first code");
+        return Failure{CodeRange("the first code")};
     }
     if (!ValidCode(s.to)) {
-        return CodeRange("the last code");
+        return Failure{CodeRange("the last code")};
     }
     if (s.endCode && !ValidCode(*s.endCode)) {
-        return CodeRange("the end code");
+        return Failure{CodeRange("the end code")};
     }
     if (s.step < 1 || s.step > FullScaleCode) {
-        return "the step must be 1 to " + std::to_string(FullScaleCode) + " codes";
+        return Failure{"the step must be 1 to " + std::to_string(FullScaleCode) + " codes"};
     }
     if (s.average < 1) {
-        return "at least one reading per code is needed";
+        return Failure{"at least one reading per code is needed"};
     }
     if (s.average > MaxAverage) {
-        return "at most " + std::to_string(MaxAverage) + " readings per code are taken";
+        return Failure{"at most " + std::to_string(MaxAverage) + " readings per code are taken"};
     }
     if (s.settle.count() < 0) {
-        return "the settle time cannot be negative";
+        return Failure{"the settle time cannot be negative"};
     }
     if (s.settle > MaxSettle) {
-        return "the settle time is at most " + std::to_string(MaxSettle.count()) + " ms";
+        return Failure{"the settle time is at most " + std::to_string(MaxSettle.count()) + " ms"};
     }
-    return std::nullopt;
+    return {};
 }
 
 std::vector<int> RunCodes(const RunSettings& s) {
@@ -106,8 +106,8 @@ bool CharacterisationRun::WriteNext() {
     if (Over()) {
         return false;
     }
-    if (auto failure = output_.WriteCode(settings_.channel, codes_[next_])) {
-        outcome_.failure = std::move(*failure);
+    if (const Result<> sent = output_.WriteCode(settings_.channel, codes_[next_]); !sent) {
+        outcome_.failure = sent.Error();
         return false;
     }
     ++next_;
@@ -147,8 +147,7 @@ const RunOutcome& CharacterisationRun::Finish() {
     if (!finished_) {
         finished_ = true;
         outcome_.complete = outcome_.points.size() == codes_.size();
-        outcome_.endCodeWritten =
-            !output_.WriteCode(settings_.channel, outcome_.endCode).has_value();
+        outcome_.endCodeWritten = output_.WriteCode(settings_.channel, outcome_.endCode).Ok();
     }
     return outcome_;
 }

@@ -37,7 +37,7 @@ inline constexpr std::chrono::milliseconds MaxSettle{60'000};
 inline constexpr int MaxAverage = 1000;
 
 // Why the settings cannot be run, worded for the operator; none when they can.
-std::optional<std::string> CheckSettings(const RunSettings& settings);
+Result<> CheckSettings(const RunSettings& settings);
 
 // The codes a run visits, in order.
 std::vector<int> RunCodes(const RunSettings& settings);

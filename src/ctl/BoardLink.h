@@ -1,5 +1,7 @@
 #pragma once
 
+#include "qv4130/Result.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,9 +35,9 @@ public:
     // refused); status says so.
     virtual bool Claimed() const { return true; }
     // After the last command: what the link holds (the port's claim) is given
-    // back, and with it whatever it still held sent. Why that did not reach the
-    // board, if it didn't.
-    virtual std::optional<std::string> LetGo() { return std::nullopt; }
+    // back, and with it whatever it still held sent; fails saying why that did
+    // not reach the board, if it didn't.
+    virtual Result<> LetGo() { return {}; }
 
 protected:
     BoardLink() = default;

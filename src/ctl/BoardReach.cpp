@@ -24,11 +24,11 @@ std::int32_t BoardReach::ReleaseParallelPort(std::int32_t port) {
     return library_.ReleaseParallelPort(port);
 }
 
-std::optional<std::string> BoardReach::Release(std::int32_t port) {
+Result<> BoardReach::Release(std::int32_t port) {
     Checkpoint();
     ReleaseParallelPort(port);
     touched_ = touchedEver_;
-    return Lost();
+    return Reached();
 }
 
 void BoardReach::Checkpoint() {
@@ -36,19 +36,19 @@ void BoardReach::Checkpoint() {
     errorAtCheckpoint_ = library_.LastError();
 }
 
-std::optional<std::string> BoardReach::Lost() {
+Result<> BoardReach::Reached() {
     if (!touched_) {
-        return std::nullopt;
+        return {};
     }
     if (!claimed_) {
-        return "the printer port is not claimed, so nothing reached the board";
+        return Failure{"the printer port is not claimed, so nothing reached the board"};
     }
     // The library keeps its last failure until the next one: a new text is a new failure.
     std::optional<std::string> error = library_.LastError();
     if (error && !error->empty() && error != errorAtCheckpoint_) {
-        return "the board was not reached: " + *error;
+        return Failure{"the board was not reached: " + *error};
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace qv4130::ctl

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "qv4130/Result.h"
+
 #include "board/PortLibrary.h"
 
 #include <cstdint>
@@ -31,12 +33,12 @@ public:
     bool Claimed() const { return claimed_; }
     // Starts a new account: what went wrong before is not the next command's fault.
     void Checkpoint();
-    // Why the port calls since the checkpoint could not reach the board, if they couldn't.
-    std::optional<std::string> Lost();
+    // Whether the port calls since the checkpoint reached the board; why not, if they didn't.
+    Result<> Reached();
     // Gives the claim back, and with it the library sends whatever it still
-    // held: why that did not reach the board, if anything was ever sent and it
-    // didn't (an adapter pulled out during the last command).
-    std::optional<std::string> Release(std::int32_t port);
+    // held: fails saying why that did not reach the board, if anything was ever
+    // sent and it didn't (an adapter pulled out during the last command).
+    Result<> Release(std::int32_t port);
 
 private:
     PortLibrary& library_;

@@ -155,11 +155,11 @@ std::span<const options::Option<CharacteriseOptions>> CharacteriseOptionList() {
     return Declared;
 }
 
-std::optional<std::string> CheckCharacteriseOptions(const CharacteriseOptions& options) {
-    if (const auto error = characterise::CheckSettings(options.run)) {
-        return "characterise: " + *error;
+Result<> CheckCharacteriseOptions(const CharacteriseOptions& options) {
+    if (const Result<> valid = characterise::CheckSettings(options.run); !valid) {
+        return Failure{"characterise: " + valid.Error()};
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace qv4130::ctl

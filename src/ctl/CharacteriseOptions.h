@@ -35,7 +35,7 @@ struct CharacteriseOptions {
 std::span<const options::Option<CharacteriseOptions>> CharacteriseOptionList();
 
 // Why options that were each read well still make no run; none when they do.
-std::optional<std::string> CheckCharacteriseOptions(const CharacteriseOptions& options);
+Result<> CheckCharacteriseOptions(const CharacteriseOptions& options);
 
 // What the help says of the command; its options follow it in a list of their own.
 inline constexpr std::string_view CharacteriseHelp =

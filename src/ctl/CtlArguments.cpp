@@ -104,7 +104,7 @@ struct Reader {
     }
 };
 
-using ReadResult = std::variant<Command, UsageError>;
+using ReadResult = Result<Command>;
 
 // A command of qv4130ctl: its word, what follows it, what it does (the help),
 // the command table's row whose line carries it out and whose rule checks its
@@ -199,8 +199,8 @@ ReadResult ReadCharacterise(Reader& reader, const CommandDeclaration& command) {
     if (const auto& mistake = set.FirstMistake()) {
         return UsageError{*mistake};
     }
-    if (auto reason = CheckCharacteriseOptions(options)) {
-        return UsageError{*reason};
+    if (const Result<> valid = CheckCharacteriseOptions(options); !valid) {
+        return UsageError{valid.Error()};
     }
     Command characterise{command.action, {}};
     characterise.characterise = std::move(options);
@@ -378,7 +378,7 @@ before it have run).
 
 } // namespace
 
-std::variant<Plan, UsageError> ParseArguments(const std::vector<std::string_view>& arguments) {
+Result<Plan> ParseArguments(const std::vector<std::string_view>& arguments) {
     Plan plan;
     OptionSet program = ProgramOptions(plan);
     // The options come before the commands, so that a command's values
@@ -395,11 +395,11 @@ std::variant<Plan, UsageError> ParseArguments(const std::vector<std::string_view
         if (!plan.commands.empty() && plan.commands.back().action == Action::Serve) {
             return UsageError{"serve runs until stopped, so it must come last"};
         }
-        auto command = ReadCommand(reader.Take(), reader);
-        if (auto* error = std::get_if<UsageError>(&command)) {
-            return *error;
+        ReadResult command = ReadCommand(reader.Take(), reader);
+        if (!command) {
+            return UsageError{command.Error()};
         }
-        plan.commands.push_back(std::get<Command>(std::move(command)));
+        plan.commands.push_back(std::move(*command));
     }
     if (plan.commands.empty()) {
         return UsageError{"no command given"};

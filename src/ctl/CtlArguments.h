@@ -1,5 +1,7 @@
 #pragma once
 
+#include "qv4130/Result.h"
+
 #include "CharacteriseOptions.h"
 #include "board/PrinterPorts.h"
 #include "characterise/MeterAddress.h"
@@ -9,7 +11,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace qv4130::ctl {
@@ -47,16 +48,15 @@ struct Plan {
     std::vector<Command> commands;
 };
 
-struct UsageError {
-    std::string reason;
-};
+// A mistake on the command line: exit 2, with the way to the help.
+using UsageError = Failure;
 
 // Reads qv4130ctl's arguments (the program's own path left out): the options,
 // then the commands with their values and options. What each value is written
 // as is checked here, so that a word that is no number, or a misspelt option,
 // is found before the port is touched; whether a number is in range is its
 // SCPI command's to say when the command runs (see ValuesUsage).
-std::variant<Plan, UsageError> ParseArguments(const std::vector<std::string_view>& arguments);
+Result<Plan> ParseArguments(const std::vector<std::string_view>& arguments);
 
 // The command's word: "write".
 std::string_view CommandWord(Action action);

@@ -54,8 +54,8 @@ public:
     // After the last command: the link lets go, and what that could not send
     // is that command's failure, not a silent one after the exit.
     bool LetGo(const Command& last) {
-        const auto lost = link_.LetGo();
-        return !lost || Fail(std::string(CommandWord(last.action)) + ": " + *lost);
+        const Result<> let = link_.LetGo();
+        return let || Fail(std::string(CommandWord(last.action)) + ": " + let.Error());
     }
 
     int Status() const { return status_; }

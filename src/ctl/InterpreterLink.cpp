@@ -9,13 +9,13 @@ LineOutcome InterpreterLink::Exchange(std::string_view line) {
     reach_.Checkpoint();
     if (const auto error = interpreter_.ExecuteLine(line, outcome.replies)) {
         outcome.error = scpi::FormatError(error);
-    } else if (auto lost = reach_.Lost()) {
-        outcome.failure = std::move(lost);
+    } else if (const Result<> reached = reach_.Reached(); !reached) {
+        outcome.failure = reached.Error();
     }
     return outcome;
 }
 
-std::optional<std::string> InterpreterLink::LetGo() {
+Result<> InterpreterLink::LetGo() {
     return reach_.Release(BoardPortNumber);
 }
 

@@ -19,7 +19,7 @@ public:
     const std::string& Name() const override { return name_; }
     LineOutcome Exchange(std::string_view line) override;
     bool Claimed() const override { return reach_.Claimed(); }
-    std::optional<std::string> LetGo() override;
+    Result<> LetGo() override;
 
 private:
     scpi::Interpreter& interpreter_;

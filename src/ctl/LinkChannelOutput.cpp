@@ -11,17 +11,18 @@ std::string CodeLine(int channel) {
 }
 } // namespace
 
-std::optional<std::string> LinkChannelOutput::WriteCode(int channel, int code) {
+Result<> LinkChannelOutput::WriteCode(int channel, int code) {
     const LineOutcome outcome = link_.Exchange(CodeLine(channel) + " " + std::to_string(code));
     if (outcome.failure) {
-        return outcome.failure;
+        return Failure{*outcome.failure};
     }
     if (outcome.error) {
-        return outcome.error->starts_with("-221,")
-                   ? "the chip is powered down: power it up and run again"
-                   : link_.Name() + " refused code " + std::to_string(code) + ": " + *outcome.error;
+        return Failure{outcome.error->starts_with("-221,")
+                           ? "the chip is powered down: power it up and run again"
+                           : link_.Name() + " refused code " + std::to_string(code) + ": " +
+                                 *outcome.error};
     }
-    return std::nullopt;
+    return {};
 }
 
 std::optional<int> LinkChannelOutput::Code(int channel) const {

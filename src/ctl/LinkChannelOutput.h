@@ -12,7 +12,7 @@ class LinkChannelOutput final : public characterise::ChannelOutput {
 public:
     explicit LinkChannelOutput(BoardLink& link) : link_(link) {}
 
-    std::optional<std::string> WriteCode(int channel, int code) override;
+    Result<> WriteCode(int channel, int code) override;
     std::optional<int> Code(int channel) const override;
 
 private:

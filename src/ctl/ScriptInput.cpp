@@ -27,29 +27,29 @@ std::string NotRegular(mode_t mode) {
 }
 } // namespace
 
-std::variant<ScriptInput, std::string> ScriptInput::Open(const std::string& path) {
+Result<ScriptInput> ScriptInput::Open(const std::string& path) {
     if (path == "-") {
         return ScriptInput(STDIN_FILENO, false);
     }
     // Not blocking: opening a FIFO that has no writer would wait for one forever.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return SystemReason(errno);
+        return Failure{SystemReason(errno)};
     }
     ScriptInput script(fd, true);
     struct stat status {};
     if (::fstat(fd, &status) != 0) {
-        return SystemReason(errno);
+        return Failure{SystemReason(errno)};
     }
     if (!S_ISREG(status.st_mode)) {
-        return NotRegular(status.st_mode);
+        return Failure{NotRegular(status.st_mode)};
     }
     // A regular file never blocks; clear the flag all the same for NFS and the like.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return script;
 }
 
-std::variant<std::string_view, std::string> ScriptInput::Read() {
+Result<std::string_view> ScriptInput::Read() {
     buffer_.resize(ChunkBytes);
     for (;;) {
         const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
@@ -57,7 +57,7 @@ std::variant<std::string_view, std::string> ScriptInput::Read() {
             return std::string_view(buffer_.data(), static_cast<std::size_t>(got));
         }
         if (errno != EINTR) {
-            return SystemReason(errno);
+            return Failure{SystemReason(errno)};
         }
     }
 }

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "qv4130/Result.h"
+
 #include "qv4130/FileDescriptor.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <variant>
 
 namespace qv4130::ctl {
 
@@ -15,13 +16,13 @@ namespace qv4130::ctl {
 class ScriptInput {
 public:
     // The opened script, or the reason it can't be read ("Is a directory").
-    static std::variant<ScriptInput, std::string> Open(const std::string& path);
+    static Result<ScriptInput> Open(const std::string& path);
 
     ScriptInput(ScriptInput&& other) noexcept = default;
     ScriptInput& operator=(ScriptInput&&) = delete;
 
     // The next bytes, up to a chunk, empty at the end; or why the read failed.
-    std::variant<std::string_view, std::string> Read();
+    Result<std::string_view> Read();
 
 private:
     ScriptInput(int fd, bool owned) : fd_(fd), owned_(owned ? fd : -1) {}

@@ -5,7 +5,6 @@
 #include "scpi/Interpreter.h"
 #include "scpi/LineFramer.h"
 
-#include <variant>
 
 namespace qv4130::ctl {
 
@@ -43,12 +42,12 @@ bool ForEachScriptLine(
     const std::string& path,
     const std::function<bool(std::string_view line, const std::string& where)>& line,
     const std::function<void(const std::string& reason)>& fail) {
-    auto opened = ScriptInput::Open(path);
-    if (auto* reason = std::get_if<std::string>(&opened)) {
-        fail("run: can't read " + path + ": " + *reason);
+    Result<ScriptInput> opened = ScriptInput::Open(path);
+    if (!opened) {
+        fail("run: can't read " + path + ": " + opened.Error());
         return false;
     }
-    ScriptInput& script = std::get<ScriptInput>(opened);
+    ScriptInput& script = *opened;
     const std::string name = path == "-" ? "standard input" : path;
     // Lines as long as the server takes, no longer: a file without newlines
     // must not fill the memory.
@@ -57,12 +56,12 @@ bool ForEachScriptLine(
     bool failed = false;
     const auto where = [&] { return name + ", line " + std::to_string(number); };
     for (;;) {
-        auto read = script.Read();
-        if (auto* reason = std::get_if<std::string>(&read)) {
-            fail("run: can't read " + path + ": " + *reason);
+        const Result<std::string_view> read = script.Read();
+        if (!read) {
+            fail("run: can't read " + path + ": " + read.Error());
             return false;
         }
-        const std::string_view bytes = std::get<std::string_view>(read);
+        const std::string_view bytes = *read;
         // The last line may lack its newline.
         framer.Feed(
             bytes.empty() && framer.Pending() > 0 ? std::string_view("\n") : bytes,

@@ -27,12 +27,12 @@ std::vector<std::string> SplitReplies(std::string_view line) {
 
 } // namespace
 
-std::variant<ServerLink, std::string> ServerLink::Connect(const characterise::TcpAddress& address,
-                                                          const std::string& name) {
+Result<ServerLink> ServerLink::Connect(const characterise::TcpAddress& address,
+                                       const std::string& name) {
     try {
         return ServerLink(characterise::OpenMeterTransport(address, ServerTimeout), name);
     } catch (const characterise::TransportError& failure) {
-        return name + ": " + failure.what();
+        return Failure{name + ": " + failure.what()};
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "qv4130/Result.h"
+
 #include "BoardLink.h"
 #include "characterise/MeterAddress.h"
 #include "characterise/MeterTransport.h"
@@ -9,7 +11,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace qv4130::ctl {
@@ -29,8 +30,8 @@ public:
 
     // Connects to the server at `address`, which the operator named `name`
     // (HOST[:PORT]); or why it can't, naming it.
-    static std::variant<ServerLink, std::string> Connect(const characterise::TcpAddress& address,
-                                                         const std::string& name);
+    static Result<ServerLink> Connect(const characterise::TcpAddress& address,
+                                      const std::string& name);
 
     const std::string& Name() const override { return name_; }
     LineOutcome Exchange(std::string_view line) override;

@@ -65,14 +65,14 @@ int Answer(const ctl::Plan& plan) {
 // The commands, each its lines of SCPI, to the board of a running server.
 int RunOnServer(const ctl::Plan& plan) {
     auto connected = ctl::ServerLink::Connect(plan.connect->address, plan.connect->name);
-    if (auto* failure = std::get_if<std::string>(&connected)) {
-        ProgramReport()(*failure);
+    if (!connected) {
+        ProgramReport()(connected.Error());
         return EXIT_FAILURE;
     }
     const Report misused = [](const std::string& reason) {
         SayUsageMistake(ProgramReport(), reason);
     };
-    return OutputWritten(ctl::RunCommands(plan.commands, std::get<ctl::ServerLink>(connected),
+    return OutputWritten(ctl::RunCommands(plan.commands, *connected,
                                           {std::cout, ProgramReport(), misused}, nullptr));
 }
 
@@ -131,10 +131,10 @@ int main(int argc, char** argv) {
     InstallProgramLog("qv4130ctl");
     IgnoreBrokenPipe();
     auto parsed = ctl::ParseArguments(std::vector<std::string_view>(argv + 1, argv + argc));
-    if (const auto* error = std::get_if<ctl::UsageError>(&parsed)) {
-        return UsageFailure(error->reason);
+    if (!parsed) {
+        return UsageFailure(parsed.Error());
     }
-    const ctl::Plan plan = std::get<ctl::Plan>(std::move(parsed));
+    const ctl::Plan plan = std::move(*parsed);
     if (plan.help || plan.version) {
         return Answer(plan);
     }

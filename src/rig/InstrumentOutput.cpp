@@ -2,16 +2,16 @@
 
 namespace qv4130::characterise {
 
-std::optional<std::string> InstrumentOutput::WriteCode(int channel, int code) {
+Result<> InstrumentOutput::WriteCode(int channel, int code) {
     switch (instrument_.WriteCode(channel, code)) {
     case ActionResult::Done:
-        return std::nullopt;
+        return {};
     case ActionResult::PoweredDown:
-        return "the chip is powered down: power it up and run again";
+        return Failure{"the chip is powered down: power it up and run again"};
     case ActionResult::OutOfRange:
         break;
     }
-    return "code " + std::to_string(code) + " could not be written";
+    return Failure{"code " + std::to_string(code) + " could not be written"};
 }
 
 std::optional<int> InstrumentOutput::Code(int channel) const {

@@ -11,7 +11,7 @@ class InstrumentOutput final : public ChannelOutput {
 public:
     explicit InstrumentOutput(Board& instrument) : instrument_(instrument) {}
 
-    std::optional<std::string> WriteCode(int channel, int code) override;
+    Result<> WriteCode(int channel, int code) override;
     std::optional<int> Code(int channel) const override;
 
 private:

@@ -89,7 +89,7 @@ TEST(CharacterisationRun, HowRunsEnd) {
                                }
                            },
                        .stop = stop.get_token()};
-        ASSERT_FALSE(CheckSettings(c.settings).has_value());
+        ASSERT_TRUE(CheckSettings(c.settings).Ok());
         const RunOutcome outcome = RunCharacterisation(rig.output, rig.meter, c.settings, hooks);
 
         std::vector<int> measured;

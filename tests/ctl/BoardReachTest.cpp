@@ -40,12 +40,12 @@ TEST(BoardReach, TellsWhenACommandsBytesCouldNotReachTheBoard) {
             reach.OutByte(888, 0x16);
         }
         library.lastError = c.errorAfter;
-        const std::optional<std::string> lost = reach.Lost();
+        const Result<> reached = reach.Reached();
         if (c.lost == nullptr) {
-            EXPECT_EQ(lost, std::nullopt);
+            EXPECT_TRUE(reached.Ok());
         } else {
-            ASSERT_TRUE(lost.has_value());
-            EXPECT_NE(lost->find(c.lost), std::string::npos) << *lost;
+            ASSERT_FALSE(reached.Ok());
+            EXPECT_NE(reached.Error().find(c.lost), std::string::npos) << reached.Error();
         }
     }
 }
@@ -75,7 +75,7 @@ TEST(BoardReach, TellsWhenWhatWasHeldCouldNotBeSentAtTheRelease) {
             reach.OutByte(888, 0x16);
         }
         reach.Checkpoint(); // the last command
-        EXPECT_EQ(reach.Release(1).has_value(), sent);
+        EXPECT_EQ(!reach.Release(1).Ok(), sent);
     }
 }
 

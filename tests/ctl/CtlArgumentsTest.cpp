@@ -40,8 +40,8 @@ TEST(CtlArguments, EachCommandIsALineOfItsRowThatTheInterpreterTakes) {
     scpi::Interpreter interpreter(board);
     for (const auto& row : rows) {
         const auto parsed = ParseArguments(row.words);
-        ASSERT_TRUE(std::holds_alternative<Plan>(parsed)) << std::get<UsageError>(parsed).reason;
-        const std::string& line = std::get<Plan>(parsed).commands.at(0).text;
+        ASSERT_TRUE(parsed.Ok()) << parsed.Error();
+        const std::string& line = parsed->commands.at(0).text;
         EXPECT_EQ(line, row.line);
         std::vector<std::string> replies;
         EXPECT_EQ(interpreter.ExecuteLine(line, replies), row.refusal) << line;

@@ -224,8 +224,8 @@ std::optional<RunSettings> CharacteriseWindow::ReadSettings() {
     if (endAtCode_->isChecked()) {
         settings.endCode = endCode_->value();
     }
-    if (const auto reason = CheckSettings(settings)) {
-        status_->setText(QString::fromStdString(*reason));
+    if (const qv4130::Result<> valid = CheckSettings(settings); !valid) {
+        status_->setText(QString::fromStdString(valid.Error()));
         return std::nullopt;
     }
     return settings;
