@@ -398,19 +398,6 @@ TEST_F(ScpiServerTest, ABurstOfConnectsIsTakenAtOnceAndEveryClientServed) {
     EXPECT_EQ(OpenDescriptors(), before);
 }
 
-TEST_F(ScpiServerTest, ClientsBeyondTheCapAreToldSo) {
-    ScpiServer small(interpreter, {1024 * 1024, std::chrono::milliseconds(1000), 2});
-    ASSERT_TRUE(small.Listen(QHostAddress::LocalHost, 0));
-    Client first(small.Port());
-    Client second(small.Port());
-    ASSERT_TRUE(WaitFor([&] { return small.ConnectionCount() == 2; }));
-    Client third(small.Port());
-    EXPECT_EQ(third.Reply(), "-300,\"Device-specific error;too many clients, try again later\"");
-    EXPECT_TRUE(third.Closed());
-    second.Send("*OPC?\n");
-    EXPECT_EQ(second.Reply(), "1");
-}
-
 TEST_F(ScpiServerTest, OutOfDescriptorsTheServerWaitsWithoutSpinningAndGoesOn) {
     rlimit saved{};
     ::getrlimit(RLIMIT_NOFILE, &saved);
