@@ -382,27 +382,6 @@ class ServedMeterTest(unittest.TestCase):
         self.meter.sendall(text.encode() + b"\n")
         return self.replies.readline().strip()
 
-    def model_volts(self, code):
-        """Channel 3's volts at `code` as the same model in another process gives them."""
-        path = os.path.join(self.folder.name, "one.csv")
-        result = ctl("--virtual-board", "--analog-seed", "9", "--vref", "3.3", "characterise",
-                     "--channel", "3",
-                     "--from", str(code), "--to", str(code), "--csv", path)
-        self.assertEqual(result.returncode, 0, result.stderr)
-        return float(read_csv(path)[0]["volts"])
-
-    def test_measures_the_code_the_served_board_holds(self):
-        self.assertEqual(self.query("*IDN?"), "QV4130,Simulated DMM,0,1.0")
-        self.assertAlmostEqual(float(self.query("ROUT:CLOS (@3);MEAS:VOLT:DC?")),
-                               self.model_volts(1234), places=8)
-        self.board.sendall(b"SOUR:CHAN3:CODE 4000;*OPC?\n")
-        self.assertEqual(self.board.recv(16), b"1\n")
-        self.assertAlmostEqual(float(self.query("READ?")), self.model_volts(4000), places=8)
-        # The client's own error queue; a line too long to keep is one error.
-        self.meter.sendall(b"CAL?\n" + b"x" * (70 * 1024) + b"\n")
-        self.assertEqual(self.query("SYST:ERR?;SYST:ERR?;SYST:ERR?"),
-                         '-113,"Undefined header";-223,"Too much data";0,"No error"')
-
     def test_characterise_through_the_server_with_its_meter(self):
         # Left on another channel: characterise closes channel 3 itself.
         self.query("ROUT:CLOS (@7);*IDN?")
