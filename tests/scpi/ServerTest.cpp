@@ -27,6 +27,7 @@ namespace qv4130::scpi {
 namespace {
 
 using test::In;
+using test::Join;
 using test::Out;
 using test::PortCall;
 using test::WordWrites;
@@ -181,14 +182,6 @@ protected:
     ScpiServer server{interpreter, {1024 * 1024, std::chrono::milliseconds(1000), 600}};
     std::vector<QString> notices;
 };
-
-Calls Join(std::initializer_list<Calls> parts) {
-    Calls all;
-    for (const Calls& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
 
 TEST_F(ScpiServerTest, ClientsAreServedInArrivalOrderEachLineInOrder) {
     int executed = 0;
