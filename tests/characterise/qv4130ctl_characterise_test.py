@@ -1,6 +1,7 @@
 """qv4130ctl characterise as an operator runs it: on the virtual board with its
-simulated meter, against meters and a server on loopback that misbehave, and on
-a terminal (the progress line) and off one (no progress line)."""
+simulated meter, on a served board with the meter served beside it, against
+meters and a server on loopback that misbehave, and on a terminal (the progress
+line) and off one (no progress line)."""
 
 import contextlib
 import csv
@@ -324,6 +325,33 @@ class CharacteriseTest(unittest.TestCase):
         self.assertRegex(output.decode(), r"\rcharacterise: 100% 4096/4096 codes, \d+ codes/s, "
                          r"0 s left")
 
+    def test_through_a_server_with_its_meter_as_on_a_board_here(self):
+        options = ["--analog-seed", "9", "--vref", "3.3"]
+        server = subprocess.Popen([CTL, "--virtual-board", *options, "write", "3", "1234", "serve",
+                                   "--listen", "127.0.0.1:0", "--meter-listen", "127.0.0.1:0"],
+                                  stdout=subprocess.PIPE, text=True)
+        self.addCleanup(server.wait, 10)
+        self.addCleanup(server.terminate)
+        # The board's address, then the simulated meter's, as serve prints them.
+        board, meter = (re.search(r"serving SCPI on (127\.0\.0\.1:(\d+))$", server.stdout.readline())
+                        for _ in range(2))
+        # Left on another channel: characterise closes channel 3 itself.
+        with socket.create_connection(("127.0.0.1", int(meter[2])), timeout=10) as dmm:
+            dmm.sendall(b"ROUT:CLOS (@7);*IDN?\n")
+            self.assertIn(b"Simulated DMM", dmm.recv(100))
+        runs = []
+        # Both ideals reckon with the board's reference, the served one's asked for.
+        for where in (["--connect", board[1], "characterise", "--meter", meter[1]],
+                      ["--virtual-board", *options, "characterise"]):
+            result = ctl(*where, "--channel", "3", "--step", "256", "--csv", self.csv)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            runs.append((result.stdout, read_csv(self.csv)))
+        self.assertEqual(runs[0], runs[1])
+        self.assertEqual(len(runs[0][1]), 17)
+        # The served board's channel is left at the code it had.
+        self.assertEqual(ctl("--connect", board[1], "scpi", "SOUR:CHAN3:CODE?").stdout, "1234\n")
+
+
     def test_usage_mistakes(self):
         cases = [
             (["characterise", "--csv", "x.csv"], "needs --channel"),
@@ -352,76 +380,6 @@ class CharacteriseTest(unittest.TestCase):
                 result = ctl("--virtual-board", *arguments)
                 self.assertEqual(result.returncode, 2, result.stderr)
                 self.assertIn(reason, result.stderr)
-
-
-class ServedMeterTest(unittest.TestCase):
-    """The virtual board's meter served on its own port, spoken to over loopback."""
-
-    def setUp(self):
-        self.folder = tempfile.TemporaryDirectory()
-        self.addCleanup(self.folder.cleanup)
-        self.server = subprocess.Popen(
-            [CTL, "--virtual-board", "--analog-seed", "9", "--vref", "3.3", "write", "3", "1234",
-             "serve",
-             "--listen", "127.0.0.1:0", "--meter-listen", "127.0.0.1:0"],
-            stdout=subprocess.PIPE, text=True)
-        self.addCleanup(self.server.wait, 10)
-        self.addCleanup(self.server.terminate)
-        # The board's port, then the simulated meter's, as serve prints them.
-        self.board_port, self.meter_port = (
-            int(re.search(r"serving SCPI on 127\.0\.0\.1:(\d+)$", self.server.stdout.readline())
-                .group(1)) for _ in range(2))
-        self.board = socket.create_connection(("127.0.0.1", self.board_port), timeout=10)
-        self.addCleanup(self.board.close)
-        self.meter = socket.create_connection(("127.0.0.1", self.meter_port), timeout=10)
-        self.addCleanup(self.meter.close)
-        self.replies = self.meter.makefile("r", encoding="ascii")
-        self.addCleanup(self.replies.close)
-
-    def query(self, text):
-        self.meter.sendall(text.encode() + b"\n")
-        return self.replies.readline().strip()
-
-    def model_volts(self, code):
-        """Channel 3's volts at `code` as the same model in another process gives them."""
-        path = os.path.join(self.folder.name, "one.csv")
-        result = ctl("--virtual-board", "--analog-seed", "9", "--vref", "3.3", "characterise",
-                     "--channel", "3",
-                     "--from", str(code), "--to", str(code), "--csv", path)
-        self.assertEqual(result.returncode, 0, result.stderr)
-        return float(read_csv(path)[0]["volts"])
-
-    def test_measures_the_code_the_served_board_holds(self):
-        self.assertEqual(self.query("*IDN?"), "QV4130,Simulated DMM,0,1.0")
-        self.assertAlmostEqual(float(self.query("ROUT:CLOS (@3);MEAS:VOLT:DC?")),
-                               self.model_volts(1234), places=8)
-        self.board.sendall(b"SOUR:CHAN3:CODE 4000;*OPC?\n")
-        self.assertEqual(self.board.recv(16), b"1\n")
-        self.assertAlmostEqual(float(self.query("READ?")), self.model_volts(4000), places=8)
-        # The client's own error queue; a line too long to keep is one error.
-        self.meter.sendall(b"CAL?\n" + b"x" * (70 * 1024) + b"\n")
-        self.assertEqual(self.query("SYST:ERR?;SYST:ERR?;SYST:ERR?"),
-                         '-113,"Undefined header";-223,"Too much data";0,"No error"')
-
-    def test_characterise_through_the_server_with_its_meter(self):
-        # Left on another channel: characterise closes channel 3 itself.
-        self.query("ROUT:CLOS (@7);*IDN?")
-        runs = {}
-        for where in ("served", "here"):
-            path = os.path.join(self.folder.name, f"{where}.csv")
-            board = (["--connect", f"127.0.0.1:{self.board_port}"] if where == "served"
-                     else ["--virtual-board", "--analog-seed", "9", "--vref", "3.3"])
-            meter = ["--meter", f"127.0.0.1:{self.meter_port}"] if where == "served" else []
-            # Both ideals reckon with the board's reference, the served one's asked for.
-            result = ctl(*board, "characterise", "--channel", "3", "--step", "256", *meter,
-                         "--csv", path)
-            self.assertEqual(result.returncode, 0, result.stderr)
-            runs[where] = (result.stdout, read_csv(path))
-        self.assertEqual(runs["served"], runs["here"])
-        self.assertEqual(len(runs["served"][1]), 17)
-        # The served board's channel is left at the code it had.
-        self.board.sendall(b"SOUR:CHAN3:CODE?\n")
-        self.assertEqual(self.board.recv(16), b"1234\n")
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 // replies, the error queue and the exact port calls out, one table per area.
 #include "scpi/Interpreter.h"
 #include "support/RecordingPortLibrary.h"
+#include "support/ScpiLines.h"
 #include "virtualboard/VirtualBoard.h"
 
 #include <gtest/gtest.h>
@@ -53,21 +54,12 @@ struct Bench {
     }
     void Check(const Case& c) {
         SCOPED_TRACE(c.lines.substr(0, 60));
-        std::string replies;
-        for (std::size_t start = 0, end = 0; end < c.lines.size(); start = end + 1) {
-            end = std::min(c.lines.find('\n', start), c.lines.size());
-            std::vector<std::string> line;
-            interpreter.ExecuteLine(c.lines.substr(start, end - start), line, session);
-            for (std::size_t i = 0; i < line.size(); ++i) {
-                replies += (i > 0 ? ";" : replies.empty() ? "" : "|") + line[i];
-            }
-        }
-        EXPECT_EQ(replies, c.replies);
-        std::string errors;
-        while (const auto error = session.errors.Pop()) {
-            errors += (errors.empty() ? "" : ",") + std::to_string(static_cast<int>(*error));
-        }
-        EXPECT_EQ(errors, c.errors);
+        EXPECT_EQ(test::RunLines(c.lines,
+                                 [this](std::string_view line, std::vector<std::string>& replies) {
+                                     interpreter.ExecuteLine(line, replies, session);
+                                 }),
+                  c.replies);
+        EXPECT_EQ(test::DrainErrors(session.errors), c.errors);
         if (c.calls) {
             EXPECT_EQ(port.calls, *c.calls);
         }

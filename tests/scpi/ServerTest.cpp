@@ -27,6 +27,7 @@ namespace qv4130::scpi {
 namespace {
 
 using test::In;
+using test::Join;
 using test::Out;
 using test::PortCall;
 using test::WordWrites;
@@ -181,14 +182,6 @@ protected:
     ScpiServer server{interpreter, {1024 * 1024, std::chrono::milliseconds(1000), 600}};
     std::vector<QString> notices;
 };
-
-Calls Join(std::initializer_list<Calls> parts) {
-    Calls all;
-    for (const Calls& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
 
 TEST_F(ScpiServerTest, ClientsAreServedInArrivalOrderEachLineInOrder) {
     int executed = 0;
@@ -396,19 +389,6 @@ TEST_F(ScpiServerTest, ABurstOfConnectsIsTakenAtOnceAndEveryClientServed) {
     clients.clear();
     ASSERT_TRUE(Connected(0));
     EXPECT_EQ(OpenDescriptors(), before);
-}
-
-TEST_F(ScpiServerTest, ClientsBeyondTheCapAreToldSo) {
-    ScpiServer small(interpreter, {1024 * 1024, std::chrono::milliseconds(1000), 2});
-    ASSERT_TRUE(small.Listen(QHostAddress::LocalHost, 0));
-    Client first(small.Port());
-    Client second(small.Port());
-    ASSERT_TRUE(WaitFor([&] { return small.ConnectionCount() == 2; }));
-    Client third(small.Port());
-    EXPECT_EQ(third.Reply(), "-300,\"Device-specific error;too many clients, try again later\"");
-    EXPECT_TRUE(third.Closed());
-    second.Send("*OPC?\n");
-    EXPECT_EQ(second.Reply(), "1");
 }
 
 TEST_F(ScpiServerTest, OutOfDescriptorsTheServerWaitsWithoutSpinningAndGoesOn) {

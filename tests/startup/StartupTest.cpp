@@ -37,13 +37,6 @@ Events Setup(std::int32_t base, std::int32_t control) {
 Events Load(std::int32_t base, std::int32_t control) {
     return {In(base + 2), Out(base + 2, control & 0xDF), Out(base, 0x14)};
 }
-Events Join(std::initializer_list<Events> parts) {
-    Events all;
-    for (const Events& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
 ShownMessage Status(const std::string& osName, const std::string& hexAddress) {
     return {"Windows Version:" + osName + "\rPort Address:0x" + hexAddress, "Show Status",
             MessageIcon::Information};
@@ -80,7 +73,7 @@ const Path paths[] = {
     {"no address", {2, 4, 0}, "", 1, 0, 888, "...",
      Join({Query, {WithWayOut(NoPortBox)}})},
     {"no port at all", {2, 4, 0}, "", 0, 0, 888, "...",
-     Join({{Count(), Claim(1, -1), ClaimBox, Info(1), NoPortBox}})},
+     {Count(), Claim(1, -1), ClaimBox, Info(1), NoPortBox}},
 };
 // clang-format on
 

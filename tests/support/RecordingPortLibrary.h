@@ -2,6 +2,7 @@
 
 #include "board/PortLibrary.h"
 
+#include <initializer_list>
 #include <map>
 #include <ostream>
 #include <utility>
@@ -39,6 +40,15 @@ void PrintTo(const PortCall& call, std::ostream* os);
 // The writes SendSerialWord must make for `word`, straight from the board's timing:
 // per bit 0x12 then 0x10/0x12 (bit 0) or 0x11/0x13 (bit 1), then the closing 0x16.
 std::vector<PortCall> WordWrites(std::int32_t address, std::int32_t word, int bits = 18);
+
+// `parts`, one after the other.
+template <typename T> std::vector<T> Join(std::initializer_list<std::vector<T>> parts) {
+    std::vector<T> all;
+    for (const std::vector<T>& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
 
 // A port library that records every call and acts like a bank of plain
 // registers: a read gives back what was last written at that address (or a

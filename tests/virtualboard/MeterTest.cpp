@@ -2,6 +2,7 @@
 // replies and the client's error queue out. R3 and R5 stand for a reading of
 // channel 3 (code 1000) and channel 5 (code 4000).
 #include "BoardBench.h"
+#include "support/ScpiLines.h"
 #include "virtualboard/SimulatedMeterHandler.h"
 
 #include <gtest/gtest.h>
@@ -38,24 +39,13 @@ void Check(const Case& c) {
     AnalogModel model;
     SimulatedMeterHandler meter(bench.chip(), model);
     Session session = meter.NewSession();
-    std::string replies;
-    for (std::size_t start = 0, end = 0; end < c.lines.size(); start = end + 1) {
-        end = std::min(c.lines.find('\n', start), c.lines.size());
-        const std::string_view line = c.lines.substr(start, end - start);
-        std::vector<std::string> got;
+    const auto execute = [&](std::string_view line, std::vector<std::string>& replies) {
         std::optional<Error> error;
-        for (std::size_t at = 0; meter.ExecuteNextCommand(line, at, session, got, error);) {
+        for (std::size_t at = 0; meter.ExecuteNextCommand(line, at, session, replies, error);) {
         }
-        for (std::size_t i = 0; i < got.size(); ++i) {
-            replies += (i > 0 ? ";" : replies.empty() ? "" : "|") + got[i];
-        }
-    }
-    EXPECT_EQ(replies, Readings(c.replies, model));
-    std::string errors;
-    while (const auto error = session.errors.Pop()) {
-        errors += (errors.empty() ? "" : ",") + std::to_string(static_cast<int>(*error));
-    }
-    EXPECT_EQ(errors, c.errors);
+    };
+    EXPECT_EQ(test::RunLines(c.lines, execute), Readings(c.replies, model));
+    EXPECT_EQ(test::DrainErrors(session.errors), c.errors);
 }
 
 TEST(Meter, CommandLinesDoWhatABenchMeterDoes) {

@@ -72,6 +72,10 @@ TEST_F(PanelTest, AWindowOfItsOwnShowingChannelsStateAndTheLastWord) {
     LetTheEventLoopRun();
     EXPECT_EQ(Text("decodedWord"), "Malformed: 1 bit instead of 18, ignored");
     EXPECT_EQ(Text("wordsIgnored") + Text("malformedWords"), "12");
+
+    bench.board.OutByte(test::Lpt1, board_byte::HeldInReset); // as start-up leaves the chip
+    LetTheEventLoopRun();
+    EXPECT_EQ(Text("chipState"), "Held in reset, powered up");
 }
 
 // A sweep holds the GUI thread: the panel must not redraw per write, and must
