@@ -20,7 +20,12 @@ Board::Board(PortLibrary& library, SharedState& state, BoardOptions options)
       referenceVolts_(options_.referenceVolts) {}
 
 Board::Codes& Board::CodesHere() {
+    if (here_ != nullptr && herePort_ == state_.PortAddress) {
+        return *here_;
+    }
     const auto [here, added] = codes_.try_emplace(state_.PortAddress);
+    herePort_ = state_.PortAddress;
+    here_ = &here->second;
     if (added) {
         here->second.fill(UnknownCode);
     }

@@ -50,6 +50,8 @@ public:
     static constexpr int UnknownCode = -1;
 
     Board(PortLibrary& library, SharedState& state, BoardOptions options = {});
+    Board(const Board&) = delete;
+    Board& operator=(const Board&) = delete;
 
     // ---- The windows' calls: the bytes their buttons write, nothing more. ----
 
@@ -121,6 +123,10 @@ private:
     // The codes sent to each port's board, for a port chosen again from the menu.
     Codes& CodesHere();
     std::map<std::uint16_t, Codes> codes_;
+    // The port's entry CodesHere() found last: a word need not search the map.
+    // (A map's entries stay where they are as others are added.)
+    std::uint16_t herePort_ = 0;
+    Codes* here_ = nullptr;
     // The port whose data lines this process has made outputs, if any.
     std::optional<std::uint16_t> drivenPort_;
     // True once this process has written a whole idle-state byte (or a word) there.
