@@ -6,8 +6,10 @@
 #include "characterise/NiceScale.h"
 
 #include <QBuffer>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QCoreApplication>
 #include <QGraphicsLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -18,6 +20,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace qv4130::characterise {
 
@@ -31,13 +34,39 @@ constexpr qsizetype EnvelopeBuckets = 200;
 // Sets an axis to a nice scale, its ticks on the scale's steps. An axis already
 // on that scale is left as it is: every new range lays out all of the axis'
 // labels again, the dearest part of a redraw.
+// The axis' ticks as whole steps from 0, each labelled with the step's own
+// decimals ("-0.025", "0", "2.5"), written here: Qt's own dynamic ticks add the
+// step up from the end and label 0 as -6.93889e-18.
+void Apply(QCategoryAxis& axis, const NiceScale& scale) {
+    if (!axis.categoriesLabels().isEmpty() && axis.min() == scale.low && axis.max() == scale.high &&
+        axis.endValue(axis.categoriesLabels().front()) == scale.low) {
+        return;
+    }
+    const double exponent = std::floor(std::log10(scale.step) + 1e-9);
+    const double mantissa = scale.step / std::pow(10.0, exponent);
+    const int decimals =
+        std::max(0, static_cast<int>(-exponent)) + (std::abs(mantissa - 2.5) < 1e-6 ? 1 : 0);
+    for (const QString& label : axis.categoriesLabels()) {
+        axis.remove(label);
+    }
+    const auto first = static_cast<long long>(std::llround(scale.low / scale.step));
+    const auto last = static_cast<long long>(std::llround(scale.high / scale.step));
+    for (long long k = first; k <= last; ++k) {
+        axis.append(k == 0 ? QStringLiteral("0") : QString::number(k * scale.step, 'f', decimals),
+                    k * scale.step);
+    }
+    axis.setStartValue(scale.low);
+    axis.setRange(scale.low, scale.high);
+}
+
+// Codes are whole: Qt's ticks serve them.
 void Apply(QValueAxis& axis, const NiceScale& scale) {
-    if (axis.min() == scale.low && axis.max() == scale.high && axis.tickInterval() == scale.step) {
+    if (axis.tickInterval() == scale.step && axis.min() == scale.low && axis.max() == scale.high) {
         return;
     }
     axis.setRange(scale.low, scale.high);
     axis.setTickType(QValueAxis::TicksDynamic);
-    axis.setTickAnchor(scale.low);
+    axis.setTickAnchor(0.0);
     axis.setTickInterval(scale.step);
 }
 
@@ -95,17 +124,17 @@ LinearityPlots::LinearityPlots(QWidget* parent) : QWidget(parent) {
 }
 
 LinearityPlots::Plot LinearityPlots::AddPlot(const QString& name) {
-    Plot plot{new QChart, new QValueAxis, new QValueAxis};
+    Plot plot{new QChart, new QValueAxis, new QCategoryAxis};
     // Little room around each plot, and its name on its axis rather than over
     // it: in a narrow window the plots stand under the settings, and every
     // pixel of height goes to the curves and their labels.
-    plot.chart->setMargins(QMargins(4, 0, 4, 0));
+    plot.chart->setMargins(QMargins(4, 6, 4, 0)); // room for the top label
     plot.chart->layout()->setContentsMargins(0, 0, 0, 0);
     plot.chart->setBackgroundRoundness(0);
     plot.chart->legend()->setAlignment(Qt::AlignTop); // the plots keep one width
     plot.codes->setTitleText(QStringLiteral("code"));
     plot.codes->setLabelFormat(QStringLiteral("%d"));
-    plot.values->setLabelFormat(QStringLiteral("%g"));
+    plot.values->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     plot.values->setTitleText(name + QStringLiteral(" (LSB)"));
     plot.chart->addAxis(plot.codes, Qt::AlignBottom);
     plot.chart->addAxis(plot.values, Qt::AlignLeft);
@@ -222,6 +251,9 @@ bool LinearityPlots::SavePng(const Linearity& result, const RunRecord& record, c
     plots.resize(size);
     plots.show(); // laid out and polished as on screen, so the file matches the window
     plots.Show(result);
+    // The charts lay their axes out again on the event loop's next turn; the
+    // picture must not be taken before, with the ticks of the empty plots.
+    QCoreApplication::processEvents();
     return plots.SavePng(path);
 }
 

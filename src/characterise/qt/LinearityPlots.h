@@ -8,6 +8,7 @@
 class QChart;
 class QLabel;
 class QLineSeries;
+class QCategoryAxis;
 class QValueAxis;
 
 namespace qv4130::characterise {
@@ -45,7 +46,7 @@ private:
     struct Plot {
         QChart* chart = nullptr;
         QValueAxis* codes = nullptr;
-        QValueAxis* values = nullptr;
+        QCategoryAxis* values = nullptr;
     };
     Plot AddPlot(const QString& name);
     QLineSeries* AddSeries(const Plot& plot, const QString& name);
