@@ -73,7 +73,7 @@ void Apply(QValueAxis& axis, const NiceScale& scale) {
 // As many value ticks as the plot's height takes without its labels crowding
 // (the axis then elides them all).
 int Ticks(const QChart& chart) {
-    return std::clamp(static_cast<int>(chart.plotArea().height() / 32), 2, 6);
+    return std::clamp(static_cast<int>(chart.plotArea().height() / 40), 2, 6);
 }
 
 struct Bounds {
@@ -120,6 +120,12 @@ LinearityPlots::LinearityPlots(QWidget* parent) : QWidget(parent) {
     for (const Plot* plot : {&error_, &dnl_}) {
         plot->chart->legend()->hide();
     }
+    // The three share their codes: only the lowest plot labels them, so the
+    // upper two keep that height for their curves in a narrow window.
+    for (const Plot* plot : {&error_, &inl_}) {
+        plot->codes->setLabelsVisible(false);
+        plot->codes->setTitleVisible(false);
+    }
     setMinimumSize(420, 480);
 }
 
@@ -128,7 +134,7 @@ LinearityPlots::Plot LinearityPlots::AddPlot(const QString& name) {
     // Little room around each plot, and its name on its axis rather than over
     // it: in a narrow window the plots stand under the settings, and every
     // pixel of height goes to the curves and their labels.
-    plot.chart->setMargins(QMargins(4, 6, 4, 0)); // room for the top label
+    plot.chart->setMargins(QMargins(4, 6, 4, 6)); // room for the end labels
     plot.chart->layout()->setContentsMargins(0, 0, 0, 0);
     plot.chart->setBackgroundRoundness(0);
     plot.chart->legend()->setAlignment(Qt::AlignTop); // the plots keep one width
