@@ -11,6 +11,7 @@ import socket
 import subprocess
 import tempfile
 import threading
+import time
 import unittest
 
 CTL = os.environ["QV4130CTL"]
@@ -309,13 +310,18 @@ class ProgramServerTest(unittest.TestCase):
         program = subprocess.Popen(
             [os.environ["QV4130"], "--virtual-board", "--listen", "127.0.0.1:0",
              "--meter-listen", "127.0.0.1:0"],
-            stdout=subprocess.PIPE, text=True, env={**os.environ, "QT_QPA_PLATFORM": "offscreen"})
+            stdout=subprocess.PIPE, env={**os.environ, "QT_QPA_PLATFORM": "offscreen"})
         self.addCleanup(program.wait, 10)
         self.addCleanup(program.terminate)
+        # Both listening lines, read from the pipe itself: a buffered reader may
+        # hold the second while select() waits on the pipe.
+        fd, printed, deadline = program.stdout.fileno(), b"", time.monotonic() + 30
+        while printed.count(b"\n") < 2:
+            left = deadline - time.monotonic()
+            self.assertTrue(left > 0 and select.select([fd], [], [], left)[0], "it never listened")
+            printed += os.read(fd, 4096) or self.fail("it ended before it listened")
         ports = {}
-        for _ in range(2):
-            self.assertTrue(select.select([program.stdout], [], [], 30)[0], "it never listened")
-            listening = program.stdout.readline()
+        for listening in printed.decode().splitlines()[:2]:
             port = re.search(r"^qv4130( \(simulated meter\))?: serving SCPI on 127\.0\.0\.1:(\d+)$",
                              listening.strip())
             self.assertIsNotNone(port, listening)
