@@ -35,3 +35,23 @@ if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
     set(CMAKE_CROSSCOMPILING_EMULATOR
         "${CMAKE_CURRENT_LIST_DIR}/run-under-wine.sh;${CMAKE_BINARY_DIR}/wine-prefix")
 endif()
+
+# Qt for Windows, cross-built by scripts/windows-qt into a cache outside the
+# build tree: QV4130_WINDOWS_QT names its folder, or "auto" asks the script.
+# The folder becomes a root of its own beside the compiler's.
+if(QV4130_WINDOWS_QT STREQUAL "auto")
+    execute_process(COMMAND "${CMAKE_CURRENT_LIST_DIR}/../scripts/windows-qt" --print-dir
+                    OUTPUT_VARIABLE QV4130_WINDOWS_QT_DIR OUTPUT_STRIP_TRAILING_WHITESPACE
+                    COMMAND_ERROR_IS_FATAL ANY)
+elseif(QV4130_WINDOWS_QT)
+    set(QV4130_WINDOWS_QT_DIR "${QV4130_WINDOWS_QT}")
+endif()
+if(QV4130_WINDOWS_QT_DIR)
+    if(NOT EXISTS "${QV4130_WINDOWS_QT_DIR}/lib/cmake/Qt6/Qt6Config.cmake")
+        message(FATAL_ERROR "No Qt for Windows in ${QV4130_WINDOWS_QT_DIR}: build it with scripts/windows-qt")
+    endif()
+    list(APPEND CMAKE_FIND_ROOT_PATH "${QV4130_WINDOWS_QT_DIR}")
+    # Its moc, rcc and uic are Debian's host Qt of the same version.
+    set(QT_HOST_PATH /usr CACHE PATH "The host Qt whose tools the cross-built Qt uses")
+    set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
+endif()

@@ -30,7 +30,10 @@ export WINEPREFIX=$prefix
 export WINELOADER=$wine
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
+# Headless unless a test gives the program a display of its own (Xvfb).
+if [ "${QV4130_WINE_DISPLAY:-0}" != 1 ]; then
+    unset DISPLAY WAYLAND_DISPLAY
+fi
 
 # Start the prefix's server and Wine's own background services here, cut off
 # from our output. Started by a test program instead, they would inherit its

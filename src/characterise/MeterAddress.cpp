@@ -1,7 +1,9 @@
 #include "MeterAddress.h"
 
+#ifndef _WIN32
 #include "TcpTransport.h"
 #include "UsbTmcTransport.h"
+#endif
 #include "qv4130/PlainText.h"
 
 namespace qv4130::characterise {
@@ -62,6 +64,11 @@ std::optional<MeterAddress> ParseMeterAddress(const std::string& text) {
     return std::nullopt;
 }
 
+#ifdef _WIN32
+std::unique_ptr<MeterTransport> OpenMeterTransport(const MeterAddress&, std::chrono::milliseconds) {
+    throw TransportError("the Windows build reaches no meter or server over TCP or USBTMC yet");
+}
+#else
 std::unique_ptr<MeterTransport> OpenMeterTransport(const MeterAddress& address,
                                                    std::chrono::milliseconds timeout) {
     if (const auto* tcp = std::get_if<TcpAddress>(&address)) {
@@ -69,5 +76,6 @@ std::unique_ptr<MeterTransport> OpenMeterTransport(const MeterAddress& address,
     }
     return std::make_unique<UsbTmcTransport>(std::get<UsbTmcNode>(address).path, timeout);
 }
+#endif
 
 } // namespace qv4130::characterise

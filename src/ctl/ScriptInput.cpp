@@ -9,6 +9,15 @@
 namespace qv4130::ctl {
 
 namespace {
+#ifdef _WIN32
+// Windows has no FIFO that could hold up an open, and its descriptors are not
+// handed to child programs unless asked; binary, so the bytes stay as written.
+constexpr int OpenFlags = O_RDONLY | O_BINARY | O_NOINHERIT;
+#else
+// Not blocking: opening a FIFO that has no writer would wait for one forever.
+constexpr int OpenFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+#endif
+
 std::string SystemReason(int error) {
     return std::strerror(error);
 }
@@ -21,7 +30,9 @@ std::string NotRegular(mode_t mode) {
     const char* kind = S_ISFIFO(mode)   ? "a FIFO"
                        : S_ISCHR(mode)  ? "a character device"
                        : S_ISBLK(mode)  ? "a block device"
+#ifdef S_ISSOCK
                        : S_ISSOCK(mode) ? "a socket"
+#endif
                                         : "not a regular file";
     return std::string("not a regular file (") + kind + ")";
 }
@@ -31,8 +42,7 @@ Result<ScriptInput> ScriptInput::Open(const std::string& path) {
     if (path == "-") {
         return ScriptInput(STDIN_FILENO, false);
     }
-    // Not blocking: opening a FIFO that has no writer would wait for one forever.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), OpenFlags);
     if (fd < 0) {
         return Failure{SystemReason(errno)};
     }
@@ -44,8 +54,10 @@ Result<ScriptInput> ScriptInput::Open(const std::string& path) {
     if (!S_ISREG(status.st_mode)) {
         return Failure{NotRegular(status.st_mode)};
     }
+#ifndef _WIN32
     // A regular file never blocks; clear the flag all the same for NFS and the like.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+#endif
     return script;
 }
 

@@ -1,0 +1,71 @@
+#include "LinearityPlots.h"
+
+#include "SaveWhole.h"
+
+#include <QBuffer>
+#include <QLabel>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+namespace qv4130::characterise {
+
+// The plots where the program's Qt has no Qt Charts and no Qt Svg (a Windows
+// build whose Qt came without them): the heading and the figures are shown and
+// saved as a picture, the plots themselves are not drawn, and no SVG is written.
+LinearityPlots::LinearityPlots(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("linearityPlots"));
+    auto* layout = new QVBoxLayout(this);
+    heading_ = new QLabel(this);
+    heading_->setObjectName(QStringLiteral("plotHeading"));
+    figures_ = new QLabel(this);
+    figures_->setObjectName(QStringLiteral("plotFigures"));
+    auto* missing = new QLabel(tr("No plots: this build of the program has no Qt Charts."), this);
+    for (QLabel* label : {heading_, figures_, missing}) {
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignHCenter);
+        label->setWordWrap(true);
+        layout->addWidget(label);
+    }
+    layout->addStretch(1);
+    setMinimumSize(420, 120);
+}
+
+void LinearityPlots::Show(const Linearity& result) {
+    figures_->setText(result.summary ? QString::fromStdString(FiguresLine(*result.summary))
+                                     : QString());
+}
+
+void LinearityPlots::SetHeading(const RunRecord& record) {
+    heading_->setText(
+        QStringLiteral("Channel %1, %2, meter: %3")
+            .arg(record.channel)
+            .arg(QString::fromStdString(record.when), QString::fromStdString(record.meter)));
+}
+
+void LinearityPlots::Clear() {
+    figures_->clear();
+}
+
+bool LinearityPlots::SavePng(const QString& path) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    return grab().save(&buffer, "PNG") && SaveWhole(path, bytes);
+}
+
+bool LinearityPlots::SaveSvg(const QString&) {
+    return false;
+}
+
+bool LinearityPlots::SavePng(const Linearity& result, const RunRecord& record, const QString& path,
+                             QSize size) {
+    LinearityPlots plots;
+    plots.SetHeading(record);
+    plots.setAttribute(Qt::WA_DontShowOnScreen);
+    plots.resize(size);
+    plots.show();
+    plots.Show(result);
+    return plots.SavePng(path);
+}
+
+} // namespace qv4130::characterise
