@@ -9,7 +9,6 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
-#include <QCoreApplication>
 #include <QGraphicsLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -200,13 +199,6 @@ void LinearityPlots::Show(const Linearity& result) {
                                      : QString());
 }
 
-void LinearityPlots::SetHeading(const RunRecord& record) {
-    heading_->setText(
-        QStringLiteral("Channel %1, %2, meter: %3")
-            .arg(record.channel)
-            .arg(QString::fromStdString(record.when), QString::fromStdString(record.meter)));
-}
-
 void LinearityPlots::Smooth(bool smooth) {
     for (QChartView* view : findChildren<QChartView*>()) {
         view->setRenderHint(QPainter::Antialiasing, smooth);
@@ -247,20 +239,6 @@ bool LinearityPlots::SaveSvg(const QString& path) {
     Smooth(false);
     painter.end();
     return SaveWhole(path, bytes);
-}
-
-bool LinearityPlots::SavePng(const Linearity& result, const RunRecord& record, const QString& path,
-                             QSize size) {
-    LinearityPlots plots;
-    plots.SetHeading(record);
-    plots.setAttribute(Qt::WA_DontShowOnScreen);
-    plots.resize(size);
-    plots.show(); // laid out and polished as on screen, so the file matches the window
-    plots.Show(result);
-    // The charts lay their axes out again on the event loop's next turn; the
-    // picture must not be taken before, with the ticks of the empty plots.
-    QCoreApplication::processEvents();
-    return plots.SavePng(path);
 }
 
 } // namespace qv4130::characterise

@@ -35,13 +35,6 @@ void LinearityPlots::Show(const Linearity& result) {
                                      : QString());
 }
 
-void LinearityPlots::SetHeading(const RunRecord& record) {
-    heading_->setText(
-        QStringLiteral("Channel %1, %2, meter: %3")
-            .arg(record.channel)
-            .arg(QString::fromStdString(record.when), QString::fromStdString(record.meter)));
-}
-
 void LinearityPlots::Clear() {
     figures_->clear();
 }
@@ -55,17 +48,6 @@ bool LinearityPlots::SavePng(const QString& path) {
 
 bool LinearityPlots::SaveSvg(const QString&) {
     return false;
-}
-
-bool LinearityPlots::SavePng(const Linearity& result, const RunRecord& record, const QString& path,
-                             QSize size) {
-    LinearityPlots plots;
-    plots.SetHeading(record);
-    plots.setAttribute(Qt::WA_DontShowOnScreen);
-    plots.resize(size);
-    plots.show();
-    plots.Show(result);
-    return plots.SavePng(path);
 }
 
 } // namespace qv4130::characterise
