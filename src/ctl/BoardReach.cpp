@@ -6,6 +6,8 @@ std::int32_t BoardReach::ClaimParallelPort(std::int32_t port, std::int32_t flags
     const std::int32_t result = library_.ClaimParallelPort(port, flags);
     // Only the low word counts, as at start-up.
     claimed_ = (result & 0xFFFF) != 0;
+    // What the library said while claiming is start-up's to tell, not a command's.
+    accountedError_ = library_.LastError();
     return result;
 }
 
@@ -25,7 +27,6 @@ std::int32_t BoardReach::ReleaseParallelPort(std::int32_t port) {
 }
 
 Result<> BoardReach::Release(std::int32_t port) {
-    Checkpoint();
     ReleaseParallelPort(port);
     touched_ = touchedEver_;
     return Reached();
@@ -33,7 +34,6 @@ Result<> BoardReach::Release(std::int32_t port) {
 
 void BoardReach::Checkpoint() {
     touched_ = false;
-    errorAtCheckpoint_ = library_.LastError();
 }
 
 Result<> BoardReach::Reached() {
@@ -43,9 +43,13 @@ Result<> BoardReach::Reached() {
     if (!claimed_) {
         return Failure{"the printer port is not claimed, so nothing reached the board"};
     }
-    // The library keeps its last failure until the next one: a new text is a new failure.
+    // The library keeps its last failure until the next one: a new text is a new
+    // failure. An adapter's library sends from a thread of its own, so a failure
+    // may come after the command that caused it was checked: it is told at the
+    // next check, never dropped.
     std::optional<std::string> error = library_.LastError();
-    if (error && !error->empty() && error != errorAtCheckpoint_) {
+    if (error && !error->empty() && error != accountedError_) {
+        accountedError_ = error;
         return Failure{"the board was not reached: " + *error};
     }
     return {};

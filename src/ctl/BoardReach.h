@@ -31,7 +31,7 @@ public:
 
     // Whether the board's port was claimed (the last claim asked for succeeded).
     bool Claimed() const { return claimed_; }
-    // Starts a new account: what went wrong before is not the next command's fault.
+    // Starts a new command's account of the ports it touches.
     void Checkpoint();
     // Whether the port calls since the checkpoint reached the board; why not, if they didn't.
     Result<> Reached();
@@ -45,7 +45,7 @@ private:
     bool claimed_ = false;
     bool touched_ = false;
     bool touchedEver_ = false;
-    std::optional<std::string> errorAtCheckpoint_;
+    std::optional<std::string> accountedError_; // told already, or start-up's
 };
 
 } // namespace qv4130::ctl

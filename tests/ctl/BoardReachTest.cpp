@@ -1,5 +1,6 @@
 // Whether a command's bytes reached the board: a refused claim, and a library
-// that reports a new failure (an adapter pulled out) after a good claim.
+// that reports a new failure (an adapter pulled out) after a good claim, also
+// one its sending thread reports only after the command's own check.
 #include "ctl/BoardReach.h"
 #include "support/RecordingPortLibrary.h"
 
@@ -11,7 +12,8 @@ namespace {
 struct Case {
     const char* what;
     std::int32_t claimResult;
-    std::optional<std::string> errorBefore;
+    std::optional<std::string> errorAtClaim;
+    std::optional<std::string> errorBefore; // after the previous command's check
     std::optional<std::string> errorAfter;
     bool touches;
     const char* lost; // a part of the reason, or nullptr when nothing was lost
@@ -19,19 +21,23 @@ struct Case {
 
 TEST(BoardReach, TellsWhenACommandsBytesCouldNotReachTheBoard) {
     const Case cases[] = {
-        {"claimed, nothing failed", 1, std::nullopt, std::nullopt, true, nullptr},
-        {"claim refused (high word only)", 0x10000, std::nullopt, std::nullopt, true,
+        {"claimed, nothing failed", 1, std::nullopt, std::nullopt, std::nullopt, true, nullptr},
+        {"claim refused (high word only)", 0x10000, std::nullopt, std::nullopt, std::nullopt, true,
          "not claimed"},
-        {"claim refused, no port touched", 0, "busy", "busy", false, nullptr},
-        {"adapter gone after the claim", 1, std::nullopt, "FT232H stopped taking bytes", true,
-         "FT232H stopped taking bytes"},
-        {"an old failure, not this command's", 1, "config line 3", "config line 3", true, nullptr},
-        {"a library that can't tell", 1, std::nullopt, std::nullopt, true, nullptr},
+        {"claim refused, no port touched", 0, "busy", "busy", "busy", false, nullptr},
+        {"adapter gone after the claim", 1, std::nullopt, std::nullopt,
+         "FT232H stopped taking bytes", true, "FT232H stopped taking bytes"},
+        {"gone after the previous command's check", 1, std::nullopt, "FT232H stopped",
+         "FT232H stopped", true, "FT232H stopped"},
+        {"start-up's failure, not this command's", 1, "config line 3", "config line 3",
+         "config line 3", true, nullptr},
+        {"a library that can't tell", 1, std::nullopt, std::nullopt, std::nullopt, true, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         test::RecordingPortLibrary library;
         library.claimResult = c.claimResult;
+        library.lastError = c.errorAtClaim;
         BoardReach reach(library);
         reach.ClaimParallelPort(1, 0);
         library.lastError = c.errorBefore;
@@ -58,24 +64,32 @@ struct FailsAtRelease final : PortLibrary {
     std::int32_t InByte(std::int32_t) override { return 0; }
     void OutByte(std::int32_t, std::int32_t) override {}
     std::int32_t ReleaseParallelPort(std::int32_t) override {
-        error = "gone";
+        error = error.value_or("gone at the release");
         return 1;
     }
     std::optional<std::string> LastError() override { return error; }
     std::optional<std::string> error;
 };
 
-// That failure is the last command's, even when that command sent nothing.
+// That failure is the last command's, even when that command sent nothing; so
+// is one the library's sending thread met after the last command was checked.
 TEST(BoardReach, TellsWhenWhatWasHeldCouldNotBeSentAtTheRelease) {
     for (const bool sent : {true, false}) {
-        FailsAtRelease library;
-        BoardReach reach(library);
-        reach.ClaimParallelPort(1, 0);
-        if (sent) {
-            reach.OutByte(888, 0x16);
+        for (const bool late : {false, true}) {
+            SCOPED_TRACE(std::string(sent ? "sent" : "nothing sent") + (late ? ", late" : ""));
+            FailsAtRelease library;
+            BoardReach reach(library);
+            reach.ClaimParallelPort(1, 0);
+            if (sent) {
+                reach.OutByte(888, 0x16);
+            }
+            reach.Checkpoint(); // the last command
+            EXPECT_TRUE(reach.Reached().Ok());
+            if (late) {
+                library.error = "stopped taking bytes";
+            }
+            EXPECT_EQ(!reach.Release(1).Ok(), sent);
         }
-        reach.Checkpoint(); // the last command
-        EXPECT_EQ(!reach.Release(1).Ok(), sent);
     }
 }
 
