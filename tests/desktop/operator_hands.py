@@ -119,8 +119,18 @@ class Program:
         return wait_for(f"{role} '{name}' on screen", find)
 
     def click(self, name, role="push button"):
-        """Moves the pointer onto the control and clicks it with the left button."""
-        extents = self.control(role, name).queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        """Moves the pointer onto the control and clicks it with the left button,
+        once its place on the screen holds still: a window the window manager is
+        still placing reports where it was, and the click would miss."""
+        component = self.control(role, name).queryComponent()
+
+        def settled():
+            before = component.getExtents(pyatspi.DESKTOP_COORDS)
+            time.sleep(0.2)
+            after = component.getExtents(pyatspi.DESKTOP_COORDS)
+            place = (after.x, after.y, after.width, after.height)
+            return after if place == (before.x, before.y, before.width, before.height) else None
+        extents = wait_for(f"'{name}' to hold still", settled)
         xdotool("mousemove", "--sync", str(extents.x + extents.width // 2),
                 str(extents.y + extents.height // 2))
         xdotool("click", "1")

@@ -96,7 +96,7 @@ VirtualBoardPanel::VirtualBoardPanel(VirtualBoard& board, const AnalogModel* ana
     scroll->setWidget(content);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(scroll);
-    auto* saveTrace = new QPushButton(QStringLiteral("Save Trace\u2026"), this);
+    auto* saveTrace = new QPushButton(QStringLiteral("Save &Trace\u2026"), this);
     saveTrace->setObjectName(QStringLiteral("saveTrace"));
     saveTrace->setToolTip(QStringLiteral("Save the data register's writes, with their times, "
                                          "as a Value Change Dump"));
