@@ -106,18 +106,18 @@ bool Engine<Device>::ExecuteNextCommand(std::string_view line, std::size_t& posi
     }
     while (position < line.size()) {
         CommandOutcome<Device> outcome;
-        error = ParseCommand(line, position, parsed_);
-        if (!error && parsed_.headerLength == 0) {
+        outcome.error = ParseCommand(line, position, parsed_);
+        if (!outcome.error && parsed_.headerLength == 0) {
             continue; // an empty command between semicolons
         }
-        if (!error) {
-            error = Execute(line, outcome, session, replies);
+        if (!outcome.error) {
+            outcome.error = Execute(line, outcome, session, replies);
         }
-        outcome.error = error;
         if (observer_) {
             observer_(outcome);
         }
-        if (error) {
+        if (outcome.error) {
+            error = outcome.error;
             session.Report(*error);
             position = line.size();
             return false;
