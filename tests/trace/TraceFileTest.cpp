@@ -80,6 +80,7 @@ TEST(TraceFile, ARunThatNeverWroteToThePortLeavesNoFile) {
     SharedState state;
     state.PortAddress = 888;
     const std::string path = ::testing::TempDir() + "nothing.vcd";
+    std::filesystem::remove(path); // a failed run before may have left one
     const auto trace = StartTrace(port, state, path, {});
     trace->OutByte(890, 0x04); // the control register alone
     trace->Finish();
