@@ -84,7 +84,9 @@ def adapter(per_word, write_ns):
                 idle_flush_ns=120_000.0), run("BM_AdapterBufferedWrite", write_ns)]
 
 
-# Each case: the benchmarks run, and the fields of the rows they give.
+# Each case: the benchmarks run, and the fields of the rows they give. A goal
+# is checked where it is met, near its limit, with the limit it shows; a goal
+# missed where the row judges in a way of its own.
 ROW_CASES = [
     ("words against the physical floor",
      [run("BM_WordInProcessNullLibrary", 549), run("BM_WordDynamicallyBoundNullLibrary", 551),
@@ -96,20 +98,14 @@ ROW_CASES = [
     # The traced word is judged by what it adds to the untraced one.
     ("traced within its goal",
      [run("BM_WordInProcessNullLibraryTraced", 140), run("BM_WordInProcessNullLibrary", 100)],
-     {TRACED: {"ratio": "+40.0 ns on (a)", "verdict": "met"}}),
-    ("traced past its goal",
-     [run("BM_WordInProcessNullLibraryTraced", 151), run("BM_WordInProcessNullLibrary", 100)],
-     {TRACED: {"ratio": "+51.0 ns on (a)", "verdict": "MISSED"}}),
+     {TRACED: {"ratio": "+40.0 ns on (a)", "goal": "≤ +50 ns", "verdict": "met"}}),
     ("traced alone", [run("BM_WordInProcessNullLibraryTraced", 140)],
      {TRACED: {"ratio": "", "verdict": ""}}),
     ("main window at its goals", window(120, 1200),
      {MAIN_TIME: {"ratio": "1.20x bare", "verdict": "met"},
       MAIN_HEAP: {"ratio": "1.20x bare", "verdict": "met"}}),
-    ("main window too slow", window(130, 900),
+    ("main window too slow and too big", window(130, 1500),
      {MAIN_TIME: {"ratio": "1.30x bare", "verdict": "MISSED"},
-      MAIN_HEAP: {"ratio": "0.90x bare", "verdict": "met"}}),
-    ("main window too big", window(90, 1500),
-     {MAIN_TIME: {"ratio": "0.90x bare", "verdict": "met"},
       MAIN_HEAP: {"ratio": "1.50x bare", "verdict": "MISSED"}}),
     # SCPI takes the word off the command and judges the rate.
     ("SCPI at its goals", scpi(1200, 200, 10_000),
@@ -121,17 +117,14 @@ ROW_CASES = [
     # A characterisation takes its words off, per code (whole run and words in ms).
     ("characterise within its goal",
      [run("BM_CharacteriseWholeChannel", 20.0, "ms"), run("BM_CharacteriseWordsAlone", 8.736, "ms")],
-     {CHAR_OWN: {"figure": "2,750.0 ns/code", "ratio": "5.00% of 55 µs", "verdict": "met"}}),
-    ("characterise past its goal",
-     [run("BM_CharacteriseWholeChannel", 20.0, "ms"), run("BM_CharacteriseWordsAlone", 8.0, "ms")],
-     {CHAR_OWN: {"figure": "2,929.7 ns/code", "ratio": "5.33% of 55 µs", "verdict": "MISSED"}}),
+     {CHAR_OWN: {"figure": "2,750.0 ns/code", "ratio": "5.00% of 55 µs", "goal": "≤ 5%",
+                 "verdict": "met"}}),
     ("a whole channel too slow", [run("BM_CharacteriseWholeChannel", 2001, "ms")],
      {CHAR_WHOLE: {"figure": "2,001 ms", "verdict": "MISSED"}}),
     ("adapter at its goals", adapter(1.0, 9.9),
-     {PER_WORD: {"verdict": "met"}, ADAPTER_WRITE: {"verdict": "met"},
+     {PER_WORD: {"goal": "≤ 1", "verdict": "met"},
+      ADAPTER_WRITE: {"goal": "≤ 10 ns", "verdict": "met"},
       "USB adapter: a word's last byte to its transfer": {"figure": "120 µs"}}),
-    ("adapter past its goals", adapter(1.02, 10.5),
-     {PER_WORD: {"verdict": "MISSED"}, ADAPTER_WRITE: {"verdict": "MISSED"}}),
     ("adapter without its counter", [run("BM_AdapterTransfersPerWord", 150, "us")],
      {PER_WORD: {"figure": "not measured"}}),
     ("sweep total in milliseconds", [run("BM_TestSweep/iterations:3", 41.3, "ms")],

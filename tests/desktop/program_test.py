@@ -51,8 +51,7 @@ class ProgramOnTheDesktop(unittest.TestCase):
         self.set_field(program, "l", settle_ms)
         program.keys("alt+s")
 
-    def save_through_dialog(self, program, keys, title, path):
-        program.keys(keys)
+    def save_through_dialog(self, program, title, path):
         program.window(title)
         program.type(path)
         program.keys("Return")
@@ -90,7 +89,8 @@ class ProgramOnTheDesktop(unittest.TestCase):
                     "push button", "Save CSV\u2026").getState().contains(
                         pyatspi.STATE_ENABLED))
                 self.assertEqual(program.scpi(f"SOUR:CHAN{CHANNEL}:CODE?"), str(END_CODE))
-                self.save_through_dialog(program, "alt+c", "Save CSV", csv)
+                program.keys("alt+c")
+                self.save_through_dialog(program, "Save CSV", csv)
                 with open(csv) as rows:
                     codes = [line.split(",")[0] for line in rows
                              if line[:1].isdigit()]
@@ -108,11 +108,8 @@ class ProgramOnTheDesktop(unittest.TestCase):
         program.scpi("SOUR:CHAN5:CODE 2560")
         program.window("QV4130 Virtual Board")
         program.click("Save Trace\u2026")
-        program.window("Save Trace")
         saved = os.path.join(program.folder.name, "saved.vcd")
-        program.type(saved)
-        program.keys("Return")
-        wait_for("the trace saved", lambda: os.path.exists(saved) and os.path.getsize(saved))
+        self.save_through_dialog(program, "Save Trace", saved)
         self.assertIn(word(5, 2560), decoded_words(saved))
 
     def test_ending_mid_run_writes_the_end_code(self):

@@ -1,6 +1,6 @@
 // The library with an FTDI adapter in bit-bang mode as its port: the data
 // register's bytes reach the adapter in order, in as few USB transfers as the
-// caller's own pauses allow, and what can go wrong is told once with what to do.
+// caller's own pauses allow. What can go wrong is ParallelPortsTest's FailedClaims.
 #include "FakeAdapters.h"
 #include "ParallelPorts.h"
 #include "PortBindings.h"
@@ -80,37 +80,6 @@ TEST(FtdiFlushThread, SendsEveryByteInOrderFullBuffersAtOnceTheRestSoonAfterTheL
         ASSERT_EQ(ftdi.Received(), written);
     }
     EXPECT_GE(ftdi.transfers.size(), 4u) << "a full buffer went out on its own";
-}
-
-TEST(FtdiFailures, EachSaysWhatToDoOnceAndIsNotRetriedByEveryByte) {
-    const std::pair<std::function<void(FakeKernel&, FakeFtdi&)>, const char*> cases[] = {
-        {[](FakeKernel& k, FakeFtdi&) { k.files["/etc/parllio.conf"] = "LPT1 = ftdi:0403:6001"; },
-         "no adapter ftdi:0403:6001 (LPT1) is plugged in"},
-        {[](FakeKernel&, FakeFtdi& f) { f.plugged[0].accessible = false, f.openResult = -4; },
-         "no permission to use the FTDI adapter 0403:6014 (serial FT4ABC12)"},
-        {[](FakeKernel&, FakeFtdi& f) { f.openResult = -5; }, "another program has it"},
-        {[](FakeKernel&, FakeFtdi& f) { f.bitModeResult = -1; }, "into bit-bang mode"},
-        {[](FakeKernel&, FakeFtdi& f) {
-             f.plugged.push_back({0x0403, 0x6001, 1, 6, "A", true});
-         },
-         "2 FTDI adapters are plugged in: say which is LPT1"},
-    };
-    for (const auto& [arrange, told] : cases) {
-        SCOPED_TRACE(told);
-        FakeKernel kernel;
-        FakeFtdi ftdi;
-        arrange(kernel, ftdi);
-        PortBindings bindings(kernel, ftdi, {{"/etc/parllio.conf", false}}, TickByHand);
-        ParallelPorts ports(kernel, bindings);
-        EXPECT_EQ(ports.Claim(1), 0);
-        ports.Out(888, 0x14);
-        EXPECT_EQ(ports.In(888), 0xFF);
-        EXPECT_EQ(ports.Claim(1), 0);
-        EXPECT_THAT(kernel.told, Contains(HasSubstr(told)).Times(1));
-        EXPECT_EQ(std::ranges::count(ftdi.calls, "bitmode 255 1"),
-                  std::ranges::count(ftdi.calls, "close"))
-            << "an adapter opened is closed again";
-    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "ParallelPorts.h"
 #include "FakeAdapters.h"
 #include "Patience.h"
+#include "PortBindings.h"
 #include "board/DynamicPortLibrary.h"
 
 #include <gmock/gmock.h>
@@ -40,42 +41,65 @@ protected:
     std::optional<ParallelPorts> ports{std::in_place, kernel};
 };
 
-TEST_F(ParallelPortsTest, AFailedClaimSaysWhatToDoOnceAndIsNotRetriedByEveryByte) {
-    const std::pair<void (*)(FakePort&), const char*> cases[] = {
-        {[](FakePort& p) { p.openError = EACCES; },
-         "parllio: cannot open /dev/parport0: Permission denied (add the user to the 'lp' group"},
-        {nullptr, "No such file or directory (the kernel has no port parport0;"},
-        {[](FakePort& p) { p.openError = ENXIO; },
-         "No such device or address (the kernel has no such port: see /proc/sys/dev/parport)"},
-        {[](FakePort& p) { p.busy = true, p.holder = "lp\n"; },
-         "parllio: cannot claim /dev/parport0: the port is busy, held by 'lp'"},
-        {[](FakePort& p) { p.busy = p.printerDriver = true; },
-         "the port is busy, held by another program or driver"},
+// Whatever stops the claim, of a printer port or of a USB adapter, is told once
+// with what to do, and the I/O that follows is dropped without a try per byte.
+TEST(FailedClaims, EachSaysWhatToDoOnceAndIsNotRetriedByEveryByte) {
+    using Arrange = void (*)(FakeKernel&, FakeFtdi&);
+    // How the claim fails, what is told, and what the program's box says if not that.
+    const std::tuple<Arrange, const char*, const char*> cases[] = {
+        {[](FakeKernel& k, FakeFtdi&) { k.ports[0].openError = EACCES; },
+         "parllio: cannot open /dev/parport0: Permission denied (add the user to the 'lp' group",
+         nullptr},
+        {[](FakeKernel&, FakeFtdi& f) { f.plugged.clear(); }, // no port, no adapter
+         "No such file or directory (the kernel has no port parport0;", nullptr},
+        {[](FakeKernel& k, FakeFtdi&) { k.ports[0].openError = ENXIO; },
+         "No such device or address (the kernel has no such port: see /proc/sys/dev/parport)",
+         nullptr},
+        {[](FakeKernel& k, FakeFtdi&) { k.ports[0].busy = true, k.ports[0].holder = "lp\n"; },
+         "parllio: cannot claim /dev/parport0: the port is busy, held by 'lp'", nullptr},
+        {[](FakeKernel& k, FakeFtdi&) { k.ports[0].busy = k.ports[0].printerDriver = true; },
+         "the port is busy, held by another program or driver", nullptr},
+        {[](FakeKernel& k, FakeFtdi&) { k.files["/etc/parllio.conf"] = "LPT1 = ftdi:0403:6001"; },
+         "no adapter ftdi:0403:6001 (LPT1) is plugged in", nullptr},
+        {[](FakeKernel&, FakeFtdi& f) { f.plugged[0].accessible = false, f.openResult = -4; },
+         "no permission to use the FTDI adapter 0403:6014 (serial FT4ABC12)", nullptr},
+        {[](FakeKernel&, FakeFtdi& f) { f.openResult = -5; }, "another program has it", nullptr},
+        {[](FakeKernel&, FakeFtdi& f) { f.bitModeResult = -1; }, "into bit-bang mode", nullptr},
+        {[](FakeKernel&, FakeFtdi& f) {
+             f.plugged.push_back({0x0403, 0x6001, 1, 6, "A", true});
+         },
+         "2 FTDI adapters are plugged in: say which is LPT1", "cannot open /dev/parport0"},
     };
-    for (const auto& [arrange, told] : cases) {
+    for (const auto& [arrange, told, box] : cases) {
         SCOPED_TRACE(told);
-        FakeKernel local;
-        if (arrange != nullptr) {
-            arrange(local.ports[0]);
-        }
-        ParallelPorts ports(local);
+        FakeKernel kernel;
+        FakeFtdi ftdi;
+        arrange(kernel, ftdi);
+        PortBindings bindings(kernel, ftdi, {{"/etc/parllio.conf", false}}, TickByHand);
+        ParallelPorts ports(kernel, bindings);
         EXPECT_EQ(ports.Claim(1), 0);
-        EXPECT_THAT("parllio: " + ports.LastError(), HasSubstr(told)) << "for the program's box";
-        local.Take();
+        EXPECT_THAT("parllio: " + ports.LastError(), HasSubstr(box != nullptr ? box : told));
+        kernel.Take();
         EXPECT_EQ(ports.In(888), 0xFF) << "nothing to read from: a floating bus";
         ports.Out(888, 0x14);
-        EXPECT_THAT(local.Take(), IsEmpty()) << "no claim, and no wait for one, per byte";
+        EXPECT_THAT(kernel.Take(), IsEmpty()) << "no claim, and no wait for one, per byte";
         EXPECT_EQ(ports.Claim(1), 0);
-        EXPECT_THAT(local.told, Contains(HasSubstr(told)).Times(1));
+        EXPECT_THAT(kernel.told, Contains(HasSubstr(told)).Times(1));
         // The dropped I/O said once, naming the port (or that there is none).
-        const char* dropped = arrange != nullptr ? "port 1 was not claimed" : "no printer port at";
-        EXPECT_THAT(local.told, Contains(HasSubstr(dropped)).Times(1));
-        EXPECT_THAT(local.open, IsEmpty());
+        const char* dropped = ports.Count() > 0 ? "port 1 was not claimed" : "no printer port at";
+        EXPECT_THAT(kernel.told, Contains(HasSubstr(dropped)).Times(1));
+        EXPECT_THAT(kernel.open, IsEmpty());
+        EXPECT_EQ(std::ranges::count(ftdi.calls, "bitmode 255 1"),
+                  std::ranges::count(ftdi.calls, "close"))
+            << "an adapter opened is closed again";
     }
+}
+
+TEST_F(ParallelPortsTest, AnExplicitClaimTriesAgain) {
     kernel.ports[0].busy = true;
     EXPECT_EQ(ports->Claim(1), 0);
     kernel.ports[0].busy = false;
-    EXPECT_EQ(ports->Claim(1), 1) << "an explicit claim tries again";
+    EXPECT_EQ(ports->Claim(1), 1);
 }
 
 TEST_F(ParallelPortsTest, EachAddressReachesItsPortsRegisterOrIsDroppedAndToldOnce) {

@@ -58,21 +58,5 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
     }
 }
 
-TEST(ProgramOptions, HelpAndTheVersionWinOverMistakes) {
-    std::string words[] = {"qv4130", "--listen", "/SS", "--version", "--help"};
-    char* argv[] = {words[0].data(), words[1].data(), words[2].data(),
-                    words[3].data(), words[4].data(), nullptr};
-    int argc = 5;
-    const auto read = ReadProgramOptions(argc, argv);
-    ASSERT_TRUE(read.Ok());
-    EXPECT_TRUE(read->help);
-    EXPECT_TRUE(read->version);
-    const std::string usage = UsageText();
-    EXPECT_EQ(usage.rfind("Usage: qv4130 [options] [/SS]\n", 0), 0u) << usage;
-    for (const char* option : {"--trace <FILE.vcd>", "--listen <[ADDR:]PORT>", "--vref <V>"}) {
-        EXPECT_NE(usage.find(option), std::string::npos) << option;
-    }
-}
-
 } // namespace
 } // namespace qv4130

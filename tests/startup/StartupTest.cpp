@@ -1,8 +1,8 @@
 // Start-up with the real main window, every path with a port: the order of port
 // calls and boxes, and where the window's load handler falls among them. With no
 // port at all, the built program is run by run_program.sh (no-port).
+#include "host/OsVersion.h"
 #include "startup/Declare.h"
-#include "support/FixedOsVersion.h"
 #include "support/RecordingMessageSink.h"
 #include "support/RecordingPortLibrary.h"
 #include "ui/LazyMainWindow.h"
@@ -19,6 +19,16 @@ namespace {
 using namespace test;
 using Event = std::variant<PortCall, ShownMessage>;
 using Events = std::vector<Event>;
+
+// A host that always reports the same version, so a case picks start-up's path.
+class FixedOsVersion final : public OsVersionSource {
+public:
+    explicit FixedOsVersion(OsVersionInfo version) : version_(version) {}
+    OsVersionInfo Query() override { return version_; }
+
+private:
+    OsVersionInfo version_;
+};
 
 struct Path {
     const char* name;

@@ -31,14 +31,17 @@ holds() {
 }
 
 case $1 in
-version) # wherever it stands, whatever else is asked but --help
-    run 0 "$program" /SS --version
+version) # wherever it stands, over a mistake, whatever else is asked but --help
+    run 0 "$program" /SS --listen x --version
     holds "$work/out" "qv4130 $version"
     holds "$work/err"
     ;;
-help) # wins over --version
-    run 0 "$program" --version --help
-    head -n 1 "$work/out" | grep -q '^Usage: qv4130 '
+help) # wins over a mistake and over --version; each option with its value
+    run 0 "$program" --listen /SS --version --help
+    head -n 1 "$work/out" | grep -q '^Usage: qv4130 \[options\] \[/SS\]$'
+    for option in '--trace <FILE.vcd>' '--listen <[ADDR:]PORT>' '--vref <V>'; do
+        grep -qF -- "$option" "$work/out"
+    done
     holds "$work/err"
     ;;
 missing-library) # nowhere to be found: the reason first on standard error, then the box

@@ -42,100 +42,39 @@ std::vector<fs::path> ProgramFiles() {
     return found;
 }
 
-// The version record of a program file.
-class VersionRecord {
-public:
-    explicit VersionRecord(const fs::path& file) {
-        const std::string path = file.string();
-        DWORD ignored = 0;
-        data_.resize(GetFileVersionInfoSizeA(path.c_str(), &ignored));
-        if (data_.empty() ||
-            !GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(data_.size()), data_.data())) {
-            data_.clear();
-        }
-    }
-    bool Present() const { return !data_.empty(); }
+// The value at `path` in a version record, or nothing.
+const void* Query(std::vector<char>& record, const std::string& path) {
+    void* value = nullptr;
+    UINT length = 0;
+    return VerQueryValueA(record.data(), path.c_str(), &value, &length) && length > 0 ? value
+                                                                                      : nullptr;
+}
 
-    // File and product version as four numbers, "a.b.c.d".
-    std::string FileVersion() const {
-        return Numbers(Fixed().dwFileVersionMS, Fixed().dwFileVersionLS);
-    }
-    std::string ProductVersion() const {
-        return Numbers(Fixed().dwProductVersionMS, Fixed().dwProductVersionLS);
-    }
+// Four numbers, "a.b.c.d", from a version's two halves.
+std::string Numbers(DWORD high, DWORD low) {
+    return std::to_string(HIWORD(high)) + "." + std::to_string(LOWORD(high)) + "." +
+           std::to_string(HIWORD(low)) + "." + std::to_string(LOWORD(low));
+}
 
-    // A string of the table for the record's first language and code page.
-    std::string String(const std::string& name) const {
-        const auto* translation = static_cast<const WORD*>(Query("\\VarFileInfo\\Translation"));
-        if (translation == nullptr) {
-            return "(no translation)";
-        }
-        char block[64];
-        std::snprintf(block, sizeof block, "\\StringFileInfo\\%04X%04X\\", translation[0],
-                      translation[1]);
-        const auto* value = static_cast<const char*>(Query(block + name));
-        return value == nullptr ? "(missing)" : value;
-    }
-
-private:
-    const void* Query(const std::string& path) const {
-        void* value = nullptr;
-        UINT length = 0;
-        return VerQueryValueA(data_.data(), path.c_str(), &value, &length) && length > 0 ? value
-                                                                                         : nullptr;
-    }
-    const VS_FIXEDFILEINFO& Fixed() const {
-        static const VS_FIXEDFILEINFO none{};
-        const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(Query("\\"));
-        return fixed == nullptr ? none : *fixed;
-    }
-    static std::string Numbers(DWORD high, DWORD low) {
-        return std::to_string(HIWORD(high)) + "." + std::to_string(LOWORD(high)) + "." +
-               std::to_string(HIWORD(low)) + "." + std::to_string(LOWORD(low));
-    }
-
-    std::vector<char> data_;
-};
-
-// Icons, bitmaps and the screen's device context, given back when done with.
 struct IconRelease {
     void operator()(HICON icon) const { DestroyIcon(icon); }
 };
 using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconRelease>;
-struct BitmapRelease {
-    void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
-};
-using Bitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapRelease>;
-struct ScreenRelease {
-    void operator()(HDC screen) const { ReleaseDC(nullptr, screen); }
-};
-using Screen = std::unique_ptr<std::remove_pointer_t<HDC>, ScreenRelease>;
 
-// An icon's colour and mask pixels, 32 bits each, top row first.
-std::vector<DWORD> Pixels(const Icon& icon) {
+// An icon's colour and mask bitmaps, bit for bit.
+std::vector<char> Pixels(const Icon& icon) {
     ICONINFO info{};
     if (!icon || !GetIconInfo(icon.get(), &info)) {
         return {};
     }
-    const Bitmap colour(info.hbmColor);
-    const Bitmap mask(info.hbmMask);
-    const Screen screen(GetDC(nullptr));
-    std::vector<DWORD> pixels;
-    for (const Bitmap* bitmap : {&colour, &mask}) {
+    std::vector<char> pixels;
+    for (HBITMAP bitmap : {info.hbmColor, info.hbmMask}) {
         BITMAP size{};
-        GetObject(bitmap->get(), sizeof size, &size);
-        BITMAPINFO format{};
-        format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        format.bmiHeader.biWidth = size.bmWidth;
-        format.bmiHeader.biHeight = -size.bmHeight; // top row first
-        format.bmiHeader.biPlanes = 1;
-        format.bmiHeader.biBitCount = 32;
-        format.bmiHeader.biCompression = BI_RGB;
-        std::vector<DWORD> rows(static_cast<std::size_t>(size.bmWidth * size.bmHeight));
-        GetDIBits(screen.get(), bitmap->get(), 0, static_cast<UINT>(size.bmHeight), rows.data(),
-                  &format, DIB_RGB_COLORS);
-        pixels.push_back(static_cast<DWORD>(size.bmWidth));
-        pixels.insert(pixels.end(), rows.begin(), rows.end());
+        GetObject(bitmap, sizeof size, &size);
+        const std::size_t start = pixels.size();
+        pixels.resize(start + static_cast<std::size_t>(size.bmWidthBytes * size.bmHeight));
+        GetBitmapBits(bitmap, static_cast<LONG>(pixels.size() - start), pixels.data() + start);
+        DeleteObject(bitmap);
     }
     return pixels;
 }
@@ -147,15 +86,27 @@ TEST(WindowsProgramFiles, EachCarriesTheVersionRecordAndTheIcon) {
     const Icon drawn(
         static_cast<HICON>(LoadImageA(nullptr, HostPath(QV4130_ICON_FILE).string().c_str(),
                                       IMAGE_ICON, 32, 32, LR_LOADFROMFILE)));
-    const std::vector<DWORD> expectedIcon = Pixels(drawn);
+    const std::vector<char> expectedIcon = Pixels(drawn);
     ASSERT_FALSE(expectedIcon.empty()) << QV4130_ICON_FILE;
 
     for (const fs::path& program : programs) {
         SCOPED_TRACE(program.string());
-        const VersionRecord record(program);
-        ASSERT_TRUE(record.Present());
-        EXPECT_EQ(record.FileVersion(), "2.0.0.1");
-        EXPECT_EQ(record.ProductVersion(), "2.0.0.1");
+        const std::string path = program.string();
+        DWORD ignored = 0;
+        std::vector<char> record(GetFileVersionInfoSizeA(path.c_str(), &ignored));
+        ASSERT_TRUE(
+            GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(record.size()), record.data()));
+        const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(Query(record, "\\"));
+        ASSERT_NE(fixed, nullptr);
+        EXPECT_EQ(Numbers(fixed->dwFileVersionMS, fixed->dwFileVersionLS), "2.0.0.1");
+        EXPECT_EQ(Numbers(fixed->dwProductVersionMS, fixed->dwProductVersionLS), "2.0.0.1");
+        // The strings of the table for the record's first language and code page.
+        const auto* translation =
+            static_cast<const WORD*>(Query(record, "\\VarFileInfo\\Translation"));
+        ASSERT_NE(translation, nullptr);
+        char block[64];
+        std::snprintf(block, sizeof block, "\\StringFileInfo\\%04X%04X\\", translation[0],
+                      translation[1]);
         // clang-format off
         const std::pair<const char*, const char*> strings[] = {
             {"CompanyName", "Tessaron Inc."},
@@ -166,10 +117,10 @@ TEST(WindowsProgramFiles, EachCarriesTheVersionRecordAndTheIcon) {
             {"LegalCopyright", "Copyright (C) 2026 Tessaron Inc."}};
         // clang-format on
         for (const auto& [name, value] : strings) {
-            EXPECT_EQ(record.String(name), value) << name;
+            EXPECT_STREQ(static_cast<const char*>(Query(record, block + std::string(name))), value)
+                << name;
         }
 
-        const std::string path = program.string();
         HINSTANCE self = GetModuleHandleA(nullptr);
         EXPECT_EQ(reinterpret_cast<UINT_PTR>(ExtractIconA(self, path.c_str(), UINT(-1))), 1u)
             << "one icon";

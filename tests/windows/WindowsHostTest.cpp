@@ -53,7 +53,7 @@ std::string RunCommand(const std::string& commandLine) {
     return output;
 }
 
-// The recording double is parllio.dll beside this program, and once more without
+// The stand-in library is parllio.dll beside this program, and once more without
 // OutByte; under another name it lies only in a folder that is both the current
 // one and on PATH.
 TEST(WindowsPortLibrary, LoadedOnlyFromBesideTheProgramAtTheFirstCall) {
