@@ -62,7 +62,9 @@ class LoopbackPeer:
     def serve(self):
         connection, _ = self.listener.accept()
         connection.settimeout(30)
-        with connection, connection.makefile("rw", newline="\n") as stream:
+        # A client that gives up on an endless reply closes on the rest of it.
+        with connection, connection.makefile("rw", newline="\n") as stream, \
+                contextlib.suppress(OSError):
             for line in stream:
                 reply = self.answer(line.strip())
                 if reply is HANG_UP:
@@ -76,20 +78,25 @@ class LoopbackPeer:
         self.listener.close()
 
 
-def loopback_meter(volts, readings=None):
-    """A meter whose n-th reading (from 1) is volts(n); it hangs up after `readings`."""
-    given = 0
+def loopback_meter(volts, fault=None):
+    """A meter whose n-th reading (from 1) is volts(n); at its 6th, `fault` strikes
+    as real meters fail: no answer, an error queued, garbage, a hang-up, or a line
+    without end."""
+    given, queued = 0, False
 
     def answer(line):
-        nonlocal given
+        nonlocal given, queued
         query = line.upper()
         if query == "READ?":
-            if given == readings:
-                return HANG_UP
             given += 1
+            if given == 6 and fault:
+                queued = fault == "error"
+                if not queued:
+                    return {"silent": None, "garbage": "\x01\x7f#garbage", "hang up": HANG_UP,
+                            "endless": "7" * 200_000}[fault]
             return f"{volts(given):+.9E}"
         if query == "SYST:ERR?":
-            return '+0,"No error"'
+            return '-113,"Undefined header"' if queued else '+0,"No error"'
         return "0" if query.endswith("?") else None
 
     return LoopbackPeer(answer)
@@ -220,27 +227,34 @@ class CharacteriseTest(unittest.TestCase):
                 self.assertEqual(os.lstat(node).st_rdev, os.makedev(1, 7))
                 self.assertTrue(stat.S_ISCHR(os.lstat(node).st_mode))
 
-    def test_a_meter_that_hangs_up_ends_the_run_with_one_line(self):
-        meter = loopback_meter(lambda n: n * 1e-3, readings=5)
-        try:
-            result = ctl("--virtual-board", "write", "2", "321", "characterise", "--channel", "2",
-                         "--meter", f"127.0.0.1:{meter.port}", "--timeout", "2000",
-                         "--csv", self.csv, "status")
-        finally:
-            meter.close()
-        self.assertEqual(result.returncode, 1)
-        errors = result.stderr.splitlines()
-        self.assertEqual(len(errors), 1, result.stderr)
-        self.assertRegex(errors[0], rf"^qv4130ctl: characterise: meter 127\.0\.0\.1:{meter.port} "
-                         r"did not answer READ\?: the other end closed the connection; 5 codes kept")
-        self.assertEqual([row["code"] for row in read_csv(self.csv)], ["0", "1", "2", "3", "4"])
-        partial = "partial: stopped after code 4 of 0..4095 (5 of 4096 codes)"
-        self.assertEqual(csv_notes(self.csv), ["# " + partial])
-        self.assertTrue(result.stdout.startswith(partial + "; the figures are of those codes "
-                                                 "only\nchannel 2, 5 codes\n"), result.stdout)
-        # status never ran (the command before it failed), and the virtual board
-        # goes with the process: the message is what tells where the channel is.
-        self.assertIn("channel 2 back at 321", errors[0])
+    def test_a_meter_that_fails_ends_the_run_with_one_line(self):
+        cases = [("silent", r"did not answer READ\?: no answer within 300 ms"),
+                 ("error", r'reports error -113,"Undefined header" after READ\?'),
+                 ("garbage", r'answered READ\? with ".*#garbage", not a reading'),
+                 ("hang up", r"did not answer READ\?: the other end closed the connection"),
+                 ("endless", r"did not answer READ\?: sent \d+ bytes without ending its line")]
+        for fault, reason in cases:
+            with self.subTest(fault):
+                meter = loopback_meter(lambda n: n * 1e-3, fault)
+                try:
+                    result = ctl("--virtual-board", "write", "2", "321", "characterise",
+                                 "--channel", "2", "--meter", f"127.0.0.1:{meter.port}",
+                                 "--timeout", "300", "--csv", self.csv, "status")
+                finally:
+                    meter.close()
+                self.assertEqual(result.returncode, 1)
+                # status never ran (the command before it failed), and the virtual board
+                # goes with the process: the message is what tells where the channel is.
+                self.assertRegex(result.stderr, rf"^qv4130ctl: characterise: meter 127\.0\.0\.1:"
+                                 rf"{meter.port} {reason}; 5 codes kept in {re.escape(self.csv)}; "
+                                 r"channel 2 back at 321\n$")
+                self.assertEqual([row["code"] for row in read_csv(self.csv)],
+                                 ["0", "1", "2", "3", "4"])
+                partial = "partial: stopped after code 4 of 0..4095 (5 of 4096 codes)"
+                self.assertEqual(csv_notes(self.csv), ["# " + partial])
+                self.assertTrue(result.stdout.startswith(
+                    partial + "; the figures are of those codes only\nchannel 2, 5 codes\n"),
+                    result.stdout)
 
     def test_ctrl_c_sigterm_and_sighup_stop_the_run_and_keep_what_it_measured(self):
         # 5 ms per code: the whole channel would take 20 s. A minute's settle (or
