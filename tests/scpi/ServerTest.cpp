@@ -15,7 +15,6 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <netinet/in.h>
 #include <sys/resource.h>
@@ -135,14 +134,6 @@ private:
 std::size_t OpenDescriptors() {
     const auto entries = std::filesystem::directory_iterator("/proc/self/fd");
     return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
-}
-
-std::size_t ResidentBytes() {
-    std::ifstream statm("/proc/self/statm");
-    std::size_t size = 0;
-    std::size_t resident = 0;
-    statm >> size >> resident;
-    return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
 }
 
 double ProcessCpuSeconds() {
@@ -270,7 +261,6 @@ TEST_F(ScpiServerTest, AClientThatNeverReadsHoldsBoundedMemoryAndIsDroppedInTheE
     }
     // The server reads on only while the replies are taken; past the bound TCP
     // makes the client wait. Without a bound it would take all 64 MB.
-    const std::size_t residentBefore = ResidentBytes();
     std::size_t accepted = 0;
     QElapsedTimer sinceLastTaken;
     sinceLastTaken.start();
@@ -283,9 +273,6 @@ TEST_F(ScpiServerTest, AClientThatNeverReadsHoldsBoundedMemoryAndIsDroppedInTheE
         QCoreApplication::processEvents();
     }
     EXPECT_LT(accepted, 32'000'000u);
-    // At most a mebibyte of replies held, and the allocator's slack (a sanitizer's
-    // quarantine keeps tens of megabytes); an unbounded server holds hundreds.
-    EXPECT_LT(ResidentBytes() - residentBefore, 96u * 1024 * 1024);
 
     QElapsedTimer answered;
     answered.start();
@@ -316,37 +303,18 @@ TEST_F(ScpiServerTest, AHalfClosedClientGetsEveryReply) {
     EXPECT_TRUE(Connected(0));
 }
 
-TEST_F(ScpiServerTest, AClientThatIsGoneHasTheLinesItSentDropped) {
-    Client leaving(server.Port());
-    std::string sweeps;
-    for (int i = 0; i < 100'000; ++i) {
-        sweeps += "DIAG:SWE\n";
-    }
-    std::size_t accepted = 0;
-    QElapsedTimer sending;
-    sending.start();
-    while (accepted < sweeps.size() && sending.elapsed() < 300) {
-        accepted += leaving.TrySend(std::string_view(sweeps).substr(accepted));
-        QCoreApplication::processEvents();
-    }
-    // Minutes of sweeps (each over 1.6 ms) wait in the server and its socket.
-    ASSERT_GT(accepted, 64u * 1024);
-    leaving.Abort();
-    ASSERT_TRUE(Connected(0));
-    const std::size_t calls = port.calls.size();
-    WaitFor([] { return false; }, 100);
-    EXPECT_EQ(port.calls.size(), calls);
-}
-
-TEST_F(ScpiServerTest, AFloodingClientDoesNotHoldUpAnother) {
+// A client that floods the server with the longest lines there are holds up no
+// other; once it is gone, what it sent is dropped, not run for minutes.
+TEST_F(ScpiServerTest, AFloodingClientHoldsUpNoOtherAndGoneHasItsLinesDropped) {
     Client flooding(server.Port());
     Client other(server.Port());
-    // A whole line of sweeps, the longest line there is, then more.
+    // Whole lines of sweeps (each sweep over 1.6 ms): more than the server holds,
+    // the rest waiting unread in its socket, where only a reset tells it is gone.
     std::string sweeps;
     while (sweeps.size() + 9 < MaxLineBytes) {
         sweeps += "DIAG:SWE;";
     }
-    flooding.Send(sweeps + "\n" + sweeps + "\n");
+    flooding.Send(sweeps + "\n" + sweeps + "\n" + sweeps + "\n" + sweeps + "\n");
     ASSERT_TRUE(Sent(1000));
     for (int i = 0; i < 5; ++i) {
         QElapsedTimer answered;
@@ -355,6 +323,11 @@ TEST_F(ScpiServerTest, AFloodingClientDoesNotHoldUpAnother) {
         EXPECT_EQ(other.Reply(), "1");
         EXPECT_LT(answered.elapsed(), 100);
     }
+    flooding.Abort();
+    ASSERT_TRUE(Connected(1));
+    const std::size_t calls = port.calls.size();
+    WaitFor([] { return false; }, 100);
+    EXPECT_EQ(port.calls.size(), calls);
 }
 
 TEST_F(ScpiServerTest, ABurstOfConnectsIsTakenAtOnceAndEveryClientServed) {
