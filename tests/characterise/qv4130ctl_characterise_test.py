@@ -237,23 +237,23 @@ class CharacteriseTest(unittest.TestCase):
             with self.subTest(fault):
                 meter = loopback_meter(lambda n: n * 1e-3, fault)
                 try:
+                    # Two readings a code: the 6th is the 3rd code's second.
                     result = ctl("--virtual-board", "write", "2", "321", "characterise",
                                  "--channel", "2", "--meter", f"127.0.0.1:{meter.port}",
-                                 "--timeout", "300", "--csv", self.csv, "status")
+                                 "--average", "2", "--timeout", "300", "--csv", self.csv, "status")
                 finally:
                     meter.close()
                 self.assertEqual(result.returncode, 1)
                 # status never ran (the command before it failed), and the virtual board
                 # goes with the process: the message is what tells where the channel is.
                 self.assertRegex(result.stderr, rf"^qv4130ctl: characterise: meter 127\.0\.0\.1:"
-                                 rf"{meter.port} {reason}; 5 codes kept in {re.escape(self.csv)}; "
+                                 rf"{meter.port} {reason}; 2 codes kept in {re.escape(self.csv)}; "
                                  r"channel 2 back at 321\n$")
-                self.assertEqual([row["code"] for row in read_csv(self.csv)],
-                                 ["0", "1", "2", "3", "4"])
-                partial = "partial: stopped after code 4 of 0..4095 (5 of 4096 codes)"
+                self.assertEqual([row["code"] for row in read_csv(self.csv)], ["0", "1"])
+                partial = "partial: stopped after code 1 of 0..4095 (2 of 4096 codes)"
                 self.assertEqual(csv_notes(self.csv), ["# " + partial])
                 self.assertTrue(result.stdout.startswith(
-                    partial + "; the figures are of those codes only\nchannel 2, 5 codes\n"),
+                    partial + "; the figures are of those codes only\nchannel 2, 2 codes\n"),
                     result.stdout)
 
     def test_ctrl_c_sigterm_and_sighup_stop_the_run_and_keep_what_it_measured(self):
