@@ -171,20 +171,21 @@ class CharacteriseTest(unittest.TestCase):
         self.assertTrue(images["3.3"] != images["2.5"], "the plots show no reference")
 
     def test_noise_on_the_readings_averages_out(self):
+        # The readings spread around the codes' volts by the noise asked for, in LSB,
+        # and an average of 64 spreads an eighth of that.
         lsb = 2.5 / 4096
         volts = {}
         for noise, average in (("0", "1"), ("4", "1"), ("4", "64")):
             result = ctl("--virtual-board", "--analog-noise", noise, "characterise", "--channel",
-                         "1", "--step", "256", "--average", average, "--csv", self.csv)
+                         "1", "--step", "16", "--average", average, "--csv", self.csv)
             self.assertEqual(result.returncode, 0, result.stderr)
             volts[noise, average] = [float(row["volts"]) for row in read_csv(self.csv)]
-
-        def spread(noisy):
-            quiet = volts["0", "1"]
-            return (sum((v - q) ** 2 for v, q in zip(noisy, quiet)) / len(quiet)) ** 0.5 / lsb
-
-        self.assertGreater(spread(volts["4", "1"]), 2.0)
-        self.assertLess(spread(volts["4", "64"]), 1.5)
+        for average, spread in (("1", 4.0), ("64", 0.5)):
+            with self.subTest(average=average):
+                off = [(v - q) / lsb for v, q in zip(volts["4", average], volts["0", "1"])]
+                self.assertAlmostEqual(sum(off) / len(off), 0.0, delta=spread / 5)
+                self.assertAlmostEqual((sum(d * d for d in off) / len(off)) ** 0.5, spread,
+                                       delta=spread / 5)
 
     def test_plots_that_cannot_be_written_leave_the_csv(self):
         path = os.path.join(self.folder.name, "no such folder", "plots.png")
