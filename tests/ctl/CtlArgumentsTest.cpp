@@ -49,9 +49,6 @@ TEST(CtlArguments, EachCommandIsALineOfItsRowThatTheInterpreterTakes) {
         std::vector<std::string> replies;
         EXPECT_EQ(interpreter.ExecuteLine(line, replies), row.refusal) << line;
     }
-    EXPECT_EQ(ValuesUsage(Action::Write),
-              "write takes a channel 0-15 and a code 0-4095 (or 0x000-0xFFF)");
-    EXPECT_EQ(ValuesUsage(Action::Step), "step takes a channel 0-15 and a step -127 to 127");
 }
 
 std::string SourceFile(const std::string& path) {

@@ -55,8 +55,10 @@ class CommandLineTest(unittest.TestCase):
             (["--virtual-board", "scpi", "SOUR:CHAN5:CODE 4096"], 1, '-222,"Data out of range"'),
             (["--virtual-board", "run", "/nonexistent/script"], 1,
              "can't read /nonexistent/script: No such file or directory"),
-            (["--virtual-board", "write", "16", "1"], 2, "Try 'qv4130ctl --help'."),
-            (["--virtual-board", "step", "1", "128"], 2, "Try 'qv4130ctl --help'."),
+            (["--virtual-board", "write", "16", "1"], 2,
+             "write takes a channel 0-15 and a code 0-4095 (or 0x000-0xFFF)"),
+            (["--virtual-board", "step", "1", "128"], 2,
+             "step takes a channel 0-15 and a step -127 to 127"),
             (["--virtual-board", "frob\x1b[2J\\"], 2, "unknown command 'frob\\x1B[2J\\x5C'"),
             (["--virtual-board"], 2, "no command given"),
             (["--virtual-board", "serve", "status"], 2, "must come last"),
@@ -81,6 +83,9 @@ class CommandLineTest(unittest.TestCase):
                 # A failure in one line; a usage mistake in one and where the help is.
                 if status in (1, 2):
                     self.assertEqual(len(result.stderr.splitlines()), status, result.stderr)
+                if status == 2:
+                    self.assertTrue(result.stderr.endswith("\nTry 'qv4130ctl --help'.\n"),
+                                    result.stderr)
 
     def test_run_reads_only_regular_files_and_lines_of_bounded_length(self):
         with tempfile.TemporaryDirectory() as folder:
