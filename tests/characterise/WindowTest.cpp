@@ -92,8 +92,6 @@ TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFigures) {
     EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
 }
 
-// However the operator ends a run, it keeps its points and leaves the channel
-// at the end code.
 // Tab goes through the settings top to bottom, then the buttons left to right, and
 // never stops on a plot.
 TEST(CharacteriseWindow, TabVisitsTheSettingsThenTheButtons) {
@@ -117,6 +115,8 @@ TEST(CharacteriseWindow, TabVisitsTheSettingsThenTheButtons) {
               "endAtCode endCode start meterAddress channel");
 }
 
+// However the operator ends a run, it keeps its points and leaves the channel
+// at the end code.
 TEST(CharacteriseWindow, AStoppedRunKeepsItsPointsAndEndsAtTheEndCode) {
     struct Case {
         const char* name;

@@ -229,7 +229,7 @@ class CharacteriseTest(unittest.TestCase):
                 self.assertTrue(stat.S_ISCHR(os.lstat(node).st_mode))
 
     def test_a_meter_that_fails_ends_the_run_with_one_line(self):
-        cases = [("silent", r"did not answer READ\?: no answer within 300 ms"),
+        cases = [("silent", r"did not answer READ\?: no answer within 2000 ms"),
                  ("error", r'reports error -113,"Undefined header" after READ\?'),
                  ("garbage", r'answered READ\? with ".*#garbage", not a reading'),
                  ("hang up", r"did not answer READ\?: the other end closed the connection"),
@@ -241,7 +241,7 @@ class CharacteriseTest(unittest.TestCase):
                     # Two readings a code: the 6th is the 3rd code's second.
                     result = ctl("--virtual-board", "write", "2", "321", "characterise",
                                  "--channel", "2", "--meter", f"127.0.0.1:{meter.port}",
-                                 "--average", "2", "--timeout", "300", "--csv", self.csv, "status")
+                                 "--average", "2", "--timeout", "2000", "--csv", self.csv, "status")
                 finally:
                     meter.close()
                 self.assertEqual(result.returncode, 1)
