@@ -139,7 +139,7 @@ class CharacteriseTest(unittest.TestCase):
                 self.assertEqual(csv_notes(self.csv), [])
                 self.assertIn(f"\nchannel 3: {after}\n", result.stdout)
 
-    def test_the_board_s_reference_and_seed_shape_what_is_measured(self):
+    def test_the_board_s_reference_and_seed_shape_what_is_measured_here_and_served(self):
         runs = {}
         png = os.path.join(self.folder.name, "{}.png")
         for seed in ("5", "6"):
@@ -147,13 +147,13 @@ class CharacteriseTest(unittest.TestCase):
                          "characterise", "--channel", "1", "--step", "512", "--csv", self.csv,
                          "--png", png.format(seed))
             self.assertEqual(result.returncode, 0, result.stderr)
-            runs[seed] = read_csv(self.csv)
-            top = float(runs[seed][-1]["volts"])
+            runs[seed] = result.stdout, read_csv(self.csv)
+            top = float(runs[seed][1][-1]["volts"])
             self.assertAlmostEqual(top, 3.3 * 4095 / 4096, delta=8 * 3.3 / 4096)
             # The ideal follows the board's reference: only the drawn faults remain.
             gain = re.search(r"^gain error: (\S+) LSB", result.stdout, re.M)
             self.assertLess(abs(float(gain.group(1))), 4.0, result.stdout)
-        self.assertNotEqual(runs["5"], runs["6"])
+        self.assertNotEqual(runs["5"][1], runs["6"][1])
         # The plots' ideal line is the CSV's: as with the board's reference named,
         # unlike with the usual 2.5 V named.
         images = {}
@@ -162,13 +162,35 @@ class CharacteriseTest(unittest.TestCase):
                          "--channel", "1", "--step", "512", "--ideal-vref", vref,
                          "--csv", self.csv, "--png", png.format(vref))
             self.assertEqual(result.returncode, 0, result.stderr)
-            self.assertEqual(read_csv(self.csv) == runs["6"], vref == "3.3")
+            self.assertEqual(read_csv(self.csv) == runs["6"][1], vref == "3.3")
             with open(png.format(vref), "rb") as image:
                 images[vref] = image.read()
             self.assertEqual(images[vref][:8], b"\x89PNG\r\n\x1a\n")
         with open(png.format("6"), "rb") as board_s:
             self.assertTrue(board_s.read() == images["3.3"], "the plots' ideal is not 3.3 V")
         self.assertTrue(images["3.3"] != images["2.5"], "the plots show no reference")
+
+        # The same board served, with its simulated meter beside it: the same run,
+        # its ideal reckoned with the reference the server gives.
+        server = subprocess.Popen([CTL, "--virtual-board", "--vref", "3.3", "--analog-seed", "6",
+                                   "write", "1", "1234", "serve", "--listen", "127.0.0.1:0",
+                                   "--meter-listen", "127.0.0.1:0"], stdout=subprocess.PIPE,
+                                  text=True)
+        self.addCleanup(server.wait, 10)
+        self.addCleanup(server.terminate)
+        # The board's address, then the simulated meter's, as serve prints them.
+        board, meter = (re.search(r"serving SCPI on (127\.0\.0\.1:(\d+))$", server.stdout.readline())
+                        for _ in range(2))
+        # Left on another channel: characterise closes channel 1 itself.
+        with socket.create_connection(("127.0.0.1", int(meter[2])), timeout=10) as dmm:
+            dmm.sendall(b"ROUT:CLOS (@7);*IDN?\n")
+            self.assertIn(b"Simulated DMM", dmm.recv(100))
+        result = ctl("--connect", board[1], "characterise", "--meter", meter[1], "--channel", "1",
+                     "--step", "512", "--csv", self.csv)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual((result.stdout, read_csv(self.csv)), runs["6"])
+        # The served board's channel is left at the code it had.
+        self.assertEqual(ctl("--connect", board[1], "scpi", "SOUR:CHAN1:CODE?").stdout, "1234\n")
 
     def test_noise_on_the_readings_averages_out(self):
         # The readings spread around the codes' volts by the noise asked for, in LSB,
@@ -339,33 +361,6 @@ class CharacteriseTest(unittest.TestCase):
         self.assertEqual(os.waitstatus_to_exitcode(status), 0, output)
         self.assertRegex(output.decode(), r"\rcharacterise: 100% 4096/4096 codes, \d+ codes/s, "
                          r"0 s left")
-
-    def test_through_a_server_with_its_meter_as_on_a_board_here(self):
-        options = ["--analog-seed", "9", "--vref", "3.3"]
-        server = subprocess.Popen([CTL, "--virtual-board", *options, "write", "3", "1234", "serve",
-                                   "--listen", "127.0.0.1:0", "--meter-listen", "127.0.0.1:0"],
-                                  stdout=subprocess.PIPE, text=True)
-        self.addCleanup(server.wait, 10)
-        self.addCleanup(server.terminate)
-        # The board's address, then the simulated meter's, as serve prints them.
-        board, meter = (re.search(r"serving SCPI on (127\.0\.0\.1:(\d+))$", server.stdout.readline())
-                        for _ in range(2))
-        # Left on another channel: characterise closes channel 3 itself.
-        with socket.create_connection(("127.0.0.1", int(meter[2])), timeout=10) as dmm:
-            dmm.sendall(b"ROUT:CLOS (@7);*IDN?\n")
-            self.assertIn(b"Simulated DMM", dmm.recv(100))
-        runs = []
-        # Both ideals reckon with the board's reference, the served one's asked for.
-        for where in (["--connect", board[1], "characterise", "--meter", meter[1]],
-                      ["--virtual-board", *options, "characterise"]):
-            result = ctl(*where, "--channel", "3", "--step", "256", "--csv", self.csv)
-            self.assertEqual(result.returncode, 0, result.stderr)
-            runs.append((result.stdout, read_csv(self.csv)))
-        self.assertEqual(runs[0], runs[1])
-        self.assertEqual(len(runs[0][1]), 17)
-        # The served board's channel is left at the code it had.
-        self.assertEqual(ctl("--connect", board[1], "scpi", "SOUR:CHAN3:CODE?").stdout, "1234\n")
-
 
     def test_usage_mistakes(self):
         cases = [
