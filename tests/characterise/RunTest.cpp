@@ -28,7 +28,7 @@ TEST(CharacterisationRun, OnAPoweredDownChipItEndsBeforeTheFirstCode) {
     // Set by another program: only the chip, read back, knows where to return.
     ASSERT_EQ(Board(rig.board, rig.state).WriteCode(Channel, CodeBefore), ActionResult::Done);
     rig.instrument.SetOutput(false);
-    const RunSettings settings{.channel = Channel, .from = 0, .to = 9};
+    const RunSettings settings{.channel = Channel, .from = 3, .to = 9};
     const RunOutcome outcome = RunCharacterisation(rig.output, rig.meter, settings);
     EXPECT_TRUE(outcome.points.empty());
     EXPECT_FALSE(outcome.complete);
@@ -36,7 +36,7 @@ TEST(CharacterisationRun, OnAPoweredDownChipItEndsBeforeTheFirstCode) {
     EXPECT_FALSE(outcome.endCodeWritten);
     EXPECT_EQ(rig.board.Chip().Code(Channel), CodeBefore);
     EXPECT_EQ(JudgeRun(outcome, settings, Analyse(outcome.points, IdealTransfer{})).partial,
-              "stopped before the first code of 0..9");
+              "stopped before the first code of 3..9");
 }
 
 // On a board that cannot be read back a run ends where the board object knows

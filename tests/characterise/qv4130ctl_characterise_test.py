@@ -263,7 +263,8 @@ class CharacteriseTest(unittest.TestCase):
                     # Two readings a code: the 6th is the 3rd code's second.
                     result = ctl("--virtual-board", "write", "2", "321", "characterise",
                                  "--channel", "2", "--meter", f"127.0.0.1:{meter.port}",
-                                 "--average", "2", "--timeout", "2000", "--csv", self.csv, "status")
+                                 "--from", "100", "--average", "2", "--timeout", "2000",
+                                 "--csv", self.csv, "status")
                 finally:
                     meter.close()
                 self.assertEqual(result.returncode, 1)
@@ -272,8 +273,8 @@ class CharacteriseTest(unittest.TestCase):
                 self.assertRegex(result.stderr, rf"^qv4130ctl: characterise: meter 127\.0\.0\.1:"
                                  rf"{meter.port} {reason}; 2 codes kept in {re.escape(self.csv)}; "
                                  r"channel 2 back at 321\n$")
-                self.assertEqual([row["code"] for row in read_csv(self.csv)], ["0", "1"])
-                partial = "partial: stopped after code 1 of 0..4095 (2 of 4096 codes)"
+                self.assertEqual([row["code"] for row in read_csv(self.csv)], ["100", "101"])
+                partial = "partial: stopped after code 101 of 100..4095 (2 of 3996 codes)"
                 self.assertEqual(csv_notes(self.csv), ["# " + partial])
                 self.assertTrue(result.stdout.startswith(
                     partial + "; the figures are of those codes only\nchannel 2, 2 codes\n"),
