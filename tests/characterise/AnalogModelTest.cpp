@@ -3,7 +3,6 @@
 // board would prove nothing.
 #include "virtualboard/AnalogModel.h"
 #include "characterise/Linearity.h"
-#include "virtualboard/Qv4130Chip.h"
 
 #include <gtest/gtest.h>
 
@@ -42,30 +41,6 @@ TEST(AnalogModel, EveryChannelsFaultsComeBackFromTheArithmetic) {
             EXPECT_EQ(wrong, 0) << "codes whose INL or DNL is not the injected one";
         }
     }
-}
-
-TEST(AnalogModel, TheOutputFollowsTheChipsCodeAndPower) {
-    AnalogModel model({.vref = 2.5, .seed = 7, .noiseLsb = 0.0});
-    Qv4130Chip chip(0x16); // running, idle: every code 0
-    EXPECT_DOUBLE_EQ(model.Output(chip, 3), model.Volts(3, 0));
-    chip.ApplyLines(0x1E); // PD high: the outputs go to 0 V, the codes are kept
-    EXPECT_DOUBLE_EQ(model.Output(chip, 3), 0.0);
-}
-
-TEST(AnalogModel, NoiseSpreadsTheReadingsAroundTheCodesVolts) {
-    AnalogModel model({.vref = 2.5, .seed = 7, .noiseLsb = 0.5});
-    const Qv4130Chip chip(0x16);
-    constexpr int Readings = 2000;
-    double sum = 0.0;
-    double sumSquares = 0.0;
-    const double lsb = 2.5 / 4096;
-    for (int i = 0; i < Readings; ++i) {
-        const double deviation = (model.Output(chip, 0) - model.Volts(0, 0)) / lsb;
-        sum += deviation;
-        sumSquares += deviation * deviation;
-    }
-    EXPECT_NEAR(sum / Readings, 0.0, 0.05);
-    EXPECT_NEAR(std::sqrt(sumSquares / Readings), 0.5, 0.05);
 }
 
 } // namespace

@@ -198,12 +198,6 @@ TEST(Linearity, TooFewCodesGiveTheCodesButNoLines) {
     }
 }
 
-} // namespace
-} // namespace qv4130::characterise
-
-namespace qv4130::characterise {
-namespace {
-
 // Axes a reader can read: round ends, and steps of 1, 2, 2.5, 5 x 10^n (codes:
 // powers of two), whatever the figures, a flat line and an empty plot included.
 TEST(NiceScale, AxesEndAndStepOnRoundNumbers) {

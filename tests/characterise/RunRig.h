@@ -1,15 +1,13 @@
 #pragma once
 
 // The virtual board with its analog outputs, the board link over it and a meter
-// on one of its channels that can be made to fail: what every run test stands on.
+// on one of its channels: what every run test stands on.
 #include "board/Board.h"
 #include "board/SharedState.h"
 #include "characterise/Meter.h"
 #include "rig/InstrumentOutput.h"
 #include "virtualboard/AnalogModel.h"
 #include "virtualboard/VirtualBoard.h"
-
-#include <optional>
 
 namespace qv4130::characterise {
 
@@ -19,14 +17,10 @@ public:
         : board_(board), model_(model), channel_(channel) {}
 
     double ReadVolts() override {
-        if (failAtReading_ && readings_ + 1 == *failAtReading_) {
-            throw MeterError("meter 127.0.0.1:5025 did not answer READ? within 2000 ms");
-        }
         ++readings_;
         return model_.Output(board_.Chip(), channel_);
     }
 
-    void FailAtReading(int reading) { failAtReading_ = reading; }
     int Readings() const { return readings_; }
 
 private:
@@ -34,7 +28,6 @@ private:
     AnalogModel& model_;
     int channel_;
     int readings_ = 0;
-    std::optional<int> failAtReading_;
 };
 
 struct RunRig {

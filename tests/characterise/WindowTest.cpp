@@ -25,10 +25,11 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
+#include <atomic>
+#include <chrono>
 #include <functional>
-#include <mutex>
 #include <sstream>
+#include <thread>
 
 namespace qv4130::characterise {
 namespace {
@@ -91,8 +92,6 @@ TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFigures) {
     EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
 }
 
-// However the operator ends a run, it keeps its points and leaves the channel
-// at the end code.
 // Tab goes through the settings top to bottom, then the buttons left to right, and
 // never stops on a plot.
 TEST(CharacteriseWindow, TabVisitsTheSettingsThenTheButtons) {
@@ -116,6 +115,8 @@ TEST(CharacteriseWindow, TabVisitsTheSettingsThenTheButtons) {
               "endAtCode endCode start meterAddress channel");
 }
 
+// However the operator ends a run, it keeps its points and leaves the channel
+// at the end code.
 TEST(CharacteriseWindow, AStoppedRunKeepsItsPointsAndEndsAtTheEndCode) {
     struct Case {
         const char* name;
@@ -164,32 +165,19 @@ TEST(CharacteriseWindow, AStoppedRunKeepsItsPointsAndEndsAtTheEndCode) {
 class GatedMeter final : public Meter {
 public:
     double ReadVolts() override {
-        std::unique_lock lock(mutex_);
-        waiting_ = true;
-        opened_.wait_for(lock, std::chrono::seconds(10), [this] { return open_; });
-        waiting_ = false;
-        if (fail_) {
+        waiting = true;
+        for (int ms = 0; ms < 10'000 && !open; ++ms) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        waiting = false;
+        if (fail) {
             throw MeterError("meter dmm.lab did not answer READ?: no answer within 2000 ms");
         }
         return 1.0;
     }
-    bool Waiting() {
-        const std::lock_guard lock(mutex_);
-        return waiting_;
-    }
-    void Open(bool fail) {
-        const std::lock_guard lock(mutex_);
-        open_ = true;
-        fail_ = fail;
-        opened_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable opened_;
-    bool waiting_ = false;
-    bool open_ = false;
-    bool fail_ = false;
+    std::atomic<bool> waiting = false;
+    std::atomic<bool> fail = false; // set before open
+    std::atomic<bool> open = false;
 };
 
 // The windows and the SCPI clients are served while the meter takes its time.
@@ -218,7 +206,7 @@ TEST(CharacteriseWindow, AMeterThatTakesItsTimeHoldsNothingUp) {
         w.Range(100, 199, 1);
         QSignalSpy ended(&w.window.Stepper(), &RunStepper::Ended);
         w.Button("start")->click();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return meter != nullptr && meter->Waiting(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return meter != nullptr && meter->waiting; }));
         EXPECT_EQ(w.rig.board.Chip().Code(Channel), 100); // the first code, being read
 
         bool otherEventRan = false;
@@ -227,10 +215,11 @@ TEST(CharacteriseWindow, AMeterThatTakesItsTimeHoldsNothingUp) {
         if (c.stop) {
             w.Button("stop")->click();
             EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
-            EXPECT_TRUE(meter->Waiting());
+            EXPECT_TRUE(meter->waiting);
             EXPECT_EQ(ended.count(), 0);
         }
-        meter->Open(c.fail);
+        meter->fail = c.fail;
+        meter->open = true;
         ASSERT_TRUE(ended.wait());
         EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
         EXPECT_TRUE(w.Text("status").contains(c.status, Qt::CaseInsensitive))

@@ -62,7 +62,9 @@ class LoopbackPeer:
     def serve(self):
         connection, _ = self.listener.accept()
         connection.settimeout(30)
-        with connection, connection.makefile("rw", newline="\n") as stream:
+        # A client that gives up on an endless reply closes on the rest of it.
+        with connection, connection.makefile("rw", newline="\n") as stream, \
+                contextlib.suppress(OSError):
             for line in stream:
                 reply = self.answer(line.strip())
                 if reply is HANG_UP:
@@ -76,20 +78,25 @@ class LoopbackPeer:
         self.listener.close()
 
 
-def loopback_meter(volts, readings=None):
-    """A meter whose n-th reading (from 1) is volts(n); it hangs up after `readings`."""
-    given = 0
+def loopback_meter(volts, fault=None):
+    """A meter whose n-th reading (from 1) is volts(n); at its 6th, `fault` strikes
+    as real meters fail: no answer, an error queued, garbage, a hang-up, or a line
+    without end."""
+    given, queued = 0, False
 
     def answer(line):
-        nonlocal given
+        nonlocal given, queued
         query = line.upper()
         if query == "READ?":
-            if given == readings:
-                return HANG_UP
             given += 1
+            if given == 6 and fault:
+                queued = fault == "error"
+                if not queued:
+                    return {"silent": None, "garbage": "\x01\x7f#garbage", "hang up": HANG_UP,
+                            "endless": "7" * 200_000}[fault]
             return f"{volts(given):+.9E}"
         if query == "SYST:ERR?":
-            return '+0,"No error"'
+            return '-113,"Undefined header"' if queued else '+0,"No error"'
         return "0" if query.endswith("?") else None
 
     return LoopbackPeer(answer)
@@ -132,7 +139,7 @@ class CharacteriseTest(unittest.TestCase):
                 self.assertEqual(csv_notes(self.csv), [])
                 self.assertIn(f"\nchannel 3: {after}\n", result.stdout)
 
-    def test_the_board_s_reference_and_seed_shape_what_is_measured(self):
+    def test_the_board_s_reference_and_seed_shape_what_is_measured_here_and_served(self):
         runs = {}
         png = os.path.join(self.folder.name, "{}.png")
         for seed in ("5", "6"):
@@ -140,13 +147,13 @@ class CharacteriseTest(unittest.TestCase):
                          "characterise", "--channel", "1", "--step", "512", "--csv", self.csv,
                          "--png", png.format(seed))
             self.assertEqual(result.returncode, 0, result.stderr)
-            runs[seed] = read_csv(self.csv)
-            top = float(runs[seed][-1]["volts"])
+            runs[seed] = result.stdout, read_csv(self.csv)
+            top = float(runs[seed][1][-1]["volts"])
             self.assertAlmostEqual(top, 3.3 * 4095 / 4096, delta=8 * 3.3 / 4096)
             # The ideal follows the board's reference: only the drawn faults remain.
             gain = re.search(r"^gain error: (\S+) LSB", result.stdout, re.M)
             self.assertLess(abs(float(gain.group(1))), 4.0, result.stdout)
-        self.assertNotEqual(runs["5"], runs["6"])
+        self.assertNotEqual(runs["5"][1], runs["6"][1])
         # The plots' ideal line is the CSV's: as with the board's reference named,
         # unlike with the usual 2.5 V named.
         images = {}
@@ -155,7 +162,7 @@ class CharacteriseTest(unittest.TestCase):
                          "--channel", "1", "--step", "512", "--ideal-vref", vref,
                          "--csv", self.csv, "--png", png.format(vref))
             self.assertEqual(result.returncode, 0, result.stderr)
-            self.assertEqual(read_csv(self.csv) == runs["6"], vref == "3.3")
+            self.assertEqual(read_csv(self.csv) == runs["6"][1], vref == "3.3")
             with open(png.format(vref), "rb") as image:
                 images[vref] = image.read()
             self.assertEqual(images[vref][:8], b"\x89PNG\r\n\x1a\n")
@@ -163,21 +170,44 @@ class CharacteriseTest(unittest.TestCase):
             self.assertTrue(board_s.read() == images["3.3"], "the plots' ideal is not 3.3 V")
         self.assertTrue(images["3.3"] != images["2.5"], "the plots show no reference")
 
+        # The same board served, with its simulated meter beside it: the same run,
+        # its ideal reckoned with the reference the server gives.
+        server = subprocess.Popen([CTL, "--virtual-board", "--vref", "3.3", "--analog-seed", "6",
+                                   "write", "1", "1234", "serve", "--listen", "127.0.0.1:0",
+                                   "--meter-listen", "127.0.0.1:0"], stdout=subprocess.PIPE,
+                                  text=True)
+        self.addCleanup(server.wait, 10)
+        self.addCleanup(server.terminate)
+        # The board's address, then the simulated meter's, as serve prints them.
+        board, meter = (re.search(r"serving SCPI on (127\.0\.0\.1:(\d+))$", server.stdout.readline())
+                        for _ in range(2))
+        # Left on another channel: characterise closes channel 1 itself.
+        with socket.create_connection(("127.0.0.1", int(meter[2])), timeout=10) as dmm:
+            dmm.sendall(b"ROUT:CLOS (@7);*IDN?\n")
+            self.assertIn(b"Simulated DMM", dmm.recv(100))
+        result = ctl("--connect", board[1], "characterise", "--meter", meter[1], "--channel", "1",
+                     "--step", "512", "--csv", self.csv)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual((result.stdout, read_csv(self.csv)), runs["6"])
+        # The served board's channel is left at the code it had.
+        self.assertEqual(ctl("--connect", board[1], "scpi", "SOUR:CHAN1:CODE?").stdout, "1234\n")
+
     def test_noise_on_the_readings_averages_out(self):
+        # The readings spread around the codes' volts by the noise asked for, in LSB,
+        # and an average of 64 spreads an eighth of that.
         lsb = 2.5 / 4096
         volts = {}
         for noise, average in (("0", "1"), ("4", "1"), ("4", "64")):
             result = ctl("--virtual-board", "--analog-noise", noise, "characterise", "--channel",
-                         "1", "--step", "256", "--average", average, "--csv", self.csv)
+                         "1", "--step", "16", "--average", average, "--csv", self.csv)
             self.assertEqual(result.returncode, 0, result.stderr)
             volts[noise, average] = [float(row["volts"]) for row in read_csv(self.csv)]
-
-        def spread(noisy):
-            quiet = volts["0", "1"]
-            return (sum((v - q) ** 2 for v, q in zip(noisy, quiet)) / len(quiet)) ** 0.5 / lsb
-
-        self.assertGreater(spread(volts["4", "1"]), 2.0)
-        self.assertLess(spread(volts["4", "64"]), 1.5)
+        for average, spread in (("1", 4.0), ("64", 0.5)):
+            with self.subTest(average=average):
+                off = [(v - q) / lsb for v, q in zip(volts["4", average], volts["0", "1"])]
+                self.assertAlmostEqual(sum(off) / len(off), 0.0, delta=spread / 5)
+                self.assertAlmostEqual((sum(d * d for d in off) / len(off)) ** 0.5, spread,
+                                       delta=spread / 5)
 
     def test_plots_that_cannot_be_written_leave_the_csv(self):
         path = os.path.join(self.folder.name, "no such folder", "plots.png")
@@ -220,27 +250,35 @@ class CharacteriseTest(unittest.TestCase):
                 self.assertEqual(os.lstat(node).st_rdev, os.makedev(1, 7))
                 self.assertTrue(stat.S_ISCHR(os.lstat(node).st_mode))
 
-    def test_a_meter_that_hangs_up_ends_the_run_with_one_line(self):
-        meter = loopback_meter(lambda n: n * 1e-3, readings=5)
-        try:
-            result = ctl("--virtual-board", "write", "2", "321", "characterise", "--channel", "2",
-                         "--meter", f"127.0.0.1:{meter.port}", "--timeout", "2000",
-                         "--csv", self.csv, "status")
-        finally:
-            meter.close()
-        self.assertEqual(result.returncode, 1)
-        errors = result.stderr.splitlines()
-        self.assertEqual(len(errors), 1, result.stderr)
-        self.assertRegex(errors[0], rf"^qv4130ctl: characterise: meter 127\.0\.0\.1:{meter.port} "
-                         r"did not answer READ\?: the other end closed the connection; 5 codes kept")
-        self.assertEqual([row["code"] for row in read_csv(self.csv)], ["0", "1", "2", "3", "4"])
-        partial = "partial: stopped after code 4 of 0..4095 (5 of 4096 codes)"
-        self.assertEqual(csv_notes(self.csv), ["# " + partial])
-        self.assertTrue(result.stdout.startswith(partial + "; the figures are of those codes "
-                                                 "only\nchannel 2, 5 codes\n"), result.stdout)
-        # status never ran (the command before it failed), and the virtual board
-        # goes with the process: the message is what tells where the channel is.
-        self.assertIn("channel 2 back at 321", errors[0])
+    def test_a_meter_that_fails_ends_the_run_with_one_line(self):
+        cases = [("silent", r"did not answer READ\?: no answer within 2000 ms"),
+                 ("error", r'reports error -113,"Undefined header" after READ\?'),
+                 ("garbage", r'answered READ\? with ".*#garbage", not a reading'),
+                 ("hang up", r"did not answer READ\?: the other end closed the connection"),
+                 ("endless", r"did not answer READ\?: sent \d+ bytes without ending its line")]
+        for fault, reason in cases:
+            with self.subTest(fault):
+                meter = loopback_meter(lambda n: n * 1e-3, fault)
+                try:
+                    # Two readings a code: the 6th is the 3rd code's second.
+                    result = ctl("--virtual-board", "write", "2", "321", "characterise",
+                                 "--channel", "2", "--meter", f"127.0.0.1:{meter.port}",
+                                 "--from", "100", "--average", "2", "--timeout", "2000",
+                                 "--csv", self.csv, "status")
+                finally:
+                    meter.close()
+                self.assertEqual(result.returncode, 1)
+                # status never ran (the command before it failed), and the virtual board
+                # goes with the process: the message is what tells where the channel is.
+                self.assertRegex(result.stderr, rf"^qv4130ctl: characterise: meter 127\.0\.0\.1:"
+                                 rf"{meter.port} {reason}; 2 codes kept in {re.escape(self.csv)}; "
+                                 r"channel 2 back at 321\n$")
+                self.assertEqual([row["code"] for row in read_csv(self.csv)], ["100", "101"])
+                partial = "partial: stopped after code 101 of 100..4095 (2 of 3996 codes)"
+                self.assertEqual(csv_notes(self.csv), ["# " + partial])
+                self.assertTrue(result.stdout.startswith(
+                    partial + "; the figures are of those codes only\nchannel 2, 2 codes\n"),
+                    result.stdout)
 
     def test_ctrl_c_sigterm_and_sighup_stop_the_run_and_keep_what_it_measured(self):
         # 5 ms per code: the whole channel would take 20 s. A minute's settle (or
@@ -324,33 +362,6 @@ class CharacteriseTest(unittest.TestCase):
         self.assertEqual(os.waitstatus_to_exitcode(status), 0, output)
         self.assertRegex(output.decode(), r"\rcharacterise: 100% 4096/4096 codes, \d+ codes/s, "
                          r"0 s left")
-
-    def test_through_a_server_with_its_meter_as_on_a_board_here(self):
-        options = ["--analog-seed", "9", "--vref", "3.3"]
-        server = subprocess.Popen([CTL, "--virtual-board", *options, "write", "3", "1234", "serve",
-                                   "--listen", "127.0.0.1:0", "--meter-listen", "127.0.0.1:0"],
-                                  stdout=subprocess.PIPE, text=True)
-        self.addCleanup(server.wait, 10)
-        self.addCleanup(server.terminate)
-        # The board's address, then the simulated meter's, as serve prints them.
-        board, meter = (re.search(r"serving SCPI on (127\.0\.0\.1:(\d+))$", server.stdout.readline())
-                        for _ in range(2))
-        # Left on another channel: characterise closes channel 3 itself.
-        with socket.create_connection(("127.0.0.1", int(meter[2])), timeout=10) as dmm:
-            dmm.sendall(b"ROUT:CLOS (@7);*IDN?\n")
-            self.assertIn(b"Simulated DMM", dmm.recv(100))
-        runs = []
-        # Both ideals reckon with the board's reference, the served one's asked for.
-        for where in (["--connect", board[1], "characterise", "--meter", meter[1]],
-                      ["--virtual-board", *options, "characterise"]):
-            result = ctl(*where, "--channel", "3", "--step", "256", "--csv", self.csv)
-            self.assertEqual(result.returncode, 0, result.stderr)
-            runs.append((result.stdout, read_csv(self.csv)))
-        self.assertEqual(runs[0], runs[1])
-        self.assertEqual(len(runs[0][1]), 17)
-        # The served board's channel is left at the code it had.
-        self.assertEqual(ctl("--connect", board[1], "scpi", "SOUR:CHAN3:CODE?").stdout, "1234\n")
-
 
     def test_usage_mistakes(self):
         cases = [

@@ -1,11 +1,14 @@
-// qv4130ctl's commands are the lines of their rows of the SCPI command table,
-// and both programs' manual pages tell of every option their help declares.
+// qv4130ctl's commands are the lines of their rows of the SCPI command table;
+// both programs' manual pages tell of every option their help declares, and the
+// manual page's and the documentation's SCPI command lists are the tables'.
 // (What the commands print and their exit statuses: qv4130ctl_test.py.)
 #include "ctl/CtlArguments.h"
 #include "app/ProgramOptions.h"
 #include "board/Board.h"
 #include "ctl/BoardStatus.h"
+#include "scpi/CommandHelp.h"
 #include "scpi/Interpreter.h"
+#include "virtualboard/MeterCommands.h"
 #include "virtualboard/VirtualBoard.h"
 
 #include <gtest/gtest.h>
@@ -46,9 +49,6 @@ TEST(CtlArguments, EachCommandIsALineOfItsRowThatTheInterpreterTakes) {
         std::vector<std::string> replies;
         EXPECT_EQ(interpreter.ExecuteLine(line, replies), row.refusal) << line;
     }
-    EXPECT_EQ(ValuesUsage(Action::Write),
-              "write takes a channel 0-15 and a code 0-4095 (or 0x000-0xFFF)");
-    EXPECT_EQ(ValuesUsage(Action::Step), "step takes a channel 0-15 and a step -127 to 127");
 }
 
 std::string SourceFile(const std::string& path) {
@@ -72,6 +72,36 @@ TEST(CtlArguments, TheManualPagesTellOfEveryOptionTheHelpDoes) {
             EXPECT_TRUE(std::regex_search(text, std::regex(name + "(?![a-z]|\\\\-)")))
                 << page << ": " << it->str();
         }
+    }
+}
+
+// A command added to a table fails this until the lists show it.
+TEST(CtlArguments, TheDocumentsListTheTablesCommands) {
+    const struct {
+        const char* file;
+        std::string begin;
+        std::string end;
+        std::string list;
+    } documents[] = {
+        {"docs/scripting.md", "<!-- scpi-commands: from the command table, checked by a test -->",
+         "<!-- end of scpi-commands -->", scpi::CommandListMarkdown()},
+        {"docs/scripting.md",
+         "<!-- meter-commands: from the meter's command table, checked by a test -->",
+         "<!-- end of meter-commands -->", scpi::MeterCommandListMarkdown()},
+        {"packaging/man/qv4130ctl.1",
+         ".\\\" scpi-commands: from the command table, checked by a test",
+         ".\\\" end of scpi-commands", scpi::CommandListRoff()},
+    };
+    for (const auto& document : documents) {
+        // What the file holds between the line `begin` and the line `end`.
+        const std::string text = SourceFile(document.file);
+        const std::size_t from = text.find(document.begin + '\n');
+        const std::size_t to = text.find('\n' + document.end + '\n', from);
+        ASSERT_NE(to, std::string::npos) << document.file << ": " << document.begin;
+        const std::size_t start = from + document.begin.size() + 1;
+        EXPECT_EQ(text.substr(start, to + 1 - start), document.list)
+            << document.file << " should list, between its markers:\n"
+            << document.list;
     }
 }
 
