@@ -14,6 +14,19 @@ bool IsOverload(double volts) {
     return std::abs(volts) >= 9.0e37;
 }
 
+// A meter's answer in a message for the operator: control bytes as \xNN, so
+// that a meter can't send escape sequences to the terminal, and no more than
+// a line's worth of it.
+std::string Shown(std::string_view answer, char alsoEscaped = '\\') {
+    constexpr std::size_t Longest = 80;
+    return text::Printable(answer.substr(0, Longest), alsoEscaped) +
+           (answer.size() > Longest ? "..." : "");
+}
+
+std::string Quoted(std::string_view answer) {
+    return '"' + Shown(answer, '"') + '"';
+}
+
 std::string Number(double value) {
     std::ostringstream text;
     text.imbue(std::locale::classic());
@@ -56,10 +69,10 @@ void ScpiMeter::CheckErrorQueue(const std::string& after) {
     }
     const std::optional<int> code = text::ParseWhole<int>(number);
     if (!code) {
-        Fail("answered SYST:ERR? with \"" + answer + "\", not an error number");
+        Fail("answered SYST:ERR? with " + Quoted(answer) + ", not an error number");
     }
     if (*code != 0) {
-        Fail("reports error " + answer + " after " + after);
+        Fail("reports error " + Shown(answer) + " after " + after);
     }
 }
 
@@ -90,7 +103,7 @@ double ScpiMeter::ReadVolts() {
     // A SCPI number as meters send it: "+1.23456789E-01".
     const std::optional<double> volts = text::ParseDecimal(answer);
     if (!volts) {
-        Fail("answered " + query + " with \"" + answer + "\", not a reading");
+        Fail("answered " + query + " with " + Quoted(answer) + ", not a reading");
     }
     CheckErrorQueue(query);
     if (IsOverload(*volts)) {

@@ -118,7 +118,9 @@ std::string EndingText(const RunOutcome& outcome, const RunStanding& standing,
     std::string text = !outcome.failure.empty()      ? outcome.failure
                        : ranOut || !standing.suspect ? std::string("stopped")
                                                      : *standing.suspect;
-    text += "; " + std::to_string(outcome.points.size()) + " codes kept in " + options.csvPath;
+    const std::size_t kept = outcome.points.size();
+    text += "; " + std::to_string(kept) + (kept == 1 ? " code" : " codes") + " kept in " +
+            options.csvPath;
     text += outcome.endCodeWritten
                 ? "; channel " + std::to_string(options.run.channel) + " back at " +
                       std::to_string(outcome.endCode)

@@ -68,7 +68,7 @@ LineOutcome ServerLink::Exchange(std::string_view line) {
         outcome.replies = SplitReplies(std::string_view(replies).substr(2));
     }
     if (!error.starts_with("0,") && !error.starts_with("+0,")) {
-        outcome.error = error;
+        outcome.error = text::Printable(error); // the peer's words, bound for a terminal
     }
     return outcome;
 }

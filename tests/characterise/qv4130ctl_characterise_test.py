@@ -92,7 +92,7 @@ def loopback_meter(volts, fault=None):
             if given == 6 and fault:
                 queued = fault == "error"
                 if not queued:
-                    return {"silent": None, "garbage": "\x01\x7f#garbage", "hang up": HANG_UP,
+                    return {"silent": None, "garbage": "\x1b[2J\x7f#garbage", "hang up": HANG_UP,
                             "endless": "7" * 200_000}[fault]
             return f"{volts(given):+.9E}"
         if query == "SYST:ERR?":
@@ -253,7 +253,8 @@ class CharacteriseTest(unittest.TestCase):
     def test_a_meter_that_fails_ends_the_run_with_one_line(self):
         cases = [("silent", r"did not answer READ\?: no answer within 2000 ms"),
                  ("error", r'reports error -113,"Undefined header" after READ\?'),
-                 ("garbage", r'answered READ\? with ".*#garbage", not a reading'),
+                 # Shown escaped, never sent raw to the operator's terminal.
+                 ("garbage", r'answered READ\? with "\\x1B\[2J\\x7F#garbage", not a reading'),
                  ("hang up", r"did not answer READ\?: the other end closed the connection"),
                  ("endless", r"did not answer READ\?: sent \d+ bytes without ending its line")]
         for fault, reason in cases:

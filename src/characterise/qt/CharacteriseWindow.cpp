@@ -57,7 +57,9 @@ QString EndingText(const RunOutcome& outcome, const RunStanding& standing, int c
                    : standing.suspect       ? QString::fromStdString(*standing.suspect)
                                             : QStringLiteral("Done");
     text[0] = text[0].toUpper();
-    text += QStringLiteral("; %1 codes kept").arg(outcome.points.size());
+    text += (outcome.points.size() == 1 ? QStringLiteral("; %1 code kept")
+                                        : QStringLiteral("; %1 codes kept"))
+                .arg(outcome.points.size());
     text += outcome.endCodeWritten
                 ? QStringLiteral("; channel %1 back at %2.").arg(channel).arg(outcome.endCode)
                 : QStringLiteral("; channel %1 could not be written back.").arg(channel);
