@@ -287,20 +287,27 @@ class ConnectTest(unittest.TestCase):
 
 
     def test_a_peers_control_bytes_never_reach_the_terminal_raw(self):
-        peer = socket.create_server(("127.0.0.1", 0))
-        self.addCleanup(peer.close)
+        # The line's replies, then SYST:ERR?'s; what qv4130ctl shows of them.
+        cases = [((b"1;\x1b[2J\x1b[31mowned\x07", b'0,"No error"'), 0,
+                  "\\x1B[2J\\x1B[31mowned\\x07\n", ""),
+                 ((b"1", b'-100,"\x1b[2Jowned"'), 1, "",
+                  'scpi: -100,"\\x1B[2Jowned"\n')]
+        for replies, status, shown, told in cases:
+            with self.subTest(status=status):
+                peer = socket.create_server(("127.0.0.1", 0))
+                self.addCleanup(peer.close)
 
-        def answer():  # the line, then SYST:ERR?
-            connection = peer.accept()[0]
-            with connection, connection.makefile("rwb") as lines:
-                for reply in (b"1;\x1b[2J\x1b[31mowned\x07", b'0,"No error"'):
-                    lines.readline()
-                    lines.write(reply + b"\n")
-                    lines.flush()
-        threading.Thread(target=answer, daemon=True).start()
-        result = ctl("--connect", f"127.0.0.1:{peer.getsockname()[1]}", "scpi", "*IDN?")
-        self.assertEqual(result.returncode, 0, result.stderr)
-        self.assertEqual(result.stdout, "\\x1B[2J\\x1B[31mowned\\x07\n")
+                def answer(peer=peer, replies=replies):
+                    connection = peer.accept()[0]
+                    with connection, connection.makefile("rwb") as lines:
+                        for reply in replies:
+                            lines.readline()
+                            lines.write(reply + b"\n")
+                            lines.flush()
+                threading.Thread(target=answer, daemon=True).start()
+                result = ctl("--connect", f"127.0.0.1:{peer.getsockname()[1]}", "scpi", "*IDN?")
+                self.assertEqual((result.returncode, result.stdout), (status, shown))
+                self.assertTrue(result.stderr.endswith(told), result.stderr)
 
 
 @unittest.skipUnless(os.environ.get("QV4130"), "the windowed program is not built")
