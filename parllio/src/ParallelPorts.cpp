@@ -98,7 +98,14 @@ const Binding* ParallelPorts::BindingAt(int index) {
 
 std::unique_ptr<Port> ParallelPorts::Open(int index) {
     if (!Bound()) {
-        return ClaimedPort::Claim(kernel_, complaints_, index, claimPatience_);
+        std::unique_ptr<Port> port =
+            ClaimedPort::Claim(kernel_, complaints_, index, claimPatience_);
+        if (!port && bindings_ != nullptr && bindings_->AdapterTrouble()) {
+            // No printer port, but adapters that could not be taken: the way out
+            // is there, so that is what the caller's last error says.
+            complaints_.Tell(*bindings_->AdapterTrouble());
+        }
+        return port;
     }
     const Binding* binding = BindingAt(index);
     return binding != nullptr ? bindings_->Open(*binding, complaints_, claimPatience_) : nullptr;

@@ -28,6 +28,8 @@ public:
     // The one FTDI adapter plugged in, as port 1 at 888. None when there is
     // none, or several (told: the configuration must then say which).
     std::vector<Binding> LoneAdapter(Complaints& complaints);
+    // Why the last LoneAdapter() took none of the adapters plugged in, if it told why.
+    const std::optional<std::string>& AdapterTrouble() const { return adapterTrouble_; }
 
     // Opens and claims what `binding` names; tells why and gives nothing when it can't.
     std::unique_ptr<Port> Open(const Binding& binding, Complaints& complaints,
@@ -43,6 +45,7 @@ private:
     Ftdi& ftdi_;
     std::vector<ConfigFile> files_;
     IdleFlusher flusher_;
+    std::optional<std::string> adapterTrouble_;
 };
 
 } // namespace parllio
