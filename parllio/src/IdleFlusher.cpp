@@ -3,7 +3,9 @@
 #include "FtdiPort.h"
 
 #include <algorithm>
+#if defined(__linux__)
 #include <sys/prctl.h>
+#endif
 
 namespace parllio {
 namespace {
@@ -53,8 +55,10 @@ bool IdleFlusher::TickLocked() {
 }
 
 void IdleFlusher::Run(std::stop_token stop) {
+#if defined(__linux__)
     // Sleeps end within a microsecond of the tick, not the kernel's default 50 µs later.
     prctl(PR_SET_TIMERSLACK, 1000UL);
+#endif
     std::unique_lock lock(lock_);
     bool waiting = false;
     while (!stop.stop_requested()) {

@@ -1,6 +1,7 @@
 #include "ParallelPorts.h"
 
 #include "BaseAddr.h"
+#include "HostPorts.h"
 #include "Paths.h"
 #include "PortBindings.h"
 #include "qv4130/BoardVocabulary.h"
@@ -72,10 +73,7 @@ std::vector<ParallelPorts::KnownPort> ParallelPorts::Scan() {
         bound_ = bindings_->LoneAdapter(complaints_);
     }
     if (error != 0 && bound_.empty()) {
-        complaints_.Tell(std::string("the kernel lists no printer ports (") + PortListDirectory +
-                         ": " + ErrorText(error) +
-                         "); load its modules: sudo modprobe -a parport_pc ppdev" +
-                         (bindings_ != nullptr ? "; or plug in an FTDI USB adapter" : ""));
+        complaints_.Tell(NoHostPorts(error, bindings_ != nullptr));
     }
     for (std::size_t index = 0; index < bound_.size(); ++index) {
         ports.push_back({static_cast<int>(index), bound_[index].address});
@@ -98,7 +96,7 @@ const Binding* ParallelPorts::BindingAt(int index) {
 
 std::unique_ptr<Port> ParallelPorts::Open(int index) {
     if (!Bound()) {
-        return ClaimedPort::Claim(kernel_, complaints_, index, claimPatience_);
+        return ClaimHostPort(kernel_, complaints_, index, claimPatience_);
     }
     const Binding* binding = BindingAt(index);
     return binding != nullptr ? bindings_->Open(*binding, complaints_, claimPatience_) : nullptr;

@@ -1,7 +1,7 @@
 #include "PortBindings.h"
 
-#include "ClaimedPort.h"
 #include "FtdiPort.h"
+#include "HostPorts.h"
 #include "qv4130/BoardVocabulary.h"
 
 #include <utility>
@@ -76,7 +76,7 @@ std::optional<FtdiDevice> PortBindings::Find(const FtdiSelector& selector, const
 std::unique_ptr<Port> PortBindings::Open(const Binding& binding, Complaints& complaints,
                                          std::chrono::milliseconds patience) {
     if (const int* index = std::get_if<int>(&binding.device)) {
-        return ClaimedPort::Claim(kernel_, complaints, *index, patience);
+        return ClaimHostPort(kernel_, complaints, *index, patience);
     }
     const auto device =
         Find(std::get<FtdiSelector>(binding.device), PortNameAt(binding.address), complaints);
