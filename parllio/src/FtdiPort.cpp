@@ -26,17 +26,17 @@ constexpr int CannotOpen = -4;
 constexpr int ClaimRefused = -5;
 constexpr int NoPermission = -8;
 
-std::string Describe(const FtdiDevice& device) {
+std::string Describe(Ftdi& ftdi, const FtdiDevice& device) {
     char ids[16];
     std::snprintf(ids, sizeof ids, "%04x:%04x", static_cast<unsigned>(device.vendor),
                   static_cast<unsigned>(device.product));
     return std::string("the FTDI adapter ") + ids +
            (device.serial.empty() ? "" : " (serial " + device.serial + ")") + " at " +
-           UsbNodePath(device);
+           ftdi.Where(device);
 }
 
 std::string OpenFailure(Ftdi& ftdi, const FtdiDevice& device, int code) {
-    const std::string what = Describe(device);
+    const std::string what = Describe(ftdi, device);
     if (code == NoPermission || (code == CannotOpen && !device.accessible)) {
         return "no permission to use " + what + UdevAdvice;
     }
@@ -58,7 +58,7 @@ std::unique_ptr<FtdiPort> FtdiPort::Open(Ftdi& ftdi, Complaints& complaints, Idl
         return nullptr;
     }
     // The mode first: libftdi scales the rate only once it knows the adapter bit-bangs.
-    const std::string what = Describe(device);
+    const std::string what = Describe(ftdi, device);
     std::string failed;
     if (ftdi.SetBitMode(handle, AllOutputs, AsyncBitBang) < 0) {
         failed = "cannot put " + what + " into bit-bang mode: ";
