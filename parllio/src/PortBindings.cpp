@@ -2,6 +2,7 @@
 
 #include "FtdiPort.h"
 #include "HostPorts.h"
+#include "RawIoPort.h"
 #include "qv4130/BoardVocabulary.h"
 
 #include <utility>
@@ -9,11 +10,12 @@
 namespace parllio {
 
 PortBindings::PortBindings(Kernel& kernel, Ftdi& ftdi, std::vector<ConfigFile> files,
-                           std::chrono::microseconds idleTick)
-    : kernel_(kernel), ftdi_(ftdi), files_(std::move(files)), flusher_(idleTick) {}
+                           std::chrono::microseconds idleTick, PortIo* io)
+    : kernel_(kernel), ftdi_(ftdi), io_(io), files_(std::move(files)), flusher_(idleTick) {}
 
 std::vector<Binding> PortBindings::Configured(Complaints& complaints) {
-    return ReadConfig(kernel_, complaints, files_);
+    driver_ = {};
+    return ReadConfig(kernel_, complaints, files_, io_ != nullptr ? &driver_ : nullptr);
 }
 
 std::vector<Binding> PortBindings::LoneAdapter(Complaints& complaints) {
@@ -77,6 +79,13 @@ std::unique_ptr<Port> PortBindings::Open(const Binding& binding, Complaints& com
                                          std::chrono::milliseconds patience) {
     if (const int* index = std::get_if<int>(&binding.device)) {
         return ClaimHostPort(kernel_, complaints, *index, patience);
+    }
+    if (const RawPort* raw = std::get_if<RawPort>(&binding.device)) {
+        // Only read with `io`, so never without it.
+        if (io_ == nullptr || !io_->Load(driver_, complaints)) {
+            return nullptr;
+        }
+        return std::make_unique<RawIoPort>(*io_, static_cast<std::uint16_t>(raw->base));
     }
     const auto device =
         Find(std::get<FtdiSelector>(binding.device), PortNameAt(binding.address), complaints);
