@@ -75,8 +75,7 @@ std::string StatusText(D2xx::Status status) {
     return "D2XX status " + std::to_string(status);
 }
 
-constexpr const char* Missing =
-    "FTDI's D2XX driver (ftd2xx.dll) is not installed: ";
+constexpr const char* Missing = "FTDI's D2XX driver (ftd2xx.dll) is not installed: ";
 constexpr const char* Install =
     " (Windows installs it with the driver of an FTDI adapter when one is plugged in; else "
     "install FTDI's driver package, or bind the port to a printer port in parllio.conf)";
@@ -120,7 +119,8 @@ bool D2xx::Loaded() {
     find(api->write, "FT_Write");
     find(api->close, "FT_Close");
     if (lacking != nullptr) {
-        errors_[NoHandle] = Missing + std::string("the ftd2xx.dll found lacks ") + lacking + Install;
+        errors_[NoHandle] =
+            Missing + std::string("the ftd2xx.dll found lacks ") + lacking + Install;
         return false;
     }
     module_ = std::move(loaded.module);
@@ -147,8 +147,8 @@ int D2xx::List(std::uint16_t vendor, std::uint16_t product, std::vector<FtdiDevi
         return Failed;
     }
     std::vector<Api::Node> nodes(count);
-    if (count > 0 && Result(NoHandle, api_->getList(nodes.data(), &count),
-                            "FT_GetDeviceInfoList") < 0) {
+    if (count > 0 &&
+        Result(NoHandle, api_->getList(nodes.data(), &count), "FT_GetDeviceInfoList") < 0) {
         return Failed;
     }
     nodes.resize(std::min<std::size_t>(nodes.size(), count));
@@ -204,9 +204,9 @@ void* D2xx::Handle(int handle) {
 int D2xx::SetBitMode(int handle, std::uint8_t outputs, std::uint8_t mode) {
     const std::lock_guard guard(lock_);
     void* device = Handle(handle);
-    return device == nullptr ? Failed
-                             : Result(handle, api_->setBitMode(device, outputs, mode),
-                                      "FT_SetBitMode");
+    return device == nullptr
+               ? Failed
+               : Result(handle, api_->setBitMode(device, outputs, mode), "FT_SetBitMode");
 }
 
 int D2xx::SetBaudRate(int handle, int rate) {
@@ -215,9 +215,10 @@ int D2xx::SetBaudRate(int handle, int rate) {
     // The rate is libftdi's, which in bit-bang mode programs four times the
     // rate asked for; the D2XX driver programs the rate as given. Four times
     // it here keeps the adapter's pace the same on both systems.
-    return device == nullptr ? Failed
-                             : Result(handle, api_->setBaudRate(device, static_cast<ULONG>(rate) * 4),
-                                      "FT_SetBaudRate");
+    return device == nullptr
+               ? Failed
+               : Result(handle, api_->setBaudRate(device, static_cast<ULONG>(rate) * 4),
+                        "FT_SetBaudRate");
 }
 
 int D2xx::Write(int handle, const std::uint8_t* bytes, int count) {
@@ -227,14 +228,14 @@ int D2xx::Write(int handle, const std::uint8_t* bytes, int count) {
         return Failed;
     }
     DWORD written = 0;
-    const Status status = api_->write(device, const_cast<std::uint8_t*>(bytes),
-                                      static_cast<DWORD>(count), &written);
+    const Status status =
+        api_->write(device, const_cast<std::uint8_t*>(bytes), static_cast<DWORD>(count), &written);
     if (Result(handle, status, "FT_Write") < 0) {
         return Failed;
     }
     if (written != static_cast<DWORD>(count)) {
-        errors_[handle] = "FT_Write took " + std::to_string(written) + " of " +
-                          std::to_string(count) + " bytes";
+        errors_[handle] =
+            "FT_Write took " + std::to_string(written) + " of " + std::to_string(count) + " bytes";
         return Failed;
     }
     return count;

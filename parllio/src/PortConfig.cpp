@@ -50,9 +50,9 @@ std::optional<Device> ParseRawPort(std::string_view text) {
         return std::nullopt;
     }
     text.remove_prefix(io.size());
-    const std::optional<std::int32_t> base =
-        text.starts_with("0x") || text.starts_with("0X") ? ParseWhole<std::int32_t>(text.substr(2), 16)
-                                                         : ParseWhole<std::int32_t>(text, 10);
+    const std::optional<std::int32_t> base = text.starts_with("0x") || text.starts_with("0X")
+                                                 ? ParseWhole<std::int32_t>(text.substr(2), 16)
+                                                 : ParseWhole<std::int32_t>(text, 10);
     if (!base || *base < 1 || *base > 0xFFFF - 2) {
         return std::nullopt;
     }
@@ -173,7 +173,8 @@ std::optional<std::string> ReadLine(std::string_view line, int number, Slots& sl
     }
     std::optional<Device> bound = ParseDevice(device, driver != nullptr);
     if (!bound) {
-        return "unknown device " + Quoted(device) + ": name ftdi, ftdi:VVVV:PPPP, ftdi:serial=SERIAL" +
+        return "unknown device " + Quoted(device) +
+               ": name ftdi, ftdi:VVVV:PPPP, ftdi:serial=SERIAL" +
                (driver != nullptr ? ", io or io:ADDRESS" : " or /dev/parportN") + "; line ignored";
     }
     if (RawPort* port = std::get_if<RawPort>(&*bound); port != nullptr && port->base == 0) {

@@ -11,7 +11,8 @@ namespace {
 
 std::wstring Environment(const wchar_t* name) {
     std::wstring value(32767, L'\0'); // the longest value Windows keeps
-    const DWORD length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    const DWORD length =
+        GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
     value.resize(length < value.size() ? length : 0);
     return value;
 }
@@ -42,11 +43,26 @@ struct Library {
     ParallelPorts ports{kernel, bindings};
 };
 
+// Holds the library for the rest of the process and never takes it apart.
+// Windows runs a DLL's teardown under its loader lock, where the flush thread
+// could never be joined (its exit needs that lock too), and at the process's
+// end, when Windows has already stopped that thread wherever it was, holding
+// whatever lock it held. So parllio.dll stays loaded once used, and the
+// system takes back its handles when the process ends. A caller that wants
+// an adapter's last bytes sent releases its port (qv4130ctl does); otherwise
+// the flush thread has sent them within a fraction of a millisecond of the
+// last write.
+union Lasting {
+    Lasting() : library() { KeepLibraryLoaded(); }
+    ~Lasting() {}
+    Library library;
+};
+
 } // namespace
 
 ParallelPorts& ThePorts() {
-    static Library library;
-    return library.ports;
+    static Lasting lasting;
+    return lasting.library.ports;
 }
 
 } // namespace parllio

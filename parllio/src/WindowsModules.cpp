@@ -26,6 +26,12 @@ std::wstring LibraryFolder() {
     }
 }
 
+void KeepLibraryLoaded() {
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&KeepLibraryLoaded), &self);
+}
+
 std::wstring Widened(const std::string& utf8) {
     const int size = static_cast<int>(utf8.size());
     const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
@@ -45,9 +51,9 @@ std::string Narrowed(const std::wstring& wide) {
 
 std::string SystemErrorText(DWORD code) {
     wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
     std::string reason = length != 0 && text != nullptr ? Narrowed(std::wstring(text, length))
                                                         : "error " + std::to_string(code);
     if (text != nullptr) {
@@ -69,7 +75,8 @@ LoadedModule LoadModule(const std::wstring& folder, const std::string& name) {
         loaded.module.reset(
             LoadLibraryExW((folder + wide).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
         if (!loaded.module) {
-            loaded.module.reset(LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+            loaded.module.reset(
+                LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
         }
     }
     if (!loaded.module) {

@@ -24,6 +24,9 @@ struct LoadedModule {
 // The folder parllio.dll itself was loaded from, with its closing backslash.
 std::wstring LibraryFolder();
 
+// Keeps parllio.dll loaded until the process ends, whoever frees it.
+void KeepLibraryLoaded();
+
 std::wstring Widened(const std::string& utf8);
 std::string Narrowed(const std::wstring& wide);
 
