@@ -23,4 +23,11 @@ std::unique_ptr<Port> ClaimHostPort(Kernel& kernel, Complaints& complaints, int 
 // would have done.
 std::string NoHostPorts(int error, bool adapters);
 
+// For messages, in the system's own words: the configuration file the
+// operator edits, what port 1 is when nothing is bound, and where the
+// operator sees the USB devices plugged in.
+extern const char* const UserConfigFile;
+extern const char* const FirstHostPort;
+extern const char* const UsbDeviceList;
+
 } // namespace parllio

@@ -5,6 +5,10 @@
 
 namespace parllio {
 
+const char* const UserConfigFile = "~/.config/parllio.conf";
+const char* const FirstHostPort = "/dev/parport0";
+const char* const UsbDeviceList = "lsusb lists the USB devices";
+
 std::unique_ptr<Port> ClaimHostPort(Kernel& kernel, Complaints& complaints, int index,
                                     std::chrono::milliseconds patience) {
     return ClaimedPort::Claim(kernel, complaints, index, patience);

@@ -148,7 +148,7 @@ std::optional<std::int32_t> ParallelPorts::BaseOf(int index) {
 std::optional<int> ParallelPorts::IndexOf(std::int32_t port) {
     if (port < 1) {
         complaints_.Tell("there is no port " + std::to_string(port) +
-                         ": ports are numbered from 1 (port 1 is /dev/parport0)");
+                         ": ports are numbered from 1 (port 1 is " + FirstHostPort + ")");
         return std::nullopt;
     }
     return port - 1;

@@ -25,11 +25,10 @@ std::vector<Binding> PortBindings::LoneAdapter(Complaints& complaints) {
         return {};
     }
     if (found.size() > 1) {
-        complaints.Tell(
-            std::to_string(found.size()) +
-            " FTDI adapters are plugged in: say which is LPT1 in ~/.config/parllio.conf "
-            "with a line such as \"LPT1 = ftdi:serial=" +
-            (found[0].serial.empty() ? "SERIAL" : found[0].serial) + "\"");
+        complaints.Tell(std::to_string(found.size()) +
+                        " FTDI adapters are plugged in: say which is LPT1 in " + UserConfigFile +
+                        " with a line such as \"LPT1 = ftdi:serial=" +
+                        (found[0].serial.empty() ? "SERIAL" : found[0].serial) + "\"");
         return {};
     }
     if (found.empty()) {
@@ -61,9 +60,8 @@ std::optional<FtdiDevice> PortBindings::Find(const FtdiSelector& selector, const
                             ? "no permission to read the serial numbers of the FTDI adapters "
                               "plugged in, so " +
                                   wanted + " cannot be found" + UdevAdvice
-                            : "no adapter " + wanted +
-                                  " is plugged in (lsusb lists the USB devices; FTDI's "
-                                  "are 0403:xxxx)");
+                            : "no adapter " + wanted + " is plugged in (" + UsbDeviceList +
+                                  "; FTDI's are 0403:xxxx)");
         return std::nullopt;
     }
     if (matching.size() > 1) {

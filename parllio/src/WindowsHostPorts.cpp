@@ -2,6 +2,11 @@
 
 namespace parllio {
 
+const char* const UserConfigFile = "parllio.conf beside parllio.dll";
+const char* const FirstHostPort = "the first that parllio.conf binds";
+const char* const UsbDeviceList = "Device Manager lists the USB devices under Universal Serial Bus "
+                                  "controllers, with their ids under Details, Hardware Ids";
+
 // Windows lets no program reach a printer port by itself: each one is bound in
 // the configuration, with the port-I/O driver that reaches it.
 std::unique_ptr<Port> ClaimHostPort(Kernel&, Complaints& complaints, int index,
