@@ -1,6 +1,8 @@
 // The library's C entry points: one set of ports per process, over the real
-// system and its adapters, released when the library is unloaded or the process ends.
-// An FTDI adapter's last bytes go out then. A process that ends with _Exit
+// system and its adapters. On Linux they are released when the library is
+// unloaded or the process ends, and an FTDI adapter's last bytes go out then
+// (parllio.dll stays until the process ends: see WindowsLibrary.cpp). A
+// process that ends with _Exit
 // (the program's Quit) runs none of that: there the flush thread has sent
 // them a fraction of a millisecond after the last write, long before an
 // operator's click can end the program.

@@ -72,8 +72,11 @@ LoadedModule LoadModule(const std::wstring& folder, const std::string& name) {
     if (wide.find_first_of(L"\\/:") != std::wstring::npos) {
         loaded.module.reset(LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     } else {
-        loaded.module.reset(
-            LoadLibraryExW((folder + wide).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        // Without a folder the name alone would be searched for everywhere.
+        if (!folder.empty()) {
+            loaded.module.reset(
+                LoadLibraryExW((folder + wide).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        }
         if (!loaded.module) {
             loaded.module.reset(
                 LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
