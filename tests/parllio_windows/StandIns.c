@@ -68,20 +68,20 @@ EXPORT ULONG WINAPI FT_OpenEx(void* what, DWORD by, void** handle) {
 }
 
 EXPORT ULONG WINAPI FT_SetBitMode(void* handle, UCHAR mask, UCHAR mode) {
-    record("bit-mode %02x %u%s\n", mask, mode, handle == &adapter ? "" : " on a stranger");
+    record("bit-mode %02x %u\n", mask, mode);
     return Ok;
 }
 
 EXPORT ULONG WINAPI FT_SetBaudRate(void* handle, ULONG rate) {
-    record("baud %lu%s\n", rate, handle == &adapter ? "" : " on a stranger");
+    record("baud %lu\n", rate);
     return Ok;
 }
 
 EXPORT ULONG WINAPI FT_Write(void* handle, void* bytes, DWORD count, DWORD* written) {
     static int writes;
-    char fail[16] = "";
+    char fail[16] = "0";
     GetEnvironmentVariableA("STAND_IN_FAIL_WRITE", fail, sizeof fail);
-    record("write%s", handle == &adapter ? "" : " on a stranger");
+    record("write");
     for (DWORD at = 0; at < count; ++at) {
         record(" %02x", ((const unsigned char*)bytes)[at]);
     }
@@ -91,7 +91,7 @@ EXPORT ULONG WINAPI FT_Write(void* handle, void* bytes, DWORD count, DWORD* writ
 }
 
 EXPORT ULONG WINAPI FT_Close(void* handle) {
-    record("close%s\n", handle == &adapter ? "" : " on a stranger");
+    record("close\n");
     return Ok;
 }
 
