@@ -1,5 +1,7 @@
 #include "DriverPortIo.h"
 
+#include "WindowsPortList.h"
+
 namespace parllio {
 
 bool DriverPortIo::Load(const IoDriverNames& names, Complaints& complaints) {
@@ -37,6 +39,16 @@ bool DriverPortIo::Load(const IoDriverNames& names, Complaints& complaints) {
     write_ = write;
     read_ = read;
     return true;
+}
+
+std::optional<std::int32_t> DriverPortIo::FindPort(const std::string& name,
+                                                   Complaints& complaints) {
+    std::string why;
+    const std::optional<std::int32_t> base = WindowsPortBase(name, why);
+    if (!base) {
+        complaints.Tell("cannot use the printer port " + name + ": " + why);
+    }
+    return base;
 }
 
 void DriverPortIo::Out(std::uint16_t address, std::uint8_t value) {

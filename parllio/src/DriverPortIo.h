@@ -18,6 +18,8 @@ public:
     explicit DriverPortIo(std::wstring folder) : folder_(std::move(folder)) {}
 
     bool Load(const IoDriverNames& names, Complaints& complaints) override;
+    // From Windows' device information.
+    std::optional<std::int32_t> FindPort(const std::string& name, Complaints& complaints) override;
     void Out(std::uint16_t address, std::uint8_t value) override;
     std::uint8_t In(std::uint16_t address) override;
 

@@ -79,11 +79,14 @@ std::unique_ptr<Port> PortBindings::Open(const Binding& binding, Complaints& com
         return ClaimHostPort(kernel_, complaints, *index, patience);
     }
     if (const RawPort* raw = std::get_if<RawPort>(&binding.device)) {
-        // Only read with `io`, so never without it.
+        // The configuration has such ports only when there is `io`.
         if (io_ == nullptr || !io_->Load(driver_, complaints)) {
             return nullptr;
         }
-        return std::make_unique<RawIoPort>(*io_, static_cast<std::uint16_t>(raw->base));
+        const std::optional<std::int32_t> base =
+            raw->name.empty() ? raw->base : io_->FindPort(raw->name, complaints);
+        return base ? std::make_unique<RawIoPort>(*io_, static_cast<std::uint16_t>(*base))
+                    : nullptr;
     }
     const auto device =
         Find(std::get<FtdiSelector>(binding.device), PortNameAt(binding.address), complaints);

@@ -39,8 +39,9 @@ std::optional<std::size_t> PortSlot(std::string_view name) {
     return std::nullopt;
 }
 
-// "io" or "io:0xD010": a printer port by raw I/O at its base address, which
-// leaves room for its three registers; 0 for the port's own address.
+// "io", "io:0xD010" or "io:LPT3": a printer port by raw I/O at its base
+// address, which leaves room for its three registers, or by the name Windows
+// gives it; 0 and no name for the port's own address.
 std::optional<Device> ParseRawPort(std::string_view text) {
     if (text == "io") {
         return Device{RawPort{}};
@@ -50,13 +51,17 @@ std::optional<Device> ParseRawPort(std::string_view text) {
         return std::nullopt;
     }
     text.remove_prefix(io.size());
+    if (text.size() > 3 && text.size() <= 5 && EqualsIgnoringCase(text.substr(0, 3), "LPT") &&
+        ParseWhole<int>(text.substr(3), 10)) {
+        return Device{RawPort{0, "LPT" + std::string(text.substr(3))}};
+    }
     const std::optional<std::int32_t> base = text.starts_with("0x") || text.starts_with("0X")
                                                  ? ParseWhole<std::int32_t>(text.substr(2), 16)
                                                  : ParseWhole<std::int32_t>(text, 10);
     if (!base || *base < 1 || *base > 0xFFFF - 2) {
         return std::nullopt;
     }
-    return Device{RawPort{*base}};
+    return Device{RawPort{*base, ""}};
 }
 
 // "ftdi", "ftdi:0403:6014", "ftdi:serial=FT4ABC12" or "/dev/parport1"; on
@@ -110,7 +115,7 @@ std::string DeviceText(const Device& device) {
         return "/dev/parport" + std::to_string(*index);
     }
     if (const RawPort* port = std::get_if<RawPort>(&device)) {
-        return "io:" + std::to_string(port->base);
+        return "io:" + (port->name.empty() ? std::to_string(port->base) : port->name);
     }
     return SelectorText(std::get<FtdiSelector>(device));
 }
@@ -175,9 +180,11 @@ std::optional<std::string> ReadLine(std::string_view line, int number, Slots& sl
     if (!bound) {
         return "unknown device " + Quoted(device) +
                ": name ftdi, ftdi:VVVV:PPPP, ftdi:serial=SERIAL" +
-               (driver != nullptr ? ", io or io:ADDRESS" : " or /dev/parportN") + "; line ignored";
+               (driver != nullptr ? ", io, io:ADDRESS or io:LPTn" : " or /dev/parportN") +
+               "; line ignored";
     }
-    if (RawPort* port = std::get_if<RawPort>(&*bound); port != nullptr && port->base == 0) {
+    if (RawPort* port = std::get_if<RawPort>(&*bound);
+        port != nullptr && port->base == 0 && port->name.empty()) {
         port->base = NamedPorts[*slot].address;
     }
     slots[*slot] = *bound;

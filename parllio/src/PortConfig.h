@@ -21,9 +21,11 @@ struct FtdiSelector {
 };
 
 // A printer port whose registers the library reaches by raw I/O at `base` to
-// base + 2, through the port-I/O driver the operator installs (Windows).
+// base + 2, through the port-I/O driver the operator installs (Windows). With
+// a `name` ("LPT3"), the base is the one Windows gave the port of that name.
 struct RawPort {
     std::int32_t base = 0;
+    std::string name;
 
     bool operator==(const RawPort&) const = default;
 };
@@ -72,9 +74,9 @@ std::vector<ConfigFile> ConfigFiles(const char* home, const char* named);
 // ports bound in the order LPT1, LPT2, PRN.
 //
 // With `driver` (Windows, which has no /dev/parportN), a port may instead be
-// "io" (the printer port at the port's own address) or "io:0xD010" (at that
-// base address), and the lines "io-driver = DLL", "io-write = FUNCTION" and
-// "io-read = FUNCTION" name the port-I/O driver into `driver`.
+// "io" (the printer port at the port's own address), "io:0xD010" (at that
+// base address) or "io:LPT3" (at the address Windows gave its LPT3), and the lines "io-driver =
+// DLL", "io-write = FUNCTION" and "io-read = FUNCTION" name the port-I/O driver into `driver`.
 std::vector<Binding> ReadConfig(Kernel& kernel, Complaints& complaints,
                                 const std::vector<ConfigFile>& files,
                                 IoDriverNames* driver = nullptr);

@@ -4,6 +4,8 @@
 #include "PortConfig.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace parllio {
 
@@ -17,6 +19,11 @@ public:
 
     // Loads the driver `names` names, once. Tells why and gives false when it can't.
     virtual bool Load(const IoDriverNames& names, Complaints& complaints) = 0;
+
+    // The I/O base the system gave its printer port `name` ("LPT3"); nothing,
+    // told why, when it has none.
+    virtual std::optional<std::int32_t> FindPort(const std::string& name,
+                                                 Complaints& complaints) = 0;
 
     virtual void Out(std::uint16_t address, std::uint8_t value) = 0;
     virtual std::uint8_t In(std::uint16_t address) = 0;
