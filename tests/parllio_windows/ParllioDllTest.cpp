@@ -35,10 +35,10 @@ struct Step {
 
 struct Case {
     const char* name;
-    const char* conf = nullptr;            // parllio.conf beside parllio.dll
-    const char* programDataConf = nullptr; // %PROGRAMDATA%\parllio\parllio.conf
-    bool ftd2xx = false;                   // the stand-in ftd2xx.dll beside parllio.dll
-    const char* failWrite = "";            // the stand-in's first FT_Write to fail
+    std::string conf = "";            // parllio.conf beside parllio.dll, "" none
+    std::string programDataConf = ""; // %PROGRAMDATA%\parllio\parllio.conf, "" none
+    bool ftd2xx = false;              // the stand-in ftd2xx.dll beside parllio.dll
+    const char* failWrite = "";       // the stand-in's first FT_Write to fail
     std::vector<Step> steps = {};
     std::vector<std::string> d2xx = {}; // the calls each stand-in saw
     std::vector<std::string> portIo = {};
@@ -84,6 +84,7 @@ const std::vector<Step> Refused{{Step::Claim, 0, 0}};
 const std::vector<Step> Release{{Step::Release}};
 const std::vector<Step> ThreeWords =
     Join<Step>({Claimed, Writes(0), Writes(1), Writes(2), Release});
+const std::string Driver = "io-driver = portio.dll\nio-write = WriteIo\nio-read = ReadIo\n";
 const std::vector<std::string> AdapterOpened{"create-list", "get-list 1", "open-ex SI000001 1",
                                              "bit-mode ff 1", "baud 40000"};
 
@@ -121,10 +122,10 @@ TEST_P(ParllioDll, CallsReachTheDriversAsExpected) {
     if (c.ftd2xx) {
         fs::copy_file(standIns / "ftd2xx.dll", folder / "ftd2xx.dll");
     }
-    if (c.conf != nullptr) {
+    if (!c.conf.empty()) {
         std::ofstream(folder / "parllio.conf") << c.conf;
     }
-    if (c.programDataConf != nullptr) {
+    if (!c.programDataConf.empty()) {
         std::ofstream(folder / "ProgramData" / "parllio" / "parllio.conf") << c.programDataConf;
     }
     SetEnvironmentVariableW(L"PROGRAMDATA", (folder / "ProgramData").wstring().c_str());
@@ -180,8 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
              .told = {"stopped taking bytes (FT_Write failed: FT_IO_ERROR"}},
         // Only the bound port's three registers reach the driver, at the base the line gives.
         Case{.name = "PrinterPortOnlyItsRegisters",
-             .programDataConf = "io-driver = portio.dll\nio-write = WriteIo\nio-read = ReadIo\n"
-                                "LPT1 = io:0xD010 # a PCIe card\n",
+             .programDataConf = Driver + "LPT1 = io:0xD010 # a PCIe card\n",
              .steps = Join<Step>({Claimed,
                                   {{Step::Out, 888, 0x55},
                                    {Step::Out, 890, 0x0C},
@@ -208,7 +208,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{.name = "PrinterPortDriverMissing",
              .conf = "io-driver = absent.dll\nio-write = W\nio-read = R\nLPT1 = io\n",
              .steps = Refused,
-             .told = {"cannot load the port-I/O driver absent.dll: not found"}}),
+             .told = {"cannot load the port-I/O driver absent.dll: not found"}},
+        // A port by the name Windows gives it, which Wine's device information lacks.
+        Case{.name = "PrinterPortWindowsLacks",
+             .conf = Driver + "LPT1 = io:LPT3\n",
+             .steps = Refused,
+             .told = {"cannot use the printer port LPT3: Windows lists no port LPT3"}}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 } // namespace
