@@ -1,49 +1,40 @@
 // The library's C entry points: one set of ports per process, over the real
-// kernel and libftdi, released when the library is unloaded or the process ends.
-// An FTDI adapter's last bytes go out then. A process that ends with _Exit
+// system and its adapters. On Linux they are released when the library is
+// unloaded or the process ends, and an FTDI adapter's last bytes go out then
+// (parllio.dll stays until the process ends: see WindowsLibrary.cpp). A
+// process that ends with _Exit
 // (the program's Quit) runs none of that: there the flush thread has sent
 // them a fraction of a millisecond after the last write, long before an
 // operator's click can end the program.
 #define PARLLIO_BUILDING_LIBRARY
 #include <parllio/parllio.h>
 
-#include "LibFtdi.h"
-#include "LinuxKernel.h"
+#include "Library.h"
+#include "Messages.h"
 #include "ParallelPorts.h"
-#include "PortBindings.h"
 #include "qv4130/BoardVocabulary.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
 
 namespace {
 
-struct Library {
-    parllio::LinuxKernel kernel;
-    parllio::LibFtdi ftdi;
-    parllio::PortBindings bindings{
-        kernel, ftdi, parllio::ConfigFiles(std::getenv("HOME"), std::getenv("PARLLIO_CONFIG"))};
-    parllio::ParallelPorts ports{kernel, bindings};
-    std::mutex lock; // the program calls from one thread; other callers may not
-};
-
-// One instance for the whole library, made at the first call.
-Library& TheLibrary() {
-    static Library library;
-    return library;
+// The program calls from one thread; other callers may not.
+std::mutex& CallLock() {
+    static std::mutex lock;
+    return lock;
 }
 
 // Runs `action` on the ports, one caller at a time. Nothing thrown inside (out
 // of memory, say) may cross into a C caller: the call gives `failed` instead.
 template <typename Action> std::int32_t WithPorts(std::int32_t failed, Action action) noexcept {
     try {
-        Library& library = TheLibrary();
-        const std::lock_guard guard(library.lock);
-        return action(library.ports);
+        parllio::ParallelPorts& ports = parllio::ThePorts();
+        const std::lock_guard guard(CallLock());
+        return action(ports);
     } catch (...) {
         return failed;
     }

@@ -53,6 +53,9 @@ public:
     virtual void Close(int handle) = 0;
 
     virtual std::string ErrorText(int handle) = 0;
+
+    // Where the operator finds the adapter, for messages: its USB device node.
+    virtual std::string Where(const FtdiDevice& device) { return UsbNodePath(device); }
 };
 
 } // namespace parllio

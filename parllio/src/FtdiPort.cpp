@@ -4,13 +4,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ftdi.h>
 #include <utility>
 
 namespace parllio {
 namespace {
 
 constexpr std::uint8_t AllOutputs = 0xFF;
+// Asynchronous bit-bang: each byte written sets the eight lines at the pace
+// below. libftdi and FTDI's own driver give the mode the same number.
+constexpr std::uint8_t AsyncBitBang = 0x01;
 
 // The pace asked of libftdi. In bit-bang mode libftdi programs four times the
 // rate asked for, and an FT232R clocks out a byte every sixteenth of that: 10,000
@@ -24,17 +26,17 @@ constexpr int CannotOpen = -4;
 constexpr int ClaimRefused = -5;
 constexpr int NoPermission = -8;
 
-std::string Describe(const FtdiDevice& device) {
+std::string Describe(Ftdi& ftdi, const FtdiDevice& device) {
     char ids[16];
     std::snprintf(ids, sizeof ids, "%04x:%04x", static_cast<unsigned>(device.vendor),
                   static_cast<unsigned>(device.product));
     return std::string("the FTDI adapter ") + ids +
            (device.serial.empty() ? "" : " (serial " + device.serial + ")") + " at " +
-           UsbNodePath(device);
+           ftdi.Where(device);
 }
 
 std::string OpenFailure(Ftdi& ftdi, const FtdiDevice& device, int code) {
-    const std::string what = Describe(device);
+    const std::string what = Describe(ftdi, device);
     if (code == NoPermission || (code == CannotOpen && !device.accessible)) {
         return "no permission to use " + what + UdevAdvice;
     }
@@ -56,9 +58,9 @@ std::unique_ptr<FtdiPort> FtdiPort::Open(Ftdi& ftdi, Complaints& complaints, Idl
         return nullptr;
     }
     // The mode first: libftdi scales the rate only once it knows the adapter bit-bangs.
-    const std::string what = Describe(device);
+    const std::string what = Describe(ftdi, device);
     std::string failed;
-    if (ftdi.SetBitMode(handle, AllOutputs, BITMODE_BITBANG) < 0) {
+    if (ftdi.SetBitMode(handle, AllOutputs, AsyncBitBang) < 0) {
         failed = "cannot put " + what + " into bit-bang mode: ";
     } else if (ftdi.SetBaudRate(handle, BitBangRate) < 0) {
         failed = "cannot set the pace of " + what + ": ";

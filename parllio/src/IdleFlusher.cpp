@@ -3,7 +3,11 @@
 #include "FtdiPort.h"
 
 #include <algorithm>
+#if defined(__linux__)
 #include <sys/prctl.h>
+#elif defined(_WIN32)
+#include <windows.h> // with timeBeginPeriod
+#endif
 
 namespace parllio {
 namespace {
@@ -53,8 +57,17 @@ bool IdleFlusher::TickLocked() {
 }
 
 void IdleFlusher::Run(std::stop_token stop) {
+#if defined(__linux__)
     // Sleeps end within a microsecond of the tick, not the kernel's default 50 µs later.
     prctl(PR_SET_TIMERSLACK, 1000UL);
+#elif defined(_WIN32)
+    // Windows' timer ticks every 15.6 ms by default, which would hold a burst
+    // that long; 1 ms is the finest it offers, asked for while the thread runs.
+    timeBeginPeriod(1);
+    struct EndPeriod {
+        ~EndPeriod() { timeEndPeriod(1); }
+    } endPeriod;
+#endif
     std::unique_lock lock(lock_);
     bool waiting = false;
     while (!stop.stop_requested()) {

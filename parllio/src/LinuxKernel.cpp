@@ -1,5 +1,6 @@
 #include "LinuxKernel.h"
 
+#include "Messages.h"
 #include "Patience.h"
 
 #include <cerrno>
@@ -8,7 +9,6 @@
 #include <fcntl.h>
 #include <linux/ppdev.h>
 #include <memory>
-#include <mutex>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,32 +94,8 @@ std::vector<std::string> LinuxKernel::ListDirectory(const std::string& path, int
     return names;
 }
 
-namespace {
-struct MessageRoute {
-    std::mutex lock; // the flush thread of a USB adapter tells its failures too
-    ParallelPortMessageHandler handler = nullptr;
-    void* context = nullptr;
-};
-MessageRoute& Route() {
-    static MessageRoute route;
-    return route;
-}
-} // namespace
-
-void RouteMessages(ParallelPortMessageHandler handler, void* context) {
-    const std::lock_guard guard(Route().lock);
-    Route().handler = handler;
-    Route().context = context;
-}
-
 void LinuxKernel::Tell(const std::string& line) {
-    const std::lock_guard guard(Route().lock);
-    if (Route().handler != nullptr) {
-        Route().handler(line.c_str(), Route().context);
-        return;
-    }
-    std::fprintf(stderr, "%s\n", line.c_str());
-    std::fflush(stderr);
+    TellOperator(line);
 }
 
 } // namespace parllio

@@ -2,14 +2,7 @@
 
 #include "Kernel.h"
 
-#include <parllio/parllio.h>
-
 namespace parllio {
-
-// Where the operator's messages go instead of standard error, when the program
-// asks for them (`handler` null: standard error again). Process-wide, since the
-// program may ask before the library has made anything.
-void RouteMessages(ParallelPortMessageHandler handler, void* context);
 
 // The kernel itself: ppdev device nodes, procfs and standard error.
 class LinuxKernel final : public Kernel {

@@ -1,6 +1,7 @@
 #include "ParallelPorts.h"
 
 #include "BaseAddr.h"
+#include "HostPorts.h"
 #include "Paths.h"
 #include "PortBindings.h"
 #include "qv4130/BoardVocabulary.h"
@@ -72,10 +73,7 @@ std::vector<ParallelPorts::KnownPort> ParallelPorts::Scan() {
         bound_ = bindings_->LoneAdapter(complaints_);
     }
     if (error != 0 && bound_.empty()) {
-        complaints_.Tell(std::string("the kernel lists no printer ports (") + PortListDirectory +
-                         ": " + ErrorText(error) +
-                         "); load its modules: sudo modprobe -a parport_pc ppdev" +
-                         (bindings_ != nullptr ? "; or plug in an FTDI USB adapter" : ""));
+        complaints_.Tell(NoHostPorts(error, bindings_ != nullptr));
     }
     for (std::size_t index = 0; index < bound_.size(); ++index) {
         ports.push_back({static_cast<int>(index), bound_[index].address});
@@ -98,8 +96,7 @@ const Binding* ParallelPorts::BindingAt(int index) {
 
 std::unique_ptr<Port> ParallelPorts::Open(int index) {
     if (!Bound()) {
-        std::unique_ptr<Port> port =
-            ClaimedPort::Claim(kernel_, complaints_, index, claimPatience_);
+        std::unique_ptr<Port> port = ClaimHostPort(kernel_, complaints_, index, claimPatience_);
         if (!port && bindings_ != nullptr && bindings_->AdapterTrouble()) {
             // No printer port, but adapters that could not be taken: the way out
             // is there, so that is what the caller's last error says.
@@ -157,7 +154,7 @@ std::optional<std::int32_t> ParallelPorts::BaseOf(int index) {
 std::optional<int> ParallelPorts::IndexOf(std::int32_t port) {
     if (port < 1) {
         complaints_.Tell("there is no port " + std::to_string(port) +
-                         ": ports are numbered from 1 (port 1 is /dev/parport0)");
+                         ": ports are numbered from 1 (port 1 is " + FirstHostPort + ")");
         return std::nullopt;
     }
     return port - 1;

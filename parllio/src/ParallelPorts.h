@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ClaimedPort.h"
 #include "Complaints.h"
 #include "Kernel.h"
 #include "Port.h"

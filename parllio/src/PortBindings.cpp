@@ -1,7 +1,8 @@
 #include "PortBindings.h"
 
-#include "ClaimedPort.h"
 #include "FtdiPort.h"
+#include "HostPorts.h"
+#include "RawIoPort.h"
 #include "qv4130/BoardVocabulary.h"
 
 #include <utility>
@@ -9,11 +10,12 @@
 namespace parllio {
 
 PortBindings::PortBindings(Kernel& kernel, Ftdi& ftdi, std::vector<ConfigFile> files,
-                           std::chrono::microseconds idleTick)
-    : kernel_(kernel), ftdi_(ftdi), files_(std::move(files)), flusher_(idleTick) {}
+                           std::chrono::microseconds idleTick, PortIo* io)
+    : kernel_(kernel), ftdi_(ftdi), io_(io), files_(std::move(files)), flusher_(idleTick) {}
 
 std::vector<Binding> PortBindings::Configured(Complaints& complaints) {
-    return ReadConfig(kernel_, complaints, files_);
+    driver_ = {};
+    return ReadConfig(kernel_, complaints, files_, io_ != nullptr ? &driver_ : nullptr);
 }
 
 std::vector<Binding> PortBindings::LoneAdapter(Complaints& complaints) {
@@ -29,8 +31,8 @@ std::vector<Binding> PortBindings::LoneAdapter(Complaints& complaints) {
     }
     if (found.size() > 1) {
         return trouble(std::to_string(found.size()) +
-                       " FTDI adapters are plugged in: say which is LPT1 in ~/.config/parllio.conf "
-                       "with a line such as \"LPT1 = ftdi:serial=" +
+                       " FTDI adapters are plugged in: say which is LPT1 in " + UserConfigFile +
+                       " with a line such as \"LPT1 = ftdi:serial=" +
                        (found[0].serial.empty() ? "SERIAL" : found[0].serial) + "\"");
     }
     if (found.empty()) {
@@ -62,9 +64,8 @@ std::optional<FtdiDevice> PortBindings::Find(const FtdiSelector& selector, const
                             ? "no permission to read the serial numbers of the FTDI adapters "
                               "plugged in, so " +
                                   wanted + " cannot be found" + UdevAdvice
-                            : "no adapter " + wanted +
-                                  " is plugged in (lsusb lists the USB devices; FTDI's "
-                                  "are 0403:xxxx)");
+                            : "no adapter " + wanted + " is plugged in (" + UsbDeviceList +
+                                  "; FTDI's are 0403:xxxx)");
         return std::nullopt;
     }
     if (matching.size() > 1) {
@@ -79,7 +80,17 @@ std::optional<FtdiDevice> PortBindings::Find(const FtdiSelector& selector, const
 std::unique_ptr<Port> PortBindings::Open(const Binding& binding, Complaints& complaints,
                                          std::chrono::milliseconds patience) {
     if (const int* index = std::get_if<int>(&binding.device)) {
-        return ClaimedPort::Claim(kernel_, complaints, *index, patience);
+        return ClaimHostPort(kernel_, complaints, *index, patience);
+    }
+    if (const RawPort* raw = std::get_if<RawPort>(&binding.device)) {
+        // The configuration has such ports only when there is `io`.
+        if (io_ == nullptr || !io_->Load(driver_, complaints)) {
+            return nullptr;
+        }
+        const std::optional<std::int32_t> base =
+            raw->name.empty() ? raw->base : io_->FindPort(raw->name, complaints);
+        return base ? std::make_unique<RawIoPort>(*io_, static_cast<std::uint16_t>(*base))
+                    : nullptr;
     }
     const auto device =
         Find(std::get<FtdiSelector>(binding.device), PortNameAt(binding.address), complaints);

@@ -6,6 +6,7 @@
 #include "Kernel.h"
 #include "Port.h"
 #include "PortConfig.h"
+#include "PortIo.h"
 
 #include <chrono>
 #include <memory>
@@ -19,8 +20,10 @@ namespace parllio {
 // printer port, the one FTDI adapter plugged in. It also opens those devices.
 class PortBindings {
 public:
+    // With `io`, the configuration may bind printer ports reached by raw I/O
+    // through the port-I/O driver it names (Windows).
     PortBindings(Kernel& kernel, Ftdi& ftdi, std::vector<ConfigFile> files,
-                 std::chrono::microseconds idleTick = IdleTick);
+                 std::chrono::microseconds idleTick = IdleTick, PortIo* io = nullptr);
 
     // The ports the configuration files bind, in port order; none when they bind none.
     std::vector<Binding> Configured(Complaints& complaints);
@@ -43,6 +46,8 @@ private:
 
     Kernel& kernel_;
     Ftdi& ftdi_;
+    PortIo* io_;
+    IoDriverNames driver_; // as the configuration last read names it
     std::vector<ConfigFile> files_;
     IdleFlusher flusher_;
     std::optional<std::string> adapterTrouble_;

@@ -39,10 +39,39 @@ std::optional<std::size_t> PortSlot(std::string_view name) {
     return std::nullopt;
 }
 
-// "ftdi", "ftdi:0403:6014", "ftdi:serial=FT4ABC12" or "/dev/parport1".
-std::optional<Device> ParseDevice(std::string_view text) {
+// "io", "io:0xD010" or "io:LPT3": a printer port by raw I/O at its base
+// address, which leaves room for its three registers, or by the name Windows
+// gives it; 0 and no name for the port's own address.
+std::optional<Device> ParseRawPort(std::string_view text) {
+    if (text == "io") {
+        return Device{RawPort{}};
+    }
+    constexpr std::string_view io = "io:";
+    if (!text.starts_with(io)) {
+        return std::nullopt;
+    }
+    text.remove_prefix(io.size());
+    if (text.size() > 3 && text.size() <= 5 && EqualsIgnoringCase(text.substr(0, 3), "LPT") &&
+        ParseWhole<int>(text.substr(3), 10)) {
+        return Device{RawPort{0, "LPT" + std::string(text.substr(3))}};
+    }
+    const std::optional<std::int32_t> base = text.starts_with("0x") || text.starts_with("0X")
+                                                 ? ParseWhole<std::int32_t>(text.substr(2), 16)
+                                                 : ParseWhole<std::int32_t>(text, 10);
+    if (!base || *base < 1 || *base > 0xFFFF - 2) {
+        return std::nullopt;
+    }
+    return Device{RawPort{*base, ""}};
+}
+
+// "ftdi", "ftdi:0403:6014", "ftdi:serial=FT4ABC12" or "/dev/parport1"; on
+// Windows "io" and "io:ADDRESS" instead of the last.
+std::optional<Device> ParseDevice(std::string_view text, bool windows) {
     constexpr std::string_view parport = "/dev/parport";
-    if (text.starts_with(parport) && text.size() <= parport.size() + 3) {
+    if (windows && text.starts_with("io")) {
+        return ParseRawPort(text);
+    }
+    if (!windows && text.starts_with(parport) && text.size() <= parport.size() + 3) {
         if (const auto index = ParseWhole<int>(text.substr(parport.size()), 10)) {
             return Device{*index};
         }
@@ -85,7 +114,24 @@ std::string DeviceText(const Device& device) {
     if (const int* index = std::get_if<int>(&device)) {
         return "/dev/parport" + std::to_string(*index);
     }
+    if (const RawPort* port = std::get_if<RawPort>(&device)) {
+        return "io:" + (port->name.empty() ? std::to_string(port->base) : port->name);
+    }
     return SelectorText(std::get<FtdiSelector>(device));
+}
+
+// A line naming the port-I/O driver: the field it sets, or null.
+std::string* DriverField(std::string_view name, IoDriverNames& driver) {
+    if (EqualsIgnoringCase(name, "io-driver")) {
+        return &driver.library;
+    }
+    if (EqualsIgnoringCase(name, "io-write")) {
+        return &driver.write;
+    }
+    if (EqualsIgnoringCase(name, "io-read")) {
+        return &driver.read;
+    }
+    return nullptr;
 }
 
 using Slots = std::array<std::optional<Device>, NamedPorts.size()>;
@@ -106,7 +152,8 @@ std::string NamedPortsText() {
 // Why the line can't be used, or nothing when it binds a port (or says nothing).
 // `lines` keeps the line number of each port's binding in this file.
 std::optional<std::string> ReadLine(std::string_view line, int number, Slots& slots,
-                                    std::array<int, NamedPorts.size()>& lines) {
+                                    std::array<int, NamedPorts.size()>& lines,
+                                    IoDriverNames* driver) {
     line = Trimmed(line.substr(0, line.find('#')));
     if (line.empty()) {
         return std::nullopt;
@@ -118,15 +165,27 @@ std::optional<std::string> ReadLine(std::string_view line, int number, Slots& sl
     if (name.empty() || device.empty()) {
         return Quoted(line) + " is not a binding such as \"LPT1 = ftdi:0403:6014\"; line ignored";
     }
+    if (driver != nullptr) {
+        if (std::string* field = DriverField(name, *driver)) {
+            *field = std::string(device);
+            return std::nullopt;
+        }
+    }
     const std::optional<std::size_t> slot = PortSlot(name);
     if (!slot) {
         return "no port " + Quoted(name) + ": the program's ports are " + NamedPortsText() +
                "; line ignored";
     }
-    const std::optional<Device> bound = ParseDevice(device);
+    std::optional<Device> bound = ParseDevice(device, driver != nullptr);
     if (!bound) {
         return "unknown device " + Quoted(device) +
-               ": name ftdi, ftdi:VVVV:PPPP, ftdi:serial=SERIAL or /dev/parportN; line ignored";
+               ": name ftdi, ftdi:VVVV:PPPP, ftdi:serial=SERIAL" +
+               (driver != nullptr ? ", io, io:ADDRESS or io:LPTn" : " or /dev/parportN") +
+               "; line ignored";
+    }
+    if (RawPort* port = std::get_if<RawPort>(&*bound);
+        port != nullptr && port->base == 0 && port->name.empty()) {
+        port->base = NamedPorts[*slot].address;
     }
     slots[*slot] = *bound;
     const int earlier = std::exchange(lines[*slot], number);
@@ -139,7 +198,7 @@ std::optional<std::string> ReadLine(std::string_view line, int number, Slots& sl
 
 // One file's bindings into `slots`, its mistakes told.
 void ReadFileLines(const ConfigFile& file, const FileText& read, Slots& slots,
-                   Complaints& complaints) {
+                   Complaints& complaints, IoDriverNames* driver) {
     std::string_view text = read.text;
     if (read.cut) {
         // The last line is likely cut short: leave it out.
@@ -153,7 +212,7 @@ void ReadFileLines(const ConfigFile& file, const FileText& read, Slots& slots,
     int untold = 0;
     for (int number = 1; !text.empty(); ++number) {
         const std::size_t end = std::min(text.find('\n'), text.size());
-        if (const auto why = ReadLine(text.substr(0, end), number, slots, lines)) {
+        if (const auto why = ReadLine(text.substr(0, end), number, slots, lines, driver)) {
             if (told < MessagesPerFile) {
                 ++told;
                 complaints.Tell(file.path + ":" + std::to_string(number) + ": " + *why);
@@ -218,7 +277,7 @@ std::vector<ConfigFile> ConfigFiles(const char* home, const char* named) {
 }
 
 std::vector<Binding> ReadConfig(Kernel& kernel, Complaints& complaints,
-                                const std::vector<ConfigFile>& files) {
+                                const std::vector<ConfigFile>& files, IoDriverNames* driver) {
     Slots slots;
     for (const ConfigFile& file : files) {
         const FileText read = kernel.ReadFile(file.path);
@@ -229,7 +288,7 @@ std::vector<Binding> ReadConfig(Kernel& kernel, Complaints& complaints,
                 complaints.Tell("cannot read " + file.path + ": " + ErrorText(read.error));
             }
         } else {
-            ReadFileLines(file, read, slots, complaints);
+            ReadFileLines(file, read, slots, complaints, driver);
         }
     }
     TellSharedDevices(slots, complaints);

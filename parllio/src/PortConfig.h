@@ -20,8 +20,29 @@ struct FtdiSelector {
     bool operator==(const FtdiSelector&) const = default;
 };
 
-// A printer port through ppdev, by the kernel's number N of /dev/parportN, or an adapter.
-using Device = std::variant<int, FtdiSelector>;
+// A printer port whose registers the library reaches by raw I/O at `base` to
+// base + 2, through the port-I/O driver the operator installs (Windows). With
+// a `name` ("LPT3"), the base is the one Windows gave the port of that name.
+struct RawPort {
+    std::int32_t base = 0;
+    std::string name;
+
+    bool operator==(const RawPort&) const = default;
+};
+
+// A printer port through ppdev, by the kernel's number N of /dev/parportN, an
+// adapter, or a printer port by raw I/O.
+using Device = std::variant<int, FtdiSelector, RawPort>;
+
+// The port-I/O driver the configuration names: its DLL and its functions that
+// write a byte to an I/O address and read one.
+struct IoDriverNames {
+    std::string library;
+    std::string write;
+    std::string read;
+
+    bool operator==(const IoDriverNames&) const = default;
+};
 
 // One port the library offers: the address of its data register and what is behind it.
 struct Binding {
@@ -51,7 +72,13 @@ std::vector<ConfigFile> ConfigFiles(const char* home, const char* named);
 // "PRN = ftdi:serial=FT4ABC12" or "888 = ftdi"; "#" starts a comment. A line that
 // can't be used is told, naming the file and the line, and ignored. Gives the
 // ports bound in the order LPT1, LPT2, PRN.
+//
+// With `driver` (Windows, which has no /dev/parportN), a port may instead be
+// "io" (the printer port at the port's own address), "io:0xD010" (at that
+// base address) or "io:LPT3" (at the address Windows gave its LPT3), and the lines "io-driver =
+// DLL", "io-write = FUNCTION" and "io-read = FUNCTION" name the port-I/O driver into `driver`.
 std::vector<Binding> ReadConfig(Kernel& kernel, Complaints& complaints,
-                                const std::vector<ConfigFile>& files);
+                                const std::vector<ConfigFile>& files,
+                                IoDriverNames* driver = nullptr);
 
 } // namespace parllio
