@@ -20,20 +20,18 @@ std::vector<Binding> PortBindings::Configured(Complaints& complaints) {
 
 std::vector<Binding> PortBindings::LoneAdapter(Complaints& complaints) {
     adapterTrouble_.reset();
-    const auto trouble = [&](const std::string& why) {
-        complaints.Tell(why);
-        adapterTrouble_ = why;
-        return std::vector<Binding>{};
-    };
     std::vector<FtdiDevice> found;
     if (ftdi_.List(0, 0, found) < 0) {
-        return trouble("cannot look for FTDI adapters on USB: " + ftdi_.ErrorText(Ftdi::NoHandle));
+        complaints.Tell("cannot look for FTDI adapters on USB: " + ftdi_.ErrorText(Ftdi::NoHandle));
+        return {};
     }
     if (found.size() > 1) {
-        return trouble(std::to_string(found.size()) +
-                       " FTDI adapters are plugged in: say which is LPT1 in " + UserConfigFile +
-                       " with a line such as \"LPT1 = ftdi:serial=" +
-                       (found[0].serial.empty() ? "SERIAL" : found[0].serial) + "\"");
+        adapterTrouble_ = std::to_string(found.size()) +
+                          " FTDI adapters are plugged in: say which is LPT1 in " + UserConfigFile +
+                          " with a line such as \"LPT1 = ftdi:serial=" +
+                          (found[0].serial.empty() ? "SERIAL" : found[0].serial) + "\"";
+        complaints.Tell(*adapterTrouble_);
+        return {};
     }
     if (found.empty()) {
         return {};

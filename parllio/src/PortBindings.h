@@ -31,7 +31,8 @@ public:
     // The one FTDI adapter plugged in, as port 1 at 888. None when there is
     // none, or several (told: the configuration must then say which).
     std::vector<Binding> LoneAdapter(Complaints& complaints);
-    // Why the last LoneAdapter() took none of the adapters plugged in, if it told why.
+    // Set when the last LoneAdapter() found several adapters and so took none:
+    // the configuration must say which.
     const std::optional<std::string>& AdapterTrouble() const { return adapterTrouble_; }
 
     // Opens and claims what `binding` names; tells why and gives nothing when it can't.
