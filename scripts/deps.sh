@@ -2,10 +2,10 @@
 # As root it installs what is missing; otherwise it prints the one line to run.
 
 # What building the programs needs (scripts/run): the compiler, Qt and libftdi1
-# for the port library's USB adapters; Qt Charts (whose CMake package needs Qt's
-# OpenGL one) and Qt Svg draw and save the characterisation plots.
+# for the port library's USB adapters; Qt Svg saves the characterisation plots
+# as drawings.
 QV4130_RUN_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libftdi1-dev
-                     qt6-charts-dev libqt6opengl6-dev qt6-svg-dev fonts-liberation2)
+                     qt6-svg-dev fonts-liberation2)
 
 # What the dev build and its tests add (scripts/test and the other scripts that
 # build the suite): GoogleTest, Google Benchmark (the dev build compiles the

@@ -250,7 +250,18 @@ TEST(CharacteriseWindow, SavesTheResultsAndPlots) {
                     text.contains("\n# meter: QV4130,Simulated DMM") &&
                     text.section(QLatin1Char('\n'), 4) == rows;
          }},
-        {"savePng", "plots.png", [](const QString& path) { return !QImage(path).isNull(); }},
+        {"savePng", "plots.png",
+         [](const QString& path) {
+             // The lines drawn: only they (and the legend's swatches) have colour.
+             const QImage image(path);
+             int coloured = 0;
+             for (int y = 0; y < image.height(); ++y) {
+                 for (int x = 0; x < image.width(); ++x) {
+                     coloured += QColor(image.pixel(x, y)).hsvSaturation() > 100 ? 1 : 0;
+                 }
+             }
+             return coloured > 2000;
+         }},
         {"saveSvg", "plots.svg",
          [](const QString& path) {
              QFile file(path); // a valid drawing, and one of the plots in it

@@ -1,25 +1,18 @@
 #include "LinearityPlots.h"
 
 #include "Envelope.h"
+#include "PlotCanvas.h"
 #include "SaveWhole.h"
 #include "characterise/LinearityReport.h"
 #include "characterise/NiceScale.h"
+#include "qv4130/BoardVocabulary.h"
 
 #include <QBuffer>
-#include <QCategoryAxis>
-#include <QChart>
-#include <QChartView>
-#include <QGraphicsLayout>
 #include <QLabel>
-#include <QLineSeries>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgGenerator>
 #include <QVBoxLayout>
-#include <QValueAxis>
-
-#include <algorithm>
-#include <cmath>
 
 namespace qv4130::characterise {
 
@@ -27,53 +20,8 @@ namespace {
 
 // About one bucket to every two pixels of a plot's width: each is drawn as a
 // vertical stroke from its lowest to its highest point, so nothing is lost to
-// the eye, and a redraw stays a few milliseconds.
+// the eye, and a redraw stays cheap.
 constexpr qsizetype EnvelopeBuckets = 200;
-
-// Sets an axis to a nice scale, its ticks on the scale's steps. An axis already
-// on that scale is left as it is: every new range lays out all of the axis'
-// labels again, the dearest part of a redraw.
-// The axis' ticks as whole steps from 0, each labelled with the step's own
-// decimals ("-0.025", "0", "2.5"), written here: Qt's own dynamic ticks add the
-// step up from the end and label 0 as -6.93889e-18.
-void Apply(QCategoryAxis& axis, const NiceScale& scale) {
-    if (!axis.categoriesLabels().isEmpty() && axis.min() == scale.low && axis.max() == scale.high &&
-        axis.endValue(axis.categoriesLabels().front()) == scale.low) {
-        return;
-    }
-    const double exponent = std::floor(std::log10(scale.step) + 1e-9);
-    const double mantissa = scale.step / std::pow(10.0, exponent);
-    const int decimals =
-        std::max(0, static_cast<int>(-exponent)) + (std::abs(mantissa - 2.5) < 1e-6 ? 1 : 0);
-    for (const QString& label : axis.categoriesLabels()) {
-        axis.remove(label);
-    }
-    const auto first = static_cast<long long>(std::llround(scale.low / scale.step));
-    const auto last = static_cast<long long>(std::llround(scale.high / scale.step));
-    for (long long k = first; k <= last; ++k) {
-        axis.append(k == 0 ? QStringLiteral("0") : QString::number(k * scale.step, 'f', decimals),
-                    k * scale.step);
-    }
-    axis.setStartValue(scale.low);
-    axis.setRange(scale.low, scale.high);
-}
-
-// Codes are whole: Qt's ticks serve them.
-void Apply(QValueAxis& axis, const NiceScale& scale) {
-    if (axis.tickInterval() == scale.step && axis.min() == scale.low && axis.max() == scale.high) {
-        return;
-    }
-    axis.setRange(scale.low, scale.high);
-    axis.setTickType(QValueAxis::TicksDynamic);
-    axis.setTickAnchor(0.0);
-    axis.setTickInterval(scale.step);
-}
-
-// As many value ticks as the plot's height takes without its labels crowding
-// (the axis then elides them all).
-int Ticks(const QChart& chart) {
-    return std::clamp(static_cast<int>(chart.plotArea().height() / 40), 2, 6);
-}
 
 struct Bounds {
     double low = 0.0;
@@ -107,61 +55,25 @@ LinearityPlots::LinearityPlots(QWidget* parent) : QWidget(parent) {
     QFont bold = heading_->font();
     bold.setBold(true);
     heading_->setFont(bold);
-    error_ = AddPlot(QStringLiteral("error"));
-    inl_ = AddPlot(QStringLiteral("INL"));
-    dnl_ = AddPlot(QStringLiteral("DNL"));
-    errorSeries_ = AddSeries(error_, QStringLiteral("error against the ideal line"));
-    inlEndPoint_ = AddSeries(inl_, QStringLiteral("INL, end-point line"));
-    inlBestFit_ = AddSeries(inl_, QStringLiteral("INL, best-fit line"));
-    // Its legend names it, and takes the height its axis' full title would need.
-    inl_.values->setTitleText(QStringLiteral("LSB"));
-    dnlSeries_ = AddSeries(dnl_, QStringLiteral("DNL"));
-    for (const Plot* plot : {&error_, &dnl_}) {
-        plot->chart->legend()->hide();
+    error_ = new PlotCanvas(QStringLiteral("error (LSB)"),
+                            {QStringLiteral("error against the ideal line")}, this);
+    // Its legend names its lines, so its axis' title is short.
+    inl_ = new PlotCanvas(
+        QStringLiteral("LSB"),
+        {QStringLiteral("INL, end-point line"), QStringLiteral("INL, best-fit line")}, this);
+    dnl_ = new PlotCanvas(QStringLiteral("DNL (LSB)"), {QStringLiteral("DNL")}, this);
+    for (PlotCanvas* plot : {error_, inl_, dnl_}) {
+        plot->SetLines({}, NiceCodeScale(0, FullScaleCode), NiceValueScale(0, 0));
+        layout->addWidget(plot, 1);
     }
+    error_->setObjectName(QStringLiteral("errorPlot"));
+    inl_->setObjectName(QStringLiteral("inlPlot"));
+    dnl_->setObjectName(QStringLiteral("dnlPlot"));
     // The three share their codes: only the lowest plot labels them, so the
     // upper two keep that height for their curves in a narrow window.
-    for (const Plot* plot : {&error_, &inl_}) {
-        plot->codes->setLabelsVisible(false);
-        plot->codes->setTitleVisible(false);
-    }
+    error_->ShowCodeLabels(false);
+    inl_->ShowCodeLabels(false);
     setMinimumSize(420, 480);
-}
-
-LinearityPlots::Plot LinearityPlots::AddPlot(const QString& name) {
-    Plot plot{new QChart, new QValueAxis, new QCategoryAxis};
-    // Little room around each plot, and its name on its axis rather than over
-    // it: in a narrow window the plots stand under the settings, and every
-    // pixel of height goes to the curves and their labels.
-    plot.chart->setMargins(QMargins(4, 6, 4, 6)); // room for the end labels
-    plot.chart->layout()->setContentsMargins(0, 0, 0, 0);
-    plot.chart->setBackgroundRoundness(0);
-    plot.chart->legend()->setAlignment(Qt::AlignTop); // the plots keep one width
-    plot.codes->setTitleText(QStringLiteral("code"));
-    plot.codes->setLabelFormat(QStringLiteral("%d"));
-    plot.values->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    plot.values->setTitleText(name + QStringLiteral(" (LSB)"));
-    plot.chart->addAxis(plot.codes, Qt::AlignBottom);
-    plot.chart->addAxis(plot.values, Qt::AlignLeft);
-    auto* view = new QChartView(plot.chart, this); // the view owns the chart
-    view->setObjectName(name.toLower() + QStringLiteral("Plot"));
-    // Drawn rough while a run goes (smoothing costs more than the run itself
-    // on a fast board); the saved images are smoothed.
-    view->setRenderHint(QPainter::Antialiasing, false);
-    view->setFocusPolicy(Qt::NoFocus);
-    layout()->addWidget(view);
-    Apply(*plot.codes, NiceCodeScale(0, FullScaleCode));
-    Apply(*plot.values, NiceValueScale(0, 0));
-    return plot;
-}
-
-QLineSeries* LinearityPlots::AddSeries(const Plot& plot, const QString& name) {
-    auto* series = new QLineSeries;
-    series->setName(name);
-    plot.chart->addSeries(series);
-    series->attachAxis(plot.codes);
-    series->attachAxis(plot.values);
-    return series;
 }
 
 void LinearityPlots::Show(const Linearity& result) {
@@ -184,30 +96,26 @@ void LinearityPlots::Show(const Linearity& result) {
             dnlBounds.Take(*c.dnlLsb);
         }
     }
-    // The axes first: the lines are then laid out once, on their final axes.
-    for (const Plot* plot : {&error_, &inl_, &dnl_}) {
-        Apply(*plot->codes, NiceCodeScale(int(codes.low), int(codes.high)));
-    }
-    Apply(*error_.values, NiceValueScale(errorBounds.low, errorBounds.high, Ticks(*error_.chart)));
-    Apply(*inl_.values, NiceValueScale(inlBounds.low, inlBounds.high, Ticks(*inl_.chart)));
-    Apply(*dnl_.values, NiceValueScale(dnlBounds.low, dnlBounds.high, Ticks(*dnl_.chart)));
-    errorSeries_->replace(Envelope(error, EnvelopeBuckets));
-    inlEndPoint_->replace(Envelope(endPoint, EnvelopeBuckets));
-    inlBestFit_->replace(Envelope(bestFit, EnvelopeBuckets));
-    dnlSeries_->replace(Envelope(dnl, EnvelopeBuckets));
+    const NiceScale codeScale = NiceCodeScale(int(codes.low), int(codes.high));
+    error_->SetLines({Envelope(error, EnvelopeBuckets)}, codeScale,
+                     NiceValueScale(errorBounds.low, errorBounds.high, error_->ValueTicks()));
+    inl_->SetLines({Envelope(endPoint, EnvelopeBuckets), Envelope(bestFit, EnvelopeBuckets)},
+                   codeScale, NiceValueScale(inlBounds.low, inlBounds.high, inl_->ValueTicks()));
+    dnl_->SetLines({Envelope(dnl, EnvelopeBuckets)}, codeScale,
+                   NiceValueScale(dnlBounds.low, dnlBounds.high, dnl_->ValueTicks()));
     figures_->setText(result.summary ? QString::fromStdString(FiguresLine(*result.summary))
                                      : QString());
 }
 
 void LinearityPlots::Smooth(bool smooth) {
-    for (QChartView* view : findChildren<QChartView*>()) {
-        view->setRenderHint(QPainter::Antialiasing, smooth);
+    for (PlotCanvas* plot : {error_, inl_, dnl_}) {
+        plot->SetSmooth(smooth);
     }
 }
 
 void LinearityPlots::Clear() {
-    for (QLineSeries* series : {errorSeries_, inlEndPoint_, inlBestFit_, dnlSeries_}) {
-        series->clear();
+    for (PlotCanvas* plot : {error_, inl_, dnl_}) {
+        plot->ClearLines();
     }
     figures_->clear();
 }

@@ -5,13 +5,11 @@
 
 #include <QWidget>
 
-class QChart;
 class QLabel;
-class QLineSeries;
-class QCategoryAxis;
-class QValueAxis;
 
 namespace qv4130::characterise {
+
+class PlotCanvas;
 
 // A channel's plots against code, one above the other, under a heading with the
 // channel, date, meter and figures: the error against the ideal line (whose
@@ -43,24 +41,13 @@ public:
                         QSize size = {900, 900});
 
 private:
-    struct Plot {
-        QChart* chart = nullptr;
-        QValueAxis* codes = nullptr;
-        QCategoryAxis* values = nullptr;
-    };
-    Plot AddPlot(const QString& name);
-    QLineSeries* AddSeries(const Plot& plot, const QString& name);
     void Smooth(bool smooth);
 
     QLabel* heading_ = nullptr;
     QLabel* figures_ = nullptr;
-    Plot error_;
-    Plot inl_;
-    Plot dnl_;
-    QLineSeries* errorSeries_ = nullptr;
-    QLineSeries* inlEndPoint_ = nullptr;
-    QLineSeries* inlBestFit_ = nullptr;
-    QLineSeries* dnlSeries_ = nullptr;
+    PlotCanvas* error_ = nullptr;
+    PlotCanvas* inl_ = nullptr;
+    PlotCanvas* dnl_ = nullptr;
 };
 
 } // namespace qv4130::characterise

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 
-// What the plots do alike with or without Qt Charts: their heading, and the
+// What the plots do alike with or without Qt Svg: their heading, and the
 // picture of a result drawn unseen.
 namespace qv4130::characterise {
 
@@ -22,8 +22,8 @@ bool LinearityPlots::SavePng(const Linearity& result, const RunRecord& record, c
     plots.resize(size);
     plots.show(); // laid out and polished as on screen, so the file matches the window
     plots.Show(result);
-    // The charts lay their axes out again on the event loop's next turn; the
-    // picture must not be taken before, with the ticks of the empty plots.
+    // The heading and figures may wrap onto another line, which the layout
+    // takes up on the event loop's next turn: the picture is taken after.
     QCoreApplication::processEvents();
     return plots.SavePng(path);
 }

@@ -9,9 +9,9 @@
 
 namespace qv4130::characterise {
 
-// The plots where the program's Qt has no Qt Charts and no Qt Svg (a Windows
-// build whose Qt came without them): the heading and the figures are shown and
-// saved as a picture, the plots themselves are not drawn, and no SVG is written.
+// The plots where the program's Qt has no Qt Svg (a Windows build whose Qt
+// came without it): the heading and the figures are shown and saved as a
+// picture, the plots themselves are not drawn, and no SVG is written.
 LinearityPlots::LinearityPlots(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("linearityPlots"));
     auto* layout = new QVBoxLayout(this);
@@ -19,7 +19,7 @@ LinearityPlots::LinearityPlots(QWidget* parent) : QWidget(parent) {
     heading_->setObjectName(QStringLiteral("plotHeading"));
     figures_ = new QLabel(this);
     figures_->setObjectName(QStringLiteral("plotFigures"));
-    auto* missing = new QLabel(tr("No plots: this build of the program has no Qt Charts."), this);
+    auto* missing = new QLabel(tr("No plots: this build of the program has no Qt Svg."), this);
     for (QLabel* label : {heading_, figures_, missing}) {
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignHCenter);
