@@ -166,15 +166,22 @@ std::optional<Error> Engine<Device>::ReadParameters(const Parameters<Device>& pa
     if (query && !parameters.forQuery) {
         return std::nullopt; // a query without parameters
     }
-    std::array<ParameterForm, MaxParameterValues> forms;
-    std::array<Limits, MaxParameterValues> limits;
-    for (std::size_t i = 0; i < parameters.count; ++i) {
-        forms[i] = parameters.rules[i];
-        limits[i] = parameters.rules[i].LimitsNow(instrument_);
+    const std::size_t given = parsed_.parameterCount;
+    if (given > parameters.count) {
+        return Error::ParameterNotAllowed;
+    }
+    if (given < (query ? 0 : parameters.required)) {
+        return Error::MissingParameter;
     }
     Value* const values[] = {&call.value, &call.second};
-    return ReadValues(parsed_, std::span(forms).first(parameters.count), limits,
-                      query ? 0 : parameters.required, values);
+    for (std::size_t i = 0; i < given; ++i) {
+        const ParameterRule<Device>& rule = parameters.rules[i];
+        if (const auto error =
+                ReadValue(parsed_.parameters[i], rule, rule.LimitsNow(instrument_), *values[i])) {
+            return error;
+        }
+    }
+    return std::nullopt;
 }
 
 // A condition the instrument shows now (the board's chip powered down, whether

@@ -131,6 +131,8 @@ std::optional<Error> Channels(const Parameter& parameter, const Limits& limits, 
     return std::nullopt;
 }
 
+} // namespace
+
 std::optional<Error> ReadValue(const Parameter& parameter, const ParameterForm& form,
                                const Limits& limits, Value& value) {
     value.given = true;
@@ -150,29 +152,10 @@ std::optional<Error> ReadValue(const Parameter& parameter, const ParameterForm& 
     return Channels(parameter, limits, value);
 }
 
-} // namespace
-
 bool NamesMnemonic(std::string_view text, std::string_view name) {
     const std::size_t shortLength =
         std::min(name.find_first_of("abcdefghijklmnopqrstuvwxyz"), name.size());
     return EqualsIgnoringCase(text, name) || EqualsIgnoringCase(text, name.substr(0, shortLength));
-}
-
-std::optional<Error> ReadValues(const ParsedCommand& parsed, std::span<const ParameterForm> forms,
-                                std::span<const Limits> limits, std::size_t required,
-                                std::span<Value* const> values) {
-    if (parsed.parameterCount > forms.size()) {
-        return Error::ParameterNotAllowed;
-    }
-    if (parsed.parameterCount < required) {
-        return Error::MissingParameter;
-    }
-    for (std::size_t i = 0; i < parsed.parameterCount; ++i) {
-        if (const auto error = ReadValue(parsed.parameters[i], forms[i], limits[i], *values[i])) {
-            return error;
-        }
-    }
-    return std::nullopt;
 }
 
 std::optional<Error> AnswerLimit(const ParsedCommand& parsed, ValueKind kind, const Limits& limits,

@@ -10,15 +10,14 @@
 
 namespace qv4130::scpi {
 
-// A command's parameters checked against its row, whatever the instrument: no
-// more than it takes (-108), those that must be given (-109), each of its kind
-// (-104) and within its limits (-222), a decimal value for a whole-number
-// setting rounded first. MIN, MAX and DEFault stand for a number's limits; a
-// Choice takes its names in short or long form. `limits` are each parameter's
-// as they are now; `values` get what was read.
-std::optional<Error> ReadValues(const ParsedCommand& parsed, std::span<const ParameterForm> forms,
-                                std::span<const Limits> limits, std::size_t required,
-                                std::span<Value* const> values);
+// One parameter of a command checked against what its row takes, whatever the
+// instrument: of its kind (-104) and within `limits`, its limits as they are
+// now (-222), a decimal value for a whole-number setting rounded first. MIN,
+// MAX and DEFault stand for a number's limits; a Choice takes its names in
+// short or long form. How many parameters a command takes (-108, -109) is the
+// engine's to check.
+std::optional<Error> ReadValue(const Parameter& parameter, const ParameterForm& form,
+                               const Limits& limits, Value& value);
 
 // A query's parameter: MIN, MAX or DEFault of a numeric setting, answered from
 // its limits; anything else is not allowed (-108).
