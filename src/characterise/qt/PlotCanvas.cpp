@@ -165,7 +165,11 @@ void PlotCanvas::paintEvent(QPaintEvent* /*event*/) {
         for (const QPointF& point : lines_[i]) {
             polyline.append(QPointF(x(point.x()), y(point.y())));
         }
-        painter.setPen(QPen(LineColours[i], 1.5));
+        // A pen one pixel wide on screen takes the painter's fast line path;
+        // a wider one is stroked into polygons, many times dearer.
+        QPen pen(LineColours[i], smooth_ ? 1.5 : 1.0);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
         painter.drawPolyline(polyline);
     }
     painter.setClipping(false);
