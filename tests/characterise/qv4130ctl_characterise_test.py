@@ -80,8 +80,8 @@ class LoopbackPeer:
 
 def loopback_meter(volts, fault=None):
     """A meter whose n-th reading (from 1) is volts(n); at its 6th, `fault` strikes
-    as real meters fail: no answer, an error queued, garbage, a hang-up, or a line
-    without end."""
+    as real meters fail: no answer, an error queued, garbage, not a number, off its
+    range, a hang-up, or a line without end."""
     given, queued = 0, False
 
     def answer(line):
@@ -92,7 +92,8 @@ def loopback_meter(volts, fault=None):
             if given == 6 and fault:
                 queued = fault == "error"
                 if not queued:
-                    return {"silent": None, "garbage": "\x1b[2J\x7f#garbage", "hang up": HANG_UP,
+                    return {"silent": None, "garbage": "\x1b[2J\x7f#garbage", "nan": "NAN",
+                            "overload": "+9.9E+37", "hang up": HANG_UP,
                             "endless": "7" * 200_000}[fault]
             return f"{volts(given):+.9E}"
         if query == "SYST:ERR?":
@@ -255,6 +256,8 @@ class CharacteriseTest(unittest.TestCase):
                  ("error", r'reports error -113,"Undefined header" after READ\?'),
                  # Shown escaped, never sent raw to the operator's terminal.
                  ("garbage", r'answered READ\? with "\\x1B\[2J\\x7F#garbage", not a reading'),
+                 ("nan", r'answered READ\? with "NAN", not a reading'),
+                 ("overload", r"is overloaded: the output is off its range"),
                  ("hang up", r"did not answer READ\?: the other end closed the connection"),
                  ("endless", r"did not answer READ\?: sent \d+ bytes without ending its line")]
         for fault, reason in cases:
