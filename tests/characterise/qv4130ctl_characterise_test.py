@@ -47,9 +47,13 @@ SUSPECT = "the readings do not follow the codes: is the meter on channel {}'s ou
 HANG_UP = object()
 
 
+class Drip(str):
+    """A reply sent a byte every half second, as a meter on a failing link might."""
+
+
 class LoopbackPeer:
     """A SCPI peer on 127.0.0.1 for one client: `answer` gives each line's reply
-    (None: none, HANG_UP: the peer hangs up)."""
+    (None: none, HANG_UP: the peer hangs up, a Drip: sent a byte at a time)."""
 
     def __init__(self, answer):
         self.answer = answer
@@ -69,9 +73,11 @@ class LoopbackPeer:
                 reply = self.answer(line.strip())
                 if reply is HANG_UP:
                     return
-                if reply is not None:
-                    stream.write(reply + "\n")
+                for part in ([] if reply is None else
+                             reply + "\n" if isinstance(reply, Drip) else [reply + "\n"]):
+                    stream.write(part)
                     stream.flush()
+                    time.sleep(0.5 if isinstance(reply, Drip) else 0)
 
     def close(self):
         self.thread.join(timeout=30)
@@ -80,8 +86,8 @@ class LoopbackPeer:
 
 def loopback_meter(volts, fault=None):
     """A meter whose n-th reading (from 1) is volts(n); at its 6th, `fault` strikes
-    as real meters fail: no answer, an error queued, garbage, not a number, off its
-    range, a hang-up, or a line without end."""
+    as real meters fail: no answer, an answer dripping in, an error queued, garbage,
+    not a number, off its range, a hang-up, or a line without end."""
     given, queued = 0, False
 
     def answer(line):
@@ -92,7 +98,8 @@ def loopback_meter(volts, fault=None):
             if given == 6 and fault:
                 queued = fault == "error"
                 if not queued:
-                    return {"silent": None, "garbage": "\x1b[2J\x7f#garbage", "nan": "NAN",
+                    return {"silent": None, "drip": Drip("+1.0E-3"),
+                            "garbage": "\x1b[2J\x7f#garbage", "nan": "NAN",
                             "overload": "+9.9E+37", "hang up": HANG_UP,
                             "endless": "7" * 200_000}[fault]
             return f"{volts(given):+.9E}"
@@ -253,6 +260,7 @@ class CharacteriseTest(unittest.TestCase):
 
     def test_a_meter_that_fails_ends_the_run_with_one_line(self):
         cases = [("silent", r"did not answer READ\?: no answer within 2000 ms"),
+                 ("drip", r"did not answer READ\?: no answer within 2000 ms"),
                  ("error", r'reports error -113,"Undefined header" after READ\?'),
                  # Shown escaped, never sent raw to the operator's terminal.
                  ("garbage", r'answered READ\? with "\\x1B\[2J\\x7F#garbage", not a reading'),
