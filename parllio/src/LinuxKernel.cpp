@@ -1,4 +1,4 @@
-#include "LinuxKernel.h"
+#include "SystemKernel.h"
 
 #include "Messages.h"
 #include "Patience.h"
@@ -15,7 +15,7 @@
 
 namespace parllio {
 
-int LinuxKernel::Open(const std::string& path) {
+int SystemKernel::Open(const std::string& path) {
     int fd;
     do {
         fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
@@ -23,19 +23,19 @@ int LinuxKernel::Open(const std::string& path) {
     return fd < 0 ? -errno : fd;
 }
 
-void LinuxKernel::Close(int fd) {
+void SystemKernel::Close(int fd) {
     ::close(fd);
 }
 
-int LinuxKernel::Ioctl(int fd, unsigned long request, void* argument) {
+int SystemKernel::Ioctl(int fd, unsigned long request, void* argument) {
     return ::ioctl(fd, request, argument) < 0 ? -errno : 0;
 }
 
-int LinuxKernel::Claim(int fd, std::chrono::milliseconds patience) {
+int SystemKernel::Claim(int fd, std::chrono::milliseconds patience) {
     return CallWithPatience(patience, [fd] { return ::ioctl(fd, PPCLAIM) < 0 ? -errno : 0; });
 }
 
-FileText LinuxKernel::ReadFile(const std::string& path) {
+FileText SystemKernel::ReadFile(const std::string& path) {
     // Not blocking, or a FIFO without a writer would hold the program forever.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -77,7 +77,7 @@ FileText LinuxKernel::ReadFile(const std::string& path) {
     return result;
 }
 
-std::vector<std::string> LinuxKernel::ListDirectory(const std::string& path, int& error) {
+std::vector<std::string> SystemKernel::ListDirectory(const std::string& path, int& error) {
     std::vector<std::string> names;
     const std::unique_ptr<DIR, int (*)(DIR*)> directory(::opendir(path.c_str()), ::closedir);
     if (!directory) {
@@ -94,7 +94,7 @@ std::vector<std::string> LinuxKernel::ListDirectory(const std::string& path, int
     return names;
 }
 
-void LinuxKernel::Tell(const std::string& line) {
+void SystemKernel::Tell(const std::string& line) {
     TellOperator(line);
 }
 

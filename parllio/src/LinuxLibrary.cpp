@@ -1,8 +1,8 @@
 #include "Library.h"
 
 #include "LibFtdi.h"
-#include "LinuxKernel.h"
 #include "PortBindings.h"
+#include "SystemKernel.h"
 
 #include <cstdlib>
 
@@ -10,7 +10,7 @@ namespace parllio {
 namespace {
 
 struct Library {
-    LinuxKernel kernel;
+    SystemKernel kernel;
     LibFtdi ftdi;
     PortBindings bindings{kernel, ftdi,
                           ConfigFiles(std::getenv("HOME"), std::getenv("PARLLIO_CONFIG"))};

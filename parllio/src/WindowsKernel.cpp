@@ -1,4 +1,4 @@
-#include "WindowsKernel.h"
+#include "SystemKernel.h"
 
 #include "Messages.h"
 #include "WindowsModules.h"
@@ -29,21 +29,21 @@ using File = std::unique_ptr<std::remove_pointer_t<HANDLE>, CloseFile>;
 
 } // namespace
 
-int WindowsKernel::Open(const std::string&) {
+int SystemKernel::Open(const std::string&) {
     return -ENODEV;
 }
 
-void WindowsKernel::Close(int) {}
+void SystemKernel::Close(int) {}
 
-int WindowsKernel::Ioctl(int, unsigned long, void*) {
+int SystemKernel::Ioctl(int, unsigned long, void*) {
     return -ENOTTY;
 }
 
-int WindowsKernel::Claim(int, std::chrono::milliseconds) {
+int SystemKernel::Claim(int, std::chrono::milliseconds) {
     return -ENODEV;
 }
 
-FileText WindowsKernel::ReadFile(const std::string& path) {
+FileText SystemKernel::ReadFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(Widened(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return {{}, Errno(GetLastError())};
@@ -82,13 +82,13 @@ FileText WindowsKernel::ReadFile(const std::string& path) {
     return result;
 }
 
-std::vector<std::string> WindowsKernel::ListDirectory(const std::string&, int& error) {
+std::vector<std::string> SystemKernel::ListDirectory(const std::string&, int& error) {
     // Only the kernel's list of printer ports is ever asked for; Windows has none.
     error = ENOENT;
     return {};
 }
 
-void WindowsKernel::Tell(const std::string& line) {
+void SystemKernel::Tell(const std::string& line) {
     TellOperator(line);
 }
 

@@ -3,7 +3,7 @@
 #include "D2xx.h"
 #include "DriverPortIo.h"
 #include "PortBindings.h"
-#include "WindowsKernel.h"
+#include "SystemKernel.h"
 #include "WindowsModules.h"
 
 namespace parllio {
@@ -36,7 +36,7 @@ std::vector<ConfigFile> WindowsConfigFiles(const std::wstring& folder) {
 
 struct Library {
     std::wstring folder = LibraryFolder();
-    WindowsKernel kernel;
+    SystemKernel kernel;
     D2xx ftdi{folder};
     DriverPortIo io{folder};
     PortBindings bindings{kernel, ftdi, WindowsConfigFiles(folder), IdleTick, &io};

@@ -4,7 +4,7 @@
 // ports and configuration files.
 #include "Ftdi.h"
 #include "Kernel.h"
-#include "LinuxKernel.h"
+#include "SystemKernel.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -146,7 +146,7 @@ struct FakeKernel final : Kernel {
             return {file->second, 0};
         }
         if (realFiles) {
-            return LinuxKernel().ReadFile(path);
+            return SystemKernel().ReadFile(path);
         }
         const FakePort* port = PortOf(path);
         if (port == nullptr) {
