@@ -11,7 +11,7 @@
 
 # Qt's modules the programs load; Qt Test's only the tests do, so it stays in
 # the build tree.
-set(qv4130_qt_dlls Core Gui Widgets Network OpenGL OpenGLWidgets Svg SvgWidgets Charts)
+set(qv4130_qt_dlls Core Gui Widgets Network OpenGL OpenGLWidgets Svg SvgWidgets)
 set(qv4130_qt_plugins platforms/qwindows platforms/qoffscreen styles/qwindowsvistastyle
                       imageformats/qico imageformats/qsvg iconengines/qsvgicon)
 set(qv4130_runtime_dlls libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
