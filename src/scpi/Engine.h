@@ -194,6 +194,9 @@ template <typename Device> void Engine<Device>::WatchConditions() {
         return;
     }
     const StatusConditions now = commands_.conditions(instrument_);
+    if (now == conditions_) {
+        return; // the usual case, looked at before every command
+    }
     for (std::size_t i = 0; i < commands_.events.size(); ++i) {
         const SharedEvent& event = commands_.events[i];
         if ((now.Of(event.reg) & ~conditions_.Of(event.reg) & event.bit) != 0) {
@@ -206,13 +209,15 @@ template <typename Device> void Engine<Device>::WatchConditions() {
 // The instrument's events since the session last ran a command, into its registers.
 template <typename Device> void Engine<Device>::Latch(Session& session) {
     WatchConditions();
-    for (std::size_t i = 0; i < commands_.events.size(); ++i) {
-        if (session.latched.counts[i] != events_.counts[i]) {
-            const SharedEvent& event = commands_.events[i];
-            session.Register(event.reg).event |= event.bit;
+    if (session.latched.total != events_.total) {
+        for (std::size_t i = 0; i < commands_.events.size(); ++i) {
+            if (session.latched.counts[i] != events_.counts[i]) {
+                const SharedEvent& event = commands_.events[i];
+                session.Register(event.reg).event |= event.bit;
+            }
         }
+        session.latched = events_;
     }
-    session.latched = events_;
     session.operation.condition = conditions_.operation;
     session.questionable.condition = conditions_.questionable;
 }

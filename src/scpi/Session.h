@@ -57,8 +57,12 @@ struct StatusRegister {
 inline constexpr std::size_t MaxSharedEvents = 4;
 struct SharedEvents {
     std::array<std::uint64_t, MaxSharedEvents> counts{};
+    std::uint64_t total = 0; // of every event: a session whose total is this one's has seen all
 
-    void Count(std::size_t event) { ++counts[event]; }
+    void Count(std::size_t event) {
+        ++counts[event];
+        ++total;
+    }
 };
 
 // The two SCPI status registers a shared event or condition shows in.
@@ -72,6 +76,7 @@ struct StatusConditions {
     std::uint16_t Of(RegisterName name) const {
         return name == RegisterName::Operation ? operation : questionable;
     }
+    bool operator==(const StatusConditions&) const = default;
 };
 
 // A shared event: the bit it sets in a register's event part.
