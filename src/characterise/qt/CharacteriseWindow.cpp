@@ -207,6 +207,7 @@ QWidget* CharacteriseWindow::BuildRunControls() {
     for (QPushButton* button : {saveCsv_, savePng_, saveSvg_}) {
         saves->addWidget(button);
     }
+    saveSvg_->setVisible(LinearityPlots::CanSaveSvg());
     layout->addLayout(saves);
     connect(start_, &QPushButton::clicked, this, &CharacteriseWindow::StartRun);
     connect(stop_, &QPushButton::clicked, this, &CharacteriseWindow::StopRun);

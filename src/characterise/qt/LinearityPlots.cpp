@@ -9,9 +9,7 @@
 
 #include <QBuffer>
 #include <QLabel>
-#include <QPainter>
 #include <QPixmap>
-#include <QSvgGenerator>
 #include <QVBoxLayout>
 
 namespace qv4130::characterise {
@@ -128,25 +126,6 @@ bool LinearityPlots::SavePng(const QString& path) {
     const QPixmap image = grab();
     Smooth(false);
     return image.save(&buffer, "PNG") && SaveWhole(path, bytes);
-}
-
-bool LinearityPlots::SaveSvg(const QString& path) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(size());
-    svg.setViewBox(rect());
-    svg.setTitle(QStringLiteral("QV4130 linearity"));
-    QPainter painter;
-    if (!painter.begin(&svg)) {
-        return false;
-    }
-    Smooth(true);
-    render(&painter);
-    Smooth(false);
-    painter.end();
-    return SaveWhole(path, bytes);
 }
 
 } // namespace qv4130::characterise

@@ -35,6 +35,8 @@ public:
     // not be written.
     bool SavePng(const QString& path);
     bool SaveSvg(const QString& path);
+    // Whether this build writes SVG (its Qt has Qt Svg).
+    static bool CanSaveSvg();
 
     // The plots drawn unseen at `size`, for a program without a window.
     static bool SavePng(const Linearity& result, const RunRecord& record, const QString& path,
