@@ -47,6 +47,12 @@ def send_until_reset(client, text):
         client.sendall(text.encode())
 
 
+def ask(client, line):
+    """One line to a SCPI server; its one line of replies."""
+    client.sendall(line.encode() + b"\n")
+    return client.makefile("rb").readline().decode().strip()
+
+
 class CommandLineTest(unittest.TestCase):
     def test_commands_and_exit_statuses(self):
         cases = [
@@ -181,9 +187,12 @@ class BrokenPipeTest(unittest.TestCase):
     """Output nobody reads any more (`2>&1 | head -1` done) is lost, and nothing else."""
 
     def test_a_server_outlives_the_reader_of_its_output(self):
-        servers = [[CTL, "--virtual-board", "serve", "--listen", "127.0.0.1:0"]]
+        # Both programs serve the board and its simulated meter, which reads that
+        # same board: the windows' one in qv4130 (ProgramOnTheDesktop drives both).
+        served = ["--virtual-board", "--listen", "127.0.0.1:0", "--meter-listen", "127.0.0.1:0"]
+        servers = [[CTL, *served[:1], "serve", *served[1:]]]
         if os.environ.get("QV4130"):
-            servers.append([os.environ["QV4130"], "--virtual-board", "--listen", "127.0.0.1:0"])
+            servers.append([os.environ["QV4130"], *served])
         soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
         if soft < 2048 <= hard:
             resource.setrlimit(resource.RLIMIT_NOFILE, (2048, hard))
@@ -197,26 +206,37 @@ class BrokenPipeTest(unittest.TestCase):
                 self.addCleanup(server.wait, 10)
                 self.addCleanup(server.kill)
                 os.close(writing)
-                with os.fdopen(reading, encoding="ascii") as output:
-                    port = None
-                    for _ in range(20):
-                        self.assertTrue(select.select([output], [], [], 30)[0], "it never listened")
-                        port = re.search(r"serving SCPI on 127\.0\.0\.1:(\d+)$", output.readline())
-                        if port:
-                            break
-                    output.close()
-                    with contextlib.ExitStack() as stack:
-                        clients = [stack.enter_context(socket.create_connection(
-                            ("127.0.0.1", int(port.group(1))), timeout=10)) for _ in range(501)]
-                        # The 501st is told so and let go, and the server says so
-                        # on standard error, whose reader is gone.
-                        self.assertEqual(clients[-1].makefile("rb").read(), b'-300,"Device-specific '
-                                         b'error;too many clients, try again later"\n')
-                        clients[0].sendall(b"*OPC?\n")
-                        self.assertEqual(clients[0].recv(10), b"1\n")
-                    self.assertIsNone(server.poll(), "it died")
-                    server.terminate()
-                    self.assertEqual(server.wait(10), 0)
+                # Both listening lines, read from the pipe itself: a buffered reader may
+                # hold the second while select() waits on the pipe.
+                printed, deadline, listening = b"", time.monotonic() + 30, []
+                while len(listening) < 2:
+                    left = deadline - time.monotonic()
+                    self.assertTrue(left > 0 and select.select([reading], [], [], left)[0],
+                                    "it never listened")
+                    printed += os.read(reading, 4096) or self.fail("it ended before it listened")
+                    listening = re.findall(rb"( \(simulated meter\))?: serving SCPI on "
+                                           rb"127\.0\.0\.1:(\d+)\n", printed)
+                os.close(reading)
+                ports = {bool(meter): int(port) for meter, port in listening}
+                with contextlib.ExitStack() as stack:
+                    def connect(meter=False):
+                        return stack.enter_context(socket.create_connection(
+                            ("127.0.0.1", ports[meter]), timeout=10))
+                    board, meter = connect(), connect(meter=True)
+                    # Full scale on the meter, then 0 V with the chip powered down.
+                    self.assertEqual(ask(board, "SOUR:CHAN1:CODE 4095;OUTP?"), "1")
+                    self.assertGreater(float(ask(meter, "ROUT:CLOS (@1);MEAS:VOLT:DC?")), 2.4)
+                    self.assertEqual(ask(board, "OUTP OFF;OUTP?"), "0")
+                    self.assertEqual(float(ask(meter, "READ?")), 0.0)
+                    clients = [connect() for _ in range(500)]
+                    # The 501st is told so and let go, and the server says so
+                    # on standard error, whose reader is gone.
+                    self.assertEqual(clients[-1].makefile("rb").read(), b'-300,"Device-specific '
+                                     b'error;too many clients, try again later"\n')
+                    self.assertEqual(ask(board, "*OPC?"), "1")
+                self.assertIsNone(server.poll(), "it died")
+                server.terminate()
+                self.assertEqual(server.wait(10), 0)
 
     def test_a_command_whose_output_is_not_taken_fails(self):
         reading, writing = os.pipe()
@@ -308,46 +328,6 @@ class ConnectTest(unittest.TestCase):
                 result = ctl("--connect", f"127.0.0.1:{peer.getsockname()[1]}", "scpi", "*IDN?")
                 self.assertEqual((result.returncode, result.stdout), (status, shown))
                 self.assertTrue(result.stderr.endswith(told), result.stderr)
-
-
-@unittest.skipUnless(os.environ.get("QV4130"), "the windowed program is not built")
-class ProgramServerTest(unittest.TestCase):
-    def test_a_client_powers_down_the_board_the_windows_use(self):
-        # That it is the windows' board: ProgramOnTheDesktop drives both.
-        program = subprocess.Popen(
-            [os.environ["QV4130"], "--virtual-board", "--listen", "127.0.0.1:0",
-             "--meter-listen", "127.0.0.1:0"],
-            stdout=subprocess.PIPE, env={**os.environ, "QT_QPA_PLATFORM": "offscreen"})
-        self.addCleanup(program.wait, 10)
-        self.addCleanup(program.terminate)
-        # Both listening lines, read from the pipe itself: a buffered reader may
-        # hold the second while select() waits on the pipe.
-        fd, printed, deadline = program.stdout.fileno(), b"", time.monotonic() + 30
-        while printed.count(b"\n") < 2:
-            left = deadline - time.monotonic()
-            self.assertTrue(left > 0 and select.select([fd], [], [], left)[0], "it never listened")
-            printed += os.read(fd, 4096) or self.fail("it ended before it listened")
-        ports = {}
-        for listening in printed.decode().splitlines()[:2]:
-            port = re.search(r"^qv4130( \(simulated meter\))?: serving SCPI on 127\.0\.0\.1:(\d+)$",
-                             listening.strip())
-            self.assertIsNotNone(port, listening)
-            ports["meter" if port.group(1) else "board"] = int(port.group(2))
-        with socket.create_connection(("127.0.0.1", ports["board"]), timeout=10) as client, \
-                socket.create_connection(("127.0.0.1", ports["meter"]), timeout=10) as meter:
-            replies = client.makefile("r", encoding="ascii")
-            readings = meter.makefile("r", encoding="ascii")
-            client.sendall(b"SOUR:CHAN1:CODE 4095;OUTP?\n")
-            self.assertEqual(replies.readline().strip(), "1")
-            # The meter reads the board the windows drive: full scale, then 0 V powered down.
-            meter.sendall(b"ROUT:CLOS (@1);MEAS:VOLT:DC?\n")
-            self.assertGreater(float(readings.readline()), 2.4)
-            client.sendall(b"OUTP OFF;OUTP?\n")
-            self.assertEqual(replies.readline().strip(), "0")
-            meter.sendall(b"READ?\n")
-            self.assertEqual(float(readings.readline()), 0.0)
-        program.terminate()
-        self.assertEqual(program.wait(10), 0)
 
 
 if __name__ == "__main__":
