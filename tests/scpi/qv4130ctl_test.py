@@ -57,8 +57,6 @@ class CommandLineTest(unittest.TestCase):
     def test_commands_and_exit_statuses(self):
         cases = [
             (["--virtual-board", "--port", "LPT2", "scpi", "syst:port?;*opc?"], 0, "LPT2\n1\n"),
-            (["--virtual-board", "power", "off", "write", "1", "1"], 1, "powered down"),
-            (["--virtual-board", "scpi", "SOUR:CHAN5:CODE 4096"], 1, '-222,"Data out of range"'),
             (["--virtual-board", "run", "/nonexistent/script"], 1,
              "can't read /nonexistent/script: No such file or directory"),
             (["--virtual-board", "write", "16", "1"], 2,
@@ -257,20 +255,26 @@ class ConnectTest(unittest.TestCase):
     def test_the_same_output_and_board_state_as_here(self):
         script = ("# channel 4 to 16\nOUTP ON # comment\n\nSOUR:CHAN4:CODE #H10 # hex, then a comment\n"
                   "SOUR:CHAN4:CODE?\r\nFOO\nOUTP OFF\n")
+        # Each with what it shows here, which its commands' lines to the board make.
         cases = [
-            ["write", "5", "0xA00", "step", "5", "-10", "status"],
-            ["scpi", "*IDN?;SOUR:CHAN2:CODE 7;SOUR:CHAN2:CODE?", "sweep", "status"],
-            ["run", "-", "status"],
-            ["scpi", "SOUR:CHAN3:CODE?;SOUR:CHAN5:CODE 4096", "status"],
-            ["power", "off", "step", "1", "1"],
-            ["power", "off", "status", "power", "on", "status"],
+            (["write", "5", "0xA00", "step", "5", "-10", "status", "reset", "status"], 0,
+             r"channel 5: 2550\n.*channel 5: 0\n"),
+            (["scpi", "*IDN?;SOUR:CHAN2:CODE 7;SOUR:CHAN2:CODE?", "sweep", "status"], 0,
+             r"\n7\n.*channel 2: 3072\n"),
+            # It stops at its first error, which names the line.
+            (["run", "-", "status"], 1,
+             r'^16\nqv4130ctl: standard input, line 6: -113,"Undefined header"\n$'),
+            (["scpi", "SOUR:CHAN3:CODE?;SOUR:CHAN5:CODE 4096", "status"], 1,
+             r'^0\nqv4130ctl: scpi: -222,"Data out of range"\n$'),
+            (["power", "off", "step", "1", "1"], 1,
+             "^qv4130ctl: step: the chip is powered down; power it on first\n$"),
+            (["power", "off", "status", "power", "on", "status"], 0, r"output: off\n.*output: on\n"),
         ]
-        for arguments in cases:
+        for arguments, status, shown in cases:
             with self.subTest(arguments=arguments):
                 here = ctl("--virtual-board", *arguments, stdin=script)
-                if arguments[0] == "run":  # it stops at its first error, which names the line
-                    self.assertEqual((here.returncode, here.stdout, here.stderr), (1, "16\n",
-                                     'qv4130ctl: standard input, line 6: -113,"Undefined header"\n'))
+                self.assertEqual(here.returncode, status, here.stderr)
+                self.assertRegex(here.stdout + here.stderr, re.compile(shown, re.S))
                 # The served board back to a fresh process's state first.
                 self.assertEqual(ctl("--connect", self.address, "reset", "power", "on")
                                  .returncode, 0)
