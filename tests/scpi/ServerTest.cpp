@@ -1,6 +1,7 @@
 // The SCPI server over real loopback sockets: several clients, bad input,
 // clients that flood, never read, half-close or come in a burst, and a process
 // out of descriptors.
+#include "qv4130/FileDescriptor.h"
 #include "scpi/qt/ScpiServer.h"
 #include "support/RecordingPortLibrary.h"
 
@@ -59,43 +60,35 @@ public:
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::connect(fd_.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
         if (waitConnected) {
             EXPECT_TRUE(WaitFor([this] { return Connected(); }));
         }
     }
-    ~Client() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Client(const Client&) = delete;
-    Client& operator=(const Client&) = delete;
 
     bool Connected() const {
         sockaddr_storage peer{};
         socklen_t length = sizeof peer;
-        return ::getpeername(fd_, reinterpret_cast<sockaddr*>(&peer), &length) == 0;
+        return ::getpeername(fd_.Get(), reinterpret_cast<sockaddr*>(&peer), &length) == 0;
     }
     // All of `bytes`, running the event loop whenever the socket is full.
     void Send(std::string_view bytes) {
         EXPECT_TRUE(WaitFor([&] {
-            const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-            bytes.remove_prefix(sent > 0 ? static_cast<std::size_t>(sent) : 0);
+            bytes.remove_prefix(TrySend(bytes));
             return bytes.empty();
         }));
     }
     // What a send of `bytes` took now, without waiting.
     std::size_t TrySend(std::string_view bytes) {
-        const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        const ssize_t sent = ::send(fd_.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
         return sent > 0 ? static_cast<std::size_t>(sent) : 0;
     }
-    void ShutDownSending() { ::shutdown(fd_, SHUT_WR); }
+    void ShutDownSending() { ::shutdown(fd_.Get(), SHUT_WR); }
     // Closes at once, its unsent bytes dropped: the server sees a reset.
     void Abort() {
         const linger now{1, 0};
-        ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &now, sizeof now);
-        ::close(std::exchange(fd_, -1));
+        ::setsockopt(fd_.Get(), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+        fd_.Close();
     }
     // The next line, without its newline; empty when the server closed first.
     std::string Reply(int patience = Patience) {
@@ -119,7 +112,7 @@ private:
     bool Fill() {
         char buffer[4096];
         for (;;) {
-            const ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
+            const ssize_t got = ::recv(fd_.Get(), buffer, sizeof buffer, 0);
             if (got <= 0) {
                 return got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
             }
@@ -127,7 +120,7 @@ private:
         }
     }
 
-    int fd_;
+    FileDescriptor fd_;
     std::string received_;
 };
 
