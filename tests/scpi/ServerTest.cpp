@@ -1,6 +1,6 @@
 // The SCPI server over real loopback sockets: several clients, bad input,
-// clients that flood, never read, half-close or come in a burst, and a process
-// out of descriptors.
+// clients that flood, never read or half-close, and a process out of
+// descriptors. (A burst of clients and one too many: qv4130ctl_test.py.)
 #include "qv4130/FileDescriptor.h"
 #include "scpi/qt/ScpiServer.h"
 #include "support/RecordingPortLibrary.h"
@@ -195,13 +195,15 @@ TEST_F(ScpiServerTest, BadInputSendsNothingAndTheServerGoesOn) {
         client.Send("SYST:ERR?;*ESR?\n");
         EXPECT_EQ(client.Reply(), error);
     }
-    // A client gone in the middle of a line leaves nothing behind.
+    // A client gone in the middle of a line leaves nothing behind, its socket closed at once.
+    const std::size_t descriptors = OpenDescriptors();
     {
         Client leaving(server.Port());
         leaving.Send("SOUR:CHAN5:CODE 2560");
         ASSERT_TRUE(Connected(2));
     }
     ASSERT_TRUE(Connected(1));
+    EXPECT_EQ(OpenDescriptors(), descriptors);
     client.Send("*OPC?\n");
     EXPECT_EQ(client.Reply(), "1");
     EXPECT_TRUE(port.calls.empty());
@@ -311,40 +313,6 @@ TEST_F(ScpiServerTest, AFloodingClientHoldsUpNoOtherAndGoneHasItsLinesDropped) {
     const std::size_t calls = port.calls.size();
     WaitFor([] { return false; }, 100);
     EXPECT_EQ(port.calls.size(), calls);
-}
-
-TEST_F(ScpiServerTest, ABurstOfConnectsIsTakenAtOnceAndEveryClientServed) {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_NOFILE, &limit);
-    if (limit.rlim_cur < 2048 && limit.rlim_max >= 2048) {
-        limit.rlim_cur = 2048;
-        ::setrlimit(RLIMIT_NOFILE, &limit);
-    }
-    const std::size_t before = OpenDescriptors();
-    std::vector<std::unique_ptr<Client>> clients;
-    for (int i = 0; i < 500; ++i) {
-        clients.push_back(std::make_unique<Client>(server.Port(), false));
-    }
-    // The kernel completes each handshake while the listen queue has room; a
-    // SYN it drops is retried only a second later.
-    QElapsedTimer burst;
-    burst.start();
-    for (const auto& client : clients) {
-        while (!client->Connected() && burst.elapsed() < 500) {
-            ::usleep(1000);
-        }
-        ASSERT_TRUE(client->Connected());
-    }
-    for (const auto& client : clients) {
-        client->Send("*OPC?\n");
-    }
-    for (const auto& client : clients) {
-        ASSERT_EQ(client->Reply(), "1");
-    }
-    ASSERT_TRUE(Connected(500));
-    clients.clear();
-    ASSERT_TRUE(Connected(0));
-    EXPECT_EQ(OpenDescriptors(), before);
 }
 
 TEST_F(ScpiServerTest, OutOfDescriptorsTheServerWaitsWithoutSpinningAndGoesOn) {
