@@ -1,15 +1,10 @@
-// qv4130ctl's commands are the lines of their rows of the SCPI command table;
-// both programs' manual pages tell of every option their help declares, and the
+// Both programs' manual pages tell of every option their help declares, and the
 // manual page's and the documentation's SCPI command lists are the tables'.
-// (What the commands print and their exit statuses: qv4130ctl_test.py.)
+// (What the commands send, print and exit with: qv4130ctl_test.py.)
 #include "ctl/CtlArguments.h"
 #include "app/ProgramOptions.h"
-#include "board/Board.h"
-#include "ctl/BoardStatus.h"
 #include "scpi/CommandHelp.h"
-#include "scpi/Interpreter.h"
 #include "virtualboard/MeterCommands.h"
-#include "virtualboard/VirtualBoard.h"
 
 #include <gtest/gtest.h>
 
@@ -19,37 +14,6 @@
 
 namespace qv4130::ctl {
 namespace {
-
-TEST(CtlArguments, EachCommandIsALineOfItsRowThatTheInterpreterTakes) {
-    const struct {
-        std::vector<std::string_view> words;
-        std::string line;
-        std::optional<scpi::Error> refusal; // the row's rule, not the parser, checks ranges
-    } rows[] = {
-        {{"write", "5", "0xA00"}, "SOUR:CHAN5:CODE 2560", {}},
-        {{"step", "5", "-101"}, "SOUR:CHAN5:STEP -101", {}},
-        {{"power", "off"}, "OUTP OFF", {}},
-        {{"power", "on"}, "OUTP ON", {}},
-        {{"reset"}, "*RST", {}},
-        {{"sweep"}, "DIAG:SWE", {}},
-        {{"status"}, StatusQuery(), {}},
-        {{"write", "16", "1"}, "SOUR:CHAN16:CODE 1", scpi::Error::HeaderSuffixOutOfRange},
-        {{"write", "5", "0x1000"}, "SOUR:CHAN5:CODE 4096", scpi::Error::DataOutOfRange},
-        {{"step", "1", "128"}, "SOUR:CHAN1:STEP 128", scpi::Error::DataOutOfRange},
-    };
-    VirtualBoard port;
-    SharedState state{.PortAddress = Lpt1Address, .DevicePowered = 1};
-    Board board(port, state);
-    scpi::Interpreter interpreter(board);
-    for (const auto& row : rows) {
-        const auto parsed = ParseArguments(row.words);
-        ASSERT_TRUE(parsed.Ok()) << parsed.Error();
-        const std::string& line = parsed->commands.at(0).text;
-        EXPECT_EQ(line, row.line);
-        std::vector<std::string> replies;
-        EXPECT_EQ(interpreter.ExecuteLine(line, replies), row.refusal) << line;
-    }
-}
 
 std::string SourceFile(const std::string& path) {
     std::ifstream in(std::string(QV4130_SOURCE_DIR) + "/" + path);

@@ -25,14 +25,7 @@ std::pair<Events, std::size_t> Frame(const std::vector<std::string>& chunks) {
 
 TEST(LineFramer, CutsLinesAndDropsTheOverlongOnesWhole) {
     const std::tuple<const char*, std::vector<std::string>, Events, std::size_t> cases[] = {
-        {"lines across reads, CR LF or LF",
-         {"A\r\nB", "C\n\n", "D"},
-         {
-             "A",
-             "BC",
-             "",
-         },
-         1},
+        {"lines across reads, CR LF or LF", {"A\r\nB", "C\n\n", "D"}, {"A", "BC", ""}, 1},
         {"the limit itself fits, a CR besides", {"1234\r\n", "1234\n"}, {"1234", "1234"}, 0},
         {"over the limit in one read", {"12345\nok\n"}, {"<overlong>", "ok"}, 0},
         {"over the limit across reads, once",
