@@ -296,7 +296,7 @@ class UsbTmcMeterTest(GuestTest):
                  # The driver takes no time-out under 100 ms: 50 asked, 100 used.
                  ("meter-short", "meter /dev/usbtmc0 did not answer READ?: no answer within "
                   "100 ms; 0 codes kept"),
-                 ("meter-error", 'meter /dev/usbtmc0 reports error -222,"Data out of range" '
+                 ("meter-error", 'meter /dev/usbtmc0 reports error -113,"Undefined header" '
                   "after CONF:VOLT:DC")]
         for name, message in cases:
             with self.subTest(case=name):
