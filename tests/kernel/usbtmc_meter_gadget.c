@@ -159,9 +159,6 @@ static void AnswerControl(int ep0, const struct usb_ctrlrequest* setup) {
         }
         return;
     }
-    char name[32];
-    snprintf(name, sizeof name, "request %u", setup->bRequest);
-    Log("control", name);
     data[0] = StatusSuccess;
     if (setup->bRequest == GetCapabilities) {
         data[2] = 0x00; // bcdUSBTMC 1.00
