@@ -9,7 +9,7 @@
 
 #include <pthread.h>
 
-enum { SetBitMode = 0x0B, PollModemStatus = 0x05, GetLatencyTimer = 0x0A };
+enum { SetBitMode = 0x0B };
 
 static FILE* logFile;
 static pthread_mutex_t logLock = PTHREAD_MUTEX_INITIALIZER;
@@ -41,13 +41,9 @@ static void* TakeBulkOut(void* endpoint) {
 static void AnswerControl(int ep0, const struct usb_ctrlrequest* setup) {
     unsigned char data[256] = {0};
     const size_t length = setup->wLength < sizeof data ? setup->wLength : sizeof data;
+    // What the host asks of the chip (the serial driver its latency timer) is
+    // answered with zeros, which it takes as they are.
     if (setup->bRequestType & USB_DIR_IN) {
-        if (setup->bRequest == PollModemStatus) {
-            data[0] = 0x01; // the modem status bits FTDI chips report when idle
-            data[1] = 0x60; // transmitter empty
-        } else if (setup->bRequest == GetLatencyTimer) {
-            data[0] = 16;
-        }
         if (write(ep0, data, length) < 0) {
             perror("ftdi_gadget: control reply");
         }

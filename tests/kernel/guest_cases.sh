@@ -39,10 +39,6 @@ as() {
 }
 
 as operator write qv4130ctl write 5 0xA00
-as operator step qv4130ctl step 5 -60 step 5 127
-as operator power qv4130ctl power off power on
-as operator reset qv4130ctl reset
-as operator sweep qv4130ctl sweep
 as operator program qv4130 /SS
 as operator lpt2 qv4130ctl --port LPT2 write 5 0xA00
 as outsider outsider qv4130ctl write 5 0xA00
@@ -85,7 +81,6 @@ plug() {
 plug
 serial_driver="ls /sys/bus/usb/drivers/ftdi_sio | grep -c :" # devices bound to it
 as operator usb-write "$serial_driver; qv4130ctl write 5 0xA00; s=\$?; $serial_driver; exit \$s"
-as operator usb-sweep qv4130ctl sweep
 echo 'LPT1 = ftdi:serial=FT4ABC12' >/tmp/parllio.conf
 as operator usb-conf PARLLIO_CONFIG=/tmp/parllio.conf qv4130ctl write 5 0xA00
 chmod 600 /dev/bus/usb/001/002

@@ -4,8 +4,8 @@
 // and makes /dev/usbtmc0. It speaks the class's bulk protocol (each message
 // behind a 12-byte header carrying bTag and its complement, the size and the
 // end-of-message bit) and answers the class requests on the control endpoint.
-// As a meter it knows *IDN?, *CLS, CONF:VOLT:DC, VOLT:DC:NPLC, READ?,
-// MEAS:VOLT:DC? and SYST:ERR?; its k-th reading since *CLS is 0.3125 * (k - 1)
+// As a meter it knows *IDN?, *CLS, CONF:VOLT:DC, READ? and SYST:ERR?; any other
+// command is an error in its queue. Its k-th reading since *CLS is 0.3125 * (k - 1)
 // volts, what a 2.5 V board puts out stepped by 512 codes, so a test knows what
 // a run must have read and the readings follow the codes. It logs one line each:
 //   "scpi COMMAND" for each message taken, "reply TEXT" for each answer sent,
@@ -13,8 +13,8 @@
 //   usbtmc_meter_gadget FUNCTIONFS_DIR LOG [MODE]
 // MODE: "normal"; "split", every answer sent in transfers of at most 8 bytes,
 // the last one alone marked end-of-message, as a meter with a small output
-// buffer does; "silent", READ? and MEAS:VOLT:DC? never answered; "error",
-// CONF:VOLT:DC puts -222,"Data out of range" in the error queue.
+// buffer does; "silent", READ? never answered; "error", CONF:VOLT:DC an
+// error too, as a meter without that function reports it.
 #include "ffs_function.h"
 
 #include <pthread.h>
@@ -25,17 +25,8 @@
 
 enum { HeaderSize = 12, DevDepMsgOut = 1, RequestDevDepMsgIn = 2, DevDepMsgIn = 2 };
 enum { EndOfMessage = 0x01 };
-// The class requests, and the status a request answers with.
-enum {
-    InitiateAbortBulkOut = 1,
-    CheckAbortBulkOutStatus = 2,
-    InitiateAbortBulkIn = 3,
-    CheckAbortBulkInStatus = 4,
-    InitiateClear = 5,
-    CheckClearStatus = 6,
-    GetCapabilities = 7,
-    StatusSuccess = 0x01,
-};
+// The class requests that answer more than their status, and that status.
+enum { InitiateAbortBulkIn = 3, GetCapabilities = 7, StatusSuccess = 0x01 };
 
 static FILE* logFile;
 static pthread_mutex_t logLock = PTHREAD_MUTEX_INITIALIZER;
@@ -77,17 +68,13 @@ static void Execute(char* command) {
     } else if (Is(command, "SYST:ERR?")) {
         Answer(errorQueue != NULL ? errorQueue : "+0,\"No error\"");
         errorQueue = NULL;
-    } else if (Is(command, "READ?") || Is(command, "MEAS:VOLT:DC?")) {
+    } else if (Is(command, "READ?")) {
         if (strcmp(mode, "silent") != 0) {
             char text[32];
             snprintf(text, sizeof text, "%+.8E", 0.3125 * readings++);
             Answer(text);
         }
-    } else if (Is(command, "CONF:VOLT:DC")) {
-        if (strcmp(mode, "error") == 0) {
-            errorQueue = "-222,\"Data out of range\"";
-        }
-    } else if (!Is(command, "VOLT:DC:NPLC")) {
+    } else if (!Is(command, "CONF:VOLT:DC") || strcmp(mode, "error") == 0) {
         errorQueue = "-113,\"Undefined header\"";
     }
 }
@@ -172,9 +159,6 @@ static void AnswerControl(int ep0, const struct usb_ctrlrequest* setup) {
         }
         return;
     }
-    char name[32];
-    snprintf(name, sizeof name, "request %u", setup->bRequest);
-    Log("control", name);
     data[0] = StatusSuccess;
     if (setup->bRequest == GetCapabilities) {
         data[2] = 0x00; // bcdUSBTMC 1.00
@@ -187,23 +171,13 @@ static void AnswerControl(int ep0, const struct usb_ctrlrequest* setup) {
     }
 }
 
-static int KnownMode(const char* name) {
-    static const char* const modes[] = {"normal", "split", "silent", "error"};
-    for (size_t i = 0; i < sizeof modes / sizeof modes[0]; ++i) {
-        if (strcmp(name, modes[i]) == 0) {
-            return 1;
-        }
-    }
-    return 0;
-}
-
 int main(int argc, char** argv) {
     if (argc == 4) {
         mode = argv[3];
     }
-    if ((argc != 3 && argc != 4) || !KnownMode(mode)) {
-        fprintf(stderr, "usage: usbtmc_meter_gadget FUNCTIONFS_DIR LOG "
-                        "[normal|split|silent|error]\n");
+    if (argc != 3 && argc != 4) {
+        fprintf(stderr,
+                "usage: usbtmc_meter_gadget FUNCTIONFS_DIR LOG [normal|split|silent|error]\n");
         return 2;
     }
     // USB-TMC without the USB488 subclass: class 0xFE, subclass 3 (test and
