@@ -97,7 +97,7 @@ class ProgramOnTheDesktop(unittest.TestCase):
                 self.assertEqual(codes, [str(code) for code in range(256)])
 
                 program.process.send_signal(signal.SIGTERM)
-                program.ended()
+                self.assertEqual(program.ended(), 0)
                 words = decoded_words(program.trace)
                 run = [w for w in words if (w >> 12) & 0xF == CHANNEL]
                 self.assertEqual(run[1:257], [word(CHANNEL, code) for code in range(256)])
@@ -128,7 +128,7 @@ class ProgramOnTheDesktop(unittest.TestCase):
                     program.click("Quit")
                 else:
                     program.process.send_signal(how)
-                program.ended()
+                self.assertEqual(program.ended(), 0)
                 run = [w for w in decoded_words(program.trace) if (w >> 12) & 0xF == CHANNEL]
                 self.assertGreater(len(run), 2)
                 self.assertEqual(run[-1], word(CHANNEL, END_CODE))
