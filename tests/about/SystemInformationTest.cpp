@@ -9,12 +9,13 @@ namespace qv4130::test {
 namespace {
 
 // Each case is a pair of registry values and what starting System Information
-// then does: the host calls in order, and whether the one message is shown.
+// then does: the host calls in order, and whether the one message is shown. How
+// each kind of value reads, up to the buffer's end, is tests/windows' on Wine's
+// own registry.
 TEST(StartSysInfo, StartsTheToolFromEitherLocationOrShowsTheOneMessage) {
     const std::string first = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
     const std::string second = "SOFTWARE\\Microsoft\\Shared Tools Location";
     const std::string tools = "C:\\Tools\\msinfo32.exe", inFolder = "C:\\MSInfo\\MSINFO32.EXE";
-    const std::string x1023(1023, 'x');
     // A lookup opens its key below HKEY_LOCAL_MACHINE asking for KEY_ALL_ACCESS, then,
     // if it opens, reads the value into 1024 bytes and closes the key.
     const auto open = [](const std::string& key) {
@@ -38,15 +39,11 @@ TEST(StartSysInfo, StartsTheToolFromEitherLocationOrShowsTheOneMessage) {
         // a text value is used whole, with its closing NUL or without.
         {Text(tools), folder, r1 + start(tools)},
         {Text(tools, false), folder, r1 + start(tools)},
-        {Text(x1023), folder, r1 + start(x1023), true},
-        // A value too long for the buffer counts as missing.
-        {Text(x1023 + "y"), folder, r1 + fromFolder},
         // Whatever else the first location gives, the second is never tried.
         {Text("C:\\Gone.exe"), folder, r1 + start("C:\\Gone.exe"), true},
         {StoredValue{RegSz, {}}, folder, r1, true},
         {otherType, folder, r1 + start(""), true},
         {StoredValue{RegDword, {0xC3, 0xB2, 0xA1, 0}}, folder, r1 + start("&hA1B2C3"), true},
-        {StoredValue{RegDword, {2, 1, 0, 0x80}}, folder, r1 + start("&h80000102"), true},
         // The second location names the folder that holds the program file.
         {none, folder, open(first) + fromFolder},
         {none, Text("C:\\X"), open(first) + r2 + "file C:\\X\\MSINFO32.EXE; ", true},

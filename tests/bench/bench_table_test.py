@@ -25,26 +25,22 @@ def rows_by_measure(*entries):
 
 
 class CollectTest(unittest.TestCase):
-    def test_picks_the_median_of_repetitions_in_cpu_time(self):
+    def test_picks_the_median_of_repetitions_in_cpu_time_with_its_counters(self):
         cases = [
             ("median aggregate beats mean and single runs",
-             [run("BM_X", 900), aggregate("BM_X", "mean", 500), aggregate("BM_X", "median", 300),
-              aggregate("BM_X", "stddev", 7)], 300),
-            ("median of single runs", [run("BM_X", 5), run("BM_X", 1), run("BM_X", 3)], 3),
-            ("time units become ns", [run("BM_X", 2.5, "ms")], 2.5e6),
+             [run("BM_X", 900, heap_bytes=1.0), aggregate("BM_X", "median", 300, heap_bytes=20.0),
+              aggregate("BM_X", "mean", 500, heap_bytes=10.0), aggregate("BM_X", "stddev", 7)],
+             300, {"heap_bytes": 20.0}),
+            ("median of single runs", [run("BM_X", 5), run("BM_X", 1), run("BM_X", 3)], 3, {}),
+            ("time units become ns", [run("BM_X", 2.5, "ms")], 2.5e6, {}),
             ("failed runs are left out",
-             [run("BM_X", 4), {**run("BM_X", 1e9), "error_occurred": True}], 4),
+             [run("BM_X", 4), {**run("BM_X", 1e9), "error_occurred": True}], 4, {}),
         ]
-        for label, entries, expected in cases:
+        for label, entries, expected, counters in cases:
             with self.subTest(label):
                 result = bench_table.collect([{"benchmarks": entries}])["BM_X"]
                 self.assertAlmostEqual(result.cpu_ns, expected)
-
-    def test_counters_follow_the_chosen_run(self):
-        result = bench_table.collect([{"benchmarks": [
-            aggregate("BM_X", "mean", 1, heap_bytes=10.0),
-            aggregate("BM_X", "median", 1, heap_bytes=20.0)]}])["BM_X"]
-        self.assertEqual(result.counters, {"heap_bytes": 20.0})
+                self.assertEqual(result.counters, counters)
 
     def test_a_program_with_every_benchmark_filtered_out_adds_nothing(self):
         with tempfile.TemporaryDirectory() as folder:

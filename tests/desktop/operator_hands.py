@@ -94,7 +94,9 @@ class Program:
         self.folder.cleanup()
 
     def ended(self, patience=PATIENCE):
-        return wait_for("the program to end", lambda: self.process.poll() is not None, patience)
+        """Its exit status, once it has ended."""
+        wait_for("the program to end", lambda: self.process.poll() is not None, patience)
+        return self.process.returncode
 
     # The accessibility tree: the program's own application object.
     def application(self):

@@ -97,7 +97,7 @@ class ProgramOnTheDesktop(unittest.TestCase):
                 self.assertEqual(codes, [str(code) for code in range(256)])
 
                 program.process.send_signal(signal.SIGTERM)
-                program.ended()
+                self.assertEqual(program.ended(), 0)
                 words = decoded_words(program.trace)
                 run = [w for w in words if (w >> 12) & 0xF == CHANNEL]
                 self.assertEqual(run[1:257], [word(CHANNEL, code) for code in range(256)])
@@ -128,7 +128,7 @@ class ProgramOnTheDesktop(unittest.TestCase):
                     program.click("Quit")
                 else:
                     program.process.send_signal(how)
-                program.ended()
+                self.assertEqual(program.ended(), 0)
                 run = [w for w in decoded_words(program.trace) if (w >> 12) & 0xF == CHANNEL]
                 self.assertGreater(len(run), 2)
                 self.assertEqual(run[-1], word(CHANNEL, END_CODE))
@@ -145,17 +145,12 @@ class ProgramOnTheDesktop(unittest.TestCase):
             self.assertEqual(program.scpi("SOUR:CHAN0:CODE?"), reply)
             program.click("Back")
 
-    def test_no_port_shows_one_box_with_the_way_out(self):
+    def test_no_port_shows_its_boxes_one_at_a_time(self):
         if os.path.exists("/proc/sys/dev/parport"):
             self.skipTest("this machine has printer ports")
-        program = self.start()
+        # Its words, the way out below them, are run_program.sh's (no-port) to check.
+        self.start()
         wait_for("the start-up box", lambda: "QV4130" in windows_on_screen())
-        labels = lambda: [node.name for node in pyatspi.findAllDescendants(
-            program.application(), lambda node: node.getRoleName() == "label")]
-        text = "\n".join(wait_for("the box's text", labels))
-        self.assertIn("claim parallel port failed", text)
-        self.assertIn("--virtual-board", text)
-        self.assertIn("USB adapter", text)
         # Give any box queued behind it time to come up over it.
         subprocess.run(["sleep", "1.5"], check=True)
         self.assertEqual(windows_on_screen(), ["QV4130"])

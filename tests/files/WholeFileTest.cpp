@@ -15,7 +15,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -35,18 +34,6 @@ std::string Contents(const fs::path& path) {
     return text.str();
 }
 
-std::set<std::string> Names(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
-
-void MakeNode(const fs::path& path, mode_t type, dev_t device) {
-    ASSERT_EQ(::mknod(path.c_str(), type | 0644, device), 0) << path;
-}
-
 // Saves in a child whose files may grow to `limit` bytes: the disk as good as full.
 std::error_code SaveWithLimit(const std::string& path, rlim_t limit) {
     const pid_t child = ::fork();
@@ -60,50 +47,6 @@ std::error_code SaveWithLimit(const std::string& path, rlim_t limit) {
     ::waitpid(child, &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::generic_category()};
 }
-
-struct Case {
-    const char* what;
-    // Puts what is at the folder's "out" before the save.
-    std::function<void(const fs::path& folder)> make;
-    rlim_t sizeLimit; // 0: none
-    int error;        // what the save gives
-    // What the folder holds after it: nothing of the save's own is left behind.
-    std::set<std::string> names;
-    std::function<void(const fs::path& folder)> check;
-};
-
-void SaveOverEach(const std::vector<Case>& cases) {
-    // A folder of this test's own: ctest runs the tests side by side.
-    const fs::path root =
-        fs::path(::testing::TempDir()) / ("whole-file-" + std::to_string(::getpid()));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const fs::path folder = root / c.what;
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        c.make(folder);
-        const std::string out = (folder / "out").string();
-        const std::error_code error =
-            c.sizeLimit ? SaveWithLimit(out, c.sizeLimit) : SaveWhole(out, New);
-        EXPECT_EQ(error.value(), c.error) << error.message();
-        EXPECT_EQ(Names(folder), c.names);
-        c.check(folder);
-    }
-    fs::remove_all(root);
-}
-
-auto WithOld = [](const fs::path& folder) { std::ofstream(folder / "out") << Old; };
-// Compared whole, told by size: the new text is too long to print.
-void ExpectNew(const fs::path& path) {
-    const std::string got = Contents(path);
-    EXPECT_TRUE(got == New) << path << " holds " << got.size() << " bytes";
-}
-auto IsNew = [](const fs::path& folder) { ExpectNew(folder / "out"); };
-auto IsOld = [](const fs::path& folder) { EXPECT_EQ(Contents(folder / "out"), Old); };
-auto LinkToNew = [](const fs::path& folder) {
-    EXPECT_TRUE(fs::is_symlink(folder / "out"));
-    ExpectNew(folder / "target");
-};
 
 // Reads a FIFO on a thread until its last writer closes it. The test holds a
 // writer of its own until Stop, so the reader never waits on an open that the
@@ -134,52 +77,105 @@ private:
     std::string read_;
 };
 
-bool IsNode(const fs::path& path, dev_t device) {
-    struct stat status {};
-    return ::lstat(path.c_str(), &status) == 0 && S_ISCHR(status.st_mode) &&
-           status.st_rdev == device;
+// A folder's entries in a few words, in name order: "name=old" or "name=new" a
+// file of the old or the new text (any other told by its size: the new text is
+// too long to print),
+// "name->target" a symbolic link, "name/" a folder, "name|" a FIFO, "name@1,7" a
+// device node of those numbers. Nothing of the save's own may be left there.
+std::string Listing(const fs::path& folder) {
+    std::string listing;
+    for (const fs::path& path : std::set<fs::path>(fs::directory_iterator(folder), {})) {
+        struct stat status {};
+        ::lstat(path.c_str(), &status);
+        std::string entry = path.filename().string();
+        if (S_ISLNK(status.st_mode)) {
+            entry += "->" + fs::read_symlink(path).string();
+        } else if (S_ISDIR(status.st_mode)) {
+            entry += "/";
+        } else if (S_ISFIFO(status.st_mode)) {
+            entry += "|";
+        } else if (S_ISCHR(status.st_mode)) {
+            entry += "@" + std::to_string(major(status.st_rdev)) + "," +
+                     std::to_string(minor(status.st_rdev));
+        } else {
+            const std::string text = Contents(path);
+            entry += text == New   ? "=new"
+                     : text == Old ? "=old"
+                                   : "=" + std::to_string(text.size()) + " bytes";
+        }
+        listing += (listing.empty() ? "" : " ") + entry;
+    }
+    return listing;
 }
 
+// Makes what `entries` describes, in Listing's words; a file holds the old text.
+void Make(const fs::path& folder, const std::string& entries) {
+    std::istringstream words(entries);
+    for (std::string word; words >> word;) {
+        const std::size_t mark = word.find_first_of("=-/|@");
+        const fs::path path = folder / word.substr(0, mark);
+        const std::string rest = word.substr(mark + 1);
+        if (word[mark] == '=') {
+            std::ofstream(path) << Old;
+        } else if (word[mark] == '-') {
+            fs::create_symlink(rest.substr(1), path);
+        } else if (word[mark] == '/') {
+            fs::create_directory(path);
+        } else if (word[mark] == '|') {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+        } else {
+            const dev_t device =
+                makedev(std::stoi(rest), std::stoi(rest.substr(rest.find(',') + 1)));
+            ASSERT_EQ(::mknod(path.c_str(), S_IFCHR | 0644, device), 0) << path;
+        }
+    }
+}
+
+struct Case {
+    const char* what;
+    std::string before, after; // what the folder holds, in Listing's words
+    rlim_t sizeLimit;          // 0: none
+    int error;                 // what the save gives
+};
+
+void SaveOverEach(const std::vector<Case>& cases) {
+    // A folder of this test's own: ctest runs the tests side by side.
+    const fs::path root =
+        fs::path(::testing::TempDir()) / ("whole-file-" + std::to_string(::getpid()));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path folder = root / c.what;
+        const std::string out = (folder / "out").string();
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        Make(folder, c.before);
+        FifoReader reader;
+        const bool fifo = fs::is_fifo(fs::symlink_status(out));
+        if (fifo) {
+            reader.Start(out);
+        }
+        const std::error_code error =
+            c.sizeLimit ? SaveWithLimit(out, c.sizeLimit) : SaveWhole(out, New);
+        EXPECT_EQ(error.value(), c.error) << error.message();
+        EXPECT_EQ(Listing(folder), c.after);
+        if (fifo) {
+            EXPECT_TRUE(reader.Stop() == New);
+        }
+    }
+    fs::remove_all(root);
+}
+
+// clang-format off
 TEST(WholeFile, WhatIsAtThePathIsReplacedWholeOrKept) {
-    FifoReader reader;
     SaveOverEach({
-        {"nothing yet", [](const fs::path&) {}, 0, 0, {"out"}, IsNew},
-        {"a file", WithOld, 0, 0, {"out"}, IsNew},
-        {"a file on a full disk", WithOld, 4096, EFBIG, {"out"}, IsOld},
-        {"nothing yet on a full disk", [](const fs::path&) {}, 4096, EFBIG, {}, [](auto&) {}},
-        {"a link to a file",
-         [](const fs::path& folder) {
-             std::ofstream(folder / "target") << Old;
-             fs::create_symlink("target", folder / "out");
-         },
-         0,
-         0,
-         {"out", "target"},
-         LinkToNew},
-        {"a link to nothing yet",
-         [](const fs::path& folder) { fs::create_symlink("target", folder / "out"); },
-         0,
-         0,
-         {"out", "target"},
-         LinkToNew},
-        {"a folder",
-         [](const fs::path& folder) { fs::create_directory(folder / "out"); },
-         0,
-         EISDIR,
-         {"out"},
-         [](const fs::path& folder) { EXPECT_TRUE(fs::is_directory(folder / "out")); }},
-        {"a FIFO",
-         [&](const fs::path& folder) {
-             ASSERT_EQ(::mkfifo((folder / "out").c_str(), 0644), 0);
-             reader.Start(folder / "out");
-         },
-         0,
-         0,
-         {"out"},
-         [&](const fs::path& folder) {
-             EXPECT_TRUE(reader.Stop() == New);
-             EXPECT_TRUE(fs::is_fifo(fs::symlink_status(folder / "out")));
-         }},
+        {"nothing yet", "", "out=new", 0, 0},
+        {"a file", "out=old", "out=new", 0, 0},
+        {"a file on a full disk", "out=old", "out=old", 4096, EFBIG},
+        {"nothing yet on a full disk", "", "", 4096, EFBIG},
+        {"a link to a file", "out->target target=old", "out->target target=new", 0, 0},
+        {"a link to nothing yet", "out->target", "out->target target=new", 0, 0},
+        {"a folder", "out/", "out/", 0, EISDIR},
+        {"a FIFO", "out|", "out|", 0, 0},
     });
 }
 
@@ -189,32 +185,12 @@ TEST(WholeFile, ADeviceNodeIsWrittenInPlaceAndStays) {
         GTEST_SKIP() << "making a device node needs root";
     }
     SaveOverEach({
-        {"a null device",
-         [](const fs::path& folder) { MakeNode(folder / "out", S_IFCHR, makedev(1, 3)); },
-         0,
-         0,
-         {"out"},
-         [](const fs::path& folder) { EXPECT_TRUE(IsNode(folder / "out", makedev(1, 3))); }},
-        {"a full device",
-         [](const fs::path& folder) { MakeNode(folder / "out", S_IFCHR, makedev(1, 7)); },
-         0,
-         ENOSPC,
-         {"out"},
-         [](const fs::path& folder) { EXPECT_TRUE(IsNode(folder / "out", makedev(1, 7))); }},
-        {"a link to a full device",
-         [](const fs::path& folder) {
-             MakeNode(folder / "node", S_IFCHR, makedev(1, 7));
-             fs::create_symlink("node", folder / "out");
-         },
-         0,
-         ENOSPC,
-         {"node", "out"},
-         [](const fs::path& folder) {
-             EXPECT_TRUE(fs::is_symlink(folder / "out"));
-             EXPECT_TRUE(IsNode(folder / "node", makedev(1, 7)));
-         }},
+        {"a null device", "out@1,3", "out@1,3", 0, 0},
+        {"a full device", "out@1,7", "out@1,7", 0, ENOSPC},
+        {"a link to a full device", "node@1,7 out->node", "node@1,7 out->node", 0, ENOSPC},
     });
 }
+// clang-format on
 
 } // namespace
 } // namespace qv4130::files

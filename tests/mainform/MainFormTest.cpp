@@ -3,15 +3,12 @@
 #include "board/Board.h"
 #include "modes/ModeWindowHarness.h"
 #include "scpi/Interpreter.h"
-#include "scpi/qt/ScpiServer.h"
 #include "ui/ApplicationIcon.h"
 #include "ui/ChildWindows.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
-#include <QSignalSpy>
-#include <QTcpSocket>
 
 namespace qv4130::test {
 namespace {
@@ -156,25 +153,18 @@ TEST_F(MainFormTest, ButtonsOpenTheProgramsWindows) {
                                           MessageIcon::Exclamation}}));
 }
 
-// A client of the program's SCPI server shares the window's power state both
-// ways, as --listen wires them: the button follows each line the server runs.
-TEST_F(MainFormTest, TheButtonAndThePortMarkFollowTheSharedStateAfterEachScpiLine) {
+// A SCPI client (--listen) shares the window's power state both ways: the
+// button and the port's mark follow what a line changed once the server has run it.
+TEST_F(MainFormTest, TheButtonAndThePortMarkFollowTheSharedStateAfterAScpiLine) {
     scpi::Interpreter interpreter(board);
-    scpi::ScpiServer server(interpreter);
-    ASSERT_TRUE(server.Listen(QHostAddress::LocalHost, 0));
-    QObject::connect(&server, &scpi::ScpiServer::LineExecuted, form.get(),
-                     [this] { form->ShowSharedState(); });
-    QSignalSpy lines(&server, &scpi::ScpiServer::LineExecuted);
-    QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, server.Port());
-    client.write("OUTP OFF;:SYST:PORT LPT2\n");
-    ASSERT_TRUE(lines.wait());
+    std::vector<std::string> replies;
+    interpreter.ExecuteLine("OUTP OFF;:SYST:PORT LPT2", replies);
+    form->ShowSharedState();
     EXPECT_TRUE(form->findChild<QAction*>("MnuLPT2")->isChecked());
     EXPECT_FALSE(form->findChild<QAction*>("MnuLPT1")->isChecked());
     Click("Power Up QV4130");
-    client.write("OUTP?\n");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return client.canReadLine(); }));
-    EXPECT_EQ(client.readLine(), "1\n");
+    interpreter.ExecuteLine("OUTP?", replies);
+    EXPECT_EQ(replies, std::vector<std::string>{"1"});
 }
 
 // About as the operator gets it from the main window: with no owner, its texts

@@ -69,8 +69,11 @@ TEST(TraceFile, OnlyTheDataRegisterOfThePortInUseIsTraced) {
     trace->OutByte(632, 0x0D);
     trace->OutByte(888, 0x1F);
     trace->OutByte(632, -235); // widened from 16 bits: 0x15 reaches the port
-    // Each line's levels through the three writes differ from every other line's.
-    const std::vector<std::uint16_t> expected{0x16, 0x0D, 0x15};
+    // SYNC falls as the clock rises: a decoder takes no clock edge from the
+    // write that starts a frame, so SYNC is drawn falling a nanosecond later.
+    trace->OutByte(632, 0x12);
+    // Each line's levels through the first three writes differ from every other line's.
+    const std::vector<std::uint16_t> expected{0x16, 0x0D, 0x15, 0x16, 0x12};
     trace->Finish();
     EXPECT_EQ(LineStates(path), expected);
 }
