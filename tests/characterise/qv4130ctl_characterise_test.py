@@ -148,35 +148,24 @@ class CharacteriseTest(unittest.TestCase):
                 self.assertIn(f"\nchannel 3: {after}\n", result.stdout)
 
     def test_the_board_s_reference_and_seed_shape_what_is_measured_here_and_served(self):
-        runs = {}
-        png = os.path.join(self.folder.name, "{}.png")
-        for seed in ("5", "6"):
-            result = ctl("--virtual-board", "--vref", "3.3", "--analog-seed", seed,
-                         "characterise", "--channel", "1", "--step", "512", "--csv", self.csv,
-                         "--png", png.format(seed))
+        runs = []
+        for seed, ideal in (("5", []), ("6", []), ("6", ["--ideal-vref", "2.5"])):
+            png = os.path.join(self.folder.name, f"{len(runs)}.png")
+            result = ctl("--virtual-board", "--vref", "3.3", "--analog-seed", seed, "characterise",
+                         "--channel", "1", "--step", "512", *ideal, "--csv", self.csv, "--png", png)
             self.assertEqual(result.returncode, 0, result.stderr)
-            runs[seed] = result.stdout, read_csv(self.csv)
-            top = float(runs[seed][1][-1]["volts"])
-            self.assertAlmostEqual(top, 3.3 * 4095 / 4096, delta=8 * 3.3 / 4096)
-            # The ideal follows the board's reference: only the drawn faults remain.
-            gain = re.search(r"^gain error: (\S+) LSB", result.stdout, re.M)
-            self.assertLess(abs(float(gain.group(1))), 4.0, result.stdout)
-        self.assertNotEqual(runs["5"][1], runs["6"][1])
-        # The plots' ideal line is the CSV's: as with the board's reference named,
-        # unlike with the usual 2.5 V named.
-        images = {}
-        for vref in ("3.3", "2.5"):
-            result = ctl("--virtual-board", "--vref", "3.3", "--analog-seed", "6", "characterise",
-                         "--channel", "1", "--step", "512", "--ideal-vref", vref,
-                         "--csv", self.csv, "--png", png.format(vref))
-            self.assertEqual(result.returncode, 0, result.stderr)
-            self.assertEqual(read_csv(self.csv) == runs["6"][1], vref == "3.3")
-            with open(png.format(vref), "rb") as image:
-                images[vref] = image.read()
-            self.assertEqual(images[vref][:8], b"\x89PNG\r\n\x1a\n")
-        with open(png.format("6"), "rb") as board_s:
-            self.assertTrue(board_s.read() == images["3.3"], "the plots' ideal is not 3.3 V")
-        self.assertTrue(images["3.3"] != images["2.5"], "the plots show no reference")
+            with open(png, "rb") as image:
+                runs.append((result.stdout, read_csv(self.csv), image.read()))
+        self.assertNotEqual(runs[0][1], runs[1][1])
+        top = float(runs[1][1][-1]["volts"])
+        self.assertAlmostEqual(top, 3.3 * 4095 / 4096, delta=8 * 3.3 / 4096)
+        # The ideal follows the board's reference: only the drawn faults remain.
+        gain = re.search(r"^gain error: (\S+) LSB", runs[1][0], re.M)
+        self.assertLess(abs(float(gain.group(1))), 4.0, runs[1][0])
+        # Another ideal named: the CSV's and the plots' ideal line are both its.
+        self.assertNotEqual(runs[1][1], runs[2][1])
+        self.assertEqual(runs[2][2][:8], b"\x89PNG\r\n\x1a\n")
+        self.assertTrue(runs[1][2] != runs[2][2], "the plots show no reference")
 
         # The same board served, with its simulated meter beside it: the same run,
         # its ideal reckoned with the reference the server gives.
@@ -196,7 +185,7 @@ class CharacteriseTest(unittest.TestCase):
         result = ctl("--connect", board[1], "characterise", "--meter", meter[1], "--channel", "1",
                      "--step", "512", "--csv", self.csv)
         self.assertEqual(result.returncode, 0, result.stderr)
-        self.assertEqual((result.stdout, read_csv(self.csv)), runs["6"])
+        self.assertEqual((result.stdout, read_csv(self.csv)), runs[1][:2])
         # The served board's channel is left at the code it had.
         self.assertEqual(ctl("--connect", board[1], "scpi", "SOUR:CHAN1:CODE?").stdout, "1234\n")
 
