@@ -52,8 +52,9 @@ class Drip(str):
 
 
 class LoopbackPeer:
-    """A SCPI peer on 127.0.0.1 for one client: `answer` gives each line's reply
-    (None: none, HANG_UP: the peer hangs up, a Drip: sent a byte at a time)."""
+    """A SCPI peer on 127.0.0.1 for one client, until the `with` it is made in
+    ends: `answer` gives each line's reply (None: none, HANG_UP: the peer hangs
+    up, a Drip: sent a byte at a time)."""
 
     def __init__(self, answer):
         self.answer = answer
@@ -79,7 +80,10 @@ class LoopbackPeer:
                     stream.flush()
                     time.sleep(0.5 if isinstance(reply, Drip) else 0)
 
-    def close(self):
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
         self.thread.join(timeout=30)
         self.listener.close()
 
@@ -113,10 +117,8 @@ def loopback_meter(volts, fault=None):
 class CharacteriseTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.TemporaryDirectory()
+        self.addCleanup(self.folder.cleanup)
         self.csv = os.path.join(self.folder.name, "run.csv")
-
-    def tearDown(self):
-        self.folder.cleanup()
 
     def test_runs_on_the_virtual_board(self):
         cases = [
@@ -254,15 +256,12 @@ class CharacteriseTest(unittest.TestCase):
                  ("endless", r"did not answer READ\?: sent \d+ bytes without ending its line")]
         for fault, reason in cases:
             with self.subTest(fault):
-                meter = loopback_meter(lambda n: n * 1e-3, fault)
-                try:
-                    # Two readings a code: the 6th is the 3rd code's second.
+                # Two readings a code: the 6th is the 3rd code's second.
+                with loopback_meter(lambda n: n * 1e-3, fault) as meter:
                     result = ctl("--virtual-board", "write", "2", "321", "characterise",
                                  "--channel", "2", "--meter", f"127.0.0.1:{meter.port}",
                                  "--from", "100", "--average", "2", "--timeout", "2000",
                                  "--csv", self.csv, "status")
-                finally:
-                    meter.close()
                 self.assertEqual(result.returncode, 1)
                 # status never ran (the command before it failed), and the virtual board
                 # goes with the process: the message is what tells where the channel is.
@@ -306,12 +305,9 @@ class CharacteriseTest(unittest.TestCase):
 
     def test_readings_that_do_not_follow_the_codes_give_no_figures(self):
         # Flat within its noise; which readings count as following is LinearityTest's.
-        meter = loopback_meter(lambda n: 1.2 + 0.4e-3 * ((n * 7919) % 13 - 6))
-        try:
+        with loopback_meter(lambda n: 1.2 + 0.4e-3 * ((n * 7919) % 13 - 6)) as meter:
             result = ctl("--virtual-board", "characterise", "--channel", "2", "--step", "256",
                          "--meter", f"127.0.0.1:{meter.port}", "--csv", self.csv)
-        finally:
-            meter.close()
         self.assertEqual(result.returncode, 1, result.stderr)
         self.assertEqual(result.stdout, "")
         self.assertEqual(result.stderr, f"qv4130ctl: characterise: {SUSPECT.format(2)}; "
@@ -333,12 +329,9 @@ class CharacteriseTest(unittest.TestCase):
                         return "1;" + vref
                     return '+0,"No error"' if line == "SYST:ERR?" else HANG_UP
 
-                server = LoopbackPeer(answer)
-                try:
+                with LoopbackPeer(answer) as server:
                     result = ctl("--connect", f"127.0.0.1:{server.port}", "characterise",
                                  "--channel", "2", "--meter", "127.0.0.1:1", "--csv", self.csv)
-                finally:
-                    server.close()
                 self.assertEqual(result.returncode, 1, result.stderr)
                 self.assertRegex(result.stderr, r"^qv4130ctl: characterise: 127\.0\.0\.1:\d+ "
                                  r"gave (a reference of \S+ V, not one the chip takes|"
