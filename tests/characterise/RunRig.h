@@ -16,18 +16,12 @@ public:
     BoardMeter(const VirtualBoard& board, AnalogModel& model, int channel)
         : board_(board), model_(model), channel_(channel) {}
 
-    double ReadVolts() override {
-        ++readings_;
-        return model_.Output(board_.Chip(), channel_);
-    }
-
-    int Readings() const { return readings_; }
+    double ReadVolts() override { return model_.Output(board_.Chip(), channel_); }
 
 private:
     const VirtualBoard& board_;
     AnalogModel& model_;
     int channel_;
-    int readings_ = 0;
 };
 
 struct RunRig {

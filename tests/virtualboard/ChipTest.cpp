@@ -28,6 +28,9 @@ TEST(Qv4130Chip, BitsAreTakenOnlyOnTheRisingClockInsideAFrame) {
     EXPECT_EQ(chip.WordsApplied(), 1u);
     FeedLines(chip, Frame({}, 18, true)); // DIN as it stands where the clock rises
     EXPECT_EQ(chip.LastWord()->bits, 0x3FFFFu);
+    // The timing view's samples run from the lines before SYNC fell to the write that raised it.
+    EXPECT_EQ(chip.LastWord()->lineLevels.front(), Idle);
+    EXPECT_EQ(chip.LastWord()->lineLevels.back(), Idle);
     // Reset released with SYNC already low: no frame began, so SYNC rising ends none.
     Qv4130Chip fromReset(0x00);
     FeedLines(fromReset, std::vector<std::uint8_t>{0x10, 0x12, 0x10, 0x12, Idle});

@@ -89,19 +89,5 @@ TEST(VirtualBoard, ResetPulseKeepsPowerDownAndDropsAWordInProgress) {
     EXPECT_EQ(bench.chip().WordsApplied(), 2u);
 }
 
-// The timing view's data: the byte before SYNC fell, then one per write (three
-// per bit and the closing one); each bit is taken on the third of its three.
-TEST(VirtualBoard, TraceHoldsEveryWriteOfTheWordAndWhereEachBitWasTaken) {
-    BoardBench bench;
-    bench.Send(0, 5, 0xA00);
-    const ReceivedWord& word = *bench.chip().LastWord();
-    ASSERT_EQ(word.lineLevels.size(), 2u + 3 * 18);
-    EXPECT_EQ(word.lineLevels.front(), board_byte::PoweredUp);
-    EXPECT_EQ(word.lineLevels.back(), board_byte::EndOfWord);
-    ASSERT_EQ(word.bitSamples.size(), 18u);
-    EXPECT_EQ(word.bitSamples.front(), 3u);
-    EXPECT_EQ(word.bitSamples.back(), 54u);
-}
-
 } // namespace
 } // namespace qv4130

@@ -4,9 +4,7 @@ read back where the driver has them."""
 
 import os
 import re
-import select
 import subprocess
-import time
 import unittest
 
 from pymeasure.adapters import VISAAdapter
@@ -59,20 +57,13 @@ class PyMeasureDriverTest(unittest.TestCase):
         self.server = subprocess.Popen(
             [CTL, "--virtual-board", "--vref", str(VREF), "write", str(CHANNEL), str(CODE),
              "serve", "--listen", "127.0.0.1:0", "--meter-listen", "127.0.0.1:0"],
-            stdout=subprocess.PIPE)
+            stdout=subprocess.PIPE, text=True)
         self.addCleanup(self.server.stdout.close)
         self.addCleanup(self.server.wait, 10)
         self.addCleanup(self.server.terminate)
-        # The board's line, then the meter's, read from the pipe itself: a
-        # buffered reader may hold the second while select() waits on the pipe.
-        fd, printed, deadline = self.server.stdout.fileno(), b"", time.monotonic() + 30
-        while printed.count(b"\n") < 2:
-            left = deadline - time.monotonic()
-            self.assertTrue(left > 0 and select.select([fd], [], [], left)[0], "never listened")
-            chunk = os.read(fd, 4096)
-            self.assertTrue(chunk, "ended before it listened")
-            printed += chunk
-        self.meter_port = int(re.search(r":(\d+)$", printed.decode().splitlines()[1])[1])
+        # The board's line, then the meter's: "...: serving SCPI on 127.0.0.1:PORT".
+        printed = [self.server.stdout.readline() for _ in range(2)]
+        self.meter_port = int(re.search(r":(\d+)$", printed[1])[1])
 
     def test_drivers_read_volts_mode_and_range(self):
         for driver, read_volts, mode, range_property in DRIVERS:
