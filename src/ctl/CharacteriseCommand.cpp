@@ -63,7 +63,12 @@ public:
     InterruptStopsRun& operator=(const InterruptStopsRun&) = delete;
 
 private:
+#ifdef _WIN32
+    // Windows has no hang-up signal; Ctrl+Break is its other key that stops a program.
+    static constexpr std::array<int, 3> Signals{SIGINT, SIGTERM, SIGBREAK};
+#else
     static constexpr std::array<int, 3> Signals{SIGINT, SIGTERM, SIGHUP};
+#endif
     std::array<void (*)(int), 3> previous_{};
     std::jthread watcher_;
 };
