@@ -33,7 +33,9 @@ std::vector<fs::path> ProgramFiles() {
     for (auto entry = fs::recursive_directory_iterator(build);
          entry != fs::recursive_directory_iterator(); ++entry) {
         const fs::path name = entry->path().filename();
-        if (entry->is_directory() && (name == "CMakeFiles" || name == "wine-prefix")) {
+        // Not ours, and the Wine prefixes change while other tests run.
+        if (entry->is_directory() &&
+            (name == "CMakeFiles" || name.string().starts_with("wine-prefix"))) {
             entry.disable_recursion_pending();
         } else if (entry->is_regular_file() && entry->path().extension() == ".exe") {
             found.push_back(entry->path());

@@ -5,7 +5,8 @@
 #   programs_under_wine.sh CASE BIN VERSION WINE_PREFIX OPERATOR_PLUGIN NO_PORT_LIBRARY
 # The start-WINVER cases run qv4130 under the Windows version Wine pretends,
 # on the offscreen platform with the operator plugin at its boxes; "desktop"
-# runs it on the windows platform, which needs an X display (Xvfb).
+# runs it on the windows platform, which needs an X display (Xvfb). Both are
+# chosen with Qt's own arguments: Wine hands no QT_* variable to Windows programs.
 set -eu
 case=$1 bin=$2 version=$3 prefix=$4 operator=$5 noPort=$6
 wine="$(dirname "$0")/../../cmake/run-under-wine.sh"
@@ -62,8 +63,8 @@ start-*) # Wine keys the version it pretends by the program's file name
     key="HKCU\\Software\\Wine\\AppDefaults\\$program"
     wine reg add "$key" /v Version /d "$winver" /f >/dev/null
     status=0
-    (export QT_QPA_PLATFORM=offscreen QT_QPA_GENERIC_PLUGINS=qv4130-operator
-     run 0 wine "$work/bin/$program" /SS) || status=$?
+    # Qt's own arguments, as Wine hands no QT_* variable to a Windows program.
+    (run 0 wine "$work/bin/$program" -platform offscreen -plugin qv4130-operator /SS) || status=$?
     wine reg delete "$key" /f >/dev/null
     [ "$status" = 0 ] || exit "$status"
     case $winver in
@@ -81,9 +82,10 @@ start-*) # Wine keys the version it pretends by the program's file name
     ;;
 desktop) # the windows platform on an X display: up, closed by the operator, gone
     cp "$operator" "$work/bin/generic/"
-    QT_QPA_PLATFORM=windows QT_QPA_GENERIC_PLUGINS=qv4130-operator QV4130_WINE_DISPLAY=1 \
-        run 0 timeout 90 xvfb-run -a -s "-nolisten tcp" "$wine" "$prefix" \
-        "$work/bin/qv4130.exe" --virtual-board
+    # A prefix of its own: the other cases' Wine server runs headless, and every
+    # program it starts gets no windows.
+    QV4130_WINE_DISPLAY=1 run 0 timeout 90 xvfb-run -a -s "-nolisten tcp" "$wine" "$prefix-desktop" \
+        "$work/bin/qv4130.exe" -platform windows -plugin qv4130-operator --virtual-board
     ;;
 *)
     echo "no case $case"
