@@ -35,6 +35,9 @@ QV4130_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # the test programs, and GoogleTest's sources to build it for Windows.
 QV4130_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine64 wine googletest)
 
+# The Windows installer: wixl makes the MSI and lists the program folder's files.
+QV4130_INSTALLER_PACKAGES=(wixl)
+
 # The printer-port tests on a real kernel (tests/kernel): QEMU's emulated PC, a
 # static busybox as the guest's shell and tools, strace to count the program's
 # system calls in there. The kernel itself the test fetches with apt-get download.
