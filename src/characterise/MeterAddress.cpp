@@ -1,7 +1,7 @@
 #include "MeterAddress.h"
 
-#ifndef _WIN32
 #include "TcpTransport.h"
+#ifndef _WIN32
 #include "UsbTmcTransport.h"
 #endif
 #include "qv4130/PlainText.h"
@@ -64,18 +64,16 @@ std::optional<MeterAddress> ParseMeterAddress(const std::string& text) {
     return std::nullopt;
 }
 
-#ifdef _WIN32
-std::unique_ptr<MeterTransport> OpenMeterTransport(const MeterAddress&, std::chrono::milliseconds) {
-    throw TransportError("the Windows build reaches no meter or server over TCP or USBTMC yet");
-}
-#else
 std::unique_ptr<MeterTransport> OpenMeterTransport(const MeterAddress& address,
                                                    std::chrono::milliseconds timeout) {
     if (const auto* tcp = std::get_if<TcpAddress>(&address)) {
         return std::make_unique<TcpTransport>(tcp->host, tcp->port, timeout);
     }
+#ifdef _WIN32
+    throw TransportError("Windows has no usbtmc driver: reach the meter over TCP");
+#else
     return std::make_unique<UsbTmcTransport>(std::get<UsbTmcNode>(address).path, timeout);
-}
 #endif
+}
 
 } // namespace qv4130::characterise

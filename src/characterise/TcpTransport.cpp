@@ -1,68 +1,18 @@
 #include "TcpTransport.h"
 
-#include <cerrno>
-#include <cstring>
-#include <memory>
-
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace qv4130::characterise {
 
 namespace {
 
-struct AddressListDeleter {
-    void operator()(addrinfo* list) const { freeaddrinfo(list); }
-};
-
-std::string SystemError(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
-}
-
-// Waits for `events` on `socket`; false when the time ran out.
-bool WaitFor(int socket, short events, std::chrono::milliseconds timeout) {
-    pollfd entry{socket, events, 0};
-    int ready = 0;
-    do {
-        ready = poll(&entry, 1, static_cast<int>(timeout.count()));
-    } while (ready < 0 && errno == EINTR);
-    if (ready < 0) {
-        throw TransportError(SystemError("poll"));
+// Waits for the socket to be readable or writable; false when the time ran out.
+bool Await(const net::Socket& socket, net::Wait what, std::chrono::milliseconds timeout) {
+    if (net::WaitFor(socket, what, timeout)) {
+        return true;
     }
-    return ready > 0;
-}
-
-// A non-blocking connect that gives up after `timeout`; not open, with errno
-// set, when it failed.
-FileDescriptor ConnectOne(const addrinfo& address, std::chrono::milliseconds timeout) {
-    FileDescriptor fd(
-        socket(address.ai_family, address.ai_socktype | SOCK_CLOEXEC, address.ai_protocol));
-    if (!fd.IsOpen()) {
-        return fd;
+    if (const net::SocketError error = net::LastError(); error.code != 0) {
+        throw TransportError("poll: " + error.Text());
     }
-    fcntl(fd.Get(), F_SETFL, fcntl(fd.Get(), F_GETFL) | O_NONBLOCK);
-    int error = 0;
-    if (connect(fd.Get(), address.ai_addr, address.ai_addrlen) != 0 && errno != EINPROGRESS) {
-        error = errno;
-    } else if (!WaitFor(fd.Get(), POLLOUT, timeout)) {
-        error = ETIMEDOUT;
-    } else {
-        socklen_t length = sizeof error;
-        getsockopt(fd.Get(), SOL_SOCKET, SO_ERROR, &error, &length);
-    }
-    if (error != 0) {
-        errno = error;
-        return FileDescriptor();
-    }
-    // One short query per reading: send it now rather than wait for more.
-    const int on = 1;
-    setsockopt(fd.Get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    return fd;
+    return false;
 }
 
 } // namespace
@@ -70,23 +20,11 @@ FileDescriptor ConnectOne(const addrinfo& address, std::chrono::milliseconds tim
 TcpTransport::TcpTransport(const std::string& host, std::uint16_t port,
                            std::chrono::milliseconds timeout)
     : sendTimeout_(timeout) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const std::string service = std::to_string(port);
-    if (const int status = getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
-        status != 0) {
-        throw TransportError(std::string("cannot find the host: ") + gai_strerror(status));
+    Result<net::Socket> socket = net::Connect(host, port, timeout);
+    if (!socket) {
+        throw TransportError(socket.Error());
     }
-    const std::unique_ptr<addrinfo, AddressListDeleter> list(found);
-    for (const addrinfo* address = found; address != nullptr; address = address->ai_next) {
-        socket_ = ConnectOne(*address, timeout);
-        if (socket_.IsOpen()) {
-            return;
-        }
-    }
-    throw TransportError(SystemError("cannot connect"));
+    socket_ = std::move(*socket);
 }
 
 void TcpTransport::Send(std::string_view message) {
@@ -97,21 +35,22 @@ void TcpTransport::Send(std::string_view message) {
     // the message waits for room, but no longer than a reply would be waited for.
     const auto deadline = std::chrono::steady_clock::now() + sendTimeout_;
     while (!rest.empty()) {
-        const ssize_t sent = send(socket_.Get(), rest.data(), rest.size(), MSG_NOSIGNAL);
+        const std::ptrdiff_t sent = net::Send(socket_, rest);
         if (sent < 0) {
-            if (errno == EINTR) {
+            const net::SocketError error = net::LastError();
+            if (error.Interrupted()) {
                 continue;
             }
-            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            if (error.WouldBlock()) {
                 const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                     deadline - std::chrono::steady_clock::now());
-                if (left.count() <= 0 || !WaitFor(socket_.Get(), POLLOUT, left)) {
+                if (left.count() <= 0 || !Await(socket_, net::Wait::Writable, left)) {
                     throw TransportError("took no message within " +
                                          std::to_string(sendTimeout_.count()) + " ms");
                 }
                 continue;
             }
-            throw TransportError(SystemError("the connection broke"));
+            throw TransportError("the connection broke: " + error.Text());
         }
         rest.remove_prefix(static_cast<std::size_t>(sent));
     }
@@ -130,19 +69,20 @@ std::string TcpTransport::Receive(std::chrono::milliseconds timeout) {
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !WaitFor(socket_.Get(), POLLIN, left)) {
+        if (left.count() <= 0 || !Await(socket_, net::Wait::Readable, left)) {
             throw TransportError("no answer within " + std::to_string(timeout.count()) + " ms");
         }
         char buffer[4096];
-        const ssize_t got = recv(socket_.Get(), buffer, sizeof buffer, 0);
+        const std::ptrdiff_t got = net::Receive(socket_, buffer, sizeof buffer);
         if (got == 0) {
             throw TransportError("the other end closed the connection");
         }
         if (got < 0) {
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) {
-                continue;
+            if (const net::SocketError error = net::LastError();
+                !error.Interrupted() && !error.WouldBlock()) {
+                throw TransportError("the connection broke: " + error.Text());
             }
-            throw TransportError(SystemError("the connection broke"));
+            continue;
         }
         pending_.append(buffer, static_cast<std::size_t>(got));
         if (pending_.size() > MaxReplyBytes && pending_.find('\n') == std::string::npos) {

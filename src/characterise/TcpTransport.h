@@ -1,7 +1,7 @@
 #pragma once
 
 #include "characterise/MeterTransport.h"
-#include "qv4130/FileDescriptor.h"
+#include "net/Socket.h"
 
 #include <chrono>
 #include <cstdint>
@@ -21,7 +21,7 @@ public:
     std::string Receive(std::chrono::milliseconds timeout) override;
 
 private:
-    FileDescriptor socket_;
+    net::Socket socket_;
     std::chrono::milliseconds sendTimeout_;
     std::string pending_; // received bytes after the last whole line
 };

@@ -80,6 +80,24 @@ start-*) # Wine keys the version it pretends by the program's file name
         ;;
     esac
     ;;
+ctl-serve) # SCPI served on Winsock, and Windows clients reaching it: a command and a characterisation
+    server=qv4130ctl-serve-$$.exe
+    cp "$work/bin/qv4130ctl.exe" "$work/bin/$server"
+    trap 'pkill -f "$server" || true; rm -rf "$work"' EXIT
+    wine "$work/bin/$server" --virtual-board write 5 2560 serve --listen 127.0.0.1:0 \
+        --meter-listen 127.0.0.1:0 >"$work/serving" 2>&1 </dev/null &
+    tries=0
+    until [ "$(grep -c "serving SCPI on" "$work/serving")" = 2 ]; do
+        tries=$((tries + 1))
+        [ $tries -le 600 ] || { echo "not serving:"; cat "$work/serving"; exit 1; }
+        sleep 0.1
+    done
+    board=$(sed -n 's/^qv4130ctl: serving SCPI on //p' "$work/serving")
+    meter=$(sed -n 's/^qv4130ctl (simulated meter): serving SCPI on //p' "$work/serving")
+    run 0 wine "$work/bin/qv4130ctl.exe" --connect "$board" scpi "SOUR:CHAN5:CODE?" \
+        characterise --channel 1 --meter "$meter" --step 1024 --csv "$work/run.csv" status
+    has "$work/out" "2560" "channel 1, 5 codes" "monotonic: yes" "channel 5: 2560"
+    ;;
 desktop) # the windows platform on an X display: up, closed by the operator, gone
     cp "$operator" "$work/bin/generic/"
     # A prefix of its own: the other cases' Wine server runs headless, and every

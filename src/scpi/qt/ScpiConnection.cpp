@@ -1,9 +1,5 @@
 #include "ScpiConnection.h"
 
-#include <cerrno>
-#include <poll.h>
-#include <sys/socket.h>
-
 namespace qv4130::scpi {
 
 namespace {
@@ -17,11 +13,13 @@ std::string& ReadBuffer() {
 }
 } // namespace
 
-ScpiConnection::ScpiConnection(FileDescriptor socket, QString peer, const ServerLimits& limits,
+ScpiConnection::ScpiConnection(net::Socket socket, QString peer, const ServerLimits& limits,
                                Session session, QObject* parent)
     : QObject(parent), socket_(std::move(socket)), peer_(std::move(peer)), limits_(limits),
-      reader_(socket_.Get(), QSocketNotifier::Read), writer_(socket_.Get(), QSocketNotifier::Write),
-      hangUp_(socket_.Get(), QSocketNotifier::Exception), session_(std::move(session)) {
+      reader_(static_cast<qintptr>(socket_.Get()), QSocketNotifier::Read),
+      writer_(static_cast<qintptr>(socket_.Get()), QSocketNotifier::Write),
+      hangUp_(static_cast<qintptr>(socket_.Get()), QSocketNotifier::Exception),
+      session_(std::move(session)) {
     writer_.setEnabled(false);
     stall_.setSingleShot(true);
     stall_.setInterval(limits_.stallLimit);
@@ -65,9 +63,10 @@ bool ScpiConnection::RunNextCommand(CommandHandler& handler) {
 
 void ScpiConnection::ReadInput() {
     std::string& chunk = ReadBuffer();
-    const ssize_t got = ::recv(socket_.Get(), chunk.data(), chunk.size(), MSG_DONTWAIT);
+    const std::ptrdiff_t got = net::Receive(socket_, chunk.data(), chunk.size());
     if (got < 0) {
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+        if (const net::SocketError error = net::LastError();
+            !error.WouldBlock() && !error.Interrupted()) {
             Close({}); // reset by the client
         }
         return;
@@ -107,13 +106,13 @@ void ScpiConnection::Queue(std::string bytes) {
 
 void ScpiConnection::WriteOutput() {
     while (Unsent() > 0) {
-        const ssize_t sent =
-            ::send(socket_.Get(), output_.data() + sent_, Unsent(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        const std::ptrdiff_t sent = net::Send(socket_, std::string_view(output_).substr(sent_));
         if (sent < 0) {
-            if (errno == EINTR) {
+            const net::SocketError error = net::LastError();
+            if (error.Interrupted()) {
                 continue;
             }
-            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            if (!error.WouldBlock()) {
                 Close({}); // the client is gone
                 return;
             }
@@ -133,18 +132,10 @@ void ScpiConnection::WriteOutput() {
 }
 
 // The event loops report an error or hang-up on the socket to its exception
-// notifier, and urgent data too, which means nothing in SCPI: it is taken and
-// dropped, or it would be reported again at once.
+// notifier, and urgent data too, which means nothing in SCPI.
 void ScpiConnection::CheckGone() {
-    pollfd watched{socket_.Get(), POLLPRI, 0};
-    if (::poll(&watched, 1, 0) <= 0) {
-        return;
-    }
-    if ((watched.revents & (POLLERR | POLLHUP)) != 0) {
+    if (net::HandleException(socket_)) {
         Close({}); // reset: the client is gone
-    } else if ((watched.revents & POLLPRI) != 0) {
-        char urgent = 0;
-        (void)!::recv(socket_.Get(), &urgent, 1, MSG_OOB | MSG_DONTWAIT);
     }
 }
 

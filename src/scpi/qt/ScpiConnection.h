@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ServerLimits.h"
-#include "qv4130/FileDescriptor.h"
+#include "net/Socket.h"
 #include "scpi/CommandHandler.h"
 #include "scpi/LineFramer.h"
 #include "scpi/Session.h"
@@ -34,7 +34,7 @@ class ScpiConnection final : public QObject {
     Q_OBJECT
 
 public:
-    ScpiConnection(FileDescriptor socket, QString peer, const ServerLimits& limits, Session session,
+    ScpiConnection(net::Socket socket, QString peer, const ServerLimits& limits, Session session,
                    QObject* parent = nullptr);
 
     // A command waits and the client takes its replies.
@@ -77,7 +77,7 @@ private:
     bool Blocked() const { return Unsent() > limits_.outputBound; }
     std::size_t Unsent() const { return output_.size() - sent_; }
 
-    FileDescriptor socket_;
+    net::Socket socket_;
     QString peer_;
     ServerLimits limits_;
     QSocketNotifier reader_;

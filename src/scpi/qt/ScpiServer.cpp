@@ -5,12 +5,8 @@
 
 #include <QElapsedTimer>
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
+#include <algorithm>
 #include <exception>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 namespace qv4130::scpi {
 
@@ -25,50 +21,34 @@ constexpr qint64 TurnBudgetNs = 2'000'000;
 // How soon to try again to accept when the process ran out of descriptors.
 constexpr int AcceptRetryMs = 200;
 
-QString SystemText(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-struct SocketAddress {
-    sockaddr_storage storage{};
-    socklen_t length = 0;
-};
-
-SocketAddress ToSocketAddress(const QHostAddress& host, quint16 port) {
-    SocketAddress address;
-    if (host.protocol() == QAbstractSocket::IPv6Protocol) {
-        auto& in6 = reinterpret_cast<sockaddr_in6&>(address.storage);
-        in6.sin6_family = AF_INET6;
-        in6.sin6_port = htons(port);
+net::Endpoint ToEndpoint(const QHostAddress& host, quint16 port) {
+    net::Endpoint endpoint;
+    endpoint.port = port;
+    endpoint.ipv6 = host.protocol() == QAbstractSocket::IPv6Protocol;
+    if (endpoint.ipv6) {
         const Q_IPV6ADDR bytes = host.toIPv6Address();
-        std::memcpy(&in6.sin6_addr, bytes.c, sizeof bytes.c);
-        address.length = sizeof in6;
+        std::copy(std::begin(bytes.c), std::end(bytes.c), endpoint.address.begin());
     } else {
-        auto& in4 = reinterpret_cast<sockaddr_in&>(address.storage);
-        in4.sin_family = AF_INET;
-        in4.sin_port = htons(port);
-        in4.sin_addr.s_addr = htonl(host.toIPv4Address());
-        address.length = sizeof in4;
+        const quint32 ip4 = host.toIPv4Address();
+        endpoint.address = {static_cast<std::uint8_t>(ip4 >> 24),
+                            static_cast<std::uint8_t>(ip4 >> 16),
+                            static_cast<std::uint8_t>(ip4 >> 8), static_cast<std::uint8_t>(ip4)};
     }
-    return address;
+    return endpoint;
 }
 
 // "127.0.0.1:40512", for messages about one client.
-QString PeerOf(int socket) {
-    sockaddr_storage storage{};
-    socklen_t length = sizeof storage;
-    if (::getpeername(socket, reinterpret_cast<sockaddr*>(&storage), &length) != 0) {
+QString PeerOf(const net::Socket& socket) {
+    const std::optional<net::Endpoint> peer = net::PeerEndpoint(socket);
+    if (!peer) {
         return QStringLiteral("a client");
     }
-    QHostAddress host(reinterpret_cast<const sockaddr*>(&storage));
-    const quint16 port = storage.ss_family == AF_INET6
-                             ? ntohs(reinterpret_cast<const sockaddr_in6&>(storage).sin6_port)
-                             : ntohs(reinterpret_cast<const sockaddr_in&>(storage).sin_port);
-    return DescribeListenAddress(host, port);
-}
-
-bool OutOfDescriptors(int error) {
-    return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
+    const QHostAddress host =
+        peer->ipv6
+            ? QHostAddress(peer->address.data())
+            : QHostAddress(static_cast<quint32>(peer->address[0] << 24 | peer->address[1] << 16 |
+                                                peer->address[2] << 8 | peer->address[3]));
+    return DescribeListenAddress(host, peer->port);
 }
 
 } // namespace
@@ -92,25 +72,14 @@ ScpiServer::~ScpiServer() {
 }
 
 bool ScpiServer::Listen(const QHostAddress& host, quint16 port) {
-    const SocketAddress address = ToSocketAddress(host, port);
-    FileDescriptor listener(
-        ::socket(address.storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    const int on = 1;
-    if (!listener.IsOpen() ||
-        ::setsockopt(listener.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
-        ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address.storage),
-               address.length) != 0 ||
-        ::listen(listener.Get(), ListenBacklog) != 0) {
-        error_ = SystemText(errno);
+    Result<net::Socket> listener = net::Listen(ToEndpoint(host, port), ListenBacklog);
+    if (!listener) {
+        error_ = QString::fromStdString(listener.Error());
         return false;
     }
-    sockaddr_storage bound{};
-    socklen_t length = sizeof bound;
-    ::getsockname(listener.Get(), reinterpret_cast<sockaddr*>(&bound), &length);
-    port_ = bound.ss_family == AF_INET6 ? ntohs(reinterpret_cast<sockaddr_in6&>(bound).sin6_port)
-                                        : ntohs(reinterpret_cast<sockaddr_in&>(bound).sin_port);
-    listener_ = std::move(listener);
-    acceptor_.emplace(listener_.Get(), QSocketNotifier::Read);
+    listener_ = std::move(*listener);
+    port_ = net::LocalEndpoint(listener_).value_or(net::Endpoint{}).port;
+    acceptor_.emplace(static_cast<qintptr>(listener_.Get()), QSocketNotifier::Read);
     connect(&*acceptor_, &QSocketNotifier::activated, this, &ScpiServer::AcceptConnections);
     return true;
 }
@@ -131,18 +100,18 @@ void ScpiServer::Close() {
 
 void ScpiServer::AcceptConnections() {
     for (int i = 0; i < AcceptsPerWake; ++i) {
-        const int socket =
-            ::accept4(listener_.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (socket >= 0) {
+        net::Socket socket = net::Accept(listener_);
+        if (socket.IsOpen()) {
             toldNoDescriptors_ = false;
-            Admit(FileDescriptor(socket));
+            Admit(std::move(socket));
             continue;
         }
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        const net::SocketError error = net::LastError();
+        if (error.WouldBlock()) {
             return;
         }
-        if (OutOfDescriptors(errno)) {
-            PauseAccepting(errno);
+        if (error.OutOfResources()) {
+            PauseAccepting(error);
             return;
         }
         // EINTR, or a client that gave up before it was taken (ECONNABORTED): next.
@@ -151,24 +120,24 @@ void ScpiServer::AcceptConnections() {
 
 // The listening socket stays readable while connections wait: accepting again
 // at once would spin. Wait until a client leaves, or a little while.
-void ScpiServer::PauseAccepting(int error) {
+void ScpiServer::PauseAccepting(const net::SocketError& error) {
     acceptor_->setEnabled(false);
     resumeAccepting_.start();
     if (!toldNoDescriptors_) {
         toldNoDescriptors_ = true;
         emit Notice(QStringLiteral("can't take more clients now (%1); new ones wait until one "
                                    "leaves")
-                        .arg(SystemText(error)));
+                        .arg(QString::fromStdString(error.Text())));
     }
 }
 
-void ScpiServer::Admit(FileDescriptor socket) {
+void ScpiServer::Admit(net::Socket socket) {
     if (ConnectionCount() >= limits_.maxClients) {
         static constexpr char refusal[] =
             "-300,\"Device-specific error;too many clients, try again later\"\n";
         // Best effort: a fresh socket's buffer has room, and the client goes either way.
-        (void)!::send(socket.Get(), refusal, sizeof refusal - 1, MSG_DONTWAIT | MSG_NOSIGNAL);
-        ::shutdown(socket.Get(), SHUT_RDWR);
+        (void)!net::Send(socket, {refusal, sizeof refusal - 1});
+        net::Shutdown(socket);
         if (!toldFull_) {
             toldFull_ = true;
             emit Notice(QStringLiteral("%1 clients connected, the most taken: refusing more")
@@ -177,7 +146,7 @@ void ScpiServer::Admit(FileDescriptor socket) {
         return;
     }
     toldFull_ = false;
-    const QString peer = PeerOf(socket.Get());
+    const QString peer = PeerOf(socket);
     auto* connection =
         new ScpiConnection(std::move(socket), peer, limits_, handler_.NewSession(), this);
     connections_.insert(connection);

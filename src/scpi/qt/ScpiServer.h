@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ServerLimits.h"
-#include "qv4130/FileDescriptor.h"
+#include "net/Socket.h"
 #include "scpi/CommandHandler.h"
 #include "scpi/Interpreter.h"
 
@@ -56,15 +56,15 @@ signals:
 
 private:
     void AcceptConnections();
-    void Admit(FileDescriptor socket);
-    void PauseAccepting(int error);
+    void Admit(net::Socket socket);
+    void PauseAccepting(const net::SocketError& error);
     void Schedule(ScpiConnection* connection);
     void Forget(ScpiConnection* connection, const QString& why);
     void RunTurn();
 
     CommandHandler& handler_;
     ServerLimits limits_;
-    FileDescriptor listener_;
+    net::Socket listener_;
     std::optional<QSocketNotifier> acceptor_;
     quint16 port_ = 0;
     QString error_;
