@@ -1,13 +1,16 @@
 // What the guest's software USB devices share: a FunctionFS function with one
 // interface of a bulk-IN endpoint (ep1 under FunctionFS, 0x81 on the bus) and
 // a bulk-OUT endpoint (ep2, 0x02), full and high speed, its descriptors and
-// name written to ep0, and the control requests read from ep0 for ever.
+// name written to ep0, the bulk endpoints served by a thread of their own and
+// the control requests read from ep0 for ever; and the log both keep, one
+// line per event, whole while the two threads log.
 #pragma once
 
 #include <linux/usb/ch9.h>
 #include <linux/usb/functionfs.h>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -82,22 +85,48 @@ static inline int StartFunction(const char* directory, struct InterfaceKind kind
     strings.header.length = (__le32)(sizeof strings - sizeof strings.text + textLength);
     if (ep0 < 0 || write(ep0, &descriptors, sizeof descriptors) < 0 ||
         write(ep0, &strings, strings.header.length) < 0) {
-        if (ep0 >= 0) {
-            close(ep0);
-        }
-        return -1;
+        return -1; // the program ends, closing it
     }
     return ep0;
 }
 
-// Hands each control request on ep0 to `answer`, for ever; returns only when
-// ep0 can't be read.
-static inline void ServeControl(int ep0, void (*answer)(int ep0, const struct usb_ctrlrequest*)) {
+static FILE* logFile;
+static pthread_mutex_t logLock = PTHREAD_MUTEX_INITIALIZER;
+
+static inline void Log(const char* kind, const char* text) {
+    pthread_mutex_lock(&logLock);
+    fprintf(logFile, "%s %s\n", kind, text);
+    fflush(logFile);
+    pthread_mutex_unlock(&logLock);
+}
+
+struct BulkEndpoints {
+    int in, out;
+};
+
+// The function's program: started from FUNCTIONFS_DIR with its log appended to
+// LOG, `bulk` given the bulk endpoints on a thread of its own and each control
+// request on ep0 handed to `answer`, for ever. Returns only when it fails.
+static inline int ServeFunction(const char* directory, const char* log, struct InterfaceKind kind,
+                                __le32 flags, const char* name, void* (*bulk)(void* endpoints),
+                                void (*answer)(int ep0, const struct usb_ctrlrequest*)) {
+    const int ep0 = StartFunction(directory, kind, flags, name);
+    logFile = fopen(log, "a");
+    static struct BulkEndpoints endpoints;
+    endpoints.in = OpenEndpoint(directory, "ep1", O_WRONLY);
+    endpoints.out = OpenEndpoint(directory, "ep2", O_RDONLY);
+    pthread_t thread;
+    if (ep0 < 0 || logFile == NULL || endpoints.in < 0 || endpoints.out < 0 ||
+        pthread_create(&thread, NULL, bulk, &endpoints) != 0) {
+        perror(name);
+        return 1;
+    }
     for (;;) {
         struct usb_functionfs_event events[4];
         const ssize_t got = read(ep0, events, sizeof events);
         if (got < 0) {
-            return;
+            perror(name);
+            return 1;
         }
         for (size_t i = 0; i < (size_t)got / sizeof events[0]; ++i) {
             if (events[i].type == FUNCTIONFS_SETUP) {

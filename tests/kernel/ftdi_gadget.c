@@ -7,30 +7,24 @@
 //   ftdi_gadget FUNCTIONFS_DIR LOG
 #include "ffs_function.h"
 
-#include <pthread.h>
+enum { SetBitMode = 0x0B, MostBytes = 16384 };
 
-enum { SetBitMode = 0x0B };
-
-static FILE* logFile;
-static pthread_mutex_t logLock = PTHREAD_MUTEX_INITIALIZER;
-
-static void Log(const char* prefix, const unsigned char* bytes, size_t count) {
-    pthread_mutex_lock(&logLock);
-    fputs(prefix, logFile);
+// KIND and each byte in hex.
+static void LogBytes(const char* kind, const unsigned char* bytes, size_t count) {
+    char text[3 * MostBytes + 1] = " ";
     for (size_t i = 0; i < count; ++i) {
-        fprintf(logFile, " %02x", bytes[i]);
+        snprintf(text + 3 * i, 4, " %02x", bytes[i]);
     }
-    fputc('\n', logFile);
-    fflush(logFile);
-    pthread_mutex_unlock(&logLock);
+    Log(kind, text + 1);
 }
 
-static void* TakeBulkOut(void* endpoint) {
-    unsigned char bytes[16384];
+static void* TakeBulkOut(void* endpoints) {
+    unsigned char bytes[MostBytes];
     for (;;) {
-        const ssize_t got = read(*(int*)endpoint, bytes, sizeof bytes);
+        const ssize_t got =
+            read(((const struct BulkEndpoints*)endpoints)->out, bytes, sizeof bytes);
         if (got > 0) {
-            Log("out", bytes, (size_t)got);
+            LogBytes("out", bytes, (size_t)got);
         } else if (got < 0) {
             usleep(10000); // not enabled yet, or unplugged: wait for the host
         }
@@ -55,7 +49,7 @@ static void AnswerControl(int ep0, const struct usb_ctrlrequest* setup) {
     if (setup->bRequest == SetBitMode && (setup->bRequestType & USB_TYPE_MASK) == USB_TYPE_VENDOR) {
         const unsigned char mode[2] = {(unsigned char)(setup->wValue >> 8),
                                        (unsigned char)setup->wValue};
-        Log("bitmode", mode, 2);
+        LogBytes("bitmode", mode, 2);
     }
 }
 
@@ -67,19 +61,6 @@ int main(int argc, char** argv) {
     // The interface FTDI's single-channel chips have, vendor-specific, where
     // libftdi looks for it; the vendor requests reach the function too.
     const struct InterfaceKind ftdi = {USB_CLASS_VENDOR_SPEC, USB_SUBCLASS_VENDOR_SPEC, 0xFF};
-    const int ep0 = StartFunction(argv[1], ftdi, FUNCTIONFS_ALL_CTRL_RECIP, "FT232H");
-    logFile = fopen(argv[2], "w");
-    if (ep0 < 0 || logFile == NULL) {
-        perror("ftdi_gadget");
-        return 1;
-    }
-    int bulkOut = OpenEndpoint(argv[1], "ep2", O_RDONLY);
-    pthread_t reader;
-    if (bulkOut < 0 || pthread_create(&reader, NULL, TakeBulkOut, &bulkOut) != 0) {
-        perror("ftdi_gadget: bulk-out endpoint");
-        return 1;
-    }
-    ServeControl(ep0, AnswerControl);
-    perror("ftdi_gadget: events");
-    return 1;
+    return ServeFunction(argv[1], argv[2], ftdi, FUNCTIONFS_ALL_CTRL_RECIP, "FT232H", TakeBulkOut,
+                         AnswerControl);
 }

@@ -17,6 +17,18 @@ usb_log=/tmp/usb.log
 
 uptime_seconds() { cut -d ' ' -f 1 /proc/uptime; }
 
+# gadget NAME VENDOR PRODUCT SERIAL: a configfs gadget of one FunctionFS
+# function, whose files are mounted at /dev/ffs-NAME
+gadget() {
+    dir=/sys/kernel/config/usb_gadget/$1
+    mkdir $dir $dir/strings/0x409 $dir/configs/c.1 $dir/functions/ffs.$1
+    echo $2 >$dir/idVendor
+    echo $3 >$dir/idProduct
+    echo $4 >$dir/strings/0x409/serialnumber
+    ln -s $dir/functions/ffs.$1 $dir/configs/c.1/
+    mkdir /dev/ffs-$1 && mount -t functionfs $1 /dev/ffs-$1
+}
+
 # as USER NAME COMMAND: the case, run by USER through a login shell's su
 as() {
     user=$1 name=$2
@@ -62,16 +74,11 @@ wait
 rmmod lp ppdev parport_pc parport
 load configfs usb-common usbcore udc-core dummy_hcd libcomposite usb_f_fs usbserial ftdi_sio
 mount -t configfs none /sys/kernel/config
-gadget=/sys/kernel/config/usb_gadget/ft232h
-mkdir $gadget $gadget/strings/0x409 $gadget/configs/c.1 $gadget/functions/ffs.ftdi
-echo 0x0403 >$gadget/idVendor
-echo 0x6014 >$gadget/idProduct
+gadget ftdi 0x0403 0x6014 FT4ABC12
+gadget=/sys/kernel/config/usb_gadget/ftdi
 echo 0x0900 >$gadget/bcdDevice # how libftdi tells an FT232H
-echo FT4ABC12 >$gadget/strings/0x409/serialnumber
-ln -s $gadget/functions/ffs.ftdi $gadget/configs/c.1/
-mkdir /dev/ffs && mount -t functionfs ftdi /dev/ffs
-ftdi_gadget /dev/ffs $usb_log &
-for tenth in $(seq 50); do [ -e /dev/ffs/ep2 ] && break; sleep 0.1; done
+ftdi_gadget /dev/ffs-ftdi $usb_log &
+for tenth in $(seq 50); do [ -e /dev/ffs-ftdi/ep2 ] && break; sleep 0.1; done
 plug() {
     ls /sys/class/udc >$gadget/UDC
     for tenth in $(seq 100); do [ -e /sys/bus/usb/drivers/ftdi_sio/1-1:1.0 ] && break; sleep 0.1; done
@@ -104,13 +111,8 @@ wait $unplug
 # A DC voltmeter on USB-TMC (the software one, on the same dummy_hcd), with the
 # kernel's usbtmc driver making /dev/usbtmc0 of it.
 load usbtmc
+gadget meter 0x1d6b 0x0104 TMC0001
 meter=/sys/kernel/config/usb_gadget/meter
-mkdir $meter $meter/strings/0x409 $meter/configs/c.1 $meter/functions/ffs.meter
-echo 0x1d6b >$meter/idVendor
-echo 0x0104 >$meter/idProduct
-echo TMC0001 >$meter/strings/0x409/serialnumber
-ln -s $meter/functions/ffs.meter $meter/configs/c.1/
-mkdir /dev/ffs-meter && mount -t functionfs meter /dev/ffs-meter
 meter_pid=
 # plug_meter MODE: the meter (re)started in MODE and plugged in, its node given
 # to the plugdev group as a udev rule would.

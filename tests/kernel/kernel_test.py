@@ -88,15 +88,21 @@ class GuestTest(unittest.TestCase):
     def case(self, name):
         if name not in CASES:
             self.fail(f"the guest stopped before case {name}: see {OUT}")
-        case = CASES[name]
-        writes = WRITES.get(case["number"], [])
-        return case, writes
+        return CASES[name], WRITES.get(CASES[name]["number"], [])
 
     def on(self, writes, port):
         return [(register, value) for address, register, value in writes if address == port]
 
     def data(self, writes, port=LPT1):
         return [value for register, value in self.on(writes, port) if register == DATA]
+
+    def failed_once(self, case, message):
+        """The case failed, telling `message` in one line."""
+        self.assertEqual((case["exit"], len(case["stderr"].splitlines())), (1, 1), case["stderr"])
+        self.assertIn(message, case["stderr"])
+
+    def took(self, name, at_least, under):
+        self.assertTrue(at_least <= self.case(name)[0]["seconds"] < under, self.case(name)[0])
 
     def adapter(self, name):
         """The case, the bit modes asked for and the bulk-OUT transfers."""
@@ -184,19 +190,14 @@ class DroppedWordsTest(GuestTest):
         for name, advice, arrived in self.CASES:
             with self.subTest(case=name):
                 case, modes, transfers = self.adapter(name)
-                self.assertEqual(case["exit"], 1)
-                self.assertEqual(len(case["stderr"].splitlines()), 1, case["stderr"])
-                self.assertIn(advice, case["stderr"])
+                self.failed_once(case, advice)
                 self.assertEqual(modes, [[0x01, 0xFF]] if arrived else [])
                 if not name.startswith("usb-"):  # the printer port's writes
                     self.assertEqual(self.case(name)[1], [])
                 self.assertEqual(sum(len(transfer) for transfer in transfers), arrived)
         self.assertIn("into bit-bang mode", self.case("usb-serial")[0]["stderr"])
         self.assertEqual(os.path.getsize(os.path.join(OUT, "usb-serial.out")), 0)
-        # The claim waits about two seconds for the holder, not for ever.
-        seconds = self.case("held")[0]["seconds"]
-        self.assertGreaterEqual(seconds, 2.0)
-        self.assertLess(seconds, 6.0)
+        self.took("held", 2.0, 6.0)  # the claim waits about two seconds for the holder
 
 
 class UsbTmcMeterTest(GuestTest):
@@ -236,14 +237,9 @@ class UsbTmcMeterTest(GuestTest):
                   "after CONF:VOLT:DC")]
         for name, message in cases:
             with self.subTest(case=name):
-                case, _, _ = self.meter(name)
-                self.assertEqual(case["exit"], 1)
-                self.assertEqual(len(case["stderr"].splitlines()), 1, case["stderr"])
-                self.assertIn(message, case["stderr"])
+                self.failed_once(self.meter(name)[0], message)
         # The meter's time-out once, not the driver's own 5 s nor timeout(1)'s 20.
-        seconds = self.case("meter-silent")[0]["seconds"]
-        self.assertGreaterEqual(seconds, 1.0)
-        self.assertLess(seconds, 5.0)
+        self.took("meter-silent", 1.0, 5.0)
 
 
 def main():

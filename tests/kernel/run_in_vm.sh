@@ -55,18 +55,14 @@ modules=$(ls -d "$cache"/root/lib/modules/* | head -n 1)/kernel/drivers
 # drivers, two operators (one in the lp and plugdev groups, one in neither).
 root=$out/root
 rm -rf "$root" && mkdir -p "$root/bin" "$root/etc" "$root/opt/qv4130/plugins" "$root/modules"
-cp "$busybox" "$root/bin/busybox"
-cp "$(command -v strace)" "$root/bin/strace"
-cp "$gadget" "$root/bin/ftdi_gadget"
-cp "$meter" "$root/bin/usbtmc_meter_gadget"
+cp "$busybox" "$(command -v strace)" "$gadget" "$meter" "$root/bin/"
 cp "$bin/qv4130ctl" "$bin/qv4130" "$bin/libparllio.so" "$root/opt/qv4130/"
 cp -r "$plugins/generic" "$root/opt/qv4130/plugins/"
 offscreen=$(find /usr/lib -path '*/qt6/plugins/platforms/libqoffscreen.so' | head -n 1)
 mkdir -p "$root$(dirname "$offscreen")"
 cp "$offscreen" "$root$offscreen"
 for elf in "$root"/opt/qv4130/qv4130* "$root"/opt/qv4130/*.so \
-    "$root"/opt/qv4130/plugins/generic/*.so "$root$offscreen" "$root/bin/strace" "$root/bin/ftdi_gadget" \
-    "$root/bin/usbtmc_meter_gadget"; do
+    "$root"/opt/qv4130/plugins/generic/*.so "$root$offscreen" "$root"/bin/strace "$root"/bin/*_gadget; do
     LD_LIBRARY_PATH=$root/opt/qv4130 ldd "$elf" |
         sed -n 's/.*=> \(\/[^ ]*\).*/\1/p; s/^[[:space:]]*\(\/[^ ]*\) .*/\1/p'
 done | sort -u | while read -r library; do

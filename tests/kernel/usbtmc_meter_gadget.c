@@ -17,26 +17,12 @@
 // error too, as a meter without that function reports it.
 #include "ffs_function.h"
 
-#include <pthread.h>
 #include <stdint.h>
-#include <stdio.h>
-#include <string.h>
-#include <unistd.h>
 
 enum { HeaderSize = 12, DevDepMsgOut = 1, RequestDevDepMsgIn = 2, DevDepMsgIn = 2 };
 enum { EndOfMessage = 0x01 };
 // The class requests that answer more than their status, and that status.
 enum { InitiateAbortBulkIn = 3, GetCapabilities = 7, StatusSuccess = 0x01 };
-
-static FILE* logFile;
-static pthread_mutex_t logLock = PTHREAD_MUTEX_INITIALIZER;
-
-static void Log(const char* kind, const char* text) {
-    pthread_mutex_lock(&logLock);
-    fprintf(logFile, "%s %s\n", kind, text);
-    fflush(logFile);
-    pthread_mutex_unlock(&logLock);
-}
 
 // The meter's state, touched only by the bulk thread.
 static const char* mode = "normal";
@@ -87,13 +73,8 @@ static void SendReply(int bulkIn, uint8_t tag, uint32_t most) {
     if (replyLength == 0) {
         return;
     }
-    uint32_t size = (uint32_t)replyLength;
-    if (size > most) {
-        size = most;
-    }
-    if (strcmp(mode, "split") == 0 && size > 8) {
-        size = 8;
-    }
+    const uint32_t limit = strcmp(mode, "split") == 0 && most > 8 ? 8 : most;
+    const uint32_t size = replyLength < limit ? (uint32_t)replyLength : limit;
     unsigned char transfer[HeaderSize + sizeof reply + 3] = {DevDepMsgIn, tag, (uint8_t)~tag, 0};
     memcpy(transfer + 4, &size, sizeof size);
     transfer[8] = size == replyLength ? EndOfMessage : 0;
@@ -106,14 +87,10 @@ static void SendReply(int bulkIn, uint8_t tag, uint32_t most) {
     }
 }
 
-struct Bulk {
-    int in, out;
-};
-
 // Takes the host's bulk-OUT transfers: messages (collected until the one
 // marked end-of-message) and requests for the answer.
 static void* TakeBulkOut(void* endpoints) {
-    const struct Bulk* bulk = endpoints;
+    const struct BulkEndpoints* bulk = endpoints;
     unsigned char bytes[4096];
     char message[sizeof bytes];
     size_t messageLength = 0;
@@ -172,32 +149,14 @@ static void AnswerControl(int ep0, const struct usb_ctrlrequest* setup) {
 }
 
 int main(int argc, char** argv) {
-    if (argc == 4) {
-        mode = argv[3];
-    }
     if (argc != 3 && argc != 4) {
         fprintf(stderr,
                 "usage: usbtmc_meter_gadget FUNCTIONFS_DIR LOG [normal|split|silent|error]\n");
         return 2;
     }
+    mode = argc == 4 ? argv[3] : mode;
     // USB-TMC without the USB488 subclass: class 0xFE, subclass 3 (test and
     // measurement), protocol 0.
     const struct InterfaceKind usbtmc = {USB_CLASS_APP_SPEC, 3, 0};
-    const int ep0 = StartFunction(argv[1], usbtmc, 0, "DC voltmeter");
-    logFile = fopen(argv[2], "a");
-    if (ep0 < 0 || logFile == NULL) {
-        perror("usbtmc_meter_gadget");
-        return 1;
-    }
-    static struct Bulk bulk;
-    bulk.in = OpenEndpoint(argv[1], "ep1", O_WRONLY);
-    bulk.out = OpenEndpoint(argv[1], "ep2", O_RDONLY);
-    pthread_t reader;
-    if (bulk.in < 0 || bulk.out < 0 || pthread_create(&reader, NULL, TakeBulkOut, &bulk) != 0) {
-        perror("usbtmc_meter_gadget: bulk endpoints");
-        return 1;
-    }
-    ServeControl(ep0, AnswerControl);
-    perror("usbtmc_meter_gadget: events");
-    return 1;
+    return ServeFunction(argv[1], argv[2], usbtmc, 0, "DC voltmeter", TakeBulkOut, AnswerControl);
 }

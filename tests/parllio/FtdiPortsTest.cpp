@@ -17,28 +17,22 @@ namespace {
 using namespace ::testing;
 using namespace fakes;
 
-class FtdiPortsTest : public Test {
-protected:
-    // Two looks of the flush thread with no write between them: the caller has gone idle.
-    void Idle() {
-        bindings.Flusher().Tick();
-        bindings.Flusher().Tick();
-    }
-
+TEST(FtdiPorts, ABurstGoesOutAtAReadAtIdleAtReleaseAndWhenTheLibraryGoes) {
     FakeKernel kernel; // no printer ports, no configuration: the one adapter is port 1
     FakeFtdi ftdi;
     PortBindings bindings{kernel, ftdi, {}, TickByHand};
-    std::optional<ParallelPorts> ports{std::in_place, kernel, bindings};
-};
-
-TEST_F(FtdiPortsTest, ABurstGoesOutAtAReadAtIdleAtReleaseAndWhenTheLibraryGoes) {
+    std::optional<ParallelPorts> ports;
     const std::pair<const char*, std::function<void()>> ends[] = {
-        {"status read", [this] { ports->In(889); }},
-        {"control read", [this] { EXPECT_EQ(ports->In(890), 0x2C) << "its last write"; }},
-        {"data read", [this] { EXPECT_EQ(ports->In(888), 0x16) << "the last byte written"; }},
-        {"idle", [this] { Idle(); }},
-        {"release", [this] { ports->Release(1); }},
-        {"the library going", [this] { ports.reset(); }},
+        {"status read", [&] { ports->In(889); }},
+        {"control read", [&] { EXPECT_EQ(ports->In(890), 0x2C) << "its last write"; }},
+        {"data read", [&] { EXPECT_EQ(ports->In(888), 0x16) << "the last byte written"; }},
+        {"idle",
+         [&] { // two looks of the flush thread with no write between them
+             bindings.Flusher().Tick();
+             bindings.Flusher().Tick();
+         }},
+        {"release", [&] { ports->Release(1); }},
+        {"the library going", [&] { ports.reset(); }},
     };
     for (const auto& [end, action] : ends) {
         SCOPED_TRACE(end);

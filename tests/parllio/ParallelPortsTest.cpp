@@ -10,11 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <dlfcn.h>
 #include <fstream>
 #include <iterator>
-#include <linux/ioctl.h>
 #include <linux/ppdev.h>
 #include <pthread.h>
 #include <unistd.h>
@@ -186,10 +184,9 @@ TEST_F(ParallelPortsTest, ClaimsExclusivelyOrSharedWhenRefusedAndGivesEveryPortB
     FourPorts();
     kernel.ports[1].printerDriver = true;        // refuses the exclusive claim
     kernel.ports[2].errors = {{PPEXCL, EINVAL}}; // refuses to be asked for one
-    EXPECT_EQ(ports->Count(), 4);
-    EXPECT_EQ(ports->Claim(1), 1);
-    EXPECT_EQ(ports->Claim(2), 1);
-    EXPECT_EQ(ports->Claim(3), 1);
+    // Braces: counted, then claimed in this order.
+    EXPECT_EQ((std::vector{ports->Count(), ports->Claim(1), ports->Claim(2), ports->Claim(3)}),
+              (std::vector{4, 1, 1, 1}));
     ports->Out(632, 0x14);
     ports->Out(888, 0x06); // the last address used, which a release must make it forget
     EXPECT_THAT(kernel.Take(),
@@ -229,6 +226,20 @@ std::vector<std::pair<void (*)(int), int>> RealTimeSignals() {
     return state;
 }
 
+// The signals this thread lets through; the C library keeps those between
+// SIGSYS and SIGRTMIN for itself.
+std::vector<int> UnblockedSignals() {
+    sigset_t mask;
+    pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+    std::vector<int> open;
+    for (int signal = 1; signal <= SIGRTMAX; signal = signal == SIGSYS ? SIGRTMIN : signal + 1) {
+        if (signal != SIGKILL && signal != SIGSTOP && !sigismember(&mask, signal)) {
+            open.push_back(signal);
+        }
+    }
+    return open;
+}
+
 TEST(CallWithPatience, WakesACallThatWouldSleepForEverAndPutsTheSignalsBack) {
     // Nothing is ever written to the pipe: the read sleeps until the wake signal ends it,
     // and would sleep on if the signal's handler let the kernel restart it.
@@ -238,13 +249,10 @@ TEST(CallWithPatience, WakesACallThatWouldSleepForEverAndPutsTheSignalsBack) {
         char byte;
         return read(pipeEnds[0], &byte, 1) < 0 ? -errno : 0;
     };
-    // A caller that keeps the real-time signals blocked must still be woken.
-    sigset_t realTime, callers;
-    sigemptyset(&realTime);
-    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
-        sigaddset(&realTime, signal);
-    }
-    pthread_sigmask(SIG_BLOCK, &realTime, &callers);
+    // A caller that keeps every signal blocked must still be woken.
+    sigset_t all, callers;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &callers);
     const auto before = RealTimeSignals();
     EXPECT_EQ(CallWithPatience(100ms, sleepingRead), -EINTR);
     EXPECT_EQ(RealTimeSignals(), before);
@@ -255,25 +263,10 @@ TEST(CallWithPatience, WakesACallThatWouldSleepForEverAndPutsTheSignalsBack) {
     // again: the kernel would queue an interrupted port claim twice.
     std::vector<int> open;
     int tries = 0;
-    EXPECT_EQ(CallWithPatience(5s,
-                               [&] {
-                                   sigset_t during;
-                                   pthread_sigmask(SIG_BLOCK, nullptr, &during);
-                                   // The C library keeps the signals between
-                                   // SIGSYS and SIGRTMIN for itself.
-                                   for (int signal = 1; signal <= SIGRTMAX;
-                                        signal = signal == SIGSYS ? SIGRTMIN : signal + 1) {
-                                       if (signal != SIGKILL && signal != SIGSTOP &&
-                                           !sigismember(&during, signal)) {
-                                           open.push_back(signal);
-                                       }
-                                   }
-                                   return ++tries, -EINTR;
-                               }),
+    EXPECT_EQ(CallWithPatience(5s, [&] { return open = UnblockedSignals(), ++tries, -EINTR; }),
               -EINTR);
     EXPECT_EQ(tries, 1);
-    ASSERT_EQ(open.size(), 1u) << "only the wake signal gets through";
-    EXPECT_GE(open[0], SIGRTMIN);
+    EXPECT_THAT(open, ElementsAre(Ge(SIGRTMIN))) << "only the wake signal gets through";
 }
 
 TEST(BuiltLibrary, ExportsItsFunctionsAndReachesPortsOnlyThroughTheKernelsDriver) {
@@ -292,8 +285,9 @@ TEST(BuiltLibrary, ExportsItsFunctionsAndReachesPortsOnlyThroughTheKernelsDriver
         EXPECT_NE(dlsym(library, name), nullptr) << name;
     }
     // It answers for no other port than a printer port, and says so.
+    const auto inByte = reinterpret_cast<decltype(&::InByte)>(dlsym(library, "InByte"));
     CaptureStderr();
-    EXPECT_EQ(reinterpret_cast<decltype(&::InByte)>(dlsym(library, "InByte"))(0x2F8), 0xFF);
+    EXPECT_EQ(inByte(0x2F8), 0xFF);
     EXPECT_THAT(GetCapturedStderr(), HasSubstr("parllio: no printer port at I/O address 0x02F8"));
     // The same words for a caller to show, cut to its buffer.
     const auto lastError =
@@ -307,7 +301,6 @@ TEST(BuiltLibrary, ExportsItsFunctionsAndReachesPortsOnlyThroughTheKernelsDriver
 
     // A program that takes the library's messages gets them instead of standard
     // error, for as long as its binding lives.
-    const auto inByte = reinterpret_cast<decltype(&::InByte)>(dlsym(library, "InByte"));
     {
         std::vector<std::string> said;
         qv4130::DynamicPortLibrary bound(PARLLIO_LIBRARY, {},

@@ -81,9 +81,8 @@ std::string Transfer(int n) {
 
 const std::vector<Step> Claimed{{Step::Claim, 0, 1}};
 const std::vector<Step> Refused{{Step::Claim, 0, 0}};
-const std::vector<Step> Release{{Step::Release}};
 const std::vector<Step> ThreeWords =
-    Join<Step>({Claimed, Writes(0), Writes(1), Writes(2), Release});
+    Join<Step>({Claimed, Writes(0), Writes(1), Writes(2), {{Step::Release}}});
 const std::string Driver = "io-driver = portio.dll\nio-write = WriteIo\nio-read = ReadIo\n";
 const std::vector<std::string> AdapterOpened{"create-list", "get-list 1", "open-ex SI000001 1",
                                              "bit-mode ff 1", "baud 40000"};

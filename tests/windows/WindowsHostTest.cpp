@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 namespace qv4130::test {
 namespace {
@@ -103,14 +104,9 @@ TEST(WindowsStartup, WineVersionNamesTheHost) {
 TEST(WindowsRegistry, ReadsEachKindOfValueAsTheLookupNeedsIt) {
     const std::string key = "SOFTWARE\\qv4130-tests\\" + std::to_string(GetCurrentProcessId());
     const std::string text1023(1023, 'x');
-    struct Case {
-        const char* name;
-        const char* type; // nothing: not planted
-        std::string data;
-        bool found;
-        std::string keyVal; // "before" on entry
-    };
-    const Case cases[] = {
+    // The value's name, its type (nothing: not planted) and data, whether it is
+    // found and what it leaves in a text that holds "before" on entry.
+    const std::tuple<const char*, const char*, std::string, bool, std::string> cases[] = {
         {"Text1023", "REG_SZ", text1023, true, text1023},
         {"Text1024", "REG_SZ", text1023 + "y", false, ""},
         // 0x80000102; the digits follow what the text held on entry.
@@ -118,14 +114,14 @@ TEST(WindowsRegistry, ReadsEachKindOfValueAsTheLookupNeedsIt) {
         {"Missing", nullptr, "", false, ""},
     };
     HostRegistry registry;
-    for (const Case& c : cases) {
-        if (c.type != nullptr) {
-            RunCommand("reg add HKLM\\" + key + " /v " + c.name + " /t " + c.type + " /d " +
-                       c.data + " /f");
+    for (const auto& [name, type, data, found, value] : cases) {
+        if (type != nullptr) {
+            RunCommand("reg add HKLM\\" + key + " /v " + name + " /t " + type + " /d " + data +
+                       " /f");
         }
         std::string keyVal = "before";
-        EXPECT_EQ(GetKeyValue(registry, HkeyLocalMachine, key, c.name, keyVal), c.found) << c.name;
-        EXPECT_EQ(keyVal, c.keyVal) << c.name;
+        EXPECT_EQ(GetKeyValue(registry, HkeyLocalMachine, key, name, keyVal), found) << name;
+        EXPECT_EQ(keyVal, value) << name;
     }
     RunCommand("reg delete HKLM\\" + key + " /f");
 }
