@@ -53,12 +53,6 @@ struct WindowRig {
     QPushButton* Button(const char* name) { return window.findChild<QPushButton*>(name); }
     QString Text(const char* name) { return window.findChild<QLabel*>(name)->text(); }
 
-    void Range(int from, int to, int step) {
-        Spin("fromCode")->setValue(from);
-        Spin("toCode")->setValue(to);
-        Spin("step")->setValue(step);
-    }
-
     // Starts the run, does `meanwhile`, and waits for the run's end.
     void RunWhole(const std::function<void()>& meanwhile = {}) {
         QSignalSpy ended(&window.Stepper(), &RunStepper::Ended);
@@ -74,10 +68,16 @@ struct WindowRig {
     CharacteriseWindow window;
 };
 
+QByteArray Contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // A whole run shows the arithmetic's figures. It gives the event loop a turn
 // every few milliseconds, even with no settle time, and redraws far less often
-// than it measures.
-TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFiguresAndLetsOtherEventsRun) {
+// than it measures. Each button saves its file where the operator names it, and
+// says so when the folder does not exist.
+TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFiguresLetsOtherEventsRunAndIsSaved) {
     WindowRig w; // every code, as the window starts
     EXPECT_EQ(w.window.findChild<QDoubleSpinBox*>("vref")->value(), 3.3);
     w.window.findChild<QDoubleSpinBox*>("vref")->setValue(3.0);
@@ -103,6 +103,45 @@ TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFiguresAndLetsOtherEventsRu
     EXPECT_TRUE(w.Text("status").startsWith("Done; 4096 codes kept; channel 5 back at 1234"))
         << w.Text("status").toStdString();
     EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
+
+    const QTemporaryDir dir;
+    for (const auto& [button, file] :
+         {std::pair{"saveCsv", "run.csv"}, {"savePng", "plots.png"}, {"saveSvg", "plots.svg"}}) {
+        SCOPED_TRACE(button);
+        const QString missing = dir.filePath(QStringLiteral("no such folder/") + file);
+        for (const QString& chosen : {dir.filePath(file), missing}) {
+            // The operator names the file in the save dialog and presses Enter.
+            QTimer::singleShot(0, [&chosen] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                ASSERT_NE(dialog, nullptr);
+                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+                ASSERT_NE(name, nullptr);
+                name->setText(chosen);
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+            w.Button(button)->click();
+        }
+        EXPECT_EQ(w.Text("status"), "Could not write " + missing + ".");
+    }
+    // The rows the command line would write, under the record of this run.
+    std::ostringstream rows;
+    WriteCsv(rows, w.window.Result(), {});
+    const QString csv = Contents(dir.filePath("run.csv"));
+    EXPECT_TRUE(csv.startsWith("# qv4130 characterisation of channel 5, "));
+    EXPECT_TRUE(csv.contains("\n# meter: QV4130,Simulated DMM"));
+    EXPECT_EQ(csv.section('\n', 4), QString::fromStdString(rows.str()).section('\n', 4));
+    // The lines drawn: only they (and the legend's swatches) have colour.
+    const QImage png(dir.filePath("plots.png"));
+    int coloured = 0;
+    for (int y = 0; y < png.height(); ++y) {
+        for (int x = 0; x < png.width(); ++x) {
+            coloured += QColor(png.pixel(x, y)).hsvSaturation() > 100 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(coloured, 2000);
+    // A valid drawing, and one of the plots in it.
+    EXPECT_TRUE(QSvgRenderer(dir.filePath("plots.svg")).isValid());
+    EXPECT_TRUE(Contents(dir.filePath("plots.svg")).contains("INL, best-fit line"));
 }
 
 // Tab goes through the settings top to bottom, then the buttons left to right, and
@@ -204,7 +243,7 @@ TEST(CharacteriseWindow, AMeterThatTakesItsTimeHoldsNothingUp) {
             return made;
         });
         w.window.findChild<QLineEdit*>("meterAddress")->setText("dmm.lab");
-        w.Range(100, 199, 1);
+        w.Spin("fromCode")->setValue(100);
         QSignalSpy ended(&w.window.Stepper(), &RunStepper::Ended);
         w.Button("start")->click();
         ASSERT_TRUE(QTest::qWaitFor([&] { return meter != nullptr && meter->waiting; }));
@@ -227,57 +266,6 @@ TEST(CharacteriseWindow, AMeterThatTakesItsTimeHoldsNothingUp) {
             w.Text("status").contains(stop ? "Stopped" : "Meter dmm.lab did not answer READ?"))
             << w.Text("status").toStdString();
     }
-}
-
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Each button's file saved where the operator names it, and refused in a folder
-// that does not exist.
-TEST(CharacteriseWindow, SavesTheResultsAndPlots) {
-    WindowRig w;
-    w.Range(1000, 1100, 1);
-    w.RunWhole();
-    const QTemporaryDir dir;
-    for (const auto& [button, file] :
-         {std::pair{"saveCsv", "run.csv"}, {"savePng", "plots.png"}, {"saveSvg", "plots.svg"}}) {
-        SCOPED_TRACE(button);
-        const QString missing = dir.filePath(QStringLiteral("no such folder/") + file);
-        for (const QString& chosen : {dir.filePath(file), missing}) {
-            // The operator names the file in the save dialog and presses Enter.
-            QTimer::singleShot(0, [&chosen] {
-                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-                ASSERT_NE(dialog, nullptr);
-                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-                ASSERT_NE(name, nullptr);
-                name->setText(chosen);
-                QTest::keyClick(name, Qt::Key_Return);
-            });
-            w.Button(button)->click();
-        }
-        EXPECT_EQ(w.Text("status"), "Could not write " + missing + ".");
-    }
-    // The rows the command line would write, under the record of this run.
-    std::ostringstream rows;
-    WriteCsv(rows, w.window.Result(), {});
-    const QString csv = Contents(dir.filePath("run.csv"));
-    EXPECT_TRUE(csv.startsWith("# qv4130 characterisation of channel 5, ")) << csv.toStdString();
-    EXPECT_TRUE(csv.contains("\n# meter: QV4130,Simulated DMM"));
-    EXPECT_EQ(csv.section('\n', 4), QString::fromStdString(rows.str()).section('\n', 4));
-    // The lines drawn: only they (and the legend's swatches) have colour.
-    const QImage png(dir.filePath("plots.png"));
-    int coloured = 0;
-    for (int y = 0; y < png.height(); ++y) {
-        for (int x = 0; x < png.width(); ++x) {
-            coloured += QColor(png.pixel(x, y)).hsvSaturation() > 100 ? 1 : 0;
-        }
-    }
-    EXPECT_GT(coloured, 2000);
-    // A valid drawing, and one of the plots in it.
-    EXPECT_TRUE(QSvgRenderer(dir.filePath("plots.svg")).isValid());
-    EXPECT_TRUE(Contents(dir.filePath("plots.svg")).contains("INL, best-fit line"));
 }
 
 // The plots draw a thinned series: a one-code spike must survive the thinning.
