@@ -39,9 +39,7 @@ def read_csv(path):
 def csv_notes(path):
     """The # lines after the rows: how the run ended, when not whole."""
     with open(path, encoding="ascii") as file:
-        lines = file.read().splitlines()
-    rows = next(i for i, line in enumerate(lines) if line.startswith("code,"))
-    return [line for line in lines[rows:] if line.startswith("#")]
+        return re.findall(r"^#.*", file.read().split("\ncode,", 1)[1], re.M)
 
 
 SUSPECT = "the readings do not follow the codes: is the meter on channel {}'s output?"
