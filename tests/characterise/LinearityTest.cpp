@@ -177,12 +177,10 @@ TEST(NiceScale, AxesEndAndStepOnRoundNumbers) {
     for (const auto& [low, high, expected] : values) {
         EXPECT_EQ(axis(NiceValueScale(low, high)), expected) << low << ".." << high;
     }
-    const std::tuple<int, int, const char*> codes[] = {
-        {0, 4095, "0..4096 by 512"},
-        {0, 255, "0..256 by 32"},
-        {1000, 1010, "1000..1010 by 2"},
-        {0, 0, "0..1 by 1"},
-    };
+    const std::tuple<int, int, const char*> codes[] = {{0, 4095, "0..4096 by 512"},
+                                                       {0, 255, "0..256 by 32"},
+                                                       {1000, 1010, "1000..1010 by 2"},
+                                                       {0, 0, "0..1 by 1"}};
     for (const auto& [first, last, expected] : codes) {
         EXPECT_EQ(axis(NiceCodeScale(first, last)), expected) << first << ".." << last;
     }

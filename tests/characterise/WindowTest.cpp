@@ -99,7 +99,6 @@ TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFiguresLetsOtherEventsRunAn
     EXPECT_LT(w.window.Redraws(), FullScaleCode / 100); // far from one a code
     const Linearity figures = Analyse(expected, {.vref = 3.0, .codeSpan = 4000});
     EXPECT_EQ(w.Text("summary").toStdString(), SummaryText(figures, Channel));
-    ASSERT_EQ(w.window.Result().codes.size(), expected.size());
     EXPECT_TRUE(w.Text("status").startsWith("Done; 4096 codes kept; channel 5 back at 1234"))
         << w.Text("status").toStdString();
     EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
