@@ -234,17 +234,14 @@ public:
 TEST(CharacteriseWindow, AMeterThatTakesItsTimeHoldsNothingUp) {
     for (const bool stop : {true, false}) {
         SCOPED_TRACE(stop ? "stopped while it reads" : "it fails on its own");
-        GatedMeter* meter = nullptr;
-        WindowRig w([&meter](std::optional<std::string>, int) {
-            auto made = std::make_unique<GatedMeter>();
-            meter = made.get();
-            return made;
-        });
+        auto gated = std::make_unique<GatedMeter>();
+        GatedMeter* meter = gated.get(); // the window's own once it connects
+        WindowRig w([&gated](std::optional<std::string>, int) { return std::move(gated); });
         w.window.findChild<QLineEdit*>("meterAddress")->setText("dmm.lab");
         w.Spin("fromCode")->setValue(100);
         QSignalSpy ended(&w.window.Stepper(), &RunStepper::Ended);
         w.Button("start")->click();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return meter != nullptr && meter->waiting; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return meter->waiting.load(); }));
         EXPECT_EQ(w.rig.board.Chip().Code(Channel), 100); // the first code, being read
 
         bool otherEventRan = false;

@@ -17,13 +17,10 @@ namespace {
 
 class PanelTest : public ::testing::Test {
 protected:
-    QString Text(const QString& name) const {
-        auto* label = panel->findChild<QLabel*>(name);
-        return label != nullptr ? label->text() : QStringLiteral("<no label %1>").arg(name);
-    }
+    QString Text(const QString& name) const { return panel->findChild<QLabel*>(name)->text(); }
     int Bar(int channel) const {
-        auto* bar = panel->findChild<QProgressBar*>(QStringLiteral("channelOutput%1").arg(channel));
-        return bar != nullptr ? bar->value() : -1;
+        return panel->findChild<QProgressBar*>(QStringLiteral("channelOutput%1").arg(channel))
+            ->value();
     }
     // The panel redraws from the event loop, never inside a port write.
     static void LetTheEventLoopRun() { QCoreApplication::processEvents(); }
