@@ -188,8 +188,8 @@ class CharacteriseTest(unittest.TestCase):
         lsb = 2.5 / 4096
         volts = {}
         for noise, average in (("0", "1"), ("4", "1"), ("4", "64")):
-            result = ctl("--virtual-board", "--analog-noise", noise, "characterise", "--channel",
-                         "1", "--step", "16", "--average", average, "--csv", self.csv)
+            ctl("--virtual-board", "--analog-noise", noise, "characterise", "--channel", "1",
+                "--step", "16", "--average", average, "--csv", self.csv)
             volts[noise, average] = [float(row["volts"]) for row in read_csv(self.csv)]
         for average, spread in (("1", 4.0), ("64", 0.5)):
             with self.subTest(average=average):
@@ -225,8 +225,8 @@ class CharacteriseTest(unittest.TestCase):
             with self.subTest(what):
                 with open(self.csv, "w", encoding="ascii") as old:
                     old.write("code,volts\n7,1.5\n")
-                result = ctl("--virtual-board", "characterise", "--channel", "1", "--step", "16",
-                             *extra, "--csv", self.csv, preexec_fn=limit, status=1)
+                ctl("--virtual-board", "characterise", "--channel", "1", "--step", "16", *extra,
+                    "--csv", self.csv, preexec_fn=limit, status=1)
                 self.assertEqual(read_csv(self.csv), [{"code": "7", "volts": "1.5"}])
                 self.assertEqual(os.listdir(self.folder.name), ["run.csv"])
 
