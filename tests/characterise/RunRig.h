@@ -4,29 +4,16 @@
 // on one of its channels: what every run test stands on.
 #include "board/Board.h"
 #include "board/SharedState.h"
-#include "characterise/Meter.h"
 #include "rig/InstrumentOutput.h"
+#include "rig/MeterConnection.h"
 #include "virtualboard/AnalogModel.h"
 #include "virtualboard/VirtualBoard.h"
 
 namespace qv4130::characterise {
 
-class BoardMeter final : public Meter {
-public:
-    BoardMeter(const VirtualBoard& board, AnalogModel& model, int channel)
-        : board_(board), model_(model), channel_(channel) {}
-
-    double ReadVolts() override { return model_.Output(board_.Chip(), channel_); }
-
-private:
-    const VirtualBoard& board_;
-    AnalogModel& model_;
-    int channel_;
-};
-
 struct RunRig {
     explicit RunRig(int channel, AnalogSettings analog = {})
-        : model(analog), meter(board, model, channel) {
+        : model(analog), meter(ConnectMeter({}, channel, &board, &model)) {
         instrument.SetOutput(true);
     }
 
@@ -37,7 +24,7 @@ struct RunRig {
         board, state, {[this](int channel) { return board.Chip().Code(channel); }, {}}};
     InstrumentOutput output{instrument};
     AnalogModel model;
-    BoardMeter meter;
+    std::unique_ptr<Meter> meter; // the simulated DMM on the channel
 };
 
 } // namespace qv4130::characterise

@@ -53,12 +53,6 @@ struct WindowRig {
     QPushButton* Button(const char* name) { return window.findChild<QPushButton*>(name); }
     QString Text(const char* name) { return window.findChild<QLabel*>(name)->text(); }
 
-    void Range(int from, int to, int step) {
-        Spin("fromCode")->setValue(from);
-        Spin("toCode")->setValue(to);
-        Spin("step")->setValue(step);
-    }
-
     // Starts the run, does `meanwhile`, and waits for the run's end.
     void RunWhole(const std::function<void()>& meanwhile = {}) {
         QSignalSpy ended(&window.Stepper(), &RunStepper::Ended);
@@ -74,10 +68,16 @@ struct WindowRig {
     CharacteriseWindow window;
 };
 
+QByteArray Contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // A whole run shows the arithmetic's figures. It gives the event loop a turn
 // every few milliseconds, even with no settle time, and redraws far less often
-// than it measures.
-TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFiguresAndLetsOtherEventsRun) {
+// than it measures. Each button saves its file where the operator names it, and
+// says so when the folder does not exist.
+TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFiguresLetsOtherEventsRunAndIsSaved) {
     WindowRig w; // every code, as the window starts
     EXPECT_EQ(w.window.findChild<QDoubleSpinBox*>("vref")->value(), 3.3);
     w.window.findChild<QDoubleSpinBox*>("vref")->setValue(3.0);
@@ -99,10 +99,48 @@ TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFiguresAndLetsOtherEventsRu
     EXPECT_LT(w.window.Redraws(), FullScaleCode / 100); // far from one a code
     const Linearity figures = Analyse(expected, {.vref = 3.0, .codeSpan = 4000});
     EXPECT_EQ(w.Text("summary").toStdString(), SummaryText(figures, Channel));
-    ASSERT_EQ(w.window.Result().codes.size(), expected.size());
     EXPECT_TRUE(w.Text("status").startsWith("Done; 4096 codes kept; channel 5 back at 1234"))
         << w.Text("status").toStdString();
     EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
+
+    const QTemporaryDir dir;
+    for (const auto& [button, file] :
+         {std::pair{"saveCsv", "run.csv"}, {"savePng", "plots.png"}, {"saveSvg", "plots.svg"}}) {
+        SCOPED_TRACE(button);
+        const QString missing = dir.filePath(QStringLiteral("no such folder/") + file);
+        for (const QString& chosen : {dir.filePath(file), missing}) {
+            // The operator names the file in the save dialog and presses Enter.
+            QTimer::singleShot(0, [&chosen] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                ASSERT_NE(dialog, nullptr);
+                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+                ASSERT_NE(name, nullptr);
+                name->setText(chosen);
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+            w.Button(button)->click();
+        }
+        EXPECT_EQ(w.Text("status"), "Could not write " + missing + ".");
+    }
+    // The rows the command line would write, under the record of this run.
+    std::ostringstream rows;
+    WriteCsv(rows, w.window.Result(), {});
+    const QString csv = Contents(dir.filePath("run.csv"));
+    EXPECT_TRUE(csv.startsWith("# qv4130 characterisation of channel 5, "));
+    EXPECT_TRUE(csv.contains("\n# meter: QV4130,Simulated DMM"));
+    EXPECT_EQ(csv.section('\n', 4), QString::fromStdString(rows.str()).section('\n', 4));
+    // The lines drawn: only they (and the legend's swatches) have colour.
+    const QImage png(dir.filePath("plots.png"));
+    int coloured = 0;
+    for (int y = 0; y < png.height(); ++y) {
+        for (int x = 0; x < png.width(); ++x) {
+            coloured += QColor(png.pixel(x, y)).hsvSaturation() > 100 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(coloured, 2000);
+    // A valid drawing, and one of the plots in it.
+    EXPECT_TRUE(QSvgRenderer(dir.filePath("plots.svg")).isValid());
+    EXPECT_TRUE(Contents(dir.filePath("plots.svg")).contains("INL, best-fit line"));
 }
 
 // Tab goes through the settings top to bottom, then the buttons left to right, and
@@ -133,18 +171,13 @@ TEST(CharacteriseWindow, TabVisitsTheSettingsThenTheButtons) {
 TEST(CharacteriseWindow, AStoppedRunKeepsItsPointsAndEndsAtTheEndCode) {
     struct Case {
         const char* name;
-        std::function<void(WindowRig&)> stop;
+        std::optional<Qt::Key> key; // pressed on the focused button, else Stop clicked
         std::optional<int> endCode;
-        bool closed;
     };
-    const std::vector<Case> cases{
-        {"Stop clicked", [](WindowRig& w) { w.Button("stop")->click(); }, {}, false},
-        {"Space on the focused button, at a chosen code",
-         [](WindowRig& w) { QTest::keyClick(w.window.focusWidget(), Qt::Key_Space); }, 777, false},
-        {"Esc closes the window",
-         [](WindowRig& w) { QTest::keyClick(w.window.focusWidget(), Qt::Key_Escape); },
-         {},
-         true},
+    const Case cases[] = {
+        {"Stop clicked", {}, {}},
+        {"Space on the focused button, at a chosen code", Qt::Key_Space, 777},
+        {"Esc closes the window", Qt::Key_Escape, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -157,19 +190,20 @@ TEST(CharacteriseWindow, AStoppedRunKeepsItsPointsAndEndsAtTheEndCode) {
         }
         int measured = 0;
         QObject::connect(&w.window.Stepper(), &RunStepper::Measured, [&] {
-            if (++measured == 5) {
-                c.stop(w);
+            if (++measured == 5 && c.key) {
+                QTest::keyClick(w.window.focusWidget(), *c.key);
+            } else if (measured == 5) {
+                w.Button("stop")->click();
             }
         });
         w.RunWhole();
-        EXPECT_EQ(w.window.Result().codes.size(), 5u);
         EXPECT_EQ(w.rig.board.Chip().Code(Channel), c.endCode.value_or(CodeBefore));
         EXPECT_TRUE(w.Text("status").startsWith("Stopped; 5 codes kept"));
         // The figures of five codes must not pass for the channel's.
         EXPECT_TRUE(w.Text("summary").startsWith(
             "partial: stopped after code 8 of 0..4095 (5 of 2049 codes)"))
             << w.Text("summary").toStdString();
-        EXPECT_EQ(w.window.isVisible(), !c.closed);
+        EXPECT_EQ(w.window.isVisible(), c.key != Qt::Key_Escape);
     }
 }
 
@@ -198,136 +232,46 @@ public:
 // Stop writes the end code at once, and the run is over once the reading is
 // back; a meter that fails on its own thread ends the run as on the window's.
 TEST(CharacteriseWindow, AMeterThatTakesItsTimeHoldsNothingUp) {
-    struct Case {
-        const char* name;
-        bool stop;
-        bool fail;
-        const char* status;
-    };
-    const Case cases[] = {
-        {"stopped while it reads", true, false, "Stopped"},
-        {"it fails on its own", false, true, "meter dmm.lab did not answer READ?"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        GatedMeter* meter = nullptr;
-        WindowRig w([&meter](std::optional<std::string>, int) {
-            auto made = std::make_unique<GatedMeter>();
-            meter = made.get();
-            return made;
-        });
+    for (const bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "stopped while it reads" : "it fails on its own");
+        auto gated = std::make_unique<GatedMeter>();
+        GatedMeter* meter = gated.get(); // the window's own once it connects
+        WindowRig w([&gated](std::optional<std::string>, int) { return std::move(gated); });
         w.window.findChild<QLineEdit*>("meterAddress")->setText("dmm.lab");
-        w.Range(100, 199, 1);
+        w.Spin("fromCode")->setValue(100);
         QSignalSpy ended(&w.window.Stepper(), &RunStepper::Ended);
         w.Button("start")->click();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return meter != nullptr && meter->waiting; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return meter->waiting.load(); }));
         EXPECT_EQ(w.rig.board.Chip().Code(Channel), 100); // the first code, being read
 
         bool otherEventRan = false;
         QTimer::singleShot(0, [&] { otherEventRan = true; });
         EXPECT_TRUE(QTest::qWaitFor([&] { return otherEventRan; }));
-        if (c.stop) {
+        if (stop) {
             w.Button("stop")->click();
             EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
             EXPECT_TRUE(meter->waiting);
             EXPECT_EQ(ended.count(), 0);
         }
-        meter->fail = c.fail;
+        meter->fail = !stop;
         meter->open = true;
         ASSERT_TRUE(ended.wait());
         EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
-        EXPECT_TRUE(w.Text("status").contains(c.status, Qt::CaseInsensitive))
+        EXPECT_TRUE(
+            w.Text("status").contains(stop ? "Stopped" : "Meter dmm.lab did not answer READ?"))
             << w.Text("status").toStdString();
-    }
-}
-
-TEST(CharacteriseWindow, SavesTheResultsAndPlots) {
-    WindowRig w;
-    w.Range(1000, 1100, 1);
-    w.RunWhole();
-    const QTemporaryDir dir;
-    struct Case {
-        const char* button;
-        QString file;
-        std::function<bool(const QString&)> valid;
-    };
-    // The rows the command line would write, under the record of this run.
-    std::ostringstream csv;
-    WriteCsv(csv, w.window.Result(), {});
-    const QString rows = QString::fromStdString(csv.str()).section(QLatin1Char('\n'), 4);
-    const std::vector<Case> cases{
-        {"saveCsv", "run.csv",
-         [&](const QString& path) {
-             QFile file(path);
-             const QString text = file.open(QIODevice::ReadOnly) ? file.readAll() : QString();
-             return text.startsWith("# qv4130 characterisation of channel 5, ") &&
-                    text.contains("\n# meter: QV4130,Simulated DMM") &&
-                    text.section(QLatin1Char('\n'), 4) == rows;
-         }},
-        {"savePng", "plots.png",
-         [](const QString& path) {
-             // The lines drawn: only they (and the legend's swatches) have colour.
-             const QImage image(path);
-             int coloured = 0;
-             for (int y = 0; y < image.height(); ++y) {
-                 for (int x = 0; x < image.width(); ++x) {
-                     coloured += QColor(image.pixel(x, y)).hsvSaturation() > 100 ? 1 : 0;
-                 }
-             }
-             return coloured > 2000;
-         }},
-        {"saveSvg", "plots.svg",
-         [](const QString& path) {
-             QFile file(path); // a valid drawing, and one of the plots in it
-             return QSvgRenderer(path).isValid() && file.open(QIODevice::ReadOnly) &&
-                    file.readAll().contains("INL, best-fit line");
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.button);
-        for (const QString& chosen :
-             {dir.filePath(c.file), dir.filePath("no such folder/" + c.file)}) {
-            // The operator names the file in the save dialog and presses Enter.
-            QTimer::singleShot(0, [&chosen] {
-                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-                ASSERT_NE(dialog, nullptr);
-                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-                ASSERT_NE(name, nullptr);
-                name->setText(chosen);
-                QTest::keyClick(name, Qt::Key_Return);
-            });
-            w.Button(c.button)->click();
-        }
-        EXPECT_TRUE(c.valid(dir.filePath(c.file)));
-        EXPECT_EQ(w.Text("status"),
-                  "Could not write " + dir.filePath("no such folder/" + c.file) + ".");
     }
 }
 
 // The plots draw a thinned series: a one-code spike must survive the thinning.
 TEST(CharacteriseWindow, PlotsThinLongSeriesKeepingEveryExtreme) {
-    struct Case {
-        const char* name;
-        QList<QPointF> points;
-        qsizetype buckets;
-        QList<QPointF> drawn;
-    };
     const QList<QPointF> spikes{{0, 0}, {1, 5}, {2, 1}, {3, -4}, {4, 2}, {5, 0}};
-    const std::vector<Case> cases{
-        {"short enough: whole", spikes, 3, spikes},
-        {"two buckets: each one's low and high, in code order",
-         spikes,
-         2,
-         {{0, 0}, {1, 5}, {3, -4}, {4, 2}}},
-        {"flat buckets: their ends",
-         {{0, 1}, {1, 1}, {2, 1}, {3, 7}, {4, 7}, {5, 7}},
-         2,
-         {{0, 1}, {2, 1}, {3, 7}, {5, 7}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(Envelope(c.points, c.buckets), c.drawn);
-    }
+    EXPECT_EQ(Envelope(spikes, 3), spikes); // short enough: whole
+    // Two buckets: each one's low and high, in code order.
+    EXPECT_EQ(Envelope(spikes, 2), (QList<QPointF>{{0, 0}, {1, 5}, {3, -4}, {4, 2}}));
+    // Flat buckets: their ends.
+    EXPECT_EQ(Envelope({{0, 1}, {1, 1}, {2, 1}, {3, 7}, {4, 7}, {5, 7}}, 2),
+              (QList<QPointF>{{0, 1}, {2, 1}, {3, 7}, {5, 7}}));
 }
 
 } // namespace

@@ -5,7 +5,6 @@ line) and off one (no progress line)."""
 
 import contextlib
 import csv
-import itertools
 import os
 import pty
 import re
@@ -22,9 +21,13 @@ import unittest
 CTL = os.environ["QV4130CTL"]
 
 
-def ctl(*arguments):
-    return subprocess.run([CTL, *arguments], capture_output=True, text=True, timeout=60,
-                          check=False)
+def ctl(*arguments, status=0, **options):
+    """qv4130ctl run to its end, which must come with the exit status given."""
+    result = subprocess.run([CTL, *arguments], capture_output=True, text=True, timeout=60,
+                            check=False, **options)
+    if result.returncode != status:
+        raise AssertionError(f"exit status {result.returncode}, not {status}: {result.stderr}")
+    return result
 
 
 def read_csv(path):
@@ -36,9 +39,7 @@ def read_csv(path):
 def csv_notes(path):
     """The # lines after the rows: how the run ended, when not whole."""
     with open(path, encoding="ascii") as file:
-        lines = file.read().splitlines()
-    rows = next(i for i, line in enumerate(lines) if line.startswith("code,"))
-    return [line for line in lines[rows:] if line.startswith("#")]
+        return re.findall(r"^#.*", file.read().split("\ncode,", 1)[1], re.M)
 
 
 SUSPECT = "the readings do not follow the codes: is the meter on channel {}'s output?"
@@ -51,41 +52,34 @@ class Drip(str):
     """A reply sent a byte every half second, as a meter on a failing link might."""
 
 
-class LoopbackPeer:
+def serve(listener, answer):
+    connection, _ = listener.accept()
+    connection.settimeout(30)
+    # A client that gives up on an endless reply closes on the rest of it.
+    with connection, connection.makefile("rw", newline="\n") as stream, \
+            contextlib.suppress(OSError):
+        for line in stream:
+            reply = answer(line.strip())
+            if reply is HANG_UP:
+                return
+            for part in ([] if reply is None else
+                         reply + "\n" if isinstance(reply, Drip) else [reply + "\n"]):
+                stream.write(part)
+                stream.flush()
+                time.sleep(0.5 if isinstance(reply, Drip) else 0)
+
+
+@contextlib.contextmanager
+def loopback_peer(answer):
     """A SCPI peer on 127.0.0.1 for one client, until the `with` it is made in
-    ends: `answer` gives each line's reply (None: none, HANG_UP: the peer hangs
-    up, a Drip: sent a byte at a time)."""
-
-    def __init__(self, answer):
-        self.answer = answer
-        self.listener = socket.create_server(("127.0.0.1", 0))
-        self.listener.settimeout(30)
-        self.port = self.listener.getsockname()[1]
-        self.thread = threading.Thread(target=self.serve, daemon=True)
-        self.thread.start()
-
-    def serve(self):
-        connection, _ = self.listener.accept()
-        connection.settimeout(30)
-        # A client that gives up on an endless reply closes on the rest of it.
-        with connection, connection.makefile("rw", newline="\n") as stream, \
-                contextlib.suppress(OSError):
-            for line in stream:
-                reply = self.answer(line.strip())
-                if reply is HANG_UP:
-                    return
-                for part in ([] if reply is None else
-                             reply + "\n" if isinstance(reply, Drip) else [reply + "\n"]):
-                    stream.write(part)
-                    stream.flush()
-                    time.sleep(0.5 if isinstance(reply, Drip) else 0)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
-        self.thread.join(timeout=30)
-        self.listener.close()
+    ends, giving its port: `answer` gives each line's reply (None: none,
+    HANG_UP: the peer hangs up, a Drip: sent a byte at a time)."""
+    with socket.create_server(("127.0.0.1", 0)) as listener:
+        listener.settimeout(30)
+        thread = threading.Thread(target=serve, args=(listener, answer), daemon=True)
+        thread.start()
+        yield listener.getsockname()[1]
+        thread.join(timeout=30)
 
 
 def loopback_meter(volts, fault=None):
@@ -111,7 +105,7 @@ def loopback_meter(volts, fault=None):
             return '-113,"Undefined header"' if queued else '+0,"No error"'
         return "0" if query.endswith("?") else None
 
-    return LoopbackPeer(answer)
+    return loopback_peer(answer)
 
 
 class CharacteriseTest(unittest.TestCase):
@@ -123,31 +117,30 @@ class CharacteriseTest(unittest.TestCase):
     def test_runs_on_the_virtual_board(self):
         cases = [
             # arguments after --channel 3, codes in the CSV, channel 3 afterwards
-            ([], list(range(4096)), 1000),
-            (["--meas", "--from", "4000", "--to", "10", "--step", "1000", "--end-code", "7"],
+            ("", list(range(4096)), 1000),
+            ("--meas --from 4000 --to 10 --step 1000 --end-code 7",
              [10, 1000, 2000, 3000, 4000], 7),
         ]
         for extra, codes, after in cases:
             with self.subTest(extra=extra):
                 result = ctl("--virtual-board", "write", "3", "1000", "characterise",
-                             "--channel", "3", *extra, "--csv", self.csv, "status")
-                self.assertEqual(result.returncode, 0, result.stderr)
+                             "--channel", "3", *extra.split(), "--csv", self.csv, "status")
                 self.assertEqual(result.stderr, "")
                 self.assertNotIn("\r", result.stdout)
+                # The figures, then where status finds the channel.
                 self.assertRegex(result.stdout, r"^channel 3, \d+ codes\noffset: -?\d+\.\d+ LSB\n"
                                  r"gain error: .*\nINL \(end-point\): .*\nINL \(best-fit\): .*\n"
-                                 r"DNL: .*\nmonotonic: (yes|no.*)\n")
+                                 rf"DNL: .*\nmonotonic: (yes|no.*)\n(.*\n)*channel 3: {after}\n")
                 rows = read_csv(self.csv)
                 self.assertEqual([int(row["code"]) for row in rows], codes)
                 self.assertEqual(rows[0]["dnl_lsb"], "")
+                # The run's record above the rows, and no note of a run cut short below.
                 with open(self.csv, encoding="ascii") as file:
-                    record = file.read().split("\ncode,")[0]
-                self.assertRegex(record, r"^# qv4130 characterisation of channel 3, "
+                    notes = "\n".join(line for line in file.read().split("\n") if line[:1] == "#")
+                self.assertRegex(notes, r"^# qv4130 characterisation of channel 3, "
                                  r"\d{4}-\d\d-\d\d \d\d:\d\d\n# meter: QV4130,Simulated DMM,0,1.0\n"
                                  r"# reference: 2.5 V over 4096 codes\n"
                                  r"# settle: 0 us; readings per code: 1$")
-                self.assertEqual(csv_notes(self.csv), [])
-                self.assertIn(f"\nchannel 3: {after}\n", result.stdout)
 
     def test_the_board_s_reference_and_seed_shape_what_is_measured_here_and_served(self):
         runs = []
@@ -155,7 +148,6 @@ class CharacteriseTest(unittest.TestCase):
             png = os.path.join(self.folder.name, f"{len(runs)}.png")
             result = ctl("--virtual-board", "--vref", "3.3", "--analog-seed", seed, "characterise",
                          "--channel", "1", "--step", "512", *ideal, "--csv", self.csv, "--png", png)
-            self.assertEqual(result.returncode, 0, result.stderr)
             with open(png, "rb") as image:
                 runs.append((result.stdout, read_csv(self.csv), image.read()))
         self.assertNotEqual(runs[0][1], runs[1][1])
@@ -186,7 +178,6 @@ class CharacteriseTest(unittest.TestCase):
             self.assertIn(b"Simulated DMM", dmm.recv(100))
         result = ctl("--connect", board[1], "characterise", "--meter", meter[1], "--channel", "1",
                      "--step", "512", "--csv", self.csv)
-        self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual((result.stdout, read_csv(self.csv)), runs[1][:2])
         # The served board's channel is left at the code it had.
         self.assertEqual(ctl("--connect", board[1], "scpi", "SOUR:CHAN1:CODE?").stdout, "1234\n")
@@ -197,9 +188,8 @@ class CharacteriseTest(unittest.TestCase):
         lsb = 2.5 / 4096
         volts = {}
         for noise, average in (("0", "1"), ("4", "1"), ("4", "64")):
-            result = ctl("--virtual-board", "--analog-noise", noise, "characterise", "--channel",
-                         "1", "--step", "16", "--average", average, "--csv", self.csv)
-            self.assertEqual(result.returncode, 0, result.stderr)
+            ctl("--virtual-board", "--analog-noise", noise, "characterise", "--channel", "1",
+                "--step", "16", "--average", average, "--csv", self.csv)
             volts[noise, average] = [float(row["volts"]) for row in read_csv(self.csv)]
         for average, spread in (("1", 4.0), ("64", 0.5)):
             with self.subTest(average=average):
@@ -217,8 +207,7 @@ class CharacteriseTest(unittest.TestCase):
         for path in paths:
             with self.subTest(path):
                 result = ctl("--virtual-board", "characterise", "--channel", "1", "--step", "256",
-                             "--csv", self.csv, "--png", path)
-                self.assertEqual(result.returncode, 1, result.stderr)
+                             "--csv", self.csv, "--png", path, status=1)
                 self.assertEqual(len(read_csv(self.csv)), 17)
                 self.assertIn(f"characterise: can't write {path}", result.stderr)
         if len(paths) > 1:
@@ -236,11 +225,8 @@ class CharacteriseTest(unittest.TestCase):
             with self.subTest(what):
                 with open(self.csv, "w", encoding="ascii") as old:
                     old.write("code,volts\n7,1.5\n")
-                result = subprocess.run([CTL, "--virtual-board", "characterise", "--channel", "1",
-                                         "--step", "16", *extra, "--csv", self.csv],
-                                        capture_output=True, text=True, timeout=60, check=False,
-                                        preexec_fn=limit)
-                self.assertEqual(result.returncode, 1, result.stderr)
+                ctl("--virtual-board", "characterise", "--channel", "1", "--step", "16", *extra,
+                    "--csv", self.csv, preexec_fn=limit, status=1)
                 self.assertEqual(read_csv(self.csv), [{"code": "7", "volts": "1.5"}])
                 self.assertEqual(os.listdir(self.folder.name), ["run.csv"])
 
@@ -257,16 +243,15 @@ class CharacteriseTest(unittest.TestCase):
         for fault, reason in cases:
             with self.subTest(fault):
                 # Two readings a code: the 6th is the 3rd code's second.
-                with loopback_meter(lambda n: n * 1e-3, fault) as meter:
+                with loopback_meter(lambda n: n * 1e-3, fault) as port:
                     result = ctl("--virtual-board", "write", "2", "321", "characterise",
-                                 "--channel", "2", "--meter", f"127.0.0.1:{meter.port}",
+                                 "--channel", "2", "--meter", f"127.0.0.1:{port}",
                                  "--from", "100", "--average", "2", "--timeout", "2000",
-                                 "--csv", self.csv, "status")
-                self.assertEqual(result.returncode, 1)
+                                 "--csv", self.csv, "status", status=1)
                 # status never ran (the command before it failed), and the virtual board
                 # goes with the process: the message is what tells where the channel is.
                 self.assertRegex(result.stderr, rf"^qv4130ctl: characterise: meter 127\.0\.0\.1:"
-                                 rf"{meter.port} {reason}; 2 codes kept in {re.escape(self.csv)}; "
+                                 rf"{port} {reason}; 2 codes kept in {re.escape(self.csv)}; "
                                  r"channel 2 back at 321\n$")
                 self.assertEqual([row["code"] for row in read_csv(self.csv)], ["100", "101"])
                 partial = "partial: stopped after code 101 of 100..4095 (2 of 3996 codes)"
@@ -305,10 +290,9 @@ class CharacteriseTest(unittest.TestCase):
 
     def test_readings_that_do_not_follow_the_codes_give_no_figures(self):
         # Flat within its noise; which readings count as following is LinearityTest's.
-        with loopback_meter(lambda n: 1.2 + 0.4e-3 * ((n * 7919) % 13 - 6)) as meter:
+        with loopback_meter(lambda n: 1.2 + 0.4e-3 * ((n * 7919) % 13 - 6)) as port:
             result = ctl("--virtual-board", "characterise", "--channel", "2", "--step", "256",
-                         "--meter", f"127.0.0.1:{meter.port}", "--csv", self.csv)
-        self.assertEqual(result.returncode, 1, result.stderr)
+                         "--meter", f"127.0.0.1:{port}", "--csv", self.csv, status=1)
         self.assertEqual(result.stdout, "")
         self.assertEqual(result.stderr, f"qv4130ctl: characterise: {SUSPECT.format(2)}; "
                          f"17 codes kept in {self.csv}; channel 2 back at 0\n")
@@ -317,9 +301,8 @@ class CharacteriseTest(unittest.TestCase):
         self.assertEqual(csv_notes(self.csv), ["# suspect: " + SUSPECT.format(2)])
         # A flat line's slope is rounding's, not a step to measure in:
         # no figure may stand beyond the codes' own span.
-        for row, column in itertools.product(rows, ("error_lsb", "inl_endpoint_lsb",
-                                                    "inl_bestfit_lsb", "dnl_lsb")):
-            self.assertLess(abs(float(row[column] or 0)), 2 * 4096, (column, row))
+        figures = ("error_lsb", "inl_endpoint_lsb", "inl_bestfit_lsb", "dnl_lsb")
+        self.assertLess(max(abs(float(row[f] or 0)) for row in rows for f in figures), 2 * 4096)
 
     def test_a_reference_no_chip_takes_is_refused(self):
         for vref in ("1e308", "nan", "1e-300"):
@@ -329,10 +312,9 @@ class CharacteriseTest(unittest.TestCase):
                         return "1;" + vref
                     return '+0,"No error"' if line == "SYST:ERR?" else HANG_UP
 
-                with LoopbackPeer(answer) as server:
-                    result = ctl("--connect", f"127.0.0.1:{server.port}", "characterise",
-                                 "--channel", "2", "--meter", "127.0.0.1:1", "--csv", self.csv)
-                self.assertEqual(result.returncode, 1, result.stderr)
+                with loopback_peer(answer) as port:
+                    result = ctl("--connect", f"127.0.0.1:{port}", "characterise", "--channel",
+                                 "2", "--meter", "127.0.0.1:1", "--csv", self.csv, status=1)
                 self.assertRegex(result.stderr, r"^qv4130ctl: characterise: 127\.0\.0\.1:\d+ "
                                  r"gave (a reference of \S+ V, not one the chip takes|"
                                  r"no reference voltage)\n$")
@@ -354,33 +336,25 @@ class CharacteriseTest(unittest.TestCase):
 
     def test_usage_mistakes(self):
         cases = [
-            (["characterise", "--csv", "x.csv"], "needs --channel"),
-            (["characterise", "--channel", "3"], "needs --csv"),
-            (["characterise", "--channel", "16", "--csv", "x.csv"], "channel must be 0 to 15"),
-            (["characterise", "--channel", "1", "--to", "4096", "--csv", "x.csv"], "last code"),
-            (["characterise", "--channel", "1", "--meter", "a:b:c", "--csv", "x.csv"],
-             "--meter takes"),
-            (["characterise", "--channel", "1", "--average", "0", "--csv", "x.csv"],
-             "one reading"),
-            (["characterise", "--channel", "1", "--volts", "1", "--csv", "x.csv"],
-             "no option --volts"),
-            *((["characterise", "--channel", "1", "--ideal-vref", vref, "--csv", "x.csv"],
+            ("--csv x.csv", "needs --channel"),
+            ("--channel 3", "needs --csv"),
+            ("--channel 16 --csv x.csv", "channel must be 0 to 15"),
+            ("--channel 1 --to 4096 --csv x.csv", "last code"),
+            ("--channel 1 --meter a:b:c --csv x.csv", "--meter takes"),
+            ("--channel 1 --average 0 --csv x.csv", "one reading"),
+            ("--channel 1 --volts 1 --csv x.csv", "no option --volts"),
+            *((f"--channel 1 --ideal-vref {vref} --csv x.csv",
                "--ideal-vref takes the reference in volts, 0.5 V to 5 V")
               for vref in ("1e-300", "nan", "inf", "1e308", "0")),
             # The old spelling, which --vref before the commands would be mistaken for.
-            (["characterise", "--channel", "1", "--vref", "3", "--csv", "x.csv"],
-             "--vref of characterise is now --ideal-vref"),
-            (["characterise", "--channel", "1", "--range", "1e300", "--csv", "x.csv"],
-             "--range takes a DC range in volts"),
-            (["characterise", "--channel", "1", "--settle", "86400000", "--csv", "x.csv"],
-             "settle time is at most"),
+            ("--channel 1 --vref 3 --csv x.csv", "--vref of characterise is now --ideal-vref"),
+            ("--channel 1 --range 1e300 --csv x.csv", "--range takes a DC range in volts"),
+            ("--channel 1 --settle 86400000 --csv x.csv", "settle time is at most"),
         ]
         for arguments, reason in cases:
             with self.subTest(arguments=arguments):
-                result = ctl("--virtual-board", *arguments)
-                self.assertEqual(result.returncode, 2, result.stderr)
+                result = ctl("--virtual-board", "characterise", *arguments.split(), status=2)
                 self.assertIn(reason, result.stderr)
-
 
 if __name__ == "__main__":
     unittest.main()

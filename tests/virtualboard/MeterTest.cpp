@@ -31,23 +31,6 @@ std::string Readings(std::string text, const AnalogModel& model) {
     return text;
 }
 
-void Check(const Case& c) {
-    SCOPED_TRACE(c.lines);
-    test::BoardBench bench;
-    bench.Send(0, 3, 1000);
-    bench.Send(0, 5, 4000);
-    AnalogModel model;
-    SimulatedMeterHandler meter(bench.chip(), model);
-    Session session = meter.NewSession();
-    const auto execute = [&](std::string_view line, std::vector<std::string>& replies) {
-        std::optional<Error> error;
-        for (std::size_t at = 0; meter.ExecuteNextCommand(line, at, session, replies, error);) {
-        }
-    };
-    EXPECT_EQ(test::RunLines(c.lines, execute), Readings(c.replies, model));
-    EXPECT_EQ(test::DrainErrors(session.errors), c.errors);
-}
-
 TEST(Meter, CommandLinesDoWhatABenchMeterDoes) {
     const Case cases[] = {
         // ==== IEEE 488.2 common commands, with the client's own status ====
@@ -87,7 +70,20 @@ TEST(Meter, CommandLinesDoWhatABenchMeterDoes) {
         {"FETC?\nROUT:CLOS (@3);INIT;ROUT:CLOS (@5);FETC?;READ?", "R3;R5", "-230"},
     };
     for (const Case& c : cases) {
-        Check(c);
+        SCOPED_TRACE(c.lines);
+        test::BoardBench bench;
+        bench.Send(0, 3, 1000);
+        bench.Send(0, 5, 4000);
+        AnalogModel model;
+        SimulatedMeterHandler meter(bench.chip(), model);
+        Session session = meter.NewSession();
+        const auto execute = [&](std::string_view line, std::vector<std::string>& replies) {
+            std::optional<Error> error;
+            for (std::size_t at = 0; meter.ExecuteNextCommand(line, at, session, replies, error);) {
+            }
+        };
+        EXPECT_EQ(test::RunLines(c.lines, execute), Readings(c.replies, model));
+        EXPECT_EQ(test::DrainErrors(session.errors), c.errors);
     }
 }
 

@@ -17,13 +17,10 @@ namespace {
 
 class PanelTest : public ::testing::Test {
 protected:
-    QString Text(const QString& name) const {
-        auto* label = panel->findChild<QLabel*>(name);
-        return label != nullptr ? label->text() : QStringLiteral("<no label %1>").arg(name);
-    }
+    QString Text(const QString& name) const { return panel->findChild<QLabel*>(name)->text(); }
     int Bar(int channel) const {
-        auto* bar = panel->findChild<QProgressBar*>(QStringLiteral("channelOutput%1").arg(channel));
-        return bar != nullptr ? bar->value() : -1;
+        return panel->findChild<QProgressBar*>(QStringLiteral("channelOutput%1").arg(channel))
+            ->value();
     }
     // The panel redraws from the event loop, never inside a port write.
     static void LetTheEventLoopRun() { QCoreApplication::processEvents(); }
@@ -98,69 +95,47 @@ TEST_F(PanelTest, TheCharacteriseButtonOnlyWhereItOpensSomething) {
     EXPECT_TRUE(button->isVisibleTo(panel.get()));
 }
 
+const QRect Screen(0, 0, 1280, 1024);
+
 TEST(PanelPlacement, BesideTheAnchorWithinTheScreen) {
-    const QRect screen(0, 0, 1280, 1024);
     struct Case {
-        const char* what;
         QRect anchor;
         QSize size;
         QRect expected;
+        const char* what;
     };
     const Case cases[] = {
-        {"right of it", {100, 100, 200, 250}, {500, 400}, {308, 100, 500, 400}},
-        {"left where the right is full", {900, 100, 200, 250}, {500, 400}, {392, 100, 500, 400}},
-        {"pushed on screen where neither side fits",
-         {500, 100, 200, 250},
-         {700, 400},
-         {580, 100, 700, 400}},
-        {"raised where it would run off the bottom",
-         {100, 900, 200, 100},
-         {500, 400},
-         {308, 624, 500, 400}},
-        {"the whole screen where larger both ways", {100, 100, 200, 250}, {2000, 2000}, screen},
+        {{100, 100, 200, 250}, {500, 400}, {308, 100, 500, 400}, "right of it"},
+        {{900, 100, 200, 250}, {500, 400}, {392, 100, 500, 400}, "left where the right is full"},
+        {{500, 100, 200, 250}, {700, 400}, {580, 100, 700, 400}, "on screen: neither side fits"},
+        {{100, 900, 200, 100}, {500, 400}, {308, 624, 500, 400}, "raised off the bottom"},
+        {{100, 100, 200, 250}, {2000, 2000}, Screen, "the whole screen where larger both ways"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(BesideGeometry(c.anchor, c.size, screen), c.expected) << c.what;
+        EXPECT_EQ(BesideGeometry(c.anchor, c.size, Screen), c.expected) << c.what;
     }
 }
 
 // The Characterise window keeps clear of the main window and the panel: in the
 // largest free band that holds it, shrunk to the band down to its minimum.
 TEST(PanelPlacement, ClearOfTheOtherWindowsWhereTheScreenHasRoom) {
-    const QRect screen(0, 0, 1280, 1024);
     // The main window centred, the panel to its right, as the program opens them.
     const std::vector<QRect> opened = {{555, 397, 170, 250}, {733, 371, 547, 653}};
     struct Case {
-        const char* what;
         std::vector<QRect> taken;
-        QSize wanted;
-        QSize minimum;
+        QSize wanted, minimum;
         QRect expected;
+        const char* what;
     };
     const Case cases[] = {
-        {"to their right where it fits",
-         {{100, 100, 200, 250}},
-         {500, 400},
-         {300, 300},
-         {308, 100, 500, 400}},
-        {"the tall strip on their left, narrowed and lengthened to its minimum",
-         opened,
-         {1000, 720},
-         {450, 1000},
-         {0, 24, 547, 1000}},
-        {"below them where the sides are full",
-         {{0, 0, 1280, 300}},
-         {800, 600},
-         {400, 400},
-         {0, 308, 800, 600}},
-        {"on screen, over them, where no band holds its minimum",
-         opened,
-         {1000, 720},
-         {900, 900},
-         {280, 124, 1000, 900}},
+        {{{100, 100, 200, 250}}, {500, 400}, {300, 300}, {308, 100, 500, 400}, "to their right"},
+        // The tall strip on their left, narrowed and lengthened to its minimum.
+        {opened, {1000, 720}, {450, 1000}, {0, 24, 547, 1000}, "the strip on their left"},
+        {{{0, 0, 1280, 300}}, {800, 600}, {400, 400}, {0, 308, 800, 600}, "below them"},
+        {opened, {1000, 720}, {900, 900}, {280, 124, 1000, 900}, "over them: no band holds it"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ClearOfGeometry(c.taken, c.wanted, c.minimum, screen), c.expected) << c.what;
+        EXPECT_EQ(ClearOfGeometry(c.taken, c.wanted, c.minimum, Screen), c.expected) << c.what;
     }
 }
 
