@@ -138,12 +138,10 @@ class Program:
         xdotool("windowactivate", "--sync", found[0])
         return found[0]
 
-    @staticmethod
-    def keys(*keys):
+    def keys(self, *keys):
         xdotool("key", "--clearmodifiers", *keys)
 
-    @staticmethod
-    def type(text):
+    def type(self, text):
         xdotool("type", "--delay", "30", text)
 
     def scpi(self, line):
