@@ -1,7 +1,7 @@
 """Checks how the benchmark table picks its figures and judges its goals."""
 
 import json
-import os
+import pathlib
 import tempfile
 import unittest
 
@@ -17,11 +17,6 @@ def aggregate(name, kind, cpu_time, **counters):
     return {"name": f"{name}_{kind}", "run_name": name, "run_type": "aggregate",
             "aggregate_name": kind, "cpu_time": cpu_time, "real_time": cpu_time,
             "time_unit": "ns", **counters}
-
-
-def rows_by_measure(*entries):
-    rows = bench_table.build_rows(bench_table.collect([{"benchmarks": list(entries)}]))
-    return {row.what: row for row in rows}
 
 
 class CollectTest(unittest.TestCase):
@@ -44,10 +39,9 @@ class CollectTest(unittest.TestCase):
 
     def test_a_program_with_every_benchmark_filtered_out_adds_nothing(self):
         with tempfile.TemporaryDirectory() as folder:
-            empty, full = os.path.join(folder, "empty.json"), os.path.join(folder, "full.json")
-            open(empty, "w", encoding="utf-8").close()
-            with open(full, "w", encoding="utf-8") as out:
-                json.dump({"benchmarks": [run("BM_X", 7)]}, out)
+            empty, full = pathlib.Path(folder, "empty.json"), pathlib.Path(folder, "full.json")
+            empty.write_text("", encoding="utf-8")
+            full.write_text(json.dumps({"benchmarks": [run("BM_X", 7)]}), encoding="utf-8")
             documents = bench_table.load_documents([empty, full])
         self.assertEqual(list(bench_table.collect(documents)), ["BM_X"])
 
@@ -137,19 +131,17 @@ ROW_CASES = [
 class RowsTest(unittest.TestCase):
     def test_each_row_figures_and_judges_its_goal(self):
         for label, entries, expected in ROW_CASES:
-            rows = rows_by_measure(*entries)
-            for what, fields in expected.items():
-                for name, value in fields.items():
-                    with self.subTest(label, row=what, field=name):
-                        self.assertEqual(getattr(rows[what], name), value)
+            with self.subTest(label):
+                rows = {row.what: row for row in
+                        bench_table.build_rows(bench_table.collect([{"benchmarks": entries}]))}
+                self.assertEqual({what: {name: getattr(rows[what], name) for name in fields}
+                                  for what, fields in expected.items()}, expected)
 
 
 class RenderTest(unittest.TestCase):
     def test_every_line_has_the_same_columns(self):
-        text = bench_table.render(bench_table.build_rows({}))
-        lines = text.splitlines()
-        self.assertEqual(len({len(line) for line in lines}), 1)
-        self.assertEqual({line.count("|") for line in lines}, {6})
+        lines = bench_table.render(bench_table.build_rows({})).splitlines()
+        self.assertEqual({(len(line), line.count("|")) for line in lines}, {(len(lines[0]), 6)})
 
 
 if __name__ == "__main__":

@@ -29,18 +29,12 @@ TEST(PortIo, KeepsTheLowByteWidensWithSignAndNeverTouchesAddressesBelowThree) {
 
 TEST(SerialWord, ChannelCommandSendsTheComposedWordToTheSelectedPort) {
     RecordingPortLibrary port;
-    SharedState state;
-    state.PortAddress = 888;
-    state.SelectedChannel = 5;
-    state.DataValue = 0xA00;
+    SharedState state{.PortAddress = 888, .SelectedChannel = 5, .DataValue = 0xA00};
     SendChannelCommand(port, state);
     EXPECT_EQ(state.SerialWord, 0x05A00);
     EXPECT_EQ(port.Take(), WordWrites(888, 0x05A00));
 
-    state.PortAddress = 0xD010;
-    state.FrameMode = 2;
-    state.SelectedChannel = 15;
-    state.DataValue = 127;
+    state = {.PortAddress = 0xD010, .FrameMode = 2, .SelectedChannel = 15, .DataValue = 127};
     SendChannelCommand(port, state);
     EXPECT_EQ(port.Take(), WordWrites(-12272, 0x2F07F));
     // Keeping DataValue in range is its producer's duty: an oversized code spills over.

@@ -14,7 +14,6 @@
 
 #include <QFontInfo>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -81,23 +80,23 @@ QStringList Misfits(QWidget& window) {
             note(*label, label->text(), Overhang(*label, label->text(), label->width()));
         }
     }
-    for (QPushButton* button : window.findChildren<QPushButton*>()) {
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
         if (!button->isVisibleTo(&window)) {
             continue; // the mode windows' unseen entry-check button
         }
-        const QString text = button->text().remove(QLatin1Char('&'));
-        const int margin =
-            2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
-        note(*button, text, Overhang(*button, text, button->width() - margin));
-    }
-    for (QRadioButton* option : window.findChildren<QRadioButton*>()) {
+        // The caption's room: a push button's less its margins, an option's less
+        // its indicator and the space after it.
         QStyleOptionButton style;
-        style.initFrom(option);
-        const int indicator =
-            option->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, &style, option) +
-            option->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, &style, option);
-        const QString text = option->text().remove(QLatin1Char('&'));
-        note(*option, text, Overhang(*option, text, option->width() - indicator));
+        style.initFrom(button);
+        const auto metric = [&](QStyle::PixelMetric which) {
+            return button->style()->pixelMetric(which, &style, button);
+        };
+        const int taken = qobject_cast<QRadioButton*>(button) != nullptr
+                              ? metric(QStyle::PM_ExclusiveIndicatorWidth) +
+                                    metric(QStyle::PM_RadioButtonLabelSpacing)
+                              : 2 * metric(QStyle::PM_ButtonMargin);
+        const QString text = button->text().remove(QLatin1Char('&'));
+        note(*button, text, Overhang(*button, text, button->width() - taken));
     }
     return misfits;
 }

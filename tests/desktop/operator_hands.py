@@ -29,36 +29,31 @@ def wait_for(what, condition, patience=PATIENCE):
         time.sleep(0.1)
 
 
+def output(*command, timeout=30):
+    return subprocess.run(command, capture_output=True, text=True, timeout=timeout).stdout
+
+
 def xdotool(*arguments):
-    return subprocess.run(["xdotool", *arguments], capture_output=True, text=True,
-                          timeout=30).stdout
+    return output("xdotool", *arguments)
 
 
 def windows_on_screen():
     """The titles of the mapped top-level windows, as the window manager lists them."""
-    found = subprocess.run(["xprop", "-root", "_NET_CLIENT_LIST"], capture_output=True,
-                           text=True, timeout=10).stdout
-    titles = []
-    for window in found.split("#")[-1].replace(",", " ").split():
-        if window.startswith("0x"):
-            titles.append(xdotool("getwindowname", str(int(window, 16))).strip())
-    return titles
+    found = output("xprop", "-root", "_NET_CLIENT_LIST").split("#")[-1].replace(",", " ")
+    return [xdotool("getwindowname", str(int(window, 16))).strip()
+            for window in found.split() if window.startswith("0x")]
 
 
 def frame_of(window_id):
     """The window's outer rectangle (left, top, right, bottom) on the screen."""
-    info = subprocess.run(["xwininfo", "-id", window_id], capture_output=True, text=True,
-                          timeout=10).stdout
-    fields = dict(line.strip().split(": ", 1) for line in info.splitlines() if ": " in line)
+    info = output("xwininfo", "-id", window_id).splitlines()
+    fields = dict(line.strip().split(": ", 1) for line in info if ": " in line)
     left, top = int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
     right, bottom = left + int(fields["Width"]), top + int(fields["Height"])
     # The window manager's frame around it: left, right, top, bottom.
-    extents = subprocess.run(["xprop", "-id", window_id, "_NET_FRAME_EXTENTS"],
-                             capture_output=True, text=True, timeout=10).stdout
-    if "=" in extents:
-        l, r, t, b = (int(n) for n in extents.split("=")[1].split(","))
-        return left - l, top - t, right + r, bottom + b
-    return left, top, right, bottom
+    extents = output("xprop", "-id", window_id, "_NET_FRAME_EXTENTS").split("=")[1:]
+    l, r, t, b = (int(n) for n in extents[0].split(",")) if extents else (0, 0, 0, 0)
+    return left - l, top - t, right + r, bottom + b
 
 
 def free_port():
@@ -107,7 +102,6 @@ class Program:
                         return app
                 except Exception:  # an application going away as we look
                     continue
-            return None
         return wait_for("the program on the accessibility bus", find)
 
     def control(self, role, name):
@@ -144,12 +138,10 @@ class Program:
         xdotool("windowactivate", "--sync", found[0])
         return found[0]
 
-    @staticmethod
-    def keys(*keys):
+    def keys(self, *keys):
         xdotool("key", "--clearmodifiers", *keys)
 
-    @staticmethod
-    def type(text):
+    def type(self, text):
         xdotool("type", "--delay", "30", text)
 
     def scpi(self, line):
@@ -172,9 +164,9 @@ class Program:
 
 def decoded_words(trace):
     """The 18-bit words on DIN, as sigrok-cli's SPI decoder reads the trace."""
-    output = subprocess.run(
+    decoded = subprocess.run(
         ["sigrok-cli", "-I", "vcd:compress=10000", "-i", trace, "-P",
          "spi:clk=SCLK:mosi=DIN:cs=SYNC:cs_polarity=active-low:cpol=1:cpha=1:wordsize=18",
          "-A", "spi=mosi-data"], capture_output=True, text=True, timeout=120, check=True).stdout
-    return [int(line.split(": ")[1], 16) for line in output.splitlines()
+    return [int(line.split(": ")[1], 16) for line in decoded.splitlines()
             if line.startswith("spi-1: ")]

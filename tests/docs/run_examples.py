@@ -23,37 +23,22 @@ import subprocess
 import sys
 import tempfile
 
-FENCE = re.compile(r"^```(.*)$")
+# A fenced block: its info string, then its text up to the closing fence.
+FENCED = re.compile(r"^```([^\n]*)\n(.*?)^```[^\n]*$", re.MULTILINE | re.DOTALL)
 TIMEOUT_SECONDS = 60
-
-
-def fenced_blocks(path):
-    """(info string, first line number, text) of each fenced block in a page."""
-    blocks, info, start, lines = [], None, 0, []
-    for number, line in enumerate(path.read_text().splitlines(), 1):
-        match = FENCE.match(line)
-        if match and info is None:
-            info, start, lines = match.group(1).strip(), number, []
-        elif match:
-            blocks.append((info, start, "\n".join(lines) + "\n" if lines else ""))
-            info = None
-        elif info is not None:
-            lines.append(line)
-    return blocks
 
 
 def runnable_examples(source):
     """(page:line, commands, expected output or None) for every runnable block."""
-    pages = [source / "README.md", *sorted((source / "docs").glob("*.md"))]
     examples = []
-    for page in pages:
-        blocks = fenced_blocks(page)
-        for index, (info, line, text) in enumerate(blocks):
-            if info.split() != ["sh", "runnable"]:
-                continue
-            following = blocks[index + 1] if index + 1 < len(blocks) else None
-            expected = following[2] if following and following[0] == "output" else None
-            examples.append((f"{page.relative_to(source)}:{line}", text, expected))
+    for page in [source / "README.md", *sorted((source / "docs").glob("*.md"))]:
+        text = page.read_text()
+        blocks = list(FENCED.finditer(text))
+        for block, following in zip(blocks, [*blocks[1:], None]):
+            if block[1].split() == ["sh", "runnable"]:
+                expected = following[2] if following and following[1].strip() == "output" else None
+                line = text.count("\n", 0, block.start()) + 1
+                examples.append((f"{page.relative_to(source)}:{line}", block[2], expected))
     return examples
 
 

@@ -15,9 +15,9 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <set>
 #include <sstream>
-#include <thread>
 
 namespace qv4130::files {
 namespace {
@@ -29,9 +29,7 @@ const std::string New(200000, 'n'); // more than any pipe holds
 
 std::string Contents(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 // Saves in a child whose files may grow to `limit` bytes: the disk as good as full.
@@ -48,34 +46,23 @@ std::error_code SaveWithLimit(const std::string& path, rlim_t limit) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::generic_category()};
 }
 
-// Reads a FIFO on a thread until its last writer closes it. The test holds a
-// writer of its own until Stop, so the reader never waits on an open that the
-// save may never make, nor takes an early end for the whole.
-class FifoReader {
-public:
-    void Start(const fs::path& path) {
-        FileDescriptor end(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-        ASSERT_TRUE(end.IsOpen());
-        keep_ = FileDescriptor(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-        ::fcntl(end.Get(), F_SETFL, 0);
-        thread_ = std::thread([this, end = std::move(end)] {
-            char piece[4096];
-            for (ssize_t got; (got = ::read(end.Get(), piece, sizeof piece)) > 0;) {
-                read_.append(piece, static_cast<std::size_t>(got));
-            }
-        });
-    }
-    std::string Stop() {
-        keep_.Close();
-        thread_.join();
-        return read_;
-    }
-
-private:
-    FileDescriptor keep_;
-    std::thread thread_;
-    std::string read_;
-};
+// Reads a FIFO on another thread until its last writer closes it. `keep` is a
+// writer of the test's own, for it to close once the save is done, so the reader
+// never waits on an open that the save may never make, nor takes an early end
+// for the whole.
+std::future<std::string> ReadFifo(const fs::path& path, FileDescriptor& keep) {
+    FileDescriptor end(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    keep = FileDescriptor(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    ::fcntl(end.Get(), F_SETFL, 0);
+    return std::async(std::launch::async, [end = std::move(end)] {
+        std::string read;
+        char piece[4096];
+        for (ssize_t got; (got = ::read(end.Get(), piece, sizeof piece)) > 0;) {
+            read.append(piece, static_cast<std::size_t>(got));
+        }
+        return read;
+    });
+}
 
 // A folder's entries in a few words, in name order: "name=old" or "name=new" a
 // file of the old or the new text (any other told by its size: the new text is
@@ -149,17 +136,18 @@ void SaveOverEach(const std::vector<Case>& cases) {
         fs::remove_all(folder);
         fs::create_directories(folder);
         Make(folder, c.before);
-        FifoReader reader;
-        const bool fifo = fs::is_fifo(fs::symlink_status(out));
-        if (fifo) {
-            reader.Start(out);
+        std::future<std::string> read; // destroyed after `writer`, which it waits for
+        FileDescriptor writer;
+        if (fs::is_fifo(fs::symlink_status(out))) {
+            read = ReadFifo(out, writer);
         }
         const std::error_code error =
             c.sizeLimit ? SaveWithLimit(out, c.sizeLimit) : SaveWhole(out, New);
         EXPECT_EQ(error.value(), c.error) << error.message();
         EXPECT_EQ(Listing(folder), c.after);
-        if (fifo) {
-            EXPECT_TRUE(reader.Stop() == New);
+        if (read.valid()) {
+            writer.Close();
+            EXPECT_TRUE(read.get() == New);
         }
     }
     fs::remove_all(root);

@@ -71,12 +71,10 @@ public:
 
     // A fresh Mode 1 or Mode 2 window, shown and active.
     std::unique_ptr<QDialog> Open(int mode) {
-        std::unique_ptr<QDialog> form;
-        if (mode == 1) {
-            form = std::make_unique<Mode1Form>(board, messages, nullptr);
-        } else {
-            form = std::make_unique<Mode2Form>(board, messages, nullptr);
-        }
+        std::unique_ptr<QDialog> form =
+            mode == 1
+                ? std::unique_ptr<QDialog>(std::make_unique<Mode1Form>(board, messages, nullptr))
+                : std::make_unique<Mode2Form>(board, messages, nullptr);
         ShowActive(*form);
         return form;
     }

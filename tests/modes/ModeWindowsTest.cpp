@@ -65,9 +65,8 @@ TEST_F(ModeWindows, LeavingTheFieldChecksTheEntry) {
         } else {
             QTest::keyClick(Focus(), static_cast<Qt::Key>(key));
         }
-        EXPECT_EQ(Field(*form)->text(), shown);
-        EXPECT_EQ(state.DataValue, stored);
-        EXPECT_EQ(messages.beeps, beeps);
+        EXPECT_EQ(std::tuple(Field(*form)->text(), state.DataValue, messages.beeps),
+                  std::tuple(QString(shown), stored, beeps));
         EXPECT_EQ(Focus(), *shown ? Find(*form, "Pic") : Field(*form));
     }
     // A paste of any length is taken whole: past Qt's default limit, the last digit counts.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,8 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
     for (const auto& row : rows) {
         std::vector<std::string> words{"qv4130"};
         words.insert(words.end(), row.words.begin(), row.words.end());
-        std::vector<char*> argv;
-        for (std::string& word : words) {
-            argv.push_back(word.data());
-        }
-        argv.push_back(nullptr);
+        std::vector<char*> argv(words.size() + 1); // ends in a null pointer
+        std::ranges::transform(words, argv.begin(), [](std::string& word) { return word.data(); });
         int argc = static_cast<int>(argv.size()) - 1;
         const auto read = ReadProgramOptions(argc, argv.data());
         if (!read) {

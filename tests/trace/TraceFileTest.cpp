@@ -56,10 +56,16 @@ std::vector<std::uint16_t> LineStates(const std::string& path) {
     return states;
 }
 
-TEST(TraceFile, OnlyTheDataRegisterOfThePortInUseIsTraced) {
+TEST(TraceFile, OnlyTheDataRegisterOfThePortInUseIsTracedAndARunWithoutOneLeavesNoFile) {
     test::RecordingPortLibrary port;
-    SharedState state;
-    state.PortAddress = 888;
+    SharedState state{.PortAddress = 888};
+    const std::string nothing = ::testing::TempDir() + "nothing.vcd";
+    std::filesystem::remove(nothing); // a failed run before may have left one
+    const auto idle = StartTrace(port, state, nothing, {});
+    idle->OutByte(890, 0x04); // the control register alone
+    idle->Finish();
+    EXPECT_FALSE(std::filesystem::exists(nothing));
+
     const std::string path = ::testing::TempDir() + "ports.vcd";
     const auto trace = StartTrace(port, state, path, {});
     trace->OutByte(888, 0x16);
@@ -72,22 +78,9 @@ TEST(TraceFile, OnlyTheDataRegisterOfThePortInUseIsTraced) {
     // SYNC falls as the clock rises: a decoder takes no clock edge from the
     // write that starts a frame, so SYNC is drawn falling a nanosecond later.
     trace->OutByte(632, 0x12);
+    trace->Finish();
     // Each line's levels through the first three writes differ from every other line's.
-    const std::vector<std::uint16_t> expected{0x16, 0x0D, 0x15, 0x16, 0x12};
-    trace->Finish();
-    EXPECT_EQ(LineStates(path), expected);
-}
-
-TEST(TraceFile, ARunThatNeverWroteToThePortLeavesNoFile) {
-    test::RecordingPortLibrary port;
-    SharedState state;
-    state.PortAddress = 888;
-    const std::string path = ::testing::TempDir() + "nothing.vcd";
-    std::filesystem::remove(path); // a failed run before may have left one
-    const auto trace = StartTrace(port, state, path, {});
-    trace->OutByte(890, 0x04); // the control register alone
-    trace->Finish();
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(LineStates(path), (std::vector<std::uint16_t>{0x16, 0x0D, 0x15, 0x16, 0x12}));
 }
 
 TEST(TraceFile, AFileThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
@@ -106,8 +99,7 @@ TEST(TraceFile, AFileThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
     for (const std::string& path : paths) {
         SCOPED_TRACE(path);
         test::RecordingPortLibrary port;
-        SharedState state;
-        state.PortAddress = 888;
+        SharedState state{.PortAddress = 888};
         std::vector<std::string> said;
         const auto trace =
             StartTrace(port, state, path, [&](const std::string& text) { said.push_back(text); });
@@ -115,8 +107,7 @@ TEST(TraceFile, AFileThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
         for (const std::int32_t word : {0x15A5A, 0x2A5A5, 0x0F0F0}) {
             SendSerialWord(*trace, word, 888, 18);
             std::this_thread::sleep_for(std::chrono::milliseconds(5)); // a pause: a flush
-            const auto calls = test::WordWrites(888, word);
-            expected.insert(expected.end(), calls.begin(), calls.end());
+            expected = test::Join({expected, test::WordWrites(888, word)});
         }
         trace->Finish();
 
