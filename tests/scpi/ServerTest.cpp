@@ -14,7 +14,6 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <netinet/in.h>
@@ -29,9 +28,7 @@ namespace {
 using test::In;
 using test::Join;
 using test::Out;
-using test::PortCall;
 using test::WordWrites;
-using Calls = std::vector<PortCall>;
 
 constexpr int Patience = 5000; // ms
 
@@ -61,16 +58,14 @@ public:
         address.sin_port = htons(port);
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         ::connect(fd_.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-        if (waitConnected) {
-            EXPECT_TRUE(WaitFor([this] { return Connected(); }));
-        }
+        // Connected once it has a peer.
+        EXPECT_TRUE(!waitConnected || WaitFor([this] {
+            sockaddr_storage peer{};
+            socklen_t length = sizeof peer;
+            return ::getpeername(fd_.Get(), reinterpret_cast<sockaddr*>(&peer), &length) == 0;
+        }));
     }
 
-    bool Connected() const {
-        sockaddr_storage peer{};
-        socklen_t length = sizeof peer;
-        return ::getpeername(fd_.Get(), reinterpret_cast<sockaddr*>(&peer), &length) == 0;
-    }
     // All of `bytes`, running the event loop whenever the socket is full.
     void Send(std::string_view bytes) {
         EXPECT_TRUE(WaitFor([&] {
@@ -160,19 +155,17 @@ protected:
 TEST_F(ScpiServerTest, ClientsAreServedInArrivalOrderEachLineInOrder) {
     int executed = 0;
     QObject::connect(&server, &ScpiServer::LineExecuted, [&] { ++executed; });
-    std::vector<std::unique_ptr<Client>> clients;
-    for (int i = 0; i < 4; ++i) {
-        clients.push_back(std::make_unique<Client>(server.Port()));
-    }
+    Client clients[] = {Client(server.Port()), Client(server.Port()), Client(server.Port()),
+                        Client(server.Port())};
     // The first client's line is only half there when the second's arrives whole.
-    clients[0]->Send("SOUR:CHAN1:CODE 1");
-    clients[1]->Send("SOUR:CHAN2:CODE 2\n");
+    clients[0].Send("SOUR:CHAN1:CODE 1");
+    clients[1].Send("SOUR:CHAN2:CODE 2\n");
     ASSERT_TRUE(Sent(58));
-    clients[0]->Send("\n");
-    clients[2]->Send("SOUR:CHAN3:CODE 3;*OPC?;SOUR:CHAN3:CODE?\n");
-    EXPECT_EQ(clients[2]->Reply(), "1;3");
-    clients[3]->Send("*OPC?\n");
-    EXPECT_EQ(clients[3]->Reply(), "1");
+    clients[0].Send("\n");
+    clients[2].Send("SOUR:CHAN3:CODE 3;*OPC?;SOUR:CHAN3:CODE?\n");
+    EXPECT_EQ(clients[2].Reply(), "1;3");
+    clients[3].Send("*OPC?\n");
+    EXPECT_EQ(clients[3].Reply(), "1");
     EXPECT_EQ(port.calls, Join({{In(890), Out(890, 0xDF), Out(888, 0x16)},
                                 WordWrites(888, 0x02002),
                                 WordWrites(888, 0x01001),
