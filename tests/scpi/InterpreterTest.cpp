@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,17 +22,13 @@ using test::Out;
 using test::WordWrites;
 using Calls = std::vector<test::PortCall>;
 
-Calls operator+(Calls calls, const Calls& more) {
-    calls.insert(calls.end(), more.begin(), more.end());
-    return calls;
-}
 // `words` sent on a port not used before: first the instrument makes the data
 // lines outputs (bit 5 of the control register cleared, the rest kept) and puts
 // the lines in the idle state a word starts from.
 Calls Sent(std::initializer_list<std::int32_t> words, std::int32_t base = 888) {
     Calls calls{In(base + 2), Out(base + 2, 0xDF), Out(base, 0x16)};
     for (const std::int32_t word : words) {
-        calls = calls + WordWrites(base, word);
+        calls = test::Join({calls, WordWrites(base, word)});
     }
     return calls;
 }
@@ -89,14 +84,15 @@ TEST(Conformance, CommandLinesDoWhatTheStandardsSay) {
         {"SOUR:CHAN2:CODE 4090;STEP 10;CODE?\nSOUR:CHAN2:CODE 100;STEP -127;CODE?\n"
          "SOUR:CHAN2:CODE 7;*RST;SOUR:CHAN2:CODE?",
          "4095|0|0", "",
-         Sent({0x02FFA, 0x1200A, 0x02064, 0x2207F, 0x02007}) +
-             Calls{In(888), Out(888, 0x06), Out(888, 0x16)}},
+         test::Join({Sent({0x02FFA, 0x1200A, 0x02064, 0x2207F, 0x02007}),
+                     {In(888), Out(888, 0x06), Out(888, 0x16)}})},
         {"OUTP OFF;OUTP?\nSOUR:CHAN1:CODE 5\nSOUR:CHAN1:STEP 1\nOUTPUT:STATE 1;SOUR:CHAN1:CODE 5",
          "0", "-221,-221",
-         Calls{In(890), Out(890, 0xDF), Out(888, 0x1C), Out(888, 0x14)} + WordWrites(888, 0x01005)},
+         test::Join({{In(890), Out(890, 0xDF), Out(888, 0x1C), Out(888, 0x14)},
+                     WordWrites(888, 0x01005)})},
         {"SOUR:CHAN0:CODE 9\nSYST:PORT lpt2;SYST:PORT?;SOUR:CHAN0:CODE?\nSOUR:CHAN0:CODE 1\n"
          "SYST:PORT LPT3\nSYST:PORT 1",
-         "LPT2;-1", "-222,-104", Sent({0x00009}) + Sent({0x00001}, 632)},
+         "LPT2;-1", "-222,-104", test::Join({Sent({0x00009}), Sent({0x00001}, 632)})},
         {"SOUR:CHAN1:CODE 1;BOGUS;SOUR:CHAN2:CODE 2;*OPC?", "", "-113", Sent({0x01001})},
         {"\n  \t\n;;\n ; *OPC?; ", "1", ""},
         // ==== MIN, MAX and DEFault stand for a number's limits ====
@@ -213,48 +209,42 @@ TEST(Board, EveryClientsWordsAreKnownToEveryOther) {
     SharedState& state = bench.state;
     // What a mode window's Update Channel does: the fields, then the word.
     const auto window = [&](std::int16_t mode, std::int16_t channel, std::int16_t data) {
-        return [&state, &board, mode, channel, data] {
-            state.FrameMode = mode;
-            state.SelectedChannel = channel;
-            state.DataValue = data;
-            board.SendChannelCommand();
-        };
+        state.FrameMode = mode;
+        state.SelectedChannel = channel;
+        state.DataValue = data;
+        board.SendChannelCommand();
     };
-    const std::tuple<const char*, std::function<void()>, const char*, const char*> steps[] = {
-        {"the power byte alone: nothing known", [&] { board.SetPower(true); }, "SOUR:CHAN5:CODE?",
-         "-1"},
-        {"Mode 1 from the window", window(0, 5, 0xA00), "SOUR:CHAN5:CODE?", "2560"},
-        {"Mode 2 up from the window", window(1, 5, 100), "SOUR:CHAN5:CODE?", "2660"},
-        {"Mode 2 down from the window", window(2, 5, 127), "SOUR:CHAN5:CODE?", "2533"},
-        {"up past 4095 stops there, as the chip does",
-         [&] {
-             window(0, 7, 4050)();
-             window(1, 7, 100)();
-         },
-         "SOUR:CHAN7:CODE?", "4095"},
-        {"a step on a code nobody knows", window(1, 6, 10), "SOUR:CHAN6:CODE?", "-1"},
-        {"SCPI's own writes", [] {},
-         "SOUR:CHAN6:CODE 7;SOUR:CHAN9:CODE 9;SOUR:CHAN6:CODE?;SOUR:CHAN9:CODE?", "7;9"},
-        {"another port's words are another board's",
-         [&] {
-             board.SelectPort(PortMenuItem::Lpt2);
-             window(0, 5, 1)();
-             board.SelectPort(PortMenuItem::Lpt1);
-         },
-         "SOUR:CHAN5:CODE?", "2533"},
-        {"the sweep from the window", [&] { board.RunTestSweep([] {}); }, "SOUR:CHAN3:CODE?",
-         "3072"},
-        {"the reset button clears every code", [&] { board.PulseReset(); }, "SOUR:CHAN9:CODE?",
-         "0"},
-    };
-    for (const auto& [what, act, line, replies] : steps) {
+    // What SCPI reads back after `what`. A remote word must not change what an
+    // open mode window sends next.
+    const auto reads = [&](const char* what, const char* line, const char* replies) {
         SCOPED_TRACE(what);
-        act();
         const auto fields = std::tuple(state.FrameMode, state.SelectedChannel, state.DataValue);
         bench.Check({line, replies, ""});
-        // A remote word must not change what an open mode window sends next.
         EXPECT_EQ(std::tuple(state.FrameMode, state.SelectedChannel, state.DataValue), fields);
-    }
+    };
+    board.SetPower(true);
+    reads("the power byte alone: nothing known", "SOUR:CHAN5:CODE?", "-1");
+    window(0, 5, 0xA00);
+    reads("Mode 1 from the window", "SOUR:CHAN5:CODE?", "2560");
+    window(1, 5, 100);
+    reads("Mode 2 up from the window", "SOUR:CHAN5:CODE?", "2660");
+    window(2, 5, 127);
+    reads("Mode 2 down from the window", "SOUR:CHAN5:CODE?", "2533");
+    window(0, 7, 4050);
+    window(1, 7, 100);
+    reads("up past 4095 stops there, as the chip does", "SOUR:CHAN7:CODE?", "4095");
+    window(1, 6, 10);
+    reads("a step on a code nobody knows", "SOUR:CHAN6:CODE?", "-1");
+    reads("SCPI's own writes",
+          "SOUR:CHAN6:CODE 7;SOUR:CHAN9:CODE 9;SOUR:CHAN6:CODE?;SOUR:CHAN9:CODE?", "7;9");
+    board.SelectPort(PortMenuItem::Lpt2);
+    window(0, 5, 1);
+    board.SelectPort(PortMenuItem::Lpt1);
+    reads("another port's words are another board's", "SOUR:CHAN5:CODE?", "2533");
+    board.RunTestSweep([] {});
+    reads("the sweep from the window", "SOUR:CHAN3:CODE?", "3072");
+    board.PulseReset();
+    reads("the reset button clears every code", "SOUR:CHAN9:CODE?", "0");
 }
 
 using Events = std::vector<std::string>;
