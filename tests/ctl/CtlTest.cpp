@@ -24,17 +24,12 @@
 namespace qv4130::ctl {
 namespace {
 
-struct Case {
-    const char* what;
-    std::int32_t claimResult;
-    std::optional<std::string> errorAtClaim;
-    std::optional<std::string> errorBefore; // after the previous command's check
-    std::optional<std::string> errorAfter;  // after the command's byte
-    std::string lost;                       // the reason, or nothing when it reached the board
-};
-
 TEST(BoardReach, TellsWhenACommandsBytesCouldNotReachTheBoard) {
-    const Case cases[] = {
+    // What; the claim's answer; the library's last error at the claim, after the
+    // previous command's check and after the command's byte; the reason told, or
+    // nothing when the byte reached the board.
+    using Error = std::optional<std::string>;
+    const std::tuple<const char*, std::int32_t, Error, Error, Error, std::string> cases[] = {
         {"claim refused (high word only)", 0x10000, std::nullopt, std::nullopt, std::nullopt,
          "the printer port is not claimed, so nothing reached the board"},
         {"adapter gone after the claim", 1, std::nullopt, std::nullopt, "FT232H stopped",
@@ -44,19 +39,19 @@ TEST(BoardReach, TellsWhenACommandsBytesCouldNotReachTheBoard) {
         {"start-up's failure, not this command's", 1, "config line 3", "config line 3",
          "config line 3", ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, claimResult, atClaim, before, after, lost] : cases) {
+        SCOPED_TRACE(what);
         test::RecordingPortLibrary library;
-        library.claimResult = c.claimResult;
-        library.lastError = c.errorAtClaim;
+        library.claimResult = claimResult;
+        library.lastError = atClaim;
         BoardReach reach(library);
         reach.ClaimParallelPort(1, 0);
-        library.lastError = c.errorBefore;
+        library.lastError = before;
         reach.Checkpoint();
         reach.OutByte(888, 0x16);
-        library.lastError = c.errorAfter;
+        library.lastError = after;
         const Result<> reached = reach.Reached();
-        EXPECT_EQ(reached.Ok() ? "" : reached.Error(), c.lost);
+        EXPECT_EQ(reached.Ok() ? "" : reached.Error(), lost);
     }
 }
 
@@ -116,12 +111,8 @@ TEST(CtlArguments, TheManualPagesTellOfEveryOptionTheHelpDoes) {
 
 // A command added to a table fails this until the lists show it.
 TEST(CtlArguments, TheDocumentsListTheTablesCommands) {
-    const struct {
-        const char* file;
-        std::string begin;
-        std::string end;
-        std::string list;
-    } documents[] = {
+    // Each file, its markers around the list, and the list.
+    const std::tuple<const char*, std::string, std::string, std::string> documents[] = {
         {"docs/scripting.md", "<!-- scpi-commands: from the command table, checked by a test -->",
          "<!-- end of scpi-commands -->", scpi::CommandListMarkdown()},
         {"docs/scripting.md",
@@ -131,16 +122,16 @@ TEST(CtlArguments, TheDocumentsListTheTablesCommands) {
          ".\\\" scpi-commands: from the command table, checked by a test",
          ".\\\" end of scpi-commands", scpi::CommandListRoff()},
     };
-    for (const auto& document : documents) {
+    for (const auto& [file, begin, end, list] : documents) {
         // What the file holds between the line `begin` and the line `end`.
-        const std::string text = SourceFile(document.file);
-        const std::size_t from = text.find(document.begin + '\n');
-        const std::size_t to = text.find('\n' + document.end + '\n', from);
-        ASSERT_NE(to, std::string::npos) << document.file << ": " << document.begin;
-        const std::size_t start = from + document.begin.size() + 1;
-        EXPECT_EQ(text.substr(start, to + 1 - start), document.list)
-            << document.file << " should list, between its markers:\n"
-            << document.list;
+        const std::string text = SourceFile(file);
+        const std::size_t from = text.find(begin + '\n');
+        const std::size_t to = text.find('\n' + end + '\n', from);
+        ASSERT_NE(to, std::string::npos) << file << ": " << begin;
+        const std::size_t start = from + begin.size() + 1;
+        EXPECT_EQ(text.substr(start, to + 1 - start), list)
+            << file << " should list, between its markers:\n"
+            << list;
     }
 }
 
