@@ -289,11 +289,9 @@ class ConnectTest(unittest.TestCase):
     def test_failures_in_one_line(self):
         closing = socket.create_server(("127.0.0.1", 0))
         self.addCleanup(closing.close)
-        closer = threading.Thread(target=lambda: closing.accept()[0].close(), daemon=True)
-        closer.start()
-        unused = socket.create_server(("127.0.0.1", 0))
-        refused = unused.getsockname()[1]
-        unused.close()
+        threading.Thread(target=lambda: closing.accept()[0].close(), daemon=True).start()
+        with socket.create_server(("127.0.0.1", 0)) as unused:
+            refused = unused.getsockname()[1]
         cases = [
             ([f"127.0.0.1:{refused}", "status"], 1,
              f"127.0.0.1:{refused}: cannot connect: Connection refused"),
