@@ -208,10 +208,8 @@ class BrokenPipeTest(unittest.TestCase):
                 os.close(reading)
                 ports = {bool(meter): int(port) for meter, port in listening}
                 with contextlib.ExitStack() as stack:
-                    def connect(meter=False):
-                        return stack.enter_context(socket.create_connection(
-                            ("127.0.0.1", ports[meter]), timeout=10))
-                    board, meter = connect(), connect(meter=True)
+                    board, meter = (stack.enter_context(socket.create_connection(
+                        ("127.0.0.1", ports[m]), timeout=10)) for m in (False, True))
                     # Full scale on the meter, then 0 V with the chip powered down.
                     self.assertEqual(ask(board, "SOUR:CHAN1:CODE 4095;OUTP?"), "1")
                     self.assertGreater(float(ask(meter, "ROUT:CLOS (@1);MEAS:VOLT:DC?")), 2.4)
