@@ -1,14 +1,15 @@
 // The SCPI instrument's conformance table: command lines in; each line's
 // replies, the error queue and the exact port calls out, one table per area;
-// and the codes it knows of words the windows sent.
+// the codes it knows of words the windows sent; and how a client's bytes are
+// cut into lines before it.
 #include "scpi/Interpreter.h"
+#include "scpi/LineFramer.h"
 #include "support/RecordingPortLibrary.h"
 #include "support/ScpiLines.h"
 #include "virtualboard/VirtualBoard.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,20 +22,13 @@ using test::Out;
 using test::WordWrites;
 using Calls = std::vector<test::PortCall>;
 
-Calls operator+(Calls calls, const Calls& more) {
-    calls.insert(calls.end(), more.begin(), more.end());
-    return calls;
-}
-// Before its first word on a port, the instrument makes the data lines outputs
-// (bit 5 of the control register cleared, the rest kept) and puts the lines in
-// the idle state a word starts from.
-Calls Prepared(std::int32_t base) {
-    return {In(base + 2), Out(base + 2, 0xDF), Out(base, 0x16)};
-}
-Calls Words(std::int32_t base, std::initializer_list<std::int32_t> words) {
-    Calls calls;
+// `words` sent on a port not used before: first the instrument makes the data
+// lines outputs (bit 5 of the control register cleared, the rest kept) and puts
+// the lines in the idle state a word starts from.
+Calls Sent(std::initializer_list<std::int32_t> words, std::int32_t base = 888) {
+    Calls calls{In(base + 2), Out(base + 2, 0xDF), Out(base, 0x16)};
     for (const std::int32_t word : words) {
-        calls = calls + WordWrites(base, word);
+        calls = test::Join({calls, WordWrites(base, word)});
     }
     return calls;
 }
@@ -84,37 +78,35 @@ TEST(Conformance, CommandLinesDoWhatTheStandardsSay) {
         // ==== The board's commands and the words they send ====
         {"SOUR:CHAN5:CODE 2560\nsource:channel5:code #HA00\n:Sour:Chan05:Code #b101000000000\n"
          "SOUR:CHAN5:CODE #Q5000;SOUR:CHAN5:CODE 2.56E3",
-         "", "", Prepared(888) + Words(888, {0x05A00, 0x05A00, 0x05A00, 0x05A00, 0x05A00})},
+         "", "", Sent({0x05A00, 0x05A00, 0x05A00, 0x05A00, 0x05A00})},
         {"SOUR:CHAN15:CODE 4095;SOUR:CHAN15:CODE?;SOUR:CHAN14:CODE?;OUTP?;OUTP:STAT?;SYST:PORT?",
-         "4095;-1;1;1;LPT1", "", Prepared(888) + Words(888, {0x0FFFF})},
+         "4095;-1;1;1;LPT1", "", Sent({0x0FFFF})},
         {"SOUR:CHAN2:CODE 4090;STEP 10;CODE?\nSOUR:CHAN2:CODE 100;STEP -127;CODE?\n"
          "SOUR:CHAN2:CODE 7;*RST;SOUR:CHAN2:CODE?",
          "4095|0|0", "",
-         Prepared(888) + Words(888, {0x02FFA, 0x1200A, 0x02064, 0x2207F, 0x02007}) +
-             Calls{In(888), Out(888, 0x06), Out(888, 0x16)}},
+         test::Join({Sent({0x02FFA, 0x1200A, 0x02064, 0x2207F, 0x02007}),
+                     {In(888), Out(888, 0x06), Out(888, 0x16)}})},
         {"OUTP OFF;OUTP?\nSOUR:CHAN1:CODE 5\nSOUR:CHAN1:STEP 1\nOUTPUT:STATE 1;SOUR:CHAN1:CODE 5",
          "0", "-221,-221",
-         Calls{In(890), Out(890, 0xDF), Out(888, 0x1C), Out(888, 0x14)} + Words(888, {0x01005})},
+         test::Join({{In(890), Out(890, 0xDF), Out(888, 0x1C), Out(888, 0x14)},
+                     WordWrites(888, 0x01005)})},
         {"SOUR:CHAN0:CODE 9\nSYST:PORT lpt2;SYST:PORT?;SOUR:CHAN0:CODE?\nSOUR:CHAN0:CODE 1\n"
          "SYST:PORT LPT3\nSYST:PORT 1",
-         "LPT2;-1", "-222,-104",
-         Prepared(888) + Words(888, {0x00009}) + Prepared(632) + Words(632, {0x00001})},
-        {"SOUR:CHAN1:CODE 1;BOGUS;SOUR:CHAN2:CODE 2;*OPC?", "", "-113",
-         Prepared(888) + Words(888, {0x01001})},
+         "LPT2;-1", "-222,-104", test::Join({Sent({0x00009}), Sent({0x00001}, 632)})},
+        {"SOUR:CHAN1:CODE 1;BOGUS;SOUR:CHAN2:CODE 2;*OPC?", "", "-113", Sent({0x01001})},
         {"\n  \t\n;;\n ; *OPC?; ", "1", ""},
         // ==== MIN, MAX and DEFault stand for a number's limits ====
         {"SOUR:CHAN1:CODE MAX;CODE?;CODE MINimum;CODE?;CODE? MAX;CODE? min;CODE? DEF",
-         "4095;0;4095;0;0", "", Prepared(888) + Words(888, {0x01FFF, 0x01000})},
+         "4095;0;4095;0;0", "", Sent({0x01FFF, 0x01000})},
         // Steps alone leave a code unknown.
         {"SOUR:CHAN1:STEP MIN;STEP DEFAULT;STEP MAX;STEP +0;CODE?", "-1", "",
-         Prepared(888) + Words(888, {0x2107F, 0x11001, 0x1107F, 0x11000})},
+         Sent({0x2107F, 0x11001, 0x1107F, 0x11000})},
         {"*ESE MAX;*ESE?;*SRE DEF;*SRE?;STAT:OPER:ENAB MAX;ENAB?;ENAB? MIN", "255;0;32767;0", ""},
         // ==== A decimal value for a whole number is rounded, then range-checked ====
         {"SOUR:CHAN5:CODE 1000.4;CODE?;CODE 1000.5;CODE?;CODE 4094.5;CODE?;CODE -0.4;CODE?;"
          "CODE 10;STEP -1.5;STEP 0.4;CODE?",
          "1000;1001;4095;0;8", "",
-         Prepared(888) +
-             Words(888, {0x053E8, 0x053E9, 0x05FFF, 0x05000, 0x0500A, 0x25002, 0x15000})},
+         Sent({0x053E8, 0x053E9, 0x05FFF, 0x05000, 0x0500A, 0x25002, 0x15000})},
         {"*ESE 10.123;*ESE?;*SRE 31.5;*SRE?;STAT:QUES:ENAB 7.5E0;ENAB?", "10;32;8", ""},
         // ==== IEEE 488.2 common commands and the status model ====
         // Each error class sets its own bit: CME 32, EXE 16, DDE 8 (a full queue).
@@ -217,47 +209,71 @@ TEST(Board, EveryClientsWordsAreKnownToEveryOther) {
     SharedState& state = bench.state;
     // What a mode window's Update Channel does: the fields, then the word.
     const auto window = [&](std::int16_t mode, std::int16_t channel, std::int16_t data) {
-        return [&state, &board, mode, channel, data] {
-            state.FrameMode = mode;
-            state.SelectedChannel = channel;
-            state.DataValue = data;
-            board.SendChannelCommand();
-        };
+        state.FrameMode = mode;
+        state.SelectedChannel = channel;
+        state.DataValue = data;
+        board.SendChannelCommand();
     };
-    const std::tuple<const char*, std::function<void()>, const char*, const char*> steps[] = {
-        {"the power byte alone: nothing known", [&] { board.SetPower(true); }, "SOUR:CHAN5:CODE?",
-         "-1"},
-        {"Mode 1 from the window", window(0, 5, 0xA00), "SOUR:CHAN5:CODE?", "2560"},
-        {"Mode 2 up from the window", window(1, 5, 100), "SOUR:CHAN5:CODE?", "2660"},
-        {"Mode 2 down from the window", window(2, 5, 127), "SOUR:CHAN5:CODE?", "2533"},
-        {"up past 4095 stops there, as the chip does",
-         [&] {
-             window(0, 7, 4050)();
-             window(1, 7, 100)();
-         },
-         "SOUR:CHAN7:CODE?", "4095"},
-        {"a step on a code nobody knows", window(1, 6, 10), "SOUR:CHAN6:CODE?", "-1"},
-        {"SCPI's own writes", [] {},
-         "SOUR:CHAN6:CODE 7;SOUR:CHAN9:CODE 9;SOUR:CHAN6:CODE?;SOUR:CHAN9:CODE?", "7;9"},
-        {"another port's words are another board's",
-         [&] {
-             board.SelectPort(PortMenuItem::Lpt2);
-             window(0, 5, 1)();
-             board.SelectPort(PortMenuItem::Lpt1);
-         },
-         "SOUR:CHAN5:CODE?", "2533"},
-        {"the sweep from the window", [&] { board.RunTestSweep([] {}); }, "SOUR:CHAN3:CODE?",
-         "3072"},
-        {"the reset button clears every code", [&] { board.PulseReset(); }, "SOUR:CHAN9:CODE?",
-         "0"},
-    };
-    for (const auto& [what, act, line, replies] : steps) {
+    // What SCPI reads back after `what`. A remote word must not change what an
+    // open mode window sends next.
+    const auto reads = [&](const char* what, const char* line, const char* replies) {
         SCOPED_TRACE(what);
-        act();
         const auto fields = std::tuple(state.FrameMode, state.SelectedChannel, state.DataValue);
         bench.Check({line, replies, ""});
-        // A remote word must not change what an open mode window sends next.
         EXPECT_EQ(std::tuple(state.FrameMode, state.SelectedChannel, state.DataValue), fields);
+    };
+    board.SetPower(true);
+    reads("the power byte alone: nothing known", "SOUR:CHAN5:CODE?", "-1");
+    window(0, 5, 0xA00);
+    reads("Mode 1 from the window", "SOUR:CHAN5:CODE?", "2560");
+    window(1, 5, 100);
+    reads("Mode 2 up from the window", "SOUR:CHAN5:CODE?", "2660");
+    window(2, 5, 127);
+    reads("Mode 2 down from the window", "SOUR:CHAN5:CODE?", "2533");
+    window(0, 7, 4050);
+    window(1, 7, 100);
+    reads("up past 4095 stops there, as the chip does", "SOUR:CHAN7:CODE?", "4095");
+    window(1, 6, 10);
+    reads("a step on a code nobody knows", "SOUR:CHAN6:CODE?", "-1");
+    reads("SCPI's own writes",
+          "SOUR:CHAN6:CODE 7;SOUR:CHAN9:CODE 9;SOUR:CHAN6:CODE?;SOUR:CHAN9:CODE?", "7;9");
+    board.SelectPort(PortMenuItem::Lpt2);
+    window(0, 5, 1);
+    board.SelectPort(PortMenuItem::Lpt1);
+    reads("another port's words are another board's", "SOUR:CHAN5:CODE?", "2533");
+    board.RunTestSweep([] {});
+    reads("the sweep from the window", "SOUR:CHAN3:CODE?", "3072");
+    board.PulseReset();
+    reads("the reset button clears every code", "SOUR:CHAN9:CODE?", "0");
+}
+
+using Events = std::vector<std::string>;
+
+TEST(LineFramer, CutsLinesAndDropsTheOverlongOnesWhole) {
+    const std::tuple<const char*, std::vector<std::string>, Events, std::size_t> cases[] = {
+        {"lines across reads, CR LF or LF", {"A\r\nB", "C\n\n", "D"}, {"A", "BC", ""}, 1},
+        {"the limit itself fits, a CR besides", {"1234\r\n", "1234\n"}, {"1234", "1234"}, 0},
+        {"over the limit in one read", {"12345\nok\n"}, {"<overlong>", "ok"}, 0},
+        {"over the limit across reads, once",
+         {"123", "45", "6789", "0\nok\n"},
+         {"<overlong>", "ok"},
+         0},
+        {"an unfinished line is not held past the limit", {"123", "456"}, {"<overlong>"}, 0},
+        {"a CR that is not the last byte counts", {"123\r4\n"}, {"<overlong>"}, 0},
+        {"a half line is kept, not run", {"ok\nSOUR"}, {"ok"}, 4},
+    };
+    for (const auto& [name, chunks, lines, pending] : cases) {
+        SCOPED_TRACE(name);
+        // The lines a framer that keeps at most 4 bytes makes of the chunks, an
+        // overlong line shown as "<overlong>", and what it still holds at the end.
+        LineFramer framer(4);
+        Events events;
+        for (const std::string& chunk : chunks) {
+            framer.Feed(
+                chunk, [&](std::string_view line) { events.emplace_back(line); },
+                [&] { events.emplace_back("<overlong>"); });
+        }
+        EXPECT_EQ(std::pair(events, framer.Pending()), std::pair(lines, pending));
     }
 }
 

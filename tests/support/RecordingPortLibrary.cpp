@@ -2,20 +2,12 @@
 
 namespace qv4130::test {
 
+// Every call as Function(first, 0xsecond), which an unused field leaves 0.
 void PrintTo(const PortCall& call, std::ostream* os) {
-    using enum PortCall::Function;
     constexpr const char* names[] = {"GetParallelPortCount", "ClaimParallelPort",
                                      "GetParallelPortInfo", "InByte", "OutByte"};
-    *os << names[static_cast<int>(call.function)] << '(';
-    if (call.function != Count) {
-        *os << call.first;
-    }
-    if (call.function == Claim) {
-        *os << ", " << call.second;
-    } else if (call.function == Out) {
-        *os << ", 0x" << std::hex << call.second << std::dec;
-    }
-    *os << ')';
+    *os << names[static_cast<int>(call.function)] << '(' << call.first << ", 0x" << std::hex
+        << call.second << std::dec << ')';
 }
 
 std::vector<PortCall> WordWrites(std::int32_t address, std::int32_t word, int bits) {

@@ -53,9 +53,9 @@ template <typename T> std::vector<T> Join(std::initializer_list<std::vector<T>> 
 // A port library that records every call and acts like a bank of plain
 // registers: a read gives back what was last written at that address (or a
 // preset), with answers for claim and information that a test can set.
-class RecordingPortLibrary final : public PortLibrary {
+class RecordingPortLibrary : public PortLibrary {
 public:
-    std::int32_t GetParallelPortCount() override { return Record(Count(), portCount); }
+    std::int32_t GetParallelPortCount() override { return Record(Count(), 1); }
     std::int32_t ClaimParallelPort(std::int32_t port, std::int32_t flags) override {
         return Record(Claim(port, flags), claimResult);
     }
@@ -78,7 +78,6 @@ public:
 
     std::vector<PortCall> calls;
     std::map<std::int32_t, std::int32_t> registers;
-    std::int32_t portCount = 1;
     std::int32_t claimResult = 1;
     std::int32_t infoResult = 1;
     std::int32_t infoBaseAddress = 888;
