@@ -67,4 +67,5 @@ if [ ! -e "$prefix/.ready" ]; then
 fi
 
 start_server
-"$wine" "$@" 2> >(tr -d '\r' >&2) | tr -d '\r'
+# Unbuffered, so a program that keeps running (a server) is seen as it writes.
+"$wine" "$@" 2> >(stdbuf -o0 tr -d '\r' >&2) | stdbuf -o0 tr -d '\r'
