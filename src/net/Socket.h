@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace qv4130::net {
 
@@ -27,8 +28,11 @@ public:
     Socket() = default;
     explicit Socket(NativeSocket handle) : handle_(handle) {}
     ~Socket() { Close(); }
-    Socket(Socket&& other) noexcept;
-    Socket& operator=(Socket&& other) noexcept;
+    Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, Closed)) {}
+    Socket& operator=(Socket&& other) noexcept {
+        std::swap(handle_, other.handle_);
+        return *this;
+    }
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 

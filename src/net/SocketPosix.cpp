@@ -66,13 +66,6 @@ std::optional<Endpoint> EndpointOf(int (*name)(int, sockaddr*, socklen_t*), cons
 
 } // namespace
 
-Socket::Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, Closed)) {}
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-    std::swap(handle_, other.handle_);
-    return *this;
-}
-
 void Socket::Close() {
     if (IsOpen()) {
         ::close(std::exchange(handle_, Closed));

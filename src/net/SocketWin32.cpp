@@ -104,13 +104,6 @@ std::optional<Endpoint> EndpointOf(NameCall name, const Socket& socket) {
 
 } // namespace
 
-Socket::Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, Closed)) {}
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-    std::swap(handle_, other.handle_);
-    return *this;
-}
-
 void Socket::Close() {
     if (IsOpen()) {
         closesocket(std::exchange(handle_, Closed));
