@@ -29,6 +29,20 @@ FileDescriptor CreateExclusive(const std::string& name) {
         _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE));
 }
 
+// A device (NUL, a COM port) or a pipe. The file system calls see none of
+// them as an existing file, so they would be replaced by a file of the name;
+// the handle's own type tells.
+bool IsDeviceOrPipe(const std::string& path) {
+    const HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const DWORD type = GetFileType(handle);
+    CloseHandle(handle);
+    return type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE;
+}
+
 } // namespace
 
 WholeFile::WholeFile(const std::string& path) : target_(FollowLinks(path)) {
@@ -38,7 +52,8 @@ WholeFile::WholeFile(const std::string& path) : target_(FollowLinks(path)) {
         Fail(std::error_code(EISDIR, std::generic_category()));
         return;
     }
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    if ((std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) ||
+        IsDeviceOrPipe(target_)) {
         // A device (a COM port, NUL): written as it is, never created or emptied.
         fd_ = FileDescriptor(_open(target_.c_str(), _O_WRONLY | _O_BINARY));
         if (!fd_.IsOpen()) {
