@@ -13,7 +13,6 @@
 #include <linux/ioctl.h>
 #include <linux/ppdev.h>
 #include <map>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,18 +28,7 @@ struct FakeFtdi final : Ftdi {
     std::vector<FtdiDevice> plugged{{0x0403, 0x6014, 1, 5, "FT4ABC12", true}};
     int openResult = 0, bitModeResult = 0;
     std::vector<std::string> calls;
-    std::vector<Bytes> transfers;
-    std::mutex lock; // the flush thread writes
-
-    // Every byte received, in order.
-    Bytes Received() {
-        const std::lock_guard guard(lock);
-        Bytes all;
-        for (const Bytes& transfer : transfers) {
-            all.insert(all.end(), transfer.begin(), transfer.end());
-        }
-        return all;
-    }
+    std::vector<Bytes> transfers; // the tests tick the flush thread's looks by hand
     int List(std::uint16_t vendor, std::uint16_t product, std::vector<FtdiDevice>& found) override {
         std::ranges::copy_if(plugged, std::back_inserter(found), [&](const FtdiDevice& device) {
             return vendor + product == 0 || (device.vendor == vendor && device.product == product);
@@ -60,7 +48,6 @@ struct FakeFtdi final : Ftdi {
         return 0;
     }
     int Write(int, const std::uint8_t* bytes, int count) override {
-        const std::lock_guard guard(lock);
         transfers.emplace_back(bytes, bytes + count);
         return count;
     }
