@@ -23,26 +23,17 @@ using namespace std::string_literals;
 
 const ConfigFile SystemFile{"/etc/parllio.conf", false};
 
+// ftdi:VVVV:PPPP and ftdi:serial=SERIAL bind the real-kernel tier's adapters
+// ("usb-serial", "usb-conf"); ftdi:serial= also LaterFilesOverride's.
 TEST(PortConfig, EachFormBindsItsPortAndALineThatCannotBeUsedIsToldWithFileAndLineAndSkipped) {
     const std::tuple<const char*, std::vector<Binding>, const char*> cases[] = {
-        {"LPT1 = ftdi:0403:6014", {{888, FtdiSelector{0x0403, 0x6014, ""}}}, nullptr},
         {"lpt1=/dev/parport1   # the PCIe card", {{888, 1}}, nullptr},
-        {"PRN = ftdi:serial=FT4ABC12", {{956, FtdiSelector{0, 0, "FT4ABC12"}}}, nullptr},
         {"\t0x378 = ftdi\r", {{888, FtdiSelector{}}}, nullptr},
         {"# LPT1 = ftdi", {}, nullptr},
-        {"LPT3 = ftdi",
-         {},
-         "conf:2: no port \"LPT3\": the program's ports are LPT1 (888), LPT2 "
-         "(632) and PRN (956); line ignored"},
-        {"LPT1 = usb:0403:6014",
-         {},
-         "conf:2: unknown device \"usb:0403:6014\": name ftdi, "
-         "ftdi:VVVV:PPPP, ftdi:serial=SERIAL or /dev/parportN; line"},
+        {"LPT3 = ftdi", {}, "conf:2: no port \"LPT3\""},
+        {"LPT1 = usb:0403:6014", {}, "conf:2: unknown device \"usb:0403:6014\""},
         {"LPT1 = ftdi:serial=", {}, "unknown device"},
-        {"LPT1 ftdi",
-         {},
-         "conf:2: \"LPT1 ftdi\" is not a binding such as \"LPT1 = "
-         "ftdi:0403:6014\"; line ignored"},
+        {"LPT1 ftdi", {}, "conf:2: \"LPT1 ftdi\" is not a binding"},
     };
     for (const auto& [line, bound, told] : cases) {
         SCOPED_TRACE(line);
@@ -77,25 +68,17 @@ TEST(PortConfig, LaterFilesOverrideEarlierOnesPortByPort) {
                                          "directory"));
 }
 
-TEST(PortConfig, MistakesAreToldQuotedSafelyAFewPerFileAndClashesAreTold) {
+// How many mistakes are told: the huge file of EndlessSilentOrHugeFiles.
+TEST(PortConfig, MistakesAreToldQuotedSafelyAndClashesAreTold) {
     FakeKernel kernel;
-    std::string many;
-    for (int i = 0; i < 100; ++i) {
-        many += "LPT9 = ftdi\n";
-    }
     kernel.files = {{"/etc/parllio.conf", "LPT1 = \x1b[2J\0ftdi\nLPT1 = /dev/parport0\n"
-                                          "LPT2 = /dev/parport1\nlpt2 = /dev/parport0\n"s},
-                    {"/tmp/many.conf", many}};
+                                          "LPT2 = /dev/parport1\nlpt2 = /dev/parport0\n"s}};
     Complaints complaints(kernel);
-    ReadConfig(kernel, complaints, {SystemFile, {"/tmp/many.conf", true}});
+    ReadConfig(kernel, complaints, {SystemFile});
     EXPECT_THAT(kernel.told,
                 ElementsAre(HasSubstr(":1: unknown device \"\\x1B[2J\\x00ftdi\": name ftdi"),
                             "parllio: /etc/parllio.conf:4: LPT2 is bound again (line 3 bound it "
                             "too); this line counts",
-                            HasSubstr("/tmp/many.conf:1: no port \"LPT9\""), _, _, _,
-                            HasSubstr("/tmp/many.conf:5: no port"),
-                            "parllio: /tmp/many.conf: 95 more lines with mistakes, not told one "
-                            "by one",
                             "parllio: /dev/parport0 is bound to both LPT1 and LPT2"));
 }
 
@@ -115,7 +98,6 @@ TEST(PortConfig, EndlessSilentOrHugeFilesFinishAtOnceWithAFewMessages) {
         file << "LPT1 = ftdi\n";
     }
     const std::pair<std::string, std::vector<Matcher<std::string>>> cases[] = {
-        {"/dev/zero", {"parllio: cannot read /dev/zero: not a regular file"}},
         {fifo, {"parllio: cannot read " + fifo + ": not a regular file"}},
         {folder.string(), {HasSubstr("Is a directory")}},
         {huge,
@@ -154,9 +136,8 @@ TEST(PortConfig, BindingsNumberThePortsGiveTheirAddressesAndRouteTheirRegisters)
     EXPECT_THAT(kernel.calls, Contains("PPWDATA 3 14"));
     EXPECT_THAT(ftdi.transfers, ElementsAre(Bytes{0x06}));
     EXPECT_THAT(kernel.told, ElementsAre("parllio: there is no port 3: only 2 are bound",
-                                         HasSubstr("no printer port at I/O address 0x0378 (888); "
-                                                   "writes there are dropped and reads give 0xFF "
-                                                   "(the ports bound: 0x0278, 0x03BC)")));
+                                         AllOf(HasSubstr("address 0x0378 (888)"),
+                                               EndsWith("(the ports bound: 0x0278, 0x03BC)"))));
 }
 
 } // namespace
