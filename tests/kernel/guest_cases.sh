@@ -52,7 +52,6 @@ as() {
 
 as operator write qv4130ctl write 5 0xA00
 as operator program qv4130 /SS
-as operator lpt2 qv4130ctl --port LPT2 write 5 0xA00
 as outsider outsider qv4130ctl write 5 0xA00
 
 # The printer driver takes every port: the claim is shared with it.
@@ -79,13 +78,10 @@ gadget=/sys/kernel/config/usb_gadget/ftdi
 echo 0x0900 >$gadget/bcdDevice # how libftdi tells an FT232H
 ftdi_gadget /dev/ffs-ftdi $usb_log &
 for tenth in $(seq 50); do [ -e /dev/ffs-ftdi/ep2 ] && break; sleep 0.1; done
-plug() {
-    ls /sys/class/udc >$gadget/UDC
-    for tenth in $(seq 100); do [ -e /sys/bus/usb/drivers/ftdi_sio/1-1:1.0 ] && break; sleep 0.1; done
-    # What the library's udev rule does.
-    chgrp plugdev /dev/bus/usb/001/* && chmod 660 /dev/bus/usb/001/*
-}
-plug
+ls /sys/class/udc >$gadget/UDC
+for tenth in $(seq 100); do [ -e /sys/bus/usb/drivers/ftdi_sio/1-1:1.0 ] && break; sleep 0.1; done
+# What the library's udev rule does.
+chgrp plugdev /dev/bus/usb/001/* && chmod 660 /dev/bus/usb/001/*
 serial_driver="ls /sys/bus/usb/drivers/ftdi_sio | grep -c :" # devices bound to it
 as operator usb-write "$serial_driver; qv4130ctl write 5 0xA00; s=\$?; $serial_driver; exit \$s"
 echo 'LPT1 = ftdi:serial=FT4ABC12' >/tmp/parllio.conf
@@ -139,11 +135,8 @@ as operator meter-run "$characterise 1000; $show_csv"
 plug_meter split
 as operator meter-split "$characterise 1000; $show_csv"
 plug_meter silent
-as operator meter-silent "$characterise 1000"
 # Shorter than the driver takes: its shortest, 100 ms.
 as operator meter-short "$characterise 50"
-plug_meter error
-as operator meter-error "$characterise 1000"
 echo >$meter/UDC
 { kill $meter_pid && wait $meter_pid; } 2>/dev/null
 # QEMU's own FTDI chip (0403:6001), which knows no bit-bang mode.

@@ -1,15 +1,16 @@
 #!/bin/sh
 # Boots Debian's own kernel under QEMU, once, with the built programs, the
 # printer-port and USB drivers our users load, the software FTDI chip and the
-# software USB-TMC meter, runs
-# guest_cases.sh inside and powers off. Leaves in OUT: guest.log (what the cases said), ports.log (QEMU's log of
+# software USB-TMC meter, runs guest_cases.sh inside and powers off. Leaves in
+# QV4130_GUEST_DIR: guest.log (what the cases said), ports.log (QEMU's log of
 # the emulated ports' register writes, each after the I/O address it went to),
 # usb-serial.out (what reached the serial line of QEMU's own FTDI chip) and
-# console.log (the kernel's).
-#   run_in_vm.sh OUT BIN_DIR PLUGIN_DIR CACHE_DIR FTDI_GADGET METER_GADGET
+# console.log (the kernel's). The folders and programs are those CMake gives
+# kernel_test.py (tests/kernel/CMakeLists.txt) in its QV4130_* variables.
 # Exits 77, saying SKIPPED and why, when QEMU, busybox or the kernel cannot be had.
 set -eu
-out=$1 bin=$2 plugins=$3 cache=$4 gadget=$5 meter=$6
+out=$QV4130_GUEST_DIR bin=$QV4130_BIN_DIR plugins=$QV4130_PLUGIN_DIR cache=$QV4130_KERNEL_CACHE
+gadget=$QV4130_FTDI_GADGET meter=$QV4130_METER_GADGET
 here=$(dirname "$0")
 
 skip() {
