@@ -22,12 +22,11 @@ namespace parllio::fakes {
 using Bytes = std::vector<std::uint8_t>;
 using Calls = std::vector<std::string>;
 
-// Adapters on a simulated bus: the set-up calls in order ("open", "bitmode 255 1",
-// "baud 10000", "close") and the bytes of each transfer.
+// Adapters on a simulated bus: how many were opened and closed, and the bytes
+// of each transfer.
 struct FakeFtdi final : Ftdi {
     std::vector<FtdiDevice> plugged{{0x0403, 0x6014, 1, 5, "FT4ABC12", true}};
-    int openResult = 0, bitModeResult = 0;
-    std::vector<std::string> calls;
+    int openResult = 0, bitModeResult = 0, opened = 0, closed = 0;
     std::vector<Bytes> transfers; // the tests tick the flush thread's looks by hand
     int List(std::uint16_t vendor, std::uint16_t product, std::vector<FtdiDevice>& found) override {
         std::ranges::copy_if(plugged, std::back_inserter(found), [&](const FtdiDevice& device) {
@@ -35,23 +34,14 @@ struct FakeFtdi final : Ftdi {
         });
         return static_cast<int>(found.size());
     }
-    int Open(const FtdiDevice&) override {
-        calls.push_back("open");
-        return openResult < 0 ? openResult : 7;
-    }
-    int SetBitMode(int, std::uint8_t outputs, std::uint8_t mode) override {
-        calls.push_back("bitmode " + std::to_string(outputs) + " " + std::to_string(mode));
-        return bitModeResult;
-    }
-    int SetBaudRate(int, int rate) override {
-        calls.push_back("baud " + std::to_string(rate));
-        return 0;
-    }
+    int Open(const FtdiDevice&) override { return openResult < 0 ? openResult : (++opened, 7); }
+    int SetBitMode(int, std::uint8_t, std::uint8_t) override { return bitModeResult; }
+    int SetBaudRate(int, int) override { return 0; }
     int Write(int, const std::uint8_t* bytes, int count) override {
         transfers.emplace_back(bytes, bytes + count);
         return count;
     }
-    void Close(int) override { calls.push_back("close"); }
+    void Close(int) override { ++closed; }
     std::string ErrorText(int) override { return "usb bulk write failed"; }
 };
 
