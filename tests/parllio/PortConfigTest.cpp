@@ -24,12 +24,12 @@ using namespace std::string_literals;
 const ConfigFile SystemFile{"/etc/parllio.conf", false};
 
 // ftdi:VVVV:PPPP and ftdi:serial=SERIAL bind the real-kernel tier's adapters
-// ("usb-serial", "usb-conf"); ftdi:serial= also LaterFilesOverride's.
+// ("usb-serial", "usb-conf"); ftdi:serial= also LaterFilesOverride's. A line
+// that is all comment is the trailing comment's case.
 TEST(PortConfig, EachFormBindsItsPortAndALineThatCannotBeUsedIsToldWithFileAndLineAndSkipped) {
     const std::tuple<const char*, std::vector<Binding>, const char*> cases[] = {
         {"lpt1=/dev/parport1   # the PCIe card", {{888, 1}}, nullptr},
         {"\t0x378 = ftdi\r", {{888, FtdiSelector{}}}, nullptr},
-        {"# LPT1 = ftdi", {}, nullptr},
         {"LPT3 = ftdi", {}, "conf:2: no port \"LPT3\""},
         {"LPT1 = usb:0403:6014", {}, "conf:2: unknown device \"usb:0403:6014\""},
         {"LPT1 = ftdi:serial=", {}, "unknown device"},
