@@ -145,13 +145,13 @@ TEST_F(ParallelPortsTest, RegisterFailuresAreToldOnceAndReadsFloatButControlGive
         << "a direction that could not be set is tried again";
 }
 
+// A base not at the text's start, or past 0xFFFF, the fuzz target of base-addr
+// finds (fuzz/base_addr_fuzz.cpp).
 TEST_F(ParallelPortsTest, InfoGivesTheFirstFieldOfBaseAddrAndRefusesTheRestClaimingNothing) {
     const std::pair<std::string, std::int32_t> rows[] = {
         {"53264\t53248\n", 0xD010},
         {"00888", 888},
         {"0\t0\n", 0}, // 0: a USB adapter's, no address
-        {" 888", 0},
-        {"65536\t0", 0},
         {"888abc", 0},
         {"888\0"s, 0}};
     for (const auto& [text, base] : rows) {
