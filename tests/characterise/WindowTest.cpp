@@ -25,8 +25,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <sstream>
 #include <thread>
@@ -99,6 +101,10 @@ TEST(CharacteriseWindow, AWholeRunShowsTheArithmeticsFiguresLetsOtherEventsRunAn
     EXPECT_LT(w.window.Redraws(), FullScaleCode / 100); // far from one a code
     const Linearity figures = Analyse(expected, {.vref = 3.0, .codeSpan = 4000});
     EXPECT_EQ(w.Text("summary").toStdString(), SummaryText(figures, Channel));
+    // The model's channel has its bow and its code-to-code wobble, as a real one would.
+    EXPECT_GT(
+        std::min(std::abs(figures.summary->inlEndPoint.lsb), std::abs(figures.summary->dnl.lsb)),
+        0.1);
     EXPECT_TRUE(w.Text("status").startsWith("Done; 4096 codes kept; channel 5 back at 1234"))
         << w.Text("status").toStdString();
     EXPECT_EQ(w.rig.board.Chip().Code(Channel), CodeBefore);
