@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -83,16 +82,6 @@ TEST_F(PanelTest, OutlivedByTheBoardWithoutDanglingObserver) {
     panel.reset();
     bench.Send(0, 1, 1); // would reach a destroyed panel if it had not let go
     EXPECT_EQ(bench.chip().Code(1), 1);
-}
-
-// The program that can open the "Characterise…" window gives the button its use
-// (tests/desktop presses it, by click and by its access key).
-TEST_F(PanelTest, TheCharacteriseButtonOnlyWhereItOpensSomething) {
-    auto* button = panel->findChild<QPushButton*>(QStringLiteral("characterise"));
-    ASSERT_NE(button, nullptr);
-    EXPECT_FALSE(button->isVisibleTo(panel.get()));
-    panel->SetCharacteriseOpener([] {});
-    EXPECT_TRUE(button->isVisibleTo(panel.get()));
 }
 
 const QRect Screen(0, 0, 1280, 1024);
