@@ -51,7 +51,10 @@ TEST_F(PanelTest, AWindowOfItsOwnShowingChannelsStateAndTheLastWord) {
     EXPECT_EQ(Text("chipState"), "Running, powered up");
     EXPECT_EQ(Text("dataRegister"), "0x16: RESET 1  PD 0  SYNC 1  SCLK 1  DIN 0");
     EXPECT_EQ(Text("decodedWord"), "Word 0x0FA00: mode 0 (write), channel 15, code 0xA00 (2560)");
-    EXPECT_EQ(panel->findChild<TimingDiagram*>()->Samples(), bench.chip().LastWord()->lineLevels);
+    // The timing view's samples run from the lines before SYNC fell to the write that raised it.
+    const auto& samples = panel->findChild<TimingDiagram*>()->Samples();
+    EXPECT_EQ(samples, bench.chip().LastWord()->lineLevels);
+    EXPECT_EQ(samples.front(), 0x14); // the lines before SYNC fell: SYNC high, clock low
 
     // Powered down the bar shows the output, not the code.
     bench.board.OutByte(test::Lpt1, board_byte::PoweredDown);
