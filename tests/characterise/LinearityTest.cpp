@@ -100,8 +100,6 @@ TEST(Linearity, FiguresOfKnownChannels) {
          [](int code) { return code * 1.6; }, "gain 2457, error 0.6@1", 0, 1},
         {"reckoned against 2.5 V on a 3.5 V reference: 40 % off, but following",
          [](int code) { return code * 1.4; }, "gain 1638, error 1638@4095"},
-        {"a meter on no channel: -1.8 mV at every code", [](int) { return -1.8e-3 / Lsb; },
-         "offset -2.94912, gain -4095, DNL -1@1, error -4097.949@4095, not following"},
         {"the meter's leads the wrong way round", [](int code) { return -double(code); },
          "gain -8190, error -8190@4095, step down@1, not following"},
         {"40 % of the output: a divider, or another channel", [](int code) { return code * 0.4; },
@@ -123,15 +121,6 @@ TEST(Linearity, FiguresOfKnownChannels) {
     }
 }
 
-TEST(Linearity, TooFewCodesGiveTheCodesButNoLines) {
-    for (const std::vector<Point>& points : {std::vector<Point>{}, std::vector<Point>{{7, 1.0}},
-                                             std::vector<Point>{{7, 1.0}, {7, 1.1}}}) {
-        const Linearity result = Analyse(points, Ideal);
-        EXPECT_EQ(result.codes.size(), points.size());
-        EXPECT_FALSE(result.summary.has_value());
-    }
-}
-
 // Axes a reader can read: round ends, and steps of 1, 2, 2.5, 5 x 10^n (codes:
 // powers of two), whatever the figures, a flat line and an empty plot included.
 TEST(NiceScale, AxesEndAndStepOnRoundNumbers) {
@@ -142,7 +131,6 @@ TEST(NiceScale, AxesEndAndStepOnRoundNumbers) {
         {-0.13, 0.63, "-0.2..0.8 by 0.2"}, {0.0, 2.5, "-0.5..3 by 0.5"},
         {0.0, 1.1, "-0.25..1.25 by 0.25"}, {-1.0, 1.0, "-1.5..1.5 by 0.5"},
         {0.3, 0.3, "0.25..0.35 by 0.05"},  {0.0, 0.0, "-1..1 by 1"},
-        {-12.0, 130.0, "-50..150 by 50"},
     };
     for (const auto& [low, high, expected] : values) {
         EXPECT_EQ(axis(NiceValueScale(low, high)), expected) << low << ".." << high;
