@@ -1,6 +1,8 @@
 // The virtual board driven as the program drives it: whole words through
 // SendSerialWord, reset pulses and power bytes on the data register. (Byte
-// streams the program never makes: fuzz/chip_decoder_fuzz.cpp, for crashes.)
+// streams the program never makes: fuzz/chip_decoder_fuzz.cpp, for crashes; its
+// control register, read back by the self-test: InterpreterTest; writes where
+// no port is: the panel's count of them.)
 #include "BoardBench.h"
 #include "board/BoardActions.h"
 #include "support/RecordingPortLibrary.h"
@@ -13,32 +15,6 @@ namespace {
 
 using test::BoardBench;
 using test::Lpt1;
-
-// The port answers at its three registers. Nothing answers anywhere else, as on
-// a real bench: a write there is dropped (and counted) and a read floats high.
-// (Its claim and its base address, as start-up asks for them: run_program.sh.)
-TEST(VirtualBoard, OnePlainPrinterPortAtLpt1) {
-    struct Case {
-        std::int32_t address;
-        std::int32_t written;
-        std::int32_t read;
-        bool reachesChip; // 0x1C takes the chip out of reset, powered down
-    };
-    const Case cases[] = {
-        {888, 0x1C, 0x1C, true},   // data: drives the chip and reads back
-        {889, 0x1C, 0x78, false},  // status: read-only, its inputs pulled high
-        {890, 0x1E4, 0xE4, false}, // control: holds the low byte written
-        {632, 0x1C, 0xFF, false},  // LPT2
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.address);
-        VirtualBoard board;
-        board.OutByte(c.address, c.written);
-        EXPECT_EQ(board.InByte(c.address), c.read);
-        EXPECT_EQ(board.Chip().PoweredDown(), c.reachesChip);
-        EXPECT_EQ(board.StrayWrites(), c.read == 0xFF ? 1u : 0u);
-    }
-}
 
 // Mode 3 is no command, and a word of any length but 18 is malformed: a chip that
 // kept the last 18 bits of a long one, or zero-filled a short one, would write 0xFFF.
