@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace qv4130 {
 namespace {
 
