@@ -3,11 +3,7 @@
 // run: qv4130ctl_characterise_test.py, through the command line.)
 #include "characterise/MeterAddress.h"
 #include "characterise/TcpTransport.h"
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "net/Socket.h"
 
 #include <gtest/gtest.h>
 
@@ -21,18 +17,12 @@ using namespace std::chrono_literals;
 // A peer that takes nothing more (its buffers full) is given up on within the
 // time-out, as one that does not answer is.
 TEST(MeterLink, APeerThatStopsReadingIsGivenUpOnInTime) {
-    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
-    ASSERT_EQ(listen(listener, 1), 0); // connections wait in the backlog, never read
-    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    TcpTransport transport("127.0.0.1", ntohs(address.sin_port), 300ms);
+    // Connections wait in the backlog, never read.
+    const Result<net::Socket> listener = net::Listen({.address = {127, 0, 0, 1}}, 1);
+    ASSERT_TRUE(listener.Ok()) << listener.Error();
+    TcpTransport transport("127.0.0.1", net::LocalEndpoint(*listener)->port, 300ms);
     // Unbounded, this would wait for ever (and the test for its time-out).
     EXPECT_THROW(transport.Send(std::string(64 << 20, 'x')), TransportError);
-    close(listener);
 }
 
 // What an address was read as: "host port", the node's path, or "refused".

@@ -1,6 +1,9 @@
 // The simulated meter's conformance table: command lines in; each line's
 // replies and the client's error queue out. R3 and R5 stand for a reading of
-// channel 3 (code 1000) and channel 5 (code 4000).
+// channel 3 (code 1000) and channel 5 (code 4000). (The status commands and the
+// parser's errors are the engine's, as the board's instrument answers them:
+// InterpreterTest; *IDN? is in every characterisation's CSV; MEASure? as the
+// stock drivers send it: pymeasure_test.py.)
 #include "BoardBench.h"
 #include "support/ScpiLines.h"
 #include "virtualboard/SimulatedMeterHandler.h"
@@ -33,11 +36,6 @@ std::string Readings(std::string text, const AnalogModel& model) {
 
 TEST(Meter, CommandLinesDoWhatABenchMeterDoes) {
     const Case cases[] = {
-        // ==== IEEE 488.2 common commands, with the client's own status ====
-        {"*IDN?;*OPT?;*TST?;*OPC?;*WAI", "QV4130,Simulated DMM,0,1.0;0;0;1", ""},
-        {"BOGUS\n*ESR?;*STB?;*ESE 32;*STB?\n*CLS;*STB?", "32;20;20|0", ""},
-        {"VOLT:DC:BOGUS 1\nREAD:DC?\n*RST 1\nSENS2:VOLT:RANG 1\nMEAS? 1,2,3\nCONF ABC", "",
-         "-113,-113,-108,-114,-108,-104"},
         // ==== The input switch: wiring, which *RST leaves ====
         {"ROUT:CLOS (@3);ROUT:CLOS?;ROUT:CLOS? (@2:3,5)\n*RST;ROUT:CLOS?;READ?",
          "(@3);0,1,0|(@3);R3", ""},
@@ -51,8 +49,6 @@ TEST(Meter, CommandLinesDoWhatABenchMeterDoes) {
         {"CONF 10,3E-5;VOLT:NPLC?;:CONF 1,MIN;VOLT:NPLC?;:CONF DEF,MAX;VOLT:NPLC?",
          "+1.000000E+00;+1.000000E+02;+2.000000E-02", ""},
         {"CONF 1,1E-9\nCONF 2000\nCONF 1,2,3", "", "-222,-222,-108"},
-        {"ROUT:CLOS (@3);MEAS:VOLT:DC? DEF,DEF;MEAS? 1;CONF?",
-         "R3;R3;\"VOLT +1.000000E+00,+1.000000E-06\"", ""},
         {"VOLT:DC:NPLC 0.5;NPLC?;NPLC? MIN;NPLC? MAX\nVOLT:DC:NPLC abc\nVOLT:NPLC 1000",
          "+1.000000E+00;+2.000000E-02;+1.000000E+02", "-104,-222"},
         {"SENS:VOLT:RANG 2;RANG?;RANG:AUTO?;AUTO ON;AUTO?;:VOLT:RANG? MIN",
