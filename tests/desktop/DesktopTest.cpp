@@ -23,6 +23,7 @@
 #include <QWindow>
 
 #include <cstdlib>
+#include <functional>
 
 namespace qv4130::test {
 namespace {

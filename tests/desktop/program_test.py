@@ -58,21 +58,21 @@ class ProgramOnTheDesktop(unittest.TestCase):
         return wait_for(f"{path} written", lambda: os.path.exists(path) and os.path.getsize(path))
 
     def test_a_whole_characterisation_from_the_panel(self):
-        # The panel's button by click and by its access key, and beside an open
-        # Mode 1 window, which blocks the main window and nothing else; and with
-        # the meter the program itself serves, read over TCP as a bench meter is
-        # (the window waits on it off the thread that serves it).
-        for how, mode1_open, served in (("click", False, False), ("alt+c", True, False),
-                                        ("alt+c", False, True)):
-            with self.subTest(how=how, mode1_open=mode1_open, served=served):
+        # The panel's button by click and by its access key, each beside a window
+        # the main window opened (Mode 2, Mode 1, About), which blocks the main
+        # window and nothing else; and with the meter the program itself serves,
+        # read over TCP as a bench meter is (the window waits on it off the thread
+        # that serves it).
+        for how, key, served in (("click", "2", False), ("alt+c", "1", False),
+                                 ("alt+c", "a", True)):
+            with self.subTest(how=how, key=key, served=served):
                 meter = f"127.0.0.1:{free_port()}"
                 program = self.start("--virtual-board", *(["--meter-listen", meter] if served
                                                           else []))
                 program.scpi(f"SOUR:CHAN{CHANNEL}:CODE {END_CODE}")
-                if mode1_open:
-                    program.window("QV4130")
-                    program.keys("alt+1")
-                    program.window("Mode 1 Operation")
+                program.window("QV4130")
+                program.keys(f"alt+{key}")
+                program.window({"a": "About QV4130"}.get(key, f"Mode {key} Operation"))
                 self.open_characterise(program, how)
                 frames = {title: frame_of(program.window(title))
                           for title in ("QV4130", "QV4130 Virtual Board", CHARACTERISE)}
@@ -130,8 +130,51 @@ class ProgramOnTheDesktop(unittest.TestCase):
                 self.assertGreater(len(run), 2)
                 self.assertEqual(run[-1], word(CHANNEL, END_CODE))
 
-    def test_codes_the_windows_wrote_are_known_on_a_board_that_cannot_be_read(self):
+    def test_the_operators_flows_on_a_board_that_cannot_be_read(self):
+        # What the windows did is known to a SCPI client though the board cannot be
+        # read back, and what a client did shows in the window.
         program = self.start(library_dir=os.environ["QV4130_BLIND_LIBRARY_DIR"])
+        program.window("QV4130")
+        program.keys(*["Tab"] * 6, "Return")  # the sweep: the seventh stop, keys only
+        for key in ("Down", "r"):  # the menu: Alt alone, then Down or R
+            program.keys("alt", key)
+            program.control("menu item", "LPT1")
+            program.keys("Escape", "Escape")
+        self.assertEqual(program.scpi("SOUR:CHAN9:CODE?"), "3072")
+        program.scpi("SOUR:CHAN0:CODE 5")
+        program.keys("alt+r", "alt+r")  # each Alt+R presses Reset, though the menu shares the R
+        self.assertEqual(program.scpi("SOUR:CHAN0:CODE?"), "0")
+
+        program.click("Power Down QV4130")
+        program.control("push button", "Power Up QV4130")  # the caption names the next click
+        self.assertEqual(program.scpi("OUTP?"), "0")
+        program.keys("alt+1")
+        program.control("label", "The QV4130 must be Powered Up to proceed")
+        program.keys("Return")
+        # About, powered down too: OK has the focus and is the default button (Enter
+        # on the icon presses it) and the cancel button; Alt+S looks for System
+        # Information.
+        for keys in (("Tab", "Return"), ("alt+s", "Escape")):
+            program.window("QV4130")
+            program.keys("alt+a")
+            program.window("About QV4130")
+            program.control("label", "Version 2.0.1")
+            self.assertTrue(program.control("push button", "OK").getState().contains(
+                pyatspi.STATE_FOCUSED))
+            program.keys(keys[0])
+            if keys[0] == "alt+s":
+                program.control("label", "System Information Is Unavailable At This Time")
+                program.keys("Return")
+                program.window("About QV4130")
+            program.keys(keys[1])
+            wait_for("About to close", lambda: "About QV4130" not in windows_on_screen())
+
+        program.scpi("OUTP ON;:SYST:PORT LPT2")
+        program.control("push button", "Power Down QV4130")
+        item = pyatspi.findDescendant(program.application(), lambda node: node.name == "LPT2")
+        wait_for("the mark on LPT2", lambda: item.getState().contains(pyatspi.STATE_CHECKED))
+        program.scpi("SYST:PORT LPT1")
+
         for mode, entry, reply in (("1", "A00", "2560"), ("2", "100", "2660")):  # Mode 1 in hex
             program.window("QV4130")
             program.keys(f"alt+{mode}")
@@ -141,6 +184,11 @@ class ProgramOnTheDesktop(unittest.TestCase):
             program.click("Update Channel")
             self.assertEqual(program.scpi("SOUR:CHAN0:CODE?"), reply)
             program.click("Back")
+
+        program.process.send_signal(signal.SIGTERM)
+        self.assertEqual(program.ended(), 0)
+        with open(program.trace) as trace:  # RESET low at start-up, then once a press
+            self.assertEqual(trace.read().count("\n0r"), 3)
 
     def test_no_port_shows_its_boxes_one_at_a_time(self):
         if os.path.exists("/proc/sys/dev/parport"):

@@ -11,10 +11,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <ostream>
 
@@ -53,20 +51,6 @@ public:
         window.show();
         QApplication::setActiveWindow(&window);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    }
-
-    // Runs `open`, which shows a modal window and returns once it is closed, and
-    // meanwhile works that window with `operate`, which must close it.
-    static void WorkModal(const std::function<void()>& open,
-                          const std::function<void(QWidget&)>& operate) {
-        QTimer::singleShot(0, [&] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
-                operate(*modal);
-            }
-        });
-        open();
-        QCoreApplication::processEvents(); // if nothing opened, the check runs now
     }
 
     // A fresh Mode 1 or Mode 2 window, shown and active.
