@@ -32,6 +32,22 @@ def serve(test, *arguments):
     return server, int(re.search(r"127\.0\.0\.1:(\d+)$", server.stdout.readline()).group(1))
 
 
+def peer(test, *replies):
+    """A server on loopback that answers a client's lines with `replies`, then hangs up."""
+    server = socket.create_server(("127.0.0.1", 0))
+    test.addCleanup(server.close)
+
+    def answer():
+        connection = server.accept()[0]
+        with connection, connection.makefile("rwb") as lines:
+            for reply in replies:
+                lines.readline()
+                lines.write(reply + b"\n")
+                lines.flush()
+    threading.Thread(target=answer, daemon=True).start()
+    return f"127.0.0.1:{server.getsockname()[1]}"
+
+
 def send_until_reset(client, text):
     with contextlib.suppress(OSError):
         client.sendall(text.encode())
@@ -49,15 +65,11 @@ class CommandLineTest(unittest.TestCase):
             (["--virtual-board", "--port", "LPT2", "scpi", "syst:port?;*opc?"], 0, "LPT2\n1\n"),
             (["--virtual-board", "write", "16", "1"], 2,
              "write takes a channel 0-15 and a code 0-4095 (or 0x000-0xFFF)"),
-            (["--virtual-board", "step", "1", "128"], 2,
-             "step takes a channel 0-15 and a step -127 to 127"),
             (["--virtual-board", "frob\x1b[2J\\"], 2, "unknown command 'frob\\x1B[2J\\x5C'"),
             (["--virtual-board"], 2, "no command given"),
             (["--virtual-board", "serve", "status"], 2, "must come last"),
             (["--port", "LPT3", "status"], 2, "--port takes"),
             (["--virtual-board", "serve", "--listen", "nowhere:1"], 2, "--listen takes"),
-            (["--virtual-board", "serve", "--meter-listen", "nowhere:1"], 2,
-             "--meter-listen takes"),
             (["--virtual-board", "--vref", "5.1", "status"], 2, "--vref takes"),
             # The instrument scales volts to the virtual board's own reference.
             (["--virtual-board", "--vref", "2.048", "scpi", "SOUR:CHAN2:VOLT 1.024",
@@ -82,10 +94,7 @@ class CommandLineTest(unittest.TestCase):
             os.mkfifo(fifo)
             cases = [
                 ("/nonexistent", None, "run: can't read /nonexistent: No such file or directory"),
-                (folder, None, "run: can't read " + folder + ": Is a directory"),
                 (fifo, None, "run: can't read " + fifo + ": not a regular file (a FIFO)"),
-                ("/dev/zero", None, "run: can't read /dev/zero: not a regular file (a character "
-                 "device)"),
                 ("-", "/dev/zero", 'standard input, line 1: -223,"Too much data"'),
             ]
             # Endless input must end at the line bound, long before memory does. The
@@ -284,53 +293,32 @@ class ConnectTest(unittest.TestCase):
                 self.assertEqual((there.returncode, there.stdout, there.stderr),
                                  (here.returncode, here.stdout, here.stderr))
 
-    def test_failures_in_one_line(self):
-        closing = socket.create_server(("127.0.0.1", 0))
-        self.addCleanup(closing.close)
-        threading.Thread(target=lambda: closing.accept()[0].close(), daemon=True).start()
+    def test_failures_in_one_line_and_a_peers_words_escaped(self):
         with socket.create_server(("127.0.0.1", 0)) as unused:
-            refused = unused.getsockname()[1]
+            refused = f"127.0.0.1:{unused.getsockname()[1]}"
+        closing = peer(self)
+        # What it prints, and what its error's line holds.
         cases = [
-            ([f"127.0.0.1:{refused}", "status"], 1,
-             f"127.0.0.1:{refused}: cannot connect: Connection refused"),
-            ([f"127.0.0.1:{closing.getsockname()[1]}", "write", "1", "1"], 1,
-             f"write: 127.0.0.1:{closing.getsockname()[1]} did not answer: "),
-            ([self.address, "serve"], 2, "serve can't be sent with --connect"),
-            ([self.address, "characterise", "--channel", "1", "--csv", "x.csv"], 2,
+            ([refused, "status"], 1, "", f"{refused}: cannot connect: Connection refused"),
+            ([closing, "write", "1", "1"], 1, "", f"write: {closing} did not answer: "),
+            # A peer's control bytes reach the terminal escaped: in its replies, in its error.
+            ([peer(self, b"1;\x1b[2J\x1b[31mowned\x07", b'0,"No error"'), "scpi", "*IDN?"], 0,
+             "\\x1B[2J\\x1B[31mowned\\x07\n", ""),
+            ([peer(self, b"1", b'-100,"\x1b[2Jowned"'), "scpi", "*IDN?"], 1, "",
+             'qv4130ctl: scpi: -100,"\\x1B[2Jowned"'),
+            ([self.address, "serve"], 2, "", "serve can't be sent with --connect"),
+            ([self.address, "characterise", "--channel", "1", "--csv", "x.csv"], 2, "",
              "characterise with --connect needs --meter"),
-            ([self.address, "--trace", "x.vcd", "status"], 2, "--trace is for a board of this"),
-            (["a:b:c", "status"], 2, "--connect takes HOST[:PORT]"),
+            ([self.address, "--trace", "x.vcd", "status"], 2, "", "--trace is for a board of this"),
+            (["a:b:c", "status"], 2, "", "--connect takes HOST[:PORT]"),
         ]
-        for arguments, status, text in cases:
+        for arguments, status, shown, told in cases:
             with self.subTest(arguments=arguments):
                 result = ctl("--connect", *arguments)
-                self.assertEqual(result.returncode, status, result.stderr)
-                self.assertIn(text, result.stderr.splitlines()[0])
+                self.assertEqual((result.returncode, result.stdout), (status, shown), result.stderr)
+                self.assertIn(told, result.stderr.partition("\n")[0])
                 if status == 1:
                     self.assertEqual(result.stderr.count("\n"), 1, result.stderr)
-
-    def test_a_peers_control_bytes_never_reach_the_terminal_raw(self):
-        # The line's replies, then SYST:ERR?'s; what qv4130ctl shows of them.
-        cases = [((b"1;\x1b[2J\x1b[31mowned\x07", b'0,"No error"'), 0,
-                  "\\x1B[2J\\x1B[31mowned\\x07\n", ""),
-                 ((b"1", b'-100,"\x1b[2Jowned"'), 1, "",
-                  'scpi: -100,"\\x1B[2Jowned"\n')]
-        for replies, status, shown, told in cases:
-            with self.subTest(status=status):
-                peer = socket.create_server(("127.0.0.1", 0))
-                self.addCleanup(peer.close)
-
-                def answer(peer=peer, replies=replies):
-                    connection = peer.accept()[0]
-                    with connection, connection.makefile("rwb") as lines:
-                        for reply in replies:
-                            lines.readline()
-                            lines.write(reply + b"\n")
-                            lines.flush()
-                threading.Thread(target=answer, daemon=True).start()
-                result = ctl("--connect", f"127.0.0.1:{peer.getsockname()[1]}", "scpi", "*IDN?")
-                self.assertEqual((result.returncode, result.stdout), (status, shown))
-                self.assertTrue(result.stderr.endswith(told), result.stderr)
 
 
 if __name__ == "__main__":
