@@ -27,10 +27,8 @@ TEST(ProgramOptions, ValuesAreTakenWhateverTheyLookLikeAndKeptFromTheToolkit) {
          "t",
          {"/S", "S", "", "a b", "--characterise"}},
         {{"--trace"}, "--trace takes a file name", {}},
-        {{"--listen", "/SS"}, "--listen takes [ADDR:]PORT, ADDR an IP address or localhost", {}},
         {{"--vref", "3"}, "--vref sets the virtual board's outputs: it needs --virtual-board", {}},
         {{"--meter-listen", "1"}, "--meter-listen serves the virtual board's simulated meter", {}},
-        {{"--virtual-board", "--analog-noise", "-platform"}, "--analog-noise takes", {}},
     };
     for (const auto& row : rows) {
         std::vector<std::string> words{"qv4130"};

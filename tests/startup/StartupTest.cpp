@@ -68,8 +68,6 @@ const Path paths[] = {
     {"LPT2 found", {2, 4, 0}, "X/sSY", 1, 1, 632, "-x-",
      Join({Query, Load(632, 0xFF), Setup(632, 0xDF),
            {Status("Windows NT 4.0", "278"), Out(632, 6)}})},
-    {"PRN found", {2, 6, 1}, "/Ss", 1, 1, 956, "--x",
-     Join({Query, Load(956, 0xFF), Setup(956, 0xDF), {Status("", "3BC"), Out(956, 6)}})},
     {"PCI card", {0, 0, 0}, "/SS", 1, 1, 0xD010, "...",
      Join({Query, Setup(-12272, 0xFF), {Status("Failed", "D010"), Out(-12272, 6)},
            Load(-12272, 0xD4)})}, // 0xD010 reaches the library sign-extended
@@ -88,7 +86,7 @@ TEST(Startup, EveryPathMakesItsCallsAndShowsItsBoxesInOrder) {
         port.infoResult = path.infoResult;
         port.infoBaseAddress = path.base;
         port.lastError = RefusedReason;
-        port.registers = {{634, 0xFF}, {890, 0xFF}, {958, 0xFF}, {-12270, 0xFF}};
+        port.registers = {{634, 0xFF}, {890, 0xFF}, {-12270, 0xFF}};
         // Boxes go into the same record as the port calls, where they came up.
         RecordingMessageSink messages;
         Events events;
