@@ -74,7 +74,14 @@ qv4130_ensure_packages() {
     fi
     echo "Installing: $missing"
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
+    # A machine stopped while dpkg was installing (a session's end kills it
+    # half-way) leaves its journal behind, and apt-get then refuses every
+    # install until that run is finished; finishing it is what apt-get asks for
+    # and changes nothing when there is none. Another apt-get still running is
+    # waited for rather than failed on.
+    dpkg --configure -a
+    local wait_for_lock=(-o DPkg::Lock::Timeout=600)
+    apt-get "${wait_for_lock[@]}" update -qq
     # shellcheck disable=SC2086
-    apt-get install -y -qq --no-install-recommends $missing
+    apt-get "${wait_for_lock[@]}" install -y -qq --no-install-recommends $missing
 }
