@@ -56,7 +56,7 @@ TEST(Meter, CommandLinesDoWhatABenchMeterDoes) {
         {"ROUT:CLOS (@5);VOLT:RES 3E-5;NPLC?;RES?;RES? MAX\nVOLT:RES 1",
          "+1.000000E+00;+3.000000E-05;+1.000000E-03", "-222"},
         // Past its range a reading is an overload.
-        {"ROUT:CLOS (@5);VOLT:RANG 1;READ?;:CONF;READ?", "+9.900000000E+37;R5", ""},
+        {"ROUT:CLOS (@5);VOLT:RANG 1;READ?;:CONF;READ?;:MEAS? 1", "+9.900000000E+37;R5;+9.900000000E+37", ""},
         {"CONF 1,MIN;TRIG:SOUR BUS;SAMP:COUN 5;*RST;CONF?;TRIG:SOUR?;SAMP:COUN?;VOLT:NPLC?",
          "\"VOLT +1.000000E-01,+1.000000E-07\";IMM;1;+1.000000E+01", ""},
         // ==== The trigger model ====
