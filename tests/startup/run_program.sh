@@ -12,17 +12,7 @@ mkdir "$work/bin" "$work/empty"
 export QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH="$4" QT_QPA_GENERIC_PLUGINS=qv4130-operator
 export XDG_RUNTIME_DIR="$work/runtime" QT_LOGGING_RULES='default.warning=false' # the platform's own
 
-# run STATUS COMMAND...: runs it, its output in $work/out and $work/err
-run() {
-    expected=$1 status=0
-    shift
-    "$@" >"$work/out" 2>"$work/err" </dev/null || status=$?
-    if [ "$status" != "$expected" ]; then
-        echo "exit status $status, expected $expected"
-        cat "$work/out" "$work/err"
-        exit 1
-    fi
-}
+. "$(dirname "$0")/../support/run_expecting.sh"
 # holds FILE [TEXT]: the file holds exactly TEXT and a newline, or nothing
 holds() {
     { [ $# -eq 1 ] || printf '%s\n' "$2"; } | diff -u - "$1"

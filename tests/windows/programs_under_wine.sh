@@ -20,18 +20,7 @@ cp "$bin/qv4130.exe" "$bin/qv4130ctl.exe" "$work/bin/"
 
 # wine PROGRAM [ARGS...]: runs it under Wine
 wine() { "$wine" "$prefix" "$@"; }
-# run STATUS COMMAND...: runs it, its output in $work/out and $work/err
-run() {
-    expected=$1
-    shift
-    status=0
-    "$@" >"$work/out" 2>"$work/err" </dev/null || status=$?
-    if [ "$status" != "$expected" ]; then
-        echo "exit status $status, expected $expected"
-        cat "$work/out" "$work/err"
-        exit 1
-    fi
-}
+. "$(dirname "$0")/../support/run_expecting.sh"
 # has FILE LINE...: each LINE is a whole line of FILE
 has() {
     file=$1
