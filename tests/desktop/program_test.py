@@ -11,7 +11,7 @@ import unittest
 import pyatspi
 
 from operator_hands import (Program, decoded_words, frame_of, free_port, wait_for,
-                            windows_on_screen)
+                            windows_on_screen, xdotool)
 
 CHANNEL = 3
 END_CODE = 1234
@@ -78,6 +78,11 @@ class ProgramOnTheDesktop(unittest.TestCase):
                           for title in ("QV4130", "QV4130 Virtual Board", CHARACTERISE)}
                 self.assertFalse(any(overlap(frames[CHARACTERISE], frames[other])
                                      for other in ("QV4130", "QV4130 Virtual Board")), frames)
+                # Shorter than its settings and plots stacked, as on a laptop's
+                # screen: it takes the size and scrolls.
+                xdotool("windowsize", "--sync", program.window(CHARACTERISE), "500", "600")
+                _, top, _, bottom = frame_of(program.window(CHARACTERISE))
+                self.assertLess(bottom - top, 700)
 
                 if served:
                     program.window(CHARACTERISE)

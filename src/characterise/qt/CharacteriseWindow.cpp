@@ -19,7 +19,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -90,13 +92,22 @@ CharacteriseWindow::CharacteriseWindow(CharacteriseWindowSetup setup, QWidget* p
     side->addWidget(summary_);
     side->addWidget(status_);
     side->addStretch(1);
-    plots_ = new LinearityPlots(this);
-    layout_ = new QBoxLayout(QBoxLayout::LeftToRight, this);
+    // The settings and the plots scroll where the window is smaller than they
+    // are: a laptop's screen is often shorter than the two stacked.
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setFocusPolicy(Qt::NoFocus); // Tab goes from the last button back to the first field
+    auto* content = new QWidget(scroll);
+    plots_ = new LinearityPlots(content);
+    layout_ = new QBoxLayout(QBoxLayout::LeftToRight, content);
     side_ = side;
     layout_->addLayout(side);
     layout_->addWidget(plots_, 1);
-    // The window may be narrower than the two side by side: it stacks them.
-    layout_->setSizeConstraint(QLayout::SetNoConstraint);
+    scroll->setWidget(content);
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->addWidget(scroll);
 
     redrawTimer_.setSingleShot(true);
     redrawTimer_.setInterval(RedrawIntervalMs);
@@ -108,7 +119,14 @@ CharacteriseWindow::CharacteriseWindow(CharacteriseWindowSetup setup, QWidget* p
     });
     connect(&stepper_, &RunStepper::Ended, this, &CharacteriseWindow::RunEnded);
     ShowRunning(false);
-    setMinimumSize(minimumSizeHint());
+    // Narrow enough for the stacked settings and plots with a scroll bar beside
+    // them, and as short as the two side by side: the settings and the run's
+    // buttons are always in view, only the plots scroll.
+    const QMargins margins = layout_->contentsMargins();
+    setMinimumSize(minimumSizeHint().width() +
+                       style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll),
+                   std::max(side_->minimumSize().height(), plots_->minimumHeight()) +
+                       margins.top() + margins.bottom());
     resize(1000, 700);
 }
 
@@ -122,7 +140,9 @@ bool CharacteriseWindow::FitsSideBySide(int width) const {
 
 QSize CharacteriseWindow::minimumSizeHint() const {
     // Narrow, the settings stand above the plots: beside a main window and the
-    // panel on a small desktop there is often a tall strip and little more.
+    // panel on a small desktop there is often a tall strip and little more. This
+    // is the size that shows them all unscrolled, where the window is placed; the
+    // window itself may be smaller and scroll.
     const QMargins margins = layout_->contentsMargins();
     return {std::max(side_->minimumSize().width(), plots_->minimumWidth()) + margins.left() +
                 margins.right(),

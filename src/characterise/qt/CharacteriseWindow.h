@@ -113,8 +113,8 @@ private:
     QElapsedTimer runClock_;
     int redraws_ = 0;
 
-    QBoxLayout* layout_ = nullptr;
-    QLayout* side_ = nullptr; // the settings and the run's controls
+    QBoxLayout* layout_ = nullptr; // the settings and the plots, side by side or stacked
+    QLayout* side_ = nullptr;      // the settings and the run's controls
     QWidget* settings_ = nullptr;
     QLineEdit* meterAddress_ = nullptr;
     QSpinBox* channel_ = nullptr;
