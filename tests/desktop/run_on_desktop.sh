@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs a widget test program on a real X server with a window manager, as on an
-# operator's desktop: Xvfb with one 1280x1024 screen and openbox, which frames
-# the windows (title bar, borders) only once they are mapped.
+# operator's desktop: Xvfb with one 1366x768 screen (a common laptop's) and
+# openbox, which frames the windows (title bar, borders) only once they are mapped.
 #   run_on_desktop.sh PROGRAM [ARGS...]
 set -eu
 for tool in Xvfb openbox xprop xev flock; do
@@ -43,7 +43,7 @@ waitfor() {
 # below) would start over under the window manager's feet.
 exec 9>"${TMPDIR:-/tmp}/qv4130-desktop-start.lock"
 flock 9
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" \
+Xvfb -displayfd 3 -noreset -screen 0 1366x768x24 -nolisten tcp 3>"$work/display" \
     2>"$work/xvfb.log" 9>&- &
 xvfb=$!
 answers() {

@@ -112,19 +112,23 @@ TEST(PanelPlacement, ClearOfTheOtherWindowsWhereTheScreenHasRoom) {
     const std::vector<QRect> opened = {{555, 397, 170, 250}, {733, 371, 547, 653}};
     struct Case {
         std::vector<QRect> taken;
-        QSize wanted, minimum;
+        QSize wanted, unscrolled, least;
         QRect expected;
         const char* what;
     };
     const Case cases[] = {
-        {{{100, 100, 200, 250}}, {500, 400}, {300, 300}, {308, 100, 500, 400}, "to their right"},
-        // The tall strip on their left, narrowed and lengthened to its minimum.
-        {opened, {1000, 720}, {450, 1000}, {0, 24, 547, 1000}, "the strip on their left"},
-        {{{0, 0, 1280, 300}}, {800, 600}, {400, 400}, {0, 308, 800, 600}, "below them"},
-        {opened, {1000, 720}, {900, 900}, {280, 124, 1000, 900}, "over them: no band holds it"},
+        {{{100, 100, 200, 250}}, {500, 400}, {300, 300}, {300, 300}, {308, 100, 500, 400}, "right"},
+        // The tall strip on their left, narrowed and lengthened to show it all;
+        // the whole strip, scrolling, where the window is taller than the screen.
+        {opened, {1000, 720}, {450, 1000}, {450, 500}, {0, 24, 547, 1000}, "strip on the left"},
+        {opened, {1000, 720}, {450, 1100}, {450, 500}, {0, 0, 547, 1024}, "strip, scrolling"},
+        {{{0, 0, 1280, 300}}, {800, 600}, {400, 400}, {400, 400}, {0, 308, 800, 600}, "below"},
+        // Over them where no band holds even its least size.
+        {opened, {1000, 720}, {900, 900}, {600, 600}, {280, 124, 1000, 900}, "over them"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ClearOfGeometry(c.taken, c.wanted, c.minimum, Screen), c.expected) << c.what;
+        EXPECT_EQ(ClearOfGeometry(c.taken, c.wanted, c.unscrolled, c.least, Screen), c.expected)
+            << c.what;
     }
 }
 

@@ -50,8 +50,8 @@ void PlaceBeside(QWidget& window, const QWidget& anchor) {
     MoveFrameTo(window, placed.topLeft());
 }
 
-QRect ClearOfGeometry(const std::vector<QRect>& taken, const QSize& wanted, const QSize& minimum,
-                      const QRect& available) {
+QRect ClearOfGeometry(const std::vector<QRect>& taken, const QSize& wanted, const QSize& unscrolled,
+                      const QSize& least, const QRect& available) {
     QRect used;
     for (const QRect& frame : taken) {
         used |= frame;
@@ -75,33 +75,43 @@ QRect ClearOfGeometry(const std::vector<QRect>& taken, const QSize& wanted, cons
          false},
         {QRect(available.topLeft(), QPoint(right - 1, used.top() - Gap - 1)), false, true},
     };
-    std::optional<QRect> best;
-    for (const Band& band : bands) {
-        if (!band.area.isValid()) {
-            continue;
+    // The largest band that holds `minimum`, the window as large in it as it allows.
+    const auto bestBand = [&](const QSize& minimum) {
+        std::optional<QRect> best;
+        for (const Band& band : bands) {
+            if (!band.area.isValid()) {
+                continue;
+            }
+            const QSize size = wanted.expandedTo(unscrolled).boundedTo(band.area.size());
+            if (size.width() < minimum.width() || size.height() < minimum.height()) {
+                continue;
+            }
+            if (best && best->width() * best->height() >= size.width() * size.height()) {
+                continue;
+            }
+            const int bandRight = band.area.left() + band.area.width();
+            const int bandBottom = band.area.top() + band.area.height();
+            const int left =
+                band.hugRight
+                    ? bandRight - size.width()
+                    : Clamp(band.area.width() == available.width() ? used.left() : band.area.left(),
+                            size.width(), band.area.left(), bandRight);
+            const int top =
+                band.hugBottom
+                    ? bandBottom - size.height()
+                    : Clamp(band.area.height() == available.height() ? used.top() : band.area.top(),
+                            size.height(), band.area.top(), bandBottom);
+            best = QRect(QPoint(left, top), size);
         }
-        const QSize size = wanted.expandedTo(minimum).boundedTo(band.area.size());
-        if (size.width() < minimum.width() || size.height() < minimum.height()) {
-            continue;
-        }
-        if (best && best->width() * best->height() >= size.width() * size.height()) {
-            continue;
-        }
-        const int bandRight = band.area.left() + band.area.width();
-        const int bandBottom = band.area.top() + band.area.height();
-        const int left =
-            band.hugRight
-                ? bandRight - size.width()
-                : Clamp(band.area.width() == available.width() ? used.left() : band.area.left(),
-                        size.width(), band.area.left(), bandRight);
-        const int top =
-            band.hugBottom
-                ? bandBottom - size.height()
-                : Clamp(band.area.height() == available.height() ? used.top() : band.area.top(),
-                        size.height(), band.area.top(), bandBottom);
-        best = QRect(QPoint(left, top), size);
+        return best;
+    };
+    if (const auto whole = bestBand(unscrolled)) {
+        return *whole;
     }
-    return best ? *best : BesideGeometry(used, wanted.expandedTo(minimum), available);
+    if (const auto scrolled = bestBand(least)) {
+        return *scrolled;
+    }
+    return BesideGeometry(used, wanted.expandedTo(unscrolled), available);
 }
 
 void PlaceClearOf(QWidget& window, const std::vector<const QWidget*>& taken) {
@@ -125,7 +135,7 @@ void PlaceClearOf(QWidget& window, const std::vector<const QWidget*>& taken) {
     }
     const QRect placed =
         ClearOfGeometry(frames, window.size() + frameExtra, window.minimumSizeHint() + frameExtra,
-                        screen->availableGeometry());
+                        window.minimumSize() + frameExtra, screen->availableGeometry());
     window.resize(placed.size() - frameExtra);
     MoveFrameTo(window, placed.topLeft());
 }

@@ -20,16 +20,19 @@ QRect BesideGeometry(const QRect& anchorFrame, const QSize& size, const QRect& a
 // it where its frame would not fit in the screen's available area.
 void PlaceBeside(QWidget& window, const QWidget& anchor);
 
-// Where a window of outer size `wanted` (at least `minimum`) goes so that it
-// covers none of the `taken` frames: in the largest free band of the screen's
-// `available` area to the right of them, to their left, below or above, as
-// large as the band allows up to `wanted`. Where no band holds `minimum`, it
-// goes beside them as BesideGeometry puts it, on screen, covering some.
-QRect ClearOfGeometry(const std::vector<QRect>& taken, const QSize& wanted, const QSize& minimum,
-                      const QRect& available);
+// Where a window of outer size `wanted` goes so that it covers none of the
+// `taken` frames: in the largest free band of the screen's `available` area to
+// the right of them, to their left, below or above, as large as the band allows
+// up to `wanted` and at least `unscrolled` (the size that shows all of it). Where
+// no band holds that, in the largest that holds `least` (the smallest it takes,
+// scrolling). Where none holds even that, it goes beside them as BesideGeometry
+// puts it, on screen, covering some.
+QRect ClearOfGeometry(const std::vector<QRect>& taken, const QSize& wanted, const QSize& unscrolled,
+                      const QSize& least, const QRect& available);
 
 // Moves the top-level `window` clear of the `taken` windows (those shown) on
-// their screen, shrinking it to the free room down to its minimum size.
+// their screen, shrinking it to the free room down to its minimum size hint,
+// else to its minimum size.
 void PlaceClearOf(QWidget& window, const std::vector<const QWidget*>& taken);
 
 } // namespace qv4130
