@@ -120,8 +120,8 @@ CharacteriseWindow::CharacteriseWindow(CharacteriseWindowSetup setup, QWidget* p
     connect(&stepper_, &RunStepper::Ended, this, &CharacteriseWindow::RunEnded);
     ShowRunning(false);
     // Narrow enough for the stacked settings and plots with a scroll bar beside
-    // them, and as short as the two side by side: the settings and the run's
-    // buttons are always in view, only the plots scroll.
+    // them, and as short as the two side by side: at its least size the settings
+    // and the run's buttons still fit, and what is scrolled to is the plots.
     const QMargins margins = layout_->contentsMargins();
     setMinimumSize(minimumSizeHint().width() +
                        style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll),
